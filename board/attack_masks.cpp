@@ -1,0 +1,136 @@
+// Attack sets of single pieces in the board's occupancy. Sliding pieces step their rays one
+// square at a time; the edge files stop a ray before it can wrap round to the other side.
+
+#include "board/bit_ops.h"
+#include "board/chess_board.h"
+#include "board/masks.h"
+
+namespace {
+
+// Walks one ray: shift by `step` (left when positive, right when negative) until the ray
+// leaves the board, meets an occupied square (included) or reaches `edge` (included).
+template <int Step>
+inline uint64_t Ray(uint64_t s, uint64_t occupied, uint64_t edge) {
+  uint64_t ray = 0;
+  uint64_t x = s;
+  const uint64_t stop = occupied | edge;
+  for (;;) {
+    x = Step > 0 ? (x << Step) : (x >> -Step);
+    if (!x) break;
+    ray |= x;
+    if (x & stop) break;
+  }
+  return ray;
+}
+
+}  // namespace
+
+uint64_t ChessBoard::KnightMask(uint64_t s) const {
+  uint64_t m = 0;
+  if (!(s & FilesGH)) m |= s >> 6;
+  if (!(s & FilesAB)) m |= s >> 10;
+  if (!(s & FileH)) m |= s >> 15;
+  if (!(s & FileA)) m |= s >> 17;
+  if (!(s & FilesAB)) m |= s << 6;
+  if (!(s & FilesGH)) m |= s << 10;
+  if (!(s & FileA)) m |= s << 15;
+  if (!(s & FileH)) m |= s << 17;
+  return m;
+}
+
+uint64_t ChessBoard::KingMask(uint64_t s) const {
+  uint64_t m = (s << 8) | (s >> 8);
+  if (!(s & FileH)) m |= (s << 9) | (s >> 7) | (s << 1);
+  if (!(s & FileA)) m |= (s << 7) | (s >> 9) | (s >> 1);
+  return m;
+}
+
+uint64_t ChessBoard::BishopMask(uint64_t s) const {
+  if (!s) return 0;
+  uint64_t m = 0;
+  if (!(s & FileH)) m |= Ray<-7>(s, AllPieces, FileH) | Ray<9>(s, AllPieces, FileH);
+  if (!(s & FileA)) m |= Ray<-9>(s, AllPieces, FileA) | Ray<7>(s, AllPieces, FileA);
+  return m;
+}
+
+uint64_t ChessBoard::RookMask(uint64_t s) const {
+  if (!s) return 0;
+  uint64_t m = Ray<-8>(s, AllPieces, 0) | Ray<8>(s, AllPieces, 0);
+  if (!(s & FileA)) m |= Ray<-1>(s, AllPieces, FileA);
+  if (!(s & FileH)) m |= Ray<1>(s, AllPieces, FileH);
+  return m;
+}
+
+uint64_t ChessBoard::BishopCheckMask(uint64_t s, uint64_t target) const {
+  if (!s) return 0;
+  uint64_t m = 0;
+  auto keep = [&](uint64_t ray) {
+    if (ray & target) m |= ray;
+  };
+  if (!(s & FileH)) {
+    keep(Ray<-7>(s, AllPieces, FileH));
+    keep(Ray<9>(s, AllPieces, FileH));
+  }
+  if (!(s & FileA)) {
+    keep(Ray<-9>(s, AllPieces, FileA));
+    keep(Ray<7>(s, AllPieces, FileA));
+  }
+  return m;
+}
+
+uint64_t ChessBoard::RookCheckMask(uint64_t s, uint64_t target) const {
+  if (!s) return 0;
+  uint64_t m = 0;
+  auto keep = [&](uint64_t ray) {
+    if (ray & target) m |= ray;
+  };
+  keep(Ray<-8>(s, AllPieces, 0));
+  keep(Ray<8>(s, AllPieces, 0));
+  if (!(s & FileA)) keep(Ray<-1>(s, AllPieces, FileA));
+  if (!(s & FileH)) keep(Ray<1>(s, AllPieces, FileH));
+  return m;
+}
+
+int32_t ChessBoard::RookAttackCount(uint64_t s) const {
+  if (!s) return 0;
+  const uint64_t own = ((WhiteRooks | WhiteQueens) & s) ? WhitePieces : BlackPieces;
+  return PopCount(RookMask(s) & ~own);
+}
+
+uint64_t ChessBoard::SouthAttacks(uint64_t sliders, uint64_t empty) {
+  uint64_t flood = sliders | ((sliders >> 8) & empty);
+  uint64_t e2 = empty & (empty >> 8);
+  flood |= (flood >> 16) & e2;
+  uint64_t e4 = e2 & (e2 >> 16);
+  flood |= (flood >> 32) & e4;
+  return flood >> 8;
+}
+
+uint64_t ChessBoard::NorthAttacks(uint64_t sliders, uint64_t empty) {
+  uint64_t flood = sliders | ((sliders << 8) & empty);
+  uint64_t e2 = empty & (empty << 8);
+  flood |= (flood << 16) & e2;
+  uint64_t e4 = e2 & (e2 << 16);
+  flood |= (flood << 32) & e4;
+  return flood << 8;
+}
+
+int ChessBoard::InCheck(uint64_t s, int8_t colour) const {
+  const bool black = colour != 0;
+  // Pawns first, then knights, then sliders, then the king: cheapest tests first.
+  if (black) {
+    if (!(s & FileH) && ((s >> 7) & WhitePawns)) return 1;
+    if (!(s & FileA) && ((s >> 9) & WhitePawns)) return 1;
+  } else {
+    if (!(s & FileA) && ((s << 7) & BlackPawns)) return 1;
+    if (!(s & FileH) && ((s << 9) & BlackPawns)) return 1;
+  }
+  const uint64_t knights = black ? WhiteKnights : BlackKnights;
+  if (KnightMask(s) & knights) return 1;
+  const uint64_t queens = black ? WhiteQueens : BlackQueens;
+  const uint64_t diagonal = (black ? WhiteBishops : BlackBishops) | queens;
+  if (diagonal && (BishopMask(s) & diagonal)) return 1;
+  const uint64_t straight = (black ? WhiteRooks : BlackRooks) | queens;
+  if (straight && (RookMask(s) & straight)) return 1;
+  return (KingMask(s) & (black ? WhiteKing : BlackKing)) ? 1 : 0;
+}

@@ -1,0 +1,124 @@
+#pragma once
+// The position record: twelve piece bitboards with their unions, side to move, castling rights,
+// the last move, the fifty-move clock, piece counts, the pawn-and-king key and a one-move undo copy.
+// It holds no pointers and is copied whole wherever a private position is needed.
+
+#include <cstdint>
+
+constexpr int8_t White = 0;
+constexpr int8_t Black = 1;
+
+// Promotion character of an ordinary move (byte 236, -20 as a signed char).
+constexpr char NoPromotion = static_cast<char>(236);
+
+// Piece codes, the index of every per-piece table.
+enum PieceCode : int {
+  WPawn, WKnight, WBishop, WRook, WQueen, WKingCode,
+  BPawn, BKnight, BBishop, BRook, BQueen, BKingCode
+};
+
+class ChessBoard {
+public:
+  uint64_t WhitePieces;
+  uint64_t BlackPieces;
+  uint64_t AllPieces;
+  uint64_t WhitePawns;
+  uint64_t WhiteBishops;
+  uint64_t WhiteKnights;
+  uint64_t WhiteRooks;
+  uint64_t WhiteQueens;
+  uint64_t WhiteKing;
+  uint64_t BlackPawns;
+  uint64_t BlackBishops;
+  uint64_t BlackKnights;
+  uint64_t BlackRooks;
+  uint64_t BlackQueens;
+  uint64_t BlackKing;
+  uint64_t PrevWhitePawns;
+  uint64_t PrevWhiteBishops;
+  uint64_t PrevWhiteKnights;
+  uint64_t PrevWhiteRooks;
+  uint64_t PrevWhiteQueens;
+  uint64_t PrevWhiteKing;
+  uint64_t PrevBlackPawns;
+  uint64_t PrevBlackBishops;
+  uint64_t PrevBlackKnights;
+  uint64_t PrevBlackRooks;
+  uint64_t PrevBlackQueens;
+  uint64_t PrevBlackKing;
+  uint64_t PrevWhitePieces;
+  uint64_t PrevBlackPieces;
+  uint64_t PrevAllPieces;
+  uint32_t PawnKingKey;
+  uint32_t PrevPawnKingKey;
+  int8_t SideToMove;
+  uint8_t CastleFlags;           // 1 white king side, 2 white queen side, 4 black king side, 8 black queen side
+  uint8_t PrevCastleFlags;
+  int32_t PrevFiftyMoveCount;
+  uint64_t PrevLastFrom;
+  uint64_t PrevLastTo;
+  uint64_t LastFrom;             // square mask of the last move's from-square, 0 when unknown
+  uint64_t LastTo;
+  int32_t MaxDepth;
+  int32_t FixedDepth;
+  int32_t FiftyMoveCount;
+  int32_t PlyLimit;
+  uint64_t BestFrom;
+  uint64_t BestTo;
+  int8_t BestPromotion;
+  int32_t CapturedValue;
+  uint8_t MatingMaterial;        // bit value 1: White can still mate; 32: Black can
+  int32_t WhitePieceTotal;
+  int32_t BlackPieceTotal;
+  int32_t PrevWhitePieceTotal;
+  int32_t PrevBlackPieceTotal;
+  int32_t WhiteQueenCount, WhiteRookCount, WhiteBishopCount, WhiteKnightCount, WhitePawnCount;
+  int32_t PrevWhiteQueenCount, PrevWhiteRookCount, PrevWhiteBishopCount, PrevWhiteKnightCount,
+      PrevWhitePawnCount;
+  int32_t BlackQueenCount, BlackRookCount, BlackBishopCount, BlackKnightCount, BlackPawnCount;
+  int32_t PrevBlackQueenCount, PrevBlackRookCount, PrevBlackBishopCount, PrevBlackKnightCount,
+      PrevBlackPawnCount;
+
+  // Set-up and queries (chess_board.cpp).
+  void InitRep();
+  void ClearField();
+  void InitPieceCounts();
+  bool IsKing(int8_t colour, uint64_t sq) const { return (colour ? BlackKing : WhiteKing) & sq; }
+  bool IsPawn(int8_t colour, uint64_t sq) const { return (colour ? BlackPawns : WhitePawns) & sq; }
+  bool IsBishop(int8_t colour, uint64_t sq) const { return (colour ? BlackBishops : WhiteBishops) & sq; }
+  bool IsKnight(int8_t colour, uint64_t sq) const { return (colour ? BlackKnights : WhiteKnights) & sq; }
+  bool IsRook(int8_t colour, uint64_t sq) const { return (colour ? BlackRooks : WhiteRooks) & sq; }
+  bool IsQueen(int8_t colour, uint64_t sq) const { return (colour ? BlackQueens : WhiteQueens) & sq; }
+  bool IsEmptySquare(uint64_t sq) const { return (AllPieces & sq) == 0; }
+  int8_t PieceColor(uint64_t sq) const { return (WhitePieces & sq) ? White : Black; }
+  int32_t QuickPieceCount(int8_t colour) const;
+  int32_t QuickPawnCount(int8_t colour) const { return colour ? BlackPawnCount : WhitePawnCount; }
+  void DisplayPiece(uint8_t sq) const;
+  void DisplayBoard();
+  int32_t CheckDraw(int8_t colour);
+  bool Test50MoveRule(int8_t from, int8_t to);
+  void RecomputeUnions();
+
+  // Attack masks and check detection (attack_masks.cpp).
+  uint64_t KnightMask(uint64_t s) const;
+  uint64_t KingMask(uint64_t s) const;
+  uint64_t BishopMask(uint64_t s) const;
+  uint64_t RookMask(uint64_t s) const;
+  uint64_t QueenMask(uint64_t s) const { return BishopMask(s) | RookMask(s); }
+  uint64_t BishopCheckMask(uint64_t s, uint64_t target) const;
+  uint64_t RookCheckMask(uint64_t s, uint64_t target) const;
+  int32_t RookAttackCount(uint64_t s) const;
+  static uint64_t NorthAttacks(uint64_t sliders, uint64_t empty);
+  static uint64_t SouthAttacks(uint64_t sliders, uint64_t empty);
+  int InCheck(uint64_t s, int8_t colour) const;
+  int IsAttacked(uint64_t s, int8_t colour) const { return InCheck(s, colour); }
+
+  // Making and unmaking moves (make_move.cpp).
+  void MakeMove(uint64_t from, uint64_t to, char promotion, uint8_t& castleMask);
+  void UndoMove(int unused);
+  void Promote(int8_t colour, uint64_t sq, int code);
+  void DropPawn(int8_t colour, uint64_t sq);
+  bool PawnOn7th(int8_t colour) const;
+};
+
+extern ChessBoard MainBoard;

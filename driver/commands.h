@@ -1,0 +1,16 @@
+#pragma once
+// The xboard and console command interpreter.
+
+#include <cstdint>
+
+// Result codes.
+constexpr uint8_t CmdMove = 0;
+constexpr uint8_t CmdStop = 2;
+constexpr uint8_t CmdQuit = 3;
+constexpr uint8_t CmdHandled = 4;
+constexpr uint8_t CmdFiftyMoves = 7;
+
+uint8_t DoCommand(const char* word);
+uint8_t HumanMove();
+void SetupBoardFromEdit();
+void MakeGUIMove(uint64_t from, uint64_t to, char promotion, int score);

@@ -1,0 +1,50 @@
+#pragma once
+// A fixed-capacity pseudo-legal move list with its generators.
+
+#include <cstdint>
+
+#include "board/chess_board.h"
+
+constexpr int MaxMoves = 335;
+
+class MoveGen {
+public:
+  ChessBoard* Board;
+  uint64_t From[MaxMoves];
+  uint64_t To[MaxMoves];
+  char Promotion[MaxMoves];
+  int32_t OrderValue[MaxMoves];
+  int32_t MoveCount;
+
+  int GenerateAllMoves(int8_t colour, ChessBoard* board, uint8_t castleFlags);
+  int GenerateQuiesceMoves(int8_t colour, ChessBoard* board);
+  int GenCheckEvasions(int8_t colour, ChessBoard* board);
+
+  int GenKnights(int8_t colour, int i);
+  int GenBishops(int8_t colour, int i);
+  int GenRooks(int8_t colour, int i);
+  int GenQueens(int8_t colour, int i);
+  int GenKings(int8_t colour, int i);
+  int GenKnightCaptures(int8_t colour, int i);
+  int GenBishopCaptures(int8_t colour, int i);
+  int GenRookCaptures(int8_t colour, int i);
+  int GenQueenCaptures(int8_t colour, int i);
+  int GenKingCaptures(int8_t colour, int i);
+  int GenPawns(int8_t colour, int i);
+  int GenCastle(int8_t colour, int i, uint8_t castleFlags);
+
+  // Check evasions (check_evasions.cpp).
+  int GenKingEvasions(int8_t colour, uint64_t target, int i);
+  int GenKnightEvasions(int8_t colour, uint64_t target, int i);
+  int GenBishopEvasions(int8_t colour, uint64_t target, int i);
+  int GenRookEvasions(int8_t colour, uint64_t target, int i);
+  int GenQueenEvasions(int8_t colour, uint64_t target, int i);
+  int GenPawnEvasions(int8_t colour, uint64_t target, uint64_t ownPawns, uint64_t enemy, int i);
+
+  int GetMove(int i, uint64_t* from, uint64_t* to, char* promotion) const;
+
+  // Move ordering (move_order.cpp).
+  void AssignMoveOrderValues(int count, int ply, uint64_t enemyKingSquare, int hashMove, char mode);
+  void QuiesceAssignMoveOrderValues(int count);
+  void NextMove(int i, int n, uint64_t* from, uint64_t* to, char* promotion);
+};

@@ -1,0 +1,50 @@
+// The search's shared state: counters, flags, the history heuristic and input polling.
+
+#include "search/search_routines.h"
+
+#include <cstring>
+
+#include "driver/input.h"
+#include "driver/status.h"
+
+SearchRoutines Search;
+
+SearchRoutines::SearchRoutines() { std::memset(static_cast<void*>(this), 0, sizeof(*this)); }
+
+void SearchRoutines::InitValues() {
+  Aborted = TimeUp = StopNow = TimerExtended = false;
+  RootScore = 0;
+}
+
+void SearchRoutines::AbortSearch() { Aborted = TimeUp = StopNow = true; }
+
+int SearchRoutines::ValueCapturedPiece(char colour, uint64_t square, const ChessBoard* board) const {
+  // Colour 1 asks about White's pieces (the enemy of Black), any other value about Black's.
+  const bool white = colour == 1;
+  if ((white ? board->WhitePawns : board->BlackPawns) & square) return 800;
+  if ((white ? board->WhiteBishops : board->BlackBishops) & square) return 3250;
+  if ((white ? board->WhiteKnights : board->BlackKnights) & square) return 3250;
+  if ((white ? board->WhiteRooks : board->BlackRooks) & square) return 5000;
+  if ((white ? board->WhiteQueens : board->BlackQueens) & square) return 9750;
+  if ((white ? board->WhiteKing : board->BlackKing) & square) return 1000000;
+  return 0;
+}
+
+void SearchRoutines::ClearHistory() { std::memset(History, 0, sizeof History); }
+
+void SearchRoutines::AddHistory(char colour, int moveCode, int depth) {
+  int32_t* row = History[colour ? 1 : 0];
+  row[moveCode] += depth * depth;
+  // Keep the counters bounded: when one passes 2^16, halve every counter of that colour.
+  if (row[moveCode] > 0x10000)
+    for (int i = 0; i < 4096; i++) row[i] >>= 1;
+}
+
+int64_t SearchRoutines::InitMoveTimer() const {
+  return MainStatus.AnalyzeMode ? (MainStatus.NodesPerSecond >> 3) : (MainStatus.NodesPerSecond >> 1);
+}
+
+uint32_t SearchRoutines::InputDetected() const {
+  if (MainStatus.XboardMode != 1 && MainStatus.UCIMode != 1) return 0;
+  return InputWaiting() ? 1 : 0;
+}

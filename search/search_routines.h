@@ -1,0 +1,76 @@
+#pragma once
+// The search's shared state and its procedures: quiescence, alpha-beta, root search,
+// iterative deepening with time management.
+
+#include <cstdint>
+
+#include "board/chess_board.h"
+
+constexpr int MateValue = 110000;
+constexpr int NoScore = -110200;
+constexpr int MateBound = 109799;
+constexpr int StalemateScore = 110001;  // what the root reports for a stalemate
+constexpr int MaxPly = 200;             // rows of the PV and killer tables
+
+// Move code: from index * 64 + to index.
+inline uint16_t MoveCode(int from, int to) { return static_cast<uint16_t>(from * 64 + to); }
+
+struct PVEntry {
+  uint16_t Code;
+  char Promotion;
+};
+
+class SearchRoutines {
+public:
+  bool NpsCalibrated;
+  int32_t NodesPerMove;
+  bool BookMovePlayed;
+  bool TimeUp;
+  bool StopNow;
+  int8_t RootChange;             // root-change marker, -1 at the start of each iteration
+  bool FailingLow;
+  bool TimerExtended;
+  int32_t RootLegalMoves;
+  int32_t LastBookPly;
+  int32_t RunnerUpScore;
+  int32_t RootScore;
+  int64_t PollCountdown;
+  int32_t History[2][4096];
+  bool Aborted;
+  int32_t RootMovesDone;
+  int32_t RootMoveTotal;
+  int32_t IterationDepth;
+  PVEntry PV[MaxPly][MaxPly];    // slot 0 of each row holds that row's PVEnd in Code
+  uint16_t Killers[MaxPly][2];
+  int32_t PVLength;
+  // Node counters are 64-bit: a long analysis passes 2^31 nodes.
+  int64_t NodeCount;
+  int64_t HashHitCount;
+  int64_t QuiesceNodeCount;
+  // Set by "?" (xboard) and "stop" (UCI): end the search as soon as possible and play the best
+  // move found so far, also under a fixed depth. Cleared at the start of every search.
+  bool MoveNow;
+
+  SearchRoutines();
+  void InitValues();
+  void AbortSearch();
+  int ValueCapturedPiece(char colour, uint64_t square, const ChessBoard* board) const;
+  void ClearHistory();
+  void AddHistory(char colour, int moveCode, int depth);
+  int64_t InitMoveTimer() const;
+  uint32_t InputDetected() const;
+
+  int Quiesce(char side, int alpha, int beta, ChessBoard board, int depth, char castleFlags, int ply);
+  int Search(char side, int alpha, int beta, ChessBoard board, int depth, int ply, char nullAllowed,
+             char castleFlags, char inCheck, uint64_t upperKey, uint64_t lowerKey, char nodeType,
+             char moveFlags, int plyCap, char rootFlag);
+  int SearchTreeRoot(char side, ChessBoard board, int alpha, int beta, int depth, uint64_t* bestFrom,
+                     uint64_t* bestTo, char* bestPromo, char castleFlags);
+  int ProgressiveDeepening(ChessBoard board, char maxDepth, uint64_t* bestFrom, uint64_t* bestTo,
+                           char* bestPromo);
+  int SearchExactDepth(ChessBoard board, char depth, uint64_t* bestFrom, uint64_t* bestTo, char* bestPromo);
+
+  int64_t Nodes() const { return NodeCount + QuiesceNodeCount; }
+};
+
+extern SearchRoutines Search;

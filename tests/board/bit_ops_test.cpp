@@ -1,0 +1,16 @@
+#include "board/bit_ops.h"
+
+#include <gtest/gtest.h>
+
+TEST(BitOps, ScansAndCounts) {
+  EXPECT_EQ(RightMostBit(1), 1u);
+  EXPECT_EQ(RightMostBit(0x8000000000000000ULL), 64u);
+  EXPECT_EQ(BSR(0x8000000000000001ULL), 63u);
+  EXPECT_EQ(BSR(1), 0u);
+  EXPECT_EQ(MyLog2(1), 0u);
+  EXPECT_EQ(MyLog2(0x8000000000000001ULL), 63u);
+  EXPECT_EQ(MyLog2(0), 0xFFFFFFFFu);
+  EXPECT_EQ(PopCount32Halves(0xFFFFFFFFULL), 32);
+  EXPECT_EQ(PopCount32Halves(0xF0F0F0F0F0F0F0F0ULL), 32);
+  EXPECT_EQ(PopCount32Halves(0x8000000100000001ULL), 3);
+}
