@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -105,7 +106,11 @@ bool ReadLine(char* buf, size_t size) {
 int ReadInt() {
   char word[64];
   ReadWord(word, sizeof word);
-  return atoi(word);
+  // strtol instead of atoi: an over-long number saturates instead of overflowing.
+  long n = strtol(word, nullptr, 10);
+  if (n > INT_MAX) return INT_MAX;
+  if (n < INT_MIN) return INT_MIN;
+  return static_cast<int>(n);
 }
 
 void DiscardRestOfLine() {

@@ -1,1 +1,49 @@
-int main() { return 0; }
+// Program entry: banner, settings, board, key tables, book, log, command line, protocol
+// detection from the first input word, then the match loop.
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+#include "board/chess_board.h"
+#include "book/opening_book.h"
+#include "driver/command_line.h"
+#include "driver/input.h"
+#include "driver/log_file.h"
+#include "driver/match_loop.h"
+#include "driver/status.h"
+#include "hash/keys.h"
+
+int main(int argc, char** argv) {
+  // Unbuffered standard streams, so every protocol line reaches the GUI at once. The C library
+  // allows changing the buffering only before the first output, hence first of all.
+  setvbuf(stdout, nullptr, _IONBF, 0);
+  setvbuf(stdin, nullptr, _IONBF, 0);
+
+  printf("Orvo \n");
+  MainStatus.initVars();
+  MainStatus.XboardMode = 0;
+  MainStatus.UCIMode = 0;
+  MainBoard.InitRep();
+  initPStable();
+  buildbook();
+  MainBoard.InitRep();
+  MainStatus.initVars();
+
+  if (!OpenLogFile()) fprintf(stderr, "Cannot open match.log for writing; running without a log\n");
+
+  if (argc > 1 && ScanCommandLine(argc, argv)) return 0;
+
+  // A GUI ends the engine with its protocol's quit command, never with an interrupt.
+  signal(SIGINT, SIG_IGN);
+
+  // The first word tells the protocol. Perft and the benchmarks run without any input.
+  if (!MainStatus.PERFT && !MainStatus.BenchMode && !MainStatus.SATrain) {
+    ReadWord(FirstWord, sizeof FirstWord);
+    ConsumeOneChar();
+    if (strstr(FirstWord, "uci")) MainStatus.UCIMode = 1;
+    if (strstr(FirstWord, "xboard")) MainStatus.XboardMode = 1;
+  }
+
+  return MatchLoop();
+}

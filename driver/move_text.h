@@ -3,11 +3,16 @@
 
 #include <cstdint>
 
-// Big enough for a move and a full variation.
+// Big enough for a move and a full variation (at most 200 moves of six characters).
 constexpr int MoveTextSize = 2048;
 
 extern const char files[9];
 
-// Writes " e2e4" plus the promotion suffix (or a space), then, when pv is set, the rest of the
-// root variation, then a newline. Returns the length before the newline.
+// The lower-case promotion letter for a promotion given either as a piece code (1..4 white,
+// 7..10 black knight..queen) or as a letter (N, B, R, Q in either case); 0 when there is none.
+char PromotionLetter(char promotion);
+
+// Writes " e2e4" plus the promotion suffix ("e7e8q " : letter and a space; a plain move gets
+// just the space), then, when pv is set, the rest of the root variation ("g1f3 b8c6 "), then a
+// newline. out must hold MoveTextSize bytes. Returns the length before the newline.
 int fillmovestring(char* out, int score, uint8_t from, uint8_t to, char promotion, int pv);

@@ -10,15 +10,26 @@ struct HistoryEntry {
 
 class MoveHistory {
 public:
-  static constexpr int Capacity = 600;
+  // Room for a game of about 900 moves plus the deepest search path on top of it.
+  static constexpr int Capacity = 2000;
+  // A warning is printed after every insertion that leaves more entries than this.
+  static constexpr int WarningThreshold = Capacity - 10;
+
   HistoryEntry Entries[Capacity];
   int32_t NumMoves;
+  // Set when a full stack has refused an insertion and said so; cleared once there is room
+  // again, so a search running into the end warns once, not at every node.
+  bool FullWarned;
 
-  void Init() { NumMoves = 0; }
-  // Returns false (the entry is not stored) when the stack is full.
+  void Init() { NumMoves = 0; FullWarned = false; }
+  // Returns false (nothing is stored) when the stack is full. A refused insertion must not be
+  // retracted: callers pair RetractMove only with the insertions that returned true.
   bool InsertHashCodeMoveHistory(uint64_t upper, uint64_t lower);
   bool InsertMoveHistory(uint64_t upper, uint64_t lower) { return InsertHashCodeMoveHistory(upper, lower); }
+  // Removes the newest entry; an empty stack stays empty.
   void RetractMove();
+  // Occurrences of the pair among the newest n entries with the same side to move as the
+  // newest entry, minus one (so -1 when none, 0 when only the newest entry matches).
   int32_t ThreeFoldRepDetection(int n, uint64_t upper, uint64_t lower) const;
 };
 

@@ -1,23 +1,41 @@
 #pragma once
 // The transposition table: 2^21 + 3 buckets of three slots, allocated once.
+// Slot 0 keeps the deepest fresh result for its position, slot 1 the newest entry that did not
+// go to slot 0, slot 2 what slot 1 held before.
 
 #include <cstdint>
 
 constexpr uint64_t TTABLESIZE = 2097155;
 
-struct TTSlot {
+// Packed: the natural layout would pad 27 bytes of data to 32, and the table is the largest
+// allocation of the program (about 170 MB packed, 201 MB padded).
+struct __attribute__((packed)) TTSlot {
   uint64_t Upper;
   uint64_t Lower;
-  int32_t Move;
-  int32_t Score;
+  int32_t Move;       // a 16-bit move code, stored sign-extended
   uint8_t Bound;      // 0 upper bound, 1 lower bound, 2 exact
-  int8_t Freshness;   // 0 empty or aged, 2 slot 0, 4 slot 1
-  int8_t Depth;
+  int8_t Freshness;   // 0 empty or aged, 2 slot 0 (written or confirmed), 4 slot 1
+  int32_t Score;      // mate scores carry the remaining depth (see InsertTranspositionTables)
+  int8_t Depth;       // remaining search depth
 };
+static_assert(sizeof(TTSlot) == 27, "TTSlot must not carry padding");
 
 struct TTBucket {
   TTSlot Slot[3];
 };
+static_assert(sizeof(TTBucket) == 81, "TTBucket must not carry padding");
+
+// Bound codes.
+constexpr char UpperBound = 0;
+constexpr char LowerBound = 1;
+constexpr char ExactBound = 2;
+
+// Probe results.
+constexpr unsigned TTUpperCut = 0;   // *score = alpha
+constexpr unsigned TTLowerCut = 1;   // *score = beta
+constexpr unsigned TTExact = 2;      // *score = stored score
+constexpr unsigned TTNoCut = 3;
+constexpr unsigned TTBelowBeta = 4;  // no cutoff, but a fresh, deep-enough upper bound lies below beta
 
 class TranspositionTables {
 public:

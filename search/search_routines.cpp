@@ -33,6 +33,7 @@ int SearchRoutines::ValueCapturedPiece(char colour, uint64_t square, const Chess
 void SearchRoutines::ClearHistory() { std::memset(History, 0, sizeof History); }
 
 void SearchRoutines::AddHistory(char colour, int moveCode, int depth) {
+  if (moveCode < 0 || moveCode >= 4096) return;  // not a from*64+to code
   int32_t* row = History[colour ? 1 : 0];
   row[moveCode] += depth * depth;
   // Keep the counters bounded: when one passes 2^16, halve every counter of that colour.

@@ -1,30 +1,73 @@
 #pragma once
-// The UCI front end.
+// The UCI front end: reads command lines, keeps the conversation's state, sets up positions,
+// starts searches and answers with "bestmove". The search re-enters it with every line that
+// arrives while the engine thinks.
 
 #include <cstdint>
 
+#include "board/chess_board.h"
+
 enum UCIState : uint8_t { WAITING = 0, SEARCHING = 1, PONDERING = 2, INFINITE = 3 };
+
+// Size of a command line, terminating NUL included. Longer lines are refused.
+constexpr int UCICommandSize = 10000;
+// Lines that arrive during a search and can only be carried out after it (position, go,
+// setoption, ucinewgame, uci) wait in a queue of this many slots.
+constexpr int UCIPendingSlots = 8;
 
 class UCIProtocol {
 public:
-  char CommandBuffer[10000];
+  char CommandBuffer[UCICommandSize];
   int32_t FromSquare;
   int32_t ToSquare;
   int8_t PromotionChar;
-  int8_t HistorySide;
-  uint8_t State;
+  int8_t HistorySide;   // side to move used for the keys of the game history
+  uint8_t State;        // a UCIState
   uint64_t FromMask;
   uint64_t ToMask;
   char VersionText[17];
-  int8_t KeepRunning;
-  int8_t PonderOption;
-  int8_t ShowCurrLine;
+  int8_t KeepRunning;   // 1 until "quit"
+  int8_t PonderOption;  // the "Ponder" option
+  int8_t ShowCurrLine;  // the "UCI_ShowCurrLine" option
+
+  // Lines deferred until the running search is over, oldest first.
+  char Pending[UCIPendingSlots][UCICommandSize];
+  int32_t PendingCount;
 
   UCIProtocol();
+  // Dispatches text as a command line. Called once by the match loop with the first input word
+  // (and then reads and dispatches lines until "quit"), and by the search with each line that
+  // arrives while it thinks: the result is then 1, carry on (2 would abort the search; "stop"
+  // ends it through Search.MoveNow instead, so that the best move found is played).
   uint8_t UCIPrep(const char* text);
+  // Dispatches CommandBuffer; in state WAITING keeps reading and dispatching lines.
   uint8_t UCICore();
+  // Carries out one command line, then any lines deferred during a search it started.
+  // Returns 0 when the conversation goes on with the next line, 1 when a search is running
+  // and should carry on.
+  uint8_t RunCommand(const char* line);
+  // Applies a list of move texts ("e2e4 e7e5 e1g1 e7e8q") to MainBoard after resetting the game
+  // history. Stops at the first text that is malformed or not a legal move, with an
+  // "info string" naming it. Returns the number of moves applied.
   int32_t ProcessMoves(const char* text);
+  // Plays one move text on MainBoard (no legality test), hands the move to the other side and
+  // records the new position's keys in the game history.
   void MakeMoves(const char* text);
+
+  // Steps of the dispatcher.
+  uint8_t Dispatch();
+  uint8_t DispatchDuringSearch(const char* word);
+  void Identify();
+  void Position();
+  void Go();
+  void NewGame();
+  void SetOption();
+  [[noreturn]] void Quit();
+  void EndSearch();
+  void Defer();
+  bool TakePending();
+  void WaitForStop();
+  void SendBestMove(const ChessBoard& root, int score, uint64_t from, uint64_t to, char promotion);
 };
 
 extern UCIProtocol UCI;

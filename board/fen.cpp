@@ -1,0 +1,247 @@
+// FEN positions: reading the placement, side to move and castling fields into MainBoard,
+// writing a board as FEN text, and loading the first line of a position file.
+
+#include "board/fen.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "board/bit_ops.h"
+
+namespace {
+
+constexpr const char* PieceLetters = "PNBRQKpnbrqk";
+constexpr int MaxPiecesPerSide = 16;
+constexpr int MaxPawnsPerSide = 8;
+constexpr int PositionLineSize = 512;
+
+// The one-line reason of a rejected text, kept until the next call.
+char Reason[128];
+
+const char* Reject(const char* format, int value = 0) {
+  snprintf(Reason, sizeof Reason, format, value);
+  return Reason;
+}
+
+uint64_t* PieceBoard(ChessBoard& b, char letter) {
+  switch (letter) {
+    case 'P': return &b.WhitePawns;
+    case 'N': return &b.WhiteKnights;
+    case 'B': return &b.WhiteBishops;
+    case 'R': return &b.WhiteRooks;
+    case 'Q': return &b.WhiteQueens;
+    case 'K': return &b.WhiteKing;
+    case 'p': return &b.BlackPawns;
+    case 'n': return &b.BlackKnights;
+    case 'b': return &b.BlackBishops;
+    case 'r': return &b.BlackRooks;
+    case 'q': return &b.BlackQueens;
+    case 'k': return &b.BlackKing;
+    default: return nullptr;
+  }
+}
+
+// A king replaces any earlier king of its colour; other pieces are added.
+void AddPieceTo(ChessBoard& b, char letter, int square) {
+  if (square < 0 || square > 63) return;
+  uint64_t* board = PieceBoard(b, letter);
+  if (!board) return;
+  if (letter == 'K' || letter == 'k')
+    *board = SquareMask(square);
+  else
+    *board |= SquareMask(square);
+}
+
+// Reads the placement field into the piece bitboards of b, which must be empty. Returns the
+// position of the character that ended the field, or nullptr with a reason when the field is
+// not eight ranks of eight squares of known pieces.
+const char* ReadPlacement(ChessBoard& b, const char* text, const char** reason) {
+  int rank = 7;        // rank being filled, 8th first
+  int file = 0;        // squares of the rank filled so far
+  int kings[2] = {0, 0};
+  const char* p = text;
+  if (*p == '\0' || *p == ' ') {
+    *reason = Reject("the placement is empty");
+    return nullptr;
+  }
+  for (; *p && *p != ' '; p++) {
+    const char c = *p;
+    if (c >= '1' && c <= '8') {
+      file += c - '0';
+    } else if (c == '/') {
+      if (file != 8) break;
+      if (--rank < 0) break;
+      file = 0;
+      continue;
+    } else if (strchr(PieceLetters, c)) {
+      if (file < 8) AddPieceTo(b, c, rank * 8 + file);
+      if (c == 'K') kings[White]++;
+      if (c == 'k') kings[Black]++;
+      file++;
+    } else {
+      *reason = Reject("unknown character '%c' in the placement", static_cast<unsigned char>(c));
+      return nullptr;
+    }
+    if (file > 8) break;
+  }
+  if (*p && *p != ' ') {
+    *reason = rank < 0 ? Reject("more than eight ranks in the placement")
+                       : Reject("rank %d does not have eight squares", rank + 1);
+    return nullptr;
+  }
+  if (file != 8) {
+    *reason = Reject("rank %d does not have eight squares", rank + 1);
+    return nullptr;
+  }
+  if (rank != 0) {
+    *reason = Reject("the placement has %d ranks instead of eight", 8 - rank);
+    return nullptr;
+  }
+  if (kings[White] != 1) {
+    *reason = Reject("White must have exactly one king, not %d", kings[White]);
+    return nullptr;
+  }
+  if (kings[Black] != 1) {
+    *reason = Reject("Black must have exactly one king, not %d", kings[Black]);
+    return nullptr;
+  }
+  return p;
+}
+
+// Checks a set-up position for what the engine cannot play: too many pieces for its move
+// lists, pawns on their first or last rank, or a king that could be taken at once.
+const char* CheckPlayable(const ChessBoard& b) {
+  if (PopCount(b.WhitePieces) > MaxPiecesPerSide) return Reject("White has more than %d pieces", MaxPiecesPerSide);
+  if (PopCount(b.BlackPieces) > MaxPiecesPerSide) return Reject("Black has more than %d pieces", MaxPiecesPerSide);
+  if (PopCount(b.WhitePawns) > MaxPawnsPerSide) return Reject("White has more than %d pawns", MaxPawnsPerSide);
+  if (PopCount(b.BlackPawns) > MaxPawnsPerSide) return Reject("Black has more than %d pawns", MaxPawnsPerSide);
+  constexpr uint64_t BackRanks = 0xFF000000000000FFULL;
+  if ((b.WhitePawns | b.BlackPawns) & BackRanks) return Reject("a pawn stands on the first or last rank");
+  const int8_t waiting = b.SideToMove ? White : Black;
+  const uint64_t king = waiting == White ? b.WhiteKing : b.BlackKing;
+  if (b.InCheck(king, waiting)) return Reject("the side not to move is in check");
+  return nullptr;
+}
+
+// Side letter and castling field after the placement's space. A text that ends early means
+// White to move without castling rights.
+void ReadSideAndCastling(ChessBoard& b, const char* side) {
+  b.SideToMove = White;
+  b.CastleFlags = 0;
+  if (!*side) return;
+  if (*side == 'b') b.SideToMove = Black;
+  if (!side[1] || !side[2] || side[2] == '-') return;
+  for (const char* c = side + 2; *c && *c != ' '; c++) {
+    if (*c == 'K') b.CastleFlags |= 1;
+    if (*c == 'Q') b.CastleFlags |= 2;
+    if (*c == 'k') b.CastleFlags |= 4;
+    if (*c == 'q') b.CastleFlags |= 8;
+  }
+}
+
+// Placement field: ranks 8 to 1, runs of empty squares as one digit, ranks joined by '/'.
+char* WritePlacement(const ChessBoard& board, char* out) {
+  for (int rank = 7; rank >= 0; rank--) {
+    int empty = 0;
+    for (int file = 0; file < 8; file++) {
+      const uint64_t mask = SquareMask(rank * 8 + file);
+      if (!(board.AllPieces & mask)) {
+        empty++;
+        continue;
+      }
+      if (empty) *out++ = static_cast<char>('0' + empty);
+      empty = 0;
+      *out++ = DecodePiece(mask, board);
+    }
+    if (empty) *out++ = static_cast<char>('0' + empty);
+    if (rank) *out++ = '/';
+  }
+  *out = '\0';
+  return out;
+}
+
+// Placement, side and castling field, then " - 0 ; " (no en passant square, fifty-move count 0).
+// out must hold at least 96 characters.
+void WriteFenFields(const ChessBoard& board, char* out) {
+  out = WritePlacement(board, out);
+  char castle[5];
+  CastleRights(castle, static_cast<char>(board.CastleFlags));
+  snprintf(out, 16, " %c %s - 0 ; ", board.SideToMove ? 'b' : 'w', castle);
+}
+
+}  // namespace
+
+const char* SetupBoard(const char* text) {
+  if (!text) return Reject("no position given");
+  ChessBoard b = MainBoard;
+  b.WhitePawns = b.WhiteKnights = b.WhiteBishops = b.WhiteRooks = b.WhiteQueens = b.WhiteKing = 0;
+  b.BlackPawns = b.BlackKnights = b.BlackBishops = b.BlackRooks = b.BlackQueens = b.BlackKing = 0;
+
+  const char* reason = nullptr;
+  const char* end = ReadPlacement(b, text, &reason);
+  if (!end) return reason;
+  b.RecomputeUnions();
+  b.LastFrom = 0;
+  b.LastTo = 0;
+  ReadSideAndCastling(b, *end ? end + 1 : end);
+  if ((reason = CheckPlayable(b))) return reason;
+  MainBoard = b;
+  return nullptr;
+}
+
+void AddPiece(char letter, int square) { AddPieceTo(MainBoard, letter, square); }
+
+char DecodePiece(uint64_t mask, ChessBoard board) {
+  const bool white = board.WhitePieces & mask;
+  const uint64_t boards[6] = {
+      white ? board.WhitePawns : board.BlackPawns,   white ? board.WhiteKnights : board.BlackKnights,
+      white ? board.WhiteBishops : board.BlackBishops, white ? board.WhiteRooks : board.BlackRooks,
+      white ? board.WhiteQueens : board.BlackQueens, white ? board.WhiteKing : board.BlackKing};
+  const char* letters = white ? "PNBRQK" : "pnbrqk";
+  for (int i = 0; i < 6; i++)
+    if (boards[i] & mask) return letters[i];
+  return '?';  // the union names a square that no piece bitboard of the colour holds
+}
+
+void CastleRights(char* out, char flags) {
+  const unsigned f = static_cast<unsigned char>(flags);
+  if (!(f & 15)) {
+    *out++ = '-';
+  } else {
+    if (f & 1) *out++ = 'K';
+    if (f & 2) *out++ = 'Q';
+    if (f & 4) *out++ = 'k';
+    if (f & 8) *out++ = 'q';
+  }
+  *out = '\0';
+}
+
+void pos2fen(ChessBoard board, int number) {
+  char text[128];
+  WriteFenFields(board, text);
+  printf("%s%d \n", text, number);
+}
+
+void pos2fenString(ChessBoard board, char* out) { WriteFenFields(board, out); }
+
+void LoadPositionFile(const char* path) {
+  FILE* file = fopen(path, "r");
+  if (!file) {
+    printf("ERROR: opening file %s\n", path);
+    exit(1);
+  }
+  // Only the first line counts; a longer line than the buffer is cut, the rest ignored.
+  char line[PositionLineSize];
+  if (!fgets(line, sizeof line, file)) {
+    printf("Empty file\n");
+    fclose(file);
+    exit(0);
+  }
+  fclose(file);
+  line[strcspn(line, "\r\n")] = '\0';
+  if (const char* reason = SetupBoard(line)) {
+    printf("ERROR: no valid position in file %s: %s\n", path, reason);
+    exit(1);
+  }
+}

@@ -1,0 +1,548 @@
+// The xboard and console command interpreter: one word at a time, from the opponent's turn or
+// from the search's input polling while the engine thinks.
+
+#include "driver/commands.h"
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "board/bit_ops.h"
+#include "board/chess_board.h"
+#include "board/fen.h"
+#include "board/masks.h"
+#include "driver/clock.h"
+#include "driver/game_loop.h"
+#include "driver/input.h"
+#include "driver/log_file.h"
+#include "driver/move_parse.h"
+#include "driver/move_text.h"
+#include "driver/status.h"
+#include "movegen/see.h"
+#include "search/search_routines.h"
+
+namespace {
+
+constexpr int WordSize = 256;
+constexpr int LineSize = 1024;
+// Two weeks in milliseconds: the time per move while analysing without a set time.
+constexpr int32_t AnalysisTime = 1209600000;
+// Largest clock value kept, in milliseconds (about 23 days): the time arithmetic stays in 32 bits.
+constexpr double MaxClockMs = 2000000000.0;
+
+// The opponent's move accepted by DoCommand, made by HumanMove.
+uint64_t PendingFrom = 0;
+uint64_t PendingTo = 0;
+char PendingPromotion = NoPromotion;
+
+// The fixed time per move in force before "analyze" replaced it.
+int32_t TimeBeforeAnalysis = 0;
+
+void Flush() { fflush(stdout); }
+
+// An error in the protocol's own form; the console reads the same text.
+void ReportError(const char* kind, const char* text) {
+  printf("Error (%s): %s\n", kind, text);
+  Flush();
+  LogPrintf("Error (%s): %s", kind, text);
+}
+
+int32_t ClampMs(double ms) {
+  if (ms < 0) return 0;
+  if (ms > MaxClockMs) return static_cast<int32_t>(MaxClockMs);
+  return static_cast<int32_t>(ms);
+}
+
+// Reads a word and converts it as a decimal number; 0 when it holds none.
+double ReadNumber(char* word, size_t size) {
+  ReadWord(word, size);
+  const double value = strtod(word, nullptr);
+  return value == value ? value : 0;  // NaN counts as 0
+}
+
+// Square index 0..63 from a decimal word, -1 when it is none.
+int ParseSquareIndex(const char* word) {
+  char* end = nullptr;
+  errno = 0;
+  const long v = strtol(word, &end, 10);
+  if (end == word || *end != '\0' || errno != 0 || v < 0 || v > 63) return -1;
+  return static_cast<int>(v);
+}
+
+// Square index from a name such as "e4" (exactly two characters), -1 when it is none.
+int ParseSquareName(const char* text) {
+  if (text[0] < 'a' || text[0] > 'h' || text[1] < '1' || text[1] > '8' || text[2] != '\0') return -1;
+  return (text[0] - 'a') + 8 * (text[1] - '1');
+}
+
+// A command that replaces the position or the side to move stops a running search, whose
+// move would belong to the old position.
+uint8_t PositionChanged() {
+  if (!SearchRunning) return CmdHandled;
+  PositionReplaced = true;
+  return CmdStop;
+}
+
+void LeaveAnalysis() {
+  MainStatus.Post = 0;
+  MainStatus.AnalyzeMode = 0;
+  MainStatus.ST = TimeBeforeAnalysis;
+}
+
+// A fresh game position: piece counts, fifty-move count and game history follow the board.
+void StartGameFromBoard(int32_t fiftyMoveCount) {
+  MainBoard.InitPieceCounts();
+  MainBoard.FiftyMoveCount = fiftyMoveCount;
+  MainStatus.GameInProgress = 1;
+  ResetGameHistory();
+}
+
+// The half-move clock of a FEN text (its fifth field), 0 when absent; at most 100.
+int32_t FenHalfMoveClock(const char* fen) {
+  const char* p = fen;
+  for (int field = 0; field < 4; field++) {
+    while (*p == ' ') p++;
+    while (*p && *p != ' ') p++;
+  }
+  while (*p == ' ') p++;
+  if (!isdigit(static_cast<unsigned char>(*p))) return 0;
+  const long n = strtol(p, nullptr, 10);
+  return n > 100 ? 100 : static_cast<int32_t>(n);
+}
+
+// Castling rights die with the king's or a rook's first move, and with the capture of a rook
+// on its home square.
+uint8_t CastleRightsAfter(uint8_t flags, uint64_t from, uint64_t to) {
+  const uint64_t squares = from | to;
+  if (from & SquareMask(E1)) flags &= 12;
+  if (squares & SquareMask(H1)) flags &= 14;
+  if (squares & SquareMask(A1)) flags &= 13;
+  if (from & SquareMask(E8)) flags &= 3;
+  if (squares & SquareMask(H8)) flags &= 11;
+  if (squares & SquareMask(A8)) flags &= 7;
+  return flags;
+}
+
+// Makes the opponent's move on the game board. Returns CmdFiftyMoves when the move completes
+// a hundred half-moves without a capture or a pawn move, otherwise CmdMove.
+uint8_t PlayOpponentMove(uint64_t from, uint64_t to, char promotion) {
+  MainBoard.CastleFlags = CastleRightsAfter(MainBoard.CastleFlags, from, to);
+  uint8_t castleMask = 15;
+  MainBoard.MakeMove(from, to, promotion, castleMask);
+  return MainBoard.FiftyMoveCount > 99 ? CmdFiftyMoves : CmdMove;
+}
+
+// A move text arriving while the engine searches. In analysis the move is played and the
+// analysis starts again from the new position; otherwise it is not the opponent's turn.
+uint8_t MoveDuringSearch(const char* word) {
+  if (!MainStatus.AnalyzeMode) {
+    ReportError("not your turn", word);
+    return CmdHandled;
+  }
+  PlayOpponentMove(PendingFrom, PendingTo, PendingPromotion);
+  MainBoard.SideToMove ^= 1;
+  MainStatus.GamePly += 1;
+  RecordGamePosition();
+  MainStatus.HumanToMove = 0;
+  PositionReplaced = true;
+  return CmdStop;
+}
+
+uint8_t MoveCommand(const char* word) {
+  if (!ParseLegalMove(MainBoard, word, &PendingFrom, &PendingTo, &PendingPromotion)) {
+    printf("Illegal move: %s\n", word);
+    Flush();
+    LogPrintf("Illegal move: %s", word);
+    return CmdHandled;
+  }
+  if (SearchRunning) return MoveDuringSearch(word);
+  return CmdMove;
+}
+
+uint8_t StatusLine() {
+  printf("stat01: %d %lld %d %d %d\n", (ProcessClockMs() - MainStatus.StartTime) / 10,
+         static_cast<long long>(Search.Nodes()), Search.IterationDepth,
+         Search.RootMoveTotal - Search.RootMovesDone, Search.RootMoveTotal);
+  Flush();
+  return CmdHandled;
+}
+
+// "?": play the best move found so far at once. While analysing there is no move to play:
+// the analysis ends.
+uint8_t MoveNowCommand() {
+  if (MainStatus.AnalyzeMode) {
+    Search.AbortSearch();
+    LeaveAnalysis();
+    return CmdStop;
+  }
+  Search.MoveNow = true;
+  Search.StopNow = true;
+  Search.TimeUp = true;
+  return CmdHandled;
+}
+
+uint8_t AbortCommand() {
+  MainBoard.InitRep();
+  MainBoard.MaxDepth = 56;
+  MainBoard.FiftyMoveCount = 0;
+  MainBoard.SideToMove = White;
+  MainStatus.HumanToMove = 1;
+  MainStatus.GameInProgress = 1;
+  MainStatus.initVars();
+  StartGameFromBoard(0);
+  if (SearchRunning) PositionReplaced = true;
+  return CmdStop;
+}
+
+uint8_t NewCommand() {
+  Search.ClearHistory();
+  MainBoard.InitRep();
+  const bool analysing = MainStatus.AnalyzeMode;
+  MainStatus.initVars();
+  MainStatus.HumanToMove = 1;
+  MainStatus.GameInProgress = 1;
+  MainBoard.FiftyMoveCount = 0;
+  MainBoard.SideToMove = White;
+  if (analysing) {
+    MainStatus.Post = 0;
+    MainStatus.AnalyzeMode = 0;
+  }
+  StartGameFromBoard(0);
+  if (SearchRunning) PositionReplaced = true;
+  return CmdStop;
+}
+
+uint8_t AnalyzeCommand() {
+  if (!MainStatus.AnalyzeMode) TimeBeforeAnalysis = MainStatus.ST;
+  MainStatus.AnalyzeMode = 1;
+  MainStatus.Post = 1;
+  MainStatus.Force = 0;
+  MainStatus.HumanToMove = 0;
+  MainStatus.NodesPerSecond = 200001;
+  // The fixed time per move is already held in milliseconds; without one, think "forever".
+  if (MainStatus.ST == 0) MainStatus.ST = AnalysisTime;
+  return CmdStop;
+}
+
+uint8_t ExitCommand() {
+  if (MainStatus.AnalyzeMode == 1) {
+    LeaveAnalysis();
+    Search.AbortSearch();
+  }
+  return CmdStop;
+}
+
+uint8_t DumpSeeCommand() {
+  char a[WordSize], b[WordSize];
+  ReadWord(a, sizeof a);
+  ReadWord(b, sizeof b);
+  const int from = ParseSquareIndex(a);
+  const int to = ParseSquareIndex(b);
+  char text[2 * WordSize + 16];
+  snprintf(text, sizeof text, "dumpsee %s %s", a, b);
+  if (from < 0 || to < 0) {
+    ReportError("squares are numbered 0 to 63", text);
+    return CmdHandled;
+  }
+  if (MainBoard.IsEmptySquare(SquareMask(from))) {
+    ReportError("no piece on the first square", text);
+    return CmdHandled;
+  }
+  const uint64_t fromMask = SquareMask(from);
+  const uint64_t toMask = SquareMask(to);
+  printf("SEE value = %d\n",
+         see.StaticExchangeEvaluation(MainBoard.PieceColor(toMask), fromMask, toMask, &MainBoard));
+  Flush();
+  return CmdHandled;
+}
+
+// "level MPS BASE INC": BASE in minutes or minutes:seconds, INC in seconds, possibly decimal.
+uint8_t LevelCommand() {
+  char moves[WordSize], base[WordSize], inc[WordSize];
+  ReadWord(moves, sizeof moves);
+  ReadWord(base, sizeof base);
+  ReadWord(inc, sizeof inc);
+  const long perSession = strtol(moves, nullptr, 10);
+  double baseMs = strtod(base, nullptr) * 60000.0;
+  if (const char* colon = strchr(base, ':')) baseMs += strtod(colon + 1, nullptr) * 1000.0;
+  // The increment is kept in whole seconds, rounded down: planning with less time than the
+  // clock gives never loses on time.
+  const double incSeconds = strtod(inc, nullptr);
+  MainStatus.MovesPerSession = perSession < 0 ? 0 : (perSession > 10000 ? 10000 : static_cast<int32_t>(perSession));
+  MainStatus.TimeLeft = ClampMs(baseMs);
+  MainStatus.TimeInc = incSeconds > 0 && incSeconds < 100000 ? static_cast<int32_t>(incSeconds) : 0;
+  LogPrintf("MovesPerSession %d TimeLeft %d TimeInc %d \n", MainStatus.MovesPerSession, MainStatus.TimeLeft,
+            MainStatus.TimeInc);
+  return CmdHandled;
+}
+
+// "st N": N seconds per move. The search reads the fixed time per move in milliseconds.
+uint8_t FixedTimeCommand() {
+  char word[WordSize];
+  const double seconds = ReadNumber(word, sizeof word);
+  MainStatus.ST = ClampMs(seconds * 1000.0);
+  MainStatus.TimePerMove = ClampMs(seconds * 900.0);
+  MainStatus.TimeLeft = ClampMs(seconds * 60000.0);
+  return CmdHandled;
+}
+
+uint8_t DepthCommand(const char* command, bool readsInXboard, bool setsFixedDepth) {
+  const bool console = !MainStatus.XboardMode;
+  char word[WordSize];
+  if (console) {
+    printf("setting MAXDEPTH\n");
+    printf("scanstring %s\n", command);
+  }
+  if (console || readsInXboard) {
+    ReadWord(word, sizeof word);
+    const long n = strtol(word, nullptr, 10);
+    MainBoard.MaxDepth = n < 0 ? 0 : (n > 1000 ? 1000 : static_cast<int32_t>(n));
+  }
+  if (console) printf("MAXDEPTH %d\n", MainBoard.MaxDepth);
+  if (setsFixedDepth) MainBoard.FixedDepth = MainBoard.MaxDepth;
+  MainBoard.BestFrom = 0;
+  MainBoard.BestTo = 0;
+  Flush();
+  return CmdHandled;
+}
+
+uint8_t SetBoardCommand() {
+  char line[LineSize];
+  ReadLine(line, sizeof line);
+  const char* fen = line;
+  while (*fen == ' ' || *fen == '\t') fen++;
+  WriteLogFile(fen);
+  if (const char* reason = SetupBoard(fen)) {
+    ReportError(reason, fen);
+    return CmdHandled;
+  }
+  StartGameFromBoard(FenHalfMoveClock(fen));
+  return PositionChanged();
+}
+
+uint8_t EditCommand() {
+  SetupBoardFromEdit();
+  if (QuitRequested) return CmdQuit;
+  return PositionChanged();
+}
+
+uint8_t SideCommand(int8_t side) {
+  MainBoard.SideToMove = side;
+  ResetGameHistory();
+  return PositionChanged();
+}
+
+uint8_t QuitCommand() {
+  MainStatus.PlayAgain = 0;
+  MainStatus.GameInProgress = 0;
+  QuitRequested = true;
+  return CmdQuit;
+}
+
+// Edit mode: rebuild unions and castling rights from the pieces after every word.
+void RecomputeEditedBoard(ChessBoard& b) {
+  b.RecomputeUnions();
+  uint8_t flags = 0;
+  const bool whiteKingHome = b.WhiteKing & SquareMask(E1);
+  const bool blackKingHome = b.BlackKing & SquareMask(E8);
+  if (whiteKingHome && (b.WhiteRooks & SquareMask(H1))) flags |= 1;
+  if (whiteKingHome && (b.WhiteRooks & SquareMask(A1))) flags |= 2;
+  if (blackKingHome && (b.BlackRooks & SquareMask(H8))) flags |= 4;
+  if (blackKingHome && (b.BlackRooks & SquareMask(A8))) flags |= 8;
+  b.CastleFlags = flags;
+}
+
+void RemovePieceAt(ChessBoard& b, uint64_t sq) {
+  uint64_t* boards[] = {&b.WhitePawns, &b.WhiteKnights, &b.WhiteBishops, &b.WhiteRooks,
+                        &b.WhiteQueens, &b.WhiteKing,   &b.BlackPawns,   &b.BlackKnights,
+                        &b.BlackBishops, &b.BlackRooks, &b.BlackQueens,  &b.BlackKing};
+  for (uint64_t* piece : boards) *piece &= ~sq;
+}
+
+uint64_t* EditPieceBoard(ChessBoard& b, char letter, bool black) {
+  switch (letter) {
+    case 'P': return black ? &b.BlackPawns : &b.WhitePawns;
+    case 'N': return black ? &b.BlackKnights : &b.WhiteKnights;
+    case 'B': return black ? &b.BlackBishops : &b.WhiteBishops;
+    case 'R': return black ? &b.BlackRooks : &b.WhiteRooks;
+    case 'Q': return black ? &b.BlackQueens : &b.WhiteQueens;
+    case 'K': return black ? &b.BlackKing : &b.WhiteKing;
+    default: return nullptr;
+  }
+}
+
+// The edited position becomes the game position only when it is a playable one; the FEN reader
+// judges that (one king each, no pawn on the first or last rank, the side not to move not in check).
+void CommitEditedBoard(const ChessBoard& edited) {
+  char fen[256];
+  pos2fenString(edited, fen);
+  if (const char* reason = SetupBoard(fen)) {
+    ReportError(reason, "edit");
+    return;
+  }
+  MainBoard.CastleFlags = edited.CastleFlags;
+  StartGameFromBoard(0);
+}
+
+}  // namespace
+
+void SetupBoardFromEdit() {
+  ChessBoard edited = MainBoard;
+  bool black = false;
+  char word[WordSize];
+  for (;;) {
+    if (!ReadWord(word, sizeof word) || strcmp(word, "quit") == 0) {
+      // The input ended (or the GUI gave up): the position stays as it was.
+      QuitCommand();
+      return;
+    }
+    WriteLogFile(word);
+    const char first = word[0];
+    if (first == '.') {
+      RecomputeEditedBoard(edited);
+      CommitEditedBoard(edited);
+      return;
+    }
+    if (first == '#') {
+      edited.ClearField();
+    } else if (first == 'c') {
+      black = !black;
+    } else if (first == 'x' || EditPieceBoard(edited, first, black)) {
+      const int sq = ParseSquareName(word + 1);
+      if (sq < 0) {
+        ReportError("bad square", word);
+        continue;
+      }
+      RemovePieceAt(edited, SquareMask(sq));
+      if (first != 'x') *EditPieceBoard(edited, first, black) |= SquareMask(sq);
+    }
+    RecomputeEditedBoard(edited);
+  }
+}
+
+uint8_t DoCommand(const char* word) {
+  WriteLogFile(word);
+  if (strcmp(word, ".") == 0) return StatusLine();
+  if (strcmp(word, "?") == 0) return MoveNowCommand();
+  if (strcmp(word, "ClearGameInfo") == 0 || strcmp(word, "InitGameInfo") == 0) return CmdHandled;
+  if (strcmp(word, "abort") == 0) return AbortCommand();
+  if (strcmp(word, "analyze") == 0) return AnalyzeCommand();
+  if (strcmp(word, "beep") == 0) return CmdHandled;
+  if (strcmp(word, "bk") == 0) {
+    if (!MainStatus.AnalyzeMode) MainStatus.UseBook = static_cast<int8_t>((MainStatus.UseBook + 1) % 2);
+    return CmdHandled;
+  }
+  if (strcmp(word, "black") == 0) return SideCommand(Black);
+  if (strcmp(word, "bogus") == 0) return CmdHandled;
+  if (strcmp(word, "displayboard") == 0) {
+    MainBoard.DisplayBoard();
+    return CmdHandled;
+  }
+  if (strcmp(word, "draw") == 0) return CmdHandled;
+  if (strcmp(word, "dumpsee") == 0) return DumpSeeCommand();
+  if (strcmp(word, "easy") == 0) return CmdHandled;
+  if (strcmp(word, "edit") == 0) return EditCommand();
+  if (strcmp(word, "exit") == 0) return ExitCommand();
+  if (strcmp(word, "force") == 0) {
+    MainStatus.Force = 1;
+    return CmdHandled;
+  }
+  if (strcmp(word, "fullrand") == 0) return CmdHandled;
+  if (strcmp(word, "go") == 0) {
+    MainStatus.Force = 0;
+    MainStatus.HumanToMove = 0;
+    return CmdStop;
+  }
+  if (strcmp(word, "hard") == 0 || strcmp(word, "hint") == 0) return CmdHandled;
+  if (strcmp(word, "level") == 0) return LevelCommand();
+  if (strcmp(word, "name") == 0) {
+    // The opponent's name may have several words: the rest of the line is the name.
+    char name[LineSize];
+    ReadLine(name, sizeof name);
+    return CmdHandled;
+  }
+  if (strcmp(word, "new") == 0) return NewCommand();
+  if (strcmp(word, "nopost") == 0) {
+    MainStatus.Post = 0;
+    return CmdHandled;
+  }
+  if (strcmp(word, "otim") == 0) {
+    char arg[WordSize];
+    LogPrintf(" %d\n", static_cast<int>(ReadNumber(arg, sizeof arg)));
+    return CmdHandled;
+  }
+  if (strcmp(word, "ponder") == 0) return CmdHandled;
+  if (strcmp(word, "post") == 0) {
+    MainStatus.Post = 1;
+    return CmdHandled;
+  }
+  if (strcmp(word, "quit") == 0) return QuitCommand();
+  if (strcmp(word, "random") == 0 || strcmp(word, "remove") == 0) return CmdHandled;
+  if (strcmp(word, "selfplay") == 0) {
+    MainStatus.SelfPlay = 1;
+    return CmdStop;
+  }
+  if (strcmp(word, "setboard") == 0) return SetBoardCommand();
+  if (strcmp(word, "Depth") == 0 || strcmp(word, "DEPTH") == 0 || strcmp(word, "sd") == 0)
+    return DepthCommand(word, true, false);
+  if (strcmp(word, "sfd") == 0) return DepthCommand(word, false, true);
+  if (strcmp(word, "st") == 0) return FixedTimeCommand();
+  if (strcmp(word, "time") == 0) {
+    char arg[WordSize];
+    MainStatus.TimeLeft = ClampMs(ReadNumber(arg, sizeof arg) * 10.0);
+    return CmdHandled;
+  }
+  if (strcmp(word, "traceflag") == 0) {
+    MainStatus.TraceFlag = static_cast<int8_t>((MainStatus.TraceFlag + 1) % 2);
+    return CmdHandled;
+  }
+  if (strcmp(word, "undo") == 0) return CmdHandled;
+  if (strcmp(word, "white") == 0) return SideCommand(White);
+  if (strcmp(word, "xboard") == 0) {
+    MainStatus.setxboard(1);
+    return CmdHandled;
+  }
+  // A word that starts like a square (a file letter and a digit) is a move.
+  if (word[0] >= 'a' && word[0] <= 'h' && word[1] >= '0' && word[1] <= '8') return MoveCommand(word);
+  return CmdHandled;
+}
+
+uint8_t HumanMove() {
+  MainStatus.Force = 0;
+  char word[WordSize];
+  for (;;) {
+    const bool console = !MainStatus.XboardMode;
+    if (console) {
+      printf("Enter Move: ");
+      Flush();
+    }
+    ReadWord(word, sizeof word);
+    if (console) {
+      printf("%s\n", word);
+      Flush();
+    }
+    const uint8_t r = DoCommand(word);
+    if (r == CmdHandled) continue;
+    if (r != CmdMove) return r;
+    const uint8_t code = PlayOpponentMove(PendingFrom, PendingTo, PendingPromotion);
+    if (!MainStatus.Force) return code;
+    // Force mode: the moves of both sides are entered one after the other.
+    MainBoard.SideToMove ^= 1;
+    RecordGamePosition();
+  }
+}
+
+void MakeGUIMove(uint64_t from, uint64_t to, char promotion, int score) {
+  if (from == 0 || to == 0) return;  // no move to show
+  const uint8_t fromIndex = static_cast<uint8_t>(RightMostBit(from) - 1);
+  const uint8_t toIndex = static_cast<uint8_t>(RightMostBit(to) - 1);
+  char text[MoveTextSize];
+  fillmovestring(text, score, fromIndex, toIndex, promotion, 0);
+  printf("%s", text);
+  LogPrintf("Move Made: %d %d %d %lld %s", MainStatus.CompletedDepth, score / 10, 0,
+            static_cast<long long>(Search.Nodes()), text);
+  Flush();
+}

@@ -1,0 +1,107 @@
+// The EPD test-suite runner: each line of the file is read as a position, shown, and searched
+// to a fixed depth or only evaluated.
+
+#include "driver/epd_suite.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "board/bit_ops.h"
+#include "board/chess_board.h"
+#include "board/fen.h"
+#include "driver/move_text.h"
+#include "driver/status.h"
+#include "eval/position_evaluate.h"
+#include "hash/move_history.h"
+#include "search/search_routines.h"
+
+namespace {
+
+constexpr int SuiteLineSize = 512;
+constexpr int DefaultSuiteDepth = 3;
+
+// Reads one line without its line feed (and carriage return). Returns false at the end of the
+// file; *tooLong is set when the line did not fit, its rest is skipped.
+bool ReadSuiteLine(FILE* file, char* line, size_t size, bool* tooLong) {
+  *tooLong = false;
+  if (!fgets(line, static_cast<int>(size), file)) return false;
+  size_t len = strlen(line);
+  if (len > 0 && line[len - 1] == '\n') {
+    line[--len] = '\0';
+  } else if (!feof(file)) {
+    *tooLong = true;
+    int c;
+    while ((c = fgetc(file)) != EOF && c != '\n') {
+    }
+  }
+  if (len > 0 && line[len - 1] == '\r') line[--len] = '\0';
+  return true;
+}
+
+void SearchLine(const char* line) {
+  printf("%s\n", line);
+  if (MainStatus.getFD() == 0) MainStatus.setFD(DefaultSuiteDepth);
+  const int depth = MainStatus.getFD();
+  const int score = Search.ProgressiveDeepening(MainBoard, static_cast<char>(depth), &MainBoard.BestFrom,
+                                                &MainBoard.BestTo,
+                                                reinterpret_cast<char*>(&MainBoard.BestPromotion));
+  if (MainBoard.BestFrom == 0 || MainBoard.BestTo == 0 || score == -MateValue || score == StalemateScore) {
+    printf("%d %d   (no legal move)\n", depth, score);
+  } else {
+    char text[MoveTextSize];
+    fillmovestring(text, score, static_cast<uint8_t>(RightMostBit(MainBoard.BestFrom) - 1),
+                   static_cast<uint8_t>(RightMostBit(MainBoard.BestTo) - 1),
+                   static_cast<char>(MainBoard.BestPromotion), depth);
+    printf("%d %d   %s", depth, score, text);
+  }
+  fflush(stdout);
+}
+
+int Evaluate() {
+  MainBoard.InitPieceCounts();
+  return PE.PosEval(MainBoard.SideToMove, -MateValue, MateValue, &MainBoard,
+                    static_cast<char>(MainBoard.CastleFlags));
+}
+
+}  // namespace
+
+void ParseEPDSuite(const char* path) {
+  FILE* file = fopen(path, "r");
+  if (!file) {
+    printf("ERROR: opening file %s\n", path);
+    fflush(stdout);
+    exit(1);
+  }
+  printf("## file opened %s\n", path);
+  fflush(stdout);
+  printf("## Entering ParseEPDSuite and Opened data file\n");
+  fflush(stdout);
+  if (MainStatus.Mimic == 1) printf("In ParseEPDSuite and Mimic == STUDENT \n");
+
+  char line[SuiteLineSize];
+  bool tooLong = false;
+  int count = 0;
+  while (ReadSuiteLine(file, line, sizeof line, &tooLong)) {
+    count++;
+    if (tooLong) {
+      printf("Line %d skipped: longer than %d characters\n", count, SuiteLineSize - 1);
+      continue;
+    }
+    if (const char* reason = SetupBoard(line)) {
+      printf("Line %d skipped: %s\n", count, reason);
+      continue;
+    }
+    // Each line is a game of its own: no history, no fifty-move count carried over.
+    MainBoard.FiftyMoveCount = 0;
+    MainBoard.InitPieceCounts();
+    MoveList.Init();
+    if (MainStatus.Mimic == 0) MainBoard.DisplayBoard();
+    if (MainStatus.getDoTestSuite()) SearchLine(line);
+    if (MainStatus.Mimic == 1) Evaluate();
+    if (MainStatus.PEV) printf("Static evaluation for the side to move: %d\n", Evaluate());
+  }
+  fclose(file);
+  printf("%d\n", count);
+  fflush(stdout);
+}

@@ -1,0 +1,202 @@
+// The game loop of console and xboard play and the announcements that end a game.
+
+#include "driver/game_loop.h"
+
+#include <cstdio>
+
+#include "board/bit_ops.h"
+#include "board/chess_board.h"
+#include "driver/commands.h"
+#include "driver/move_parse.h"
+#include "driver/status.h"
+#include "hash/keys.h"
+#include "hash/move_history.h"
+#include "hash/transposition_table.h"
+#include "search/search_routines.h"
+
+bool QuitRequested = false;
+bool SearchRunning = false;
+bool PositionReplaced = false;
+
+namespace {
+
+void CurrentKeys(uint64_t* upper, uint64_t* lower) {
+  genhashcode(MainBoard.SideToMove, MainBoard.CastleFlags, upper, lower, &MainBoard);
+}
+
+// True when the newest entry of the game history is the current position.
+bool HistoryEndsWithCurrentPosition() {
+  if (MoveList.NumMoves <= 0) return false;
+  uint64_t upper, lower;
+  CurrentKeys(&upper, &lower);
+  const HistoryEntry& top = MoveList.Entries[MoveList.NumMoves - 1];
+  return top.Upper == upper && top.Lower == lower;
+}
+
+void Announce(const char* text) {
+  printf("%s", text);
+  fflush(stdout);
+  MainStatus.GameInProgress = 0;
+}
+
+// Mate or stalemate of the side to move: the search reports -110000 for a side that is mated
+// and 110001 for a stalemate.
+void AnnounceNoMove(int score) {
+  const bool whiteToMove = MainBoard.SideToMove == White;
+  if (score == -MateValue) Announce(whiteToMove ? "Black mates!\n" : "White mates!\n");
+  else if (score == MateValue) Announce(whiteToMove ? "White mates!\n" : "Black mates!\n");
+  else Announce("Stalemate\n");
+}
+
+// Whether a search changed the game board: every move moves a piece of its side.
+bool BoardChanged(const ChessBoard& before) {
+  return MainBoard.WhitePieces != before.WhitePieces || MainBoard.BlackPieces != before.BlackPieces;
+}
+
+// The move number of the engine's move line: the half-move counter counts from 1.
+int MoveNumber() {
+  const int ply = MainStatus.GamePly;
+  return (ply & 1) ? (ply >> 1) + 1 : ply >> 1;
+}
+
+// The opponent's turn. Returns false when the loop must end (quit).
+bool OpponentTurn(uint8_t* lastCode) {
+  PositionCache.AgeTranspositionTables();
+  Search.ClearHistory();
+  uint8_t r = HumanMove();
+  while (MainStatus.Force == 1 && !QuitRequested) r = HumanMove();
+  *lastCode = r;
+  if (QuitRequested || r == CmdQuit) return false;
+  if (r == CmdStop) return true;
+  MainStatus.HumanToMove = 0;
+  MainBoard.SideToMove ^= 1;
+  MainStatus.GamePly += 1;
+  RecordGamePosition();
+  if (MainStatus.GameInProgress) AnnounceGameEnd();
+  return true;
+}
+
+// The engine's turn: search, play and show the move. Returns false when the loop must end.
+bool EngineTurn(int* lastScore) {
+  const ChessBoard before = MainBoard;
+  // In xboard mode the search driver records the root position itself.
+  if (MainStatus.XboardMode && HistoryEndsWithCurrentPosition()) MoveList.RetractMove();
+  // Unless a command during the search says otherwise, the opponent moves next.
+  MainStatus.HumanToMove = 1;
+  PositionReplaced = false;
+  SearchRunning = true;
+  const int score = Search.ProgressiveDeepening(MainBoard, MainStatus.getFD(), &MainBoard.BestFrom,
+                                                &MainBoard.BestTo,
+                                                reinterpret_cast<char*>(&MainBoard.BestPromotion));
+  SearchRunning = false;
+  if (QuitRequested) return false;
+  // The position was replaced (new game, setboard, edit, a move while analysing): nothing of
+  // this search is played; an analysis goes on with the new position.
+  if (PositionReplaced) {
+    if (MainStatus.AnalyzeMode) MainStatus.HumanToMove = 0;
+    return true;
+  }
+  const bool moved = BoardChanged(before);
+  if (MainStatus.AnalyzeMode) {
+    // Analysis shows its thinking and never plays. Stopped by a command it starts again; ended
+    // by itself (a mate found, one legal move) it waits for the GUI.
+    if (moved) MainBoard = before;
+    if (Search.Aborted) MainStatus.HumanToMove = 0;
+    return true;
+  }
+  if (Search.Aborted && !moved) return true;  // stopped by a command before it had a move
+  if (score == -MateValue || score == MateValue || score == StalemateScore) {
+    if (moved) MainBoard = before;
+    AnnounceNoMove(score);
+    return true;
+  }
+  if (!moved) return true;
+  *lastScore = score;
+  printf("%d. ...", MoveNumber());
+  MakeGUIMove(MainBoard.BestFrom, MainBoard.BestTo, static_cast<char>(MainBoard.BestPromotion), score);
+  MainBoard.SideToMove ^= 1;
+  MainStatus.GamePly += 1;
+  RecordGamePosition();
+  if (MainStatus.GameInProgress) AnnounceGameEnd();
+  return true;
+}
+
+}  // namespace
+
+void ResetGameHistory() {
+  MoveList.Init();
+  RecordGamePosition();
+}
+
+void RecordGamePosition() {
+  uint64_t upper, lower;
+  CurrentKeys(&upper, &lower);
+  MoveList.InsertMoveHistory(upper, lower);
+}
+
+int EarlierOccurrences() {
+  if (MoveList.NumMoves <= 0) return 0;
+  uint64_t upper, lower;
+  CurrentKeys(&upper, &lower);
+  // The window reaches back to the position right after the last capture or pawn move.
+  const int found = MoveList.ThreeFoldRepDetection(MainBoard.FiftyMoveCount + 1, upper, lower);
+  return found > 0 ? found : 0;
+}
+
+bool DeadDrawMaterial() {
+  const ChessBoard& b = MainBoard;
+  if (b.WhitePawns | b.BlackPawns | b.WhiteRooks | b.BlackRooks | b.WhiteQueens | b.BlackQueens) return false;
+  return PopCount(b.WhiteKnights | b.BlackKnights | b.WhiteBishops | b.BlackBishops) <= 1;
+}
+
+bool AnnounceGameEnd() {
+  if (CountLegalMoves(MainBoard) == 0) {
+    const int8_t side = MainBoard.SideToMove ? Black : White;
+    const uint64_t king = side == White ? MainBoard.WhiteKing : MainBoard.BlackKing;
+    AnnounceNoMove(king && MainBoard.InCheck(king, side) ? -MateValue : StalemateScore);
+    return true;
+  }
+  if (MainBoard.FiftyMoveCount >= 100) {
+    Announce("1/2-1/2 {Draw by 50 Move Rule}\n");
+    return true;
+  }
+  if (EarlierOccurrences() >= 2) {
+    Announce("1/2-1/2 {Draw by repetition}\n");
+    return true;
+  }
+  if (DeadDrawMaterial()) {
+    Announce("1/2-1/2 {Draw by insufficient material}\n");
+    return true;
+  }
+  return false;
+}
+
+void GameLoop() {
+  uint8_t lastCode = 0;
+  int lastScore = 0;
+  if (MainStatus.UCIMode == 1) return;
+  MainBoard.InitPieceCounts();
+  ResetGameHistory();
+  for (;;) {
+    if (QuitRequested || MainStatus.UCIMode == 1) return;
+    if (!MainStatus.GameInProgress) {
+      // The console game is over. An xboard engine stays for the GUI's next game and only
+      // listens until one begins.
+      if (!MainStatus.XboardMode) return;
+      MainStatus.HumanToMove = 1;
+    }
+    genpawnhashcode(MainBoard.SideToMove, MainBoard, &MainBoard.PawnKingKey);
+    if (MainStatus.SelfPlay && MainStatus.GameInProgress) MainStatus.HumanToMove = 0;
+
+    if (MainStatus.HumanToMove == 1) {
+      if (!OpponentTurn(&lastCode)) return;
+      if (lastCode == CmdStop) continue;
+    } else {
+      if (!EngineTurn(&lastScore)) return;
+    }
+    if (!MainStatus.XboardMode) {
+      printf("Game Score %d\n", lastScore);
+      MainBoard.DisplayBoard();
+    }
+  }
+}

@@ -1,0 +1,22 @@
+#pragma once
+// Reading a move typed by the opponent (console, xboard or UCI) and checking it against the
+// position: only a legal move of the side to move is accepted.
+
+#include <cstdint>
+
+#include "board/chess_board.h"
+
+// True when text looks like a move in coordinate notation: a file letter a-h and a digit, a file
+// letter and a digit, then optionally a promotion letter (n, b, r, q in either case) and nothing else.
+// Words such as "e4" or "exit" are not move texts.
+bool LooksLikeMoveText(const char* text);
+
+// Parses text as a coordinate move and accepts it only when it is a legal move of board.SideToMove
+// (generated for board.CastleFlags, own king not attacked afterwards). On success stores the
+// square masks and the promotion character ('q', 'r', 'b' or 'n' for a promotion, a pawn reaching
+// its last rank without a letter promotes to a queen; NoPromotion otherwise) and returns true.
+// On failure returns false and leaves the outputs untouched.
+bool ParseLegalMove(const ChessBoard& board, const char* text, uint64_t* from, uint64_t* to, char* promo);
+
+// Counts the legal moves of the side to move (0: mate or stalemate).
+int CountLegalMoves(const ChessBoard& board);

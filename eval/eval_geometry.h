@@ -1,0 +1,187 @@
+#pragma once
+// Set-wise attack fills and precomputed pawn spans for the evaluation. The fills work on many
+// pieces at once (Kogge-Stone occluded fills): each ray includes its first occupied square,
+// exactly as the board's single-square masks do, but one pass serves every piece of a kind.
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+
+#include "board/masks.h"
+
+namespace evalgeo {
+
+constexpr uint64_t NotA = ~FileA;
+constexpr uint64_t NotH = ~FileH;
+constexpr uint64_t NotAB = ~FilesAB;
+constexpr uint64_t NotGH = ~FilesGH;
+
+// Occluded fills: the generators spread through empty squares in one direction.
+constexpr uint64_t FillNorth(uint64_t gen, uint64_t empty) {
+  gen |= empty & (gen << 8);
+  empty &= empty << 8;
+  gen |= empty & (gen << 16);
+  empty &= empty << 16;
+  gen |= empty & (gen << 32);
+  return gen;
+}
+constexpr uint64_t FillSouth(uint64_t gen, uint64_t empty) {
+  gen |= empty & (gen >> 8);
+  empty &= empty >> 8;
+  gen |= empty & (gen >> 16);
+  empty &= empty >> 16;
+  gen |= empty & (gen >> 32);
+  return gen;
+}
+constexpr uint64_t FillEast(uint64_t gen, uint64_t empty) {
+  empty &= NotA;
+  gen |= empty & (gen << 1);
+  empty &= empty << 1;
+  gen |= empty & (gen << 2);
+  empty &= empty << 2;
+  gen |= empty & (gen << 4);
+  return gen;
+}
+constexpr uint64_t FillWest(uint64_t gen, uint64_t empty) {
+  empty &= NotH;
+  gen |= empty & (gen >> 1);
+  empty &= empty >> 1;
+  gen |= empty & (gen >> 2);
+  empty &= empty >> 2;
+  gen |= empty & (gen >> 4);
+  return gen;
+}
+constexpr uint64_t FillNorthEast(uint64_t gen, uint64_t empty) {
+  empty &= NotA;
+  gen |= empty & (gen << 9);
+  empty &= empty << 9;
+  gen |= empty & (gen << 18);
+  empty &= empty << 18;
+  gen |= empty & (gen << 36);
+  return gen;
+}
+constexpr uint64_t FillNorthWest(uint64_t gen, uint64_t empty) {
+  empty &= NotH;
+  gen |= empty & (gen << 7);
+  empty &= empty << 7;
+  gen |= empty & (gen << 14);
+  empty &= empty << 14;
+  gen |= empty & (gen << 28);
+  return gen;
+}
+constexpr uint64_t FillSouthEast(uint64_t gen, uint64_t empty) {
+  empty &= NotA;
+  gen |= empty & (gen >> 7);
+  empty &= empty >> 7;
+  gen |= empty & (gen >> 14);
+  empty &= empty >> 14;
+  gen |= empty & (gen >> 28);
+  return gen;
+}
+constexpr uint64_t FillSouthWest(uint64_t gen, uint64_t empty) {
+  empty &= NotH;
+  gen |= empty & (gen >> 9);
+  empty &= empty >> 9;
+  gen |= empty & (gen >> 18);
+  empty &= empty >> 18;
+  gen |= empty & (gen >> 36);
+  return gen;
+}
+
+// Squares attacked by all the given sliders; `empty` is the complement of the occupancy.
+constexpr uint64_t RookAttacksOf(uint64_t rooks, uint64_t empty) {
+  return (FillNorth(rooks, empty) << 8) | (FillSouth(rooks, empty) >> 8) |
+         ((FillEast(rooks, empty) << 1) & NotA) | ((FillWest(rooks, empty) >> 1) & NotH);
+}
+constexpr uint64_t BishopAttacksOf(uint64_t bishops, uint64_t empty) {
+  return ((FillNorthEast(bishops, empty) << 9) & NotA) |
+         ((FillNorthWest(bishops, empty) << 7) & NotH) |
+         ((FillSouthEast(bishops, empty) >> 7) & NotA) |
+         ((FillSouthWest(bishops, empty) >> 9) & NotH);
+}
+constexpr uint64_t KnightAttacksOf(uint64_t knights) {
+  const uint64_t l1 = (knights >> 1) & NotH;
+  const uint64_t l2 = (knights >> 2) & NotGH;
+  const uint64_t r1 = (knights << 1) & NotA;
+  const uint64_t r2 = (knights << 2) & NotAB;
+  const uint64_t h1 = l1 | r1;
+  const uint64_t h2 = l2 | r2;
+  return (h1 << 16) | (h1 >> 16) | (h2 << 8) | (h2 >> 8);
+}
+constexpr uint64_t KingAttacksOf(uint64_t kings) {
+  const uint64_t sides = ((kings << 1) & NotA) | ((kings >> 1) & NotH);
+  const uint64_t row = kings | sides;
+  return sides | (row << 8) | (row >> 8);
+}
+constexpr uint64_t WhitePawnAttacksOf(uint64_t pawns) {
+  return ((pawns & NotA) << 7) | ((pawns & NotH) << 9);
+}
+constexpr uint64_t BlackPawnAttacksOf(uint64_t pawns) {
+  return ((pawns & NotA) >> 9) | ((pawns & NotH) >> 7);
+}
+
+// Every square of the files that hold at least one bit of the set.
+constexpr uint64_t FileFill(uint64_t set) { return FillNorth(FillSouth(set, ~0ULL), ~0ULL); }
+
+constexpr int FileOf(int sq) { return sq & 7; }
+constexpr int RankOf(int sq) { return sq >> 3; }
+
+// King distance: the number of king moves between two squares on an empty board.
+constexpr int Distance(int a, int b) {
+  const int df = FileOf(a) > FileOf(b) ? FileOf(a) - FileOf(b) : FileOf(b) - FileOf(a);
+  const int dr = RankOf(a) > RankOf(b) ? RankOf(a) - RankOf(b) : RankOf(b) - RankOf(a);
+  return df > dr ? df : dr;
+}
+
+// The files on both sides of a file (none beyond the board edge).
+constexpr uint64_t NeighbourFiles(int file) {
+  return (file > 0 ? FileMasks[file - 1] : 0) | (file < 7 ? FileMasks[file + 1] : 0);
+}
+
+// The three files that shelter or surround a king: its own and both neighbours, or the
+// nearest three when the king stands on an edge file.
+constexpr std::array<uint64_t, 8> ThreeFiles = {
+    FilesABC, FilesABC, FileB | FileC | FileD, FileC | FileD | FileE,
+    FileD | FileE | FileF, FileE | FileF | FileG, FilesFGH, FilesFGH};
+
+// All ranks strictly above / below the rank of a square.
+constexpr uint64_t RanksAbove(int sq) { return RankOf(sq) == 7 ? 0 : ~0ULL << (8 * (RankOf(sq) + 1)); }
+constexpr uint64_t RanksBelow(int sq) { return RankOf(sq) == 0 ? 0 : ~0ULL >> (8 * (8 - RankOf(sq))); }
+
+template <typename Fn>
+constexpr std::array<uint64_t, 64> SquareTableOf(Fn fn) {
+  std::array<uint64_t, 64> table{};
+  for (int sq = 0; sq < 64; ++sq) table[sq] = fn(sq);
+  return table;
+}
+
+// Squares in front of a pawn on its own file (towards rank 8 for White, rank 1 for Black).
+inline constexpr auto WhiteFrontSpan =
+    SquareTableOf([](int sq) { return FileMasks[FileOf(sq)] & RanksAbove(sq); });
+inline constexpr auto BlackFrontSpan =
+    SquareTableOf([](int sq) { return FileMasks[FileOf(sq)] & RanksBelow(sq); });
+// Squares in front on its own and the neighbouring files: no enemy pawn there means passed.
+inline constexpr auto WhitePassedZone = SquareTableOf(
+    [](int sq) { return (FileMasks[FileOf(sq)] | NeighbourFiles(FileOf(sq))) & RanksAbove(sq); });
+inline constexpr auto BlackPassedZone = SquareTableOf(
+    [](int sq) { return (FileMasks[FileOf(sq)] | NeighbourFiles(FileOf(sq))) & RanksBelow(sq); });
+
+// Diagonals along which bishops and queens bear down on a castled king.
+constexpr uint64_t DiagonalFrom(int from, int step, int length) {
+  uint64_t diagonal = 0;
+  for (int i = 0; i < length; ++i) diagonal |= Bit(from + i * step);
+  return diagonal;
+}
+constexpr uint64_t DiagH2C7 = DiagonalFrom(H2, 7, 6);
+constexpr uint64_t DiagG2B7 = DiagonalFrom(G2, 7, 6);
+constexpr uint64_t DiagF2A7 = DiagonalFrom(F2, 7, 6);
+constexpr uint64_t DiagC2H7 = DiagonalFrom(C2, 9, 6);
+constexpr uint64_t DiagB2G7 = DiagonalFrom(B2, 9, 6);
+constexpr uint64_t DiagA2F7 = DiagonalFrom(A2, 9, 6);
+static_assert(DiagH2C7 == 0x0004081020408000ULL);
+constexpr uint64_t DiagonalsToQueenside = DiagH2C7 | DiagG2B7 | DiagF2A7;
+constexpr uint64_t DiagonalsToKingside = DiagC2H7 | DiagB2G7 | DiagA2F7;
+
+constexpr uint64_t Centre = Bit(D4) | Bit(E4) | Bit(D5) | Bit(E5);
+
+}  // namespace evalgeo

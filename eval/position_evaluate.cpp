@@ -1,0 +1,258 @@
+// The evaluation driver: material and game phase, the blend of middlegame and endgame terms,
+// king placement, endgame corrections and the two lazy exits.
+
+#include "eval/position_evaluate.h"
+
+#include <algorithm>
+
+#include "board/bit_ops.h"
+#include "board/masks.h"
+#include "eval/eval_geometry.h"
+#include "eval/eval_tables.h"
+
+using namespace evalgeo;
+
+PositionEvaluate PE;
+ChessBoard* bb = nullptr;
+
+namespace {
+
+// A board without a king can only come from a broken set-up; read it as a1 rather than
+// scanning an empty set.
+inline int KingSquareOf(uint64_t king) { return king ? LowestSquare(king) : 0; }
+
+// Middlegame and endgame terms weighed by the game phase (1 = middlegame, 24 = pawn ending).
+inline int32_t Blend(int32_t phase, int32_t mid, int32_t end) {
+  return ((24 - phase) * mid + phase * end) / 24;
+}
+
+inline bool OnQueenside(int sq) { return FileOf(sq) <= 3; }
+inline bool OnKingside(int sq) { return FileOf(sq) >= 5; }
+
+}  // namespace
+
+int PositionEvaluate::MaterialOnly(char side, int /*bound*/, ChessBoard& board) {
+  const int32_t material =
+      QueenValue * (board.WhiteQueenCount - board.BlackQueenCount) +
+      RookValue * (board.WhiteRookCount - board.BlackRookCount) +
+      MinorValue * (board.WhiteBishopCount + board.WhiteKnightCount - board.BlackBishopCount -
+                    board.BlackKnightCount) +
+      PawnValue * (board.WhitePawnCount - board.BlackPawnCount);
+  return side ? -material : material;
+}
+
+int PositionEvaluate::SideMaterialValue(char side, ChessBoard* board) {
+  if (side)
+    return QueenValue * board->BlackQueenCount + RookValue * board->BlackRookCount +
+           MinorValue * (board->BlackBishopCount + board->BlackKnightCount);
+  return QueenValue * board->WhiteQueenCount + RookValue * board->WhiteRookCount +
+         MinorValue * (board->WhiteBishopCount + board->WhiteKnightCount);
+}
+
+int32_t PositionEvaluate::KingEval(char /*side*/) {
+  MidScore += WKingSquare[WhiteKingSq] - BKingSquare[BlackKingSq];
+  EndScore += KingEnding[WhiteKingSq] - KingEnding[BlackKingSq];
+  // With no pawns left, the side with the pieces wants its king near the lone king.
+  const int distance = Distance(WhiteKingSq, BlackKingSq);
+  if ((bb->WhitePawns | bb->BlackPawns) == 0) {
+    if (BlackNonPawnCount == 0 && WhiteNonPawnCount >= 1) return -80 * distance;
+    if (WhiteNonPawnCount == 0 && BlackNonPawnCount >= 1) return 80 * distance;
+  }
+  return 0;
+}
+
+int32_t PositionEvaluate::DynamicPieceAdjustments(int32_t /*phase*/) {
+  const ChessBoard& b = *bb;
+  int32_t adjust = 0;
+  // A lone minor piece cannot win against pawns; its side is usually fighting for a draw.
+  if (b.WhiteBishopCount == 1 &&
+      b.WhiteRookCount + b.WhiteQueenCount + b.WhiteKnightCount + b.WhitePawnCount == 0 &&
+      b.BlackPawnCount >= 1 && BlackNonPawnCount == 0)
+    adjust -= 750;
+  if (b.BlackBishopCount == 1 &&
+      b.BlackRookCount + b.BlackQueenCount + b.BlackKnightCount + b.BlackPawnCount == 0 &&
+      b.WhitePawnCount >= 1 && WhiteNonPawnCount == 0)
+    adjust += 750;
+  if (b.WhiteKnightCount == 1 &&
+      b.WhiteBishopCount + b.WhiteRookCount + b.WhiteQueenCount + b.WhitePawnCount == 0 &&
+      b.BlackPawnCount >= 1 && BlackNonPawnCount == 0)
+    adjust -= 800;
+  if (b.BlackKnightCount == 1 &&
+      b.BlackBishopCount + b.BlackRookCount + b.BlackQueenCount + b.BlackPawnCount == 0 &&
+      b.WhitePawnCount >= 1 && WhiteNonPawnCount == 0)
+    adjust += 800;
+  // Doubled pawns hurt most when no heavy piece can use the half-open files they leave.
+  if (b.WhiteQueenCount == 0 && b.WhiteRookCount == 0)
+    adjust -= 190 * WhiteDoubled;
+  else if (b.WhiteQueenCount == 0 && b.WhiteRookCount == 1)
+    adjust -= 125 * WhiteDoubled;
+  else
+    adjust -= 62 * WhiteDoubled;
+  if (b.BlackQueenCount == 0 && b.BlackRookCount == 0)
+    adjust += 190 * BlackDoubled;
+  else if (b.BlackQueenCount == 0 && b.BlackRookCount == 1)
+    adjust += 125 * BlackDoubled;
+  else
+    adjust += 62 * BlackDoubled;
+  return adjust;
+}
+
+int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board, char /*flag*/) {
+  MidScore = 0;
+  EndScore = 0;
+  bb = board;
+  const ChessBoard& b = *board;
+  const bool blackToMove = side != 0;
+  WhiteKingSq = KingSquareOf(b.WhiteKing);
+  BlackKingSq = KingSquareOf(b.BlackKing);
+  WhiteKingFile = FileMasks[FileOf(WhiteKingSq)];
+  BlackKingFile = FileMasks[FileOf(BlackKingSq)];
+
+  const int32_t WQ = b.WhiteQueenCount, WR = b.WhiteRookCount, WB = b.WhiteBishopCount,
+                WN = b.WhiteKnightCount, WP = b.WhitePawnCount;
+  const int32_t BQ = b.BlackQueenCount, BR = b.BlackRookCount, BB = b.BlackBishopCount,
+                BN = b.BlackKnightCount, BP = b.BlackPawnCount;
+
+  const int32_t pieceMaterial =
+      QueenValue * (WQ - BQ) + RookValue * (WR - BR) + MinorValue * (WB + WN - BB - BN);
+  WhiteNonPawnCount = static_cast<int8_t>(WQ + WR + WB + WN);
+  BlackNonPawnCount = static_cast<int8_t>(BQ + BR + BB + BN);
+
+  // Without pawns, balanced material is a draw to be played for with the king, and one extra
+  // minor piece is rarely enough to win; both are settled here.
+  if (WP == 0 && BP == 0) {
+    const int own = blackToMove ? BlackKingSq : WhiteKingSq;
+    const int opp = blackToMove ? WhiteKingSq : BlackKingSq;
+    if (WB + WN == BB + BN && WhiteNonPawnCount == BlackNonPawnCount && WR == BR)
+      return KingEnding[own] - KingEnding[opp];
+    const int32_t minorDiff = (WB + WN) - (BB + BN);
+    if (WR == BR && WQ == BQ && (minorDiff == 1 || minorDiff == -1) &&
+        !(WB == 2 && BB == 0 && BN == 1) && !(WB == 0 && BB == 2 && WN == 1)) {
+      const int32_t v =
+          KingEnding[WhiteKingSq] - KingEnding[BlackKingSq] + 3 * pieceMaterial / 4;
+      return blackToMove ? -v : v;
+    }
+  }
+
+  AttackMasks();
+
+  Phase = 24 - (WhiteNonPawnCount + BlackNonPawnCount) - (WR + BR) - 3 * (WQ + BQ);
+  if (Phase < 1) Phase = 1;
+
+  const int32_t pawnDiff = WP - BP;
+  int32_t score = pieceMaterial + PawnValue * pawnDiff + 200 * pawnDiff * Phase / 24 +
+                  PawnEval04(side);
+
+  MidScore += 13 * WhitePasserScore / 10 - 13 * BlackPasserScore / 10;
+  EndScore += 19 * WhitePasserScore / 10 - 19 * BlackPasserScore / 10;
+
+  score += KingEval(side);
+  score += Blend(Phase, MidScore, EndScore);
+  MidScore = 0;
+  EndScore = 0;
+
+  // Rook against a lone minor piece is usually a draw: halve whatever the score says.
+  if (WP == 0 && BP == 0 && WhiteNonPawnCount + BlackNonPawnCount == 2 &&
+      ((WR == 1 && BB + BN == 1) || (BR == 1 && WB + WN == 1))) {
+    const int32_t half = score / 2;
+    return blackToMove ? -half : half;
+  }
+
+  // First lazy exit: six pawns outside the window cannot be mended by the remaining terms.
+  {
+    const int32_t s = blackToMove ? -score : score;
+    if (s + 6000 < alpha || s - 6000 > beta) return s;
+  }
+
+  score += RuleofSquare(side);
+
+  // A lone bishop is hampered by enemy pawns fixed on its own colour.
+  if (BB == 1) {
+    const uint64_t colour = (b.BlackBishops & LightSquares) ? LightSquares : DarkSquares;
+    EndScore -= 50 * PopCount(b.WhitePawns & colour);
+  }
+  if (WB == 1) {
+    const uint64_t colour = (b.WhiteBishops & LightSquares) ? LightSquares : DarkSquares;
+    EndScore += 50 * PopCount(b.BlackPawns & colour);
+  }
+
+  const int32_t traps = Traps(side);
+  MidScore += traps;
+  EndScore += traps;
+
+  // King safety matters only while the attacker has enough pieces to mount an attack.
+  const bool whiteAttacks = WhiteNonPawnCount >= 2 && (WQ >= 1 || WhiteNonPawnCount >= 4);
+  const bool blackAttacks = BlackNonPawnCount >= 2 && (BQ >= 1 || BlackNonPawnCount >= 4);
+  const bool oppositeWings = (OnQueenside(WhiteKingSq) && OnKingside(BlackKingSq)) ||
+                             (OnKingside(WhiteKingSq) && OnQueenside(BlackKingSq));
+  if (blackAttacks) MidScore -= PawnShield(0);
+  if (whiteAttacks) MidScore += PawnShield(1);
+  if (blackAttacks) MidScore -= AttackCounts(0);
+  if (whiteAttacks) {
+    MidScore += AttackCounts(1);
+    const int32_t storm = PawnStorm(0);
+    MidScore += oppositeWings ? storm : storm / 2;
+  }
+  if (blackAttacks) {
+    const int32_t storm = PawnStorm(1);
+    MidScore -= oppositeWings ? storm : storm / 2;
+  }
+
+  // Rooks and queens on the seventh, where they attack pawns or confine the king.
+  if ((b.BlackPawns & Rank7) || (b.BlackKing & Rank8)) {
+    const uint64_t seventh = Rank7 | Rank8;
+    const int32_t v = Majorson7[std::min(PopCount(b.WhiteRooks & seventh), 15)];
+    EndScore += v;
+    MidScore += v / 2;
+    if (b.WhiteQueens & seventh) EndScore += 200;
+  }
+  if ((b.WhitePawns & Rank2) || (b.WhiteKing & Rank1)) {
+    const uint64_t seventh = Rank2 | Rank1;
+    const int32_t v = Majorson7[std::min(PopCount(b.BlackRooks & seventh), 15)];
+    EndScore -= v;
+    MidScore -= v / 2;
+    if (b.BlackQueens & seventh) EndScore -= 200;
+  }
+
+  score += DynamicPieceAdjustments(Phase) + Blend(Phase, MidScore, EndScore);
+  MidScore = 0;
+  EndScore = 0;
+
+  // Second lazy exit, before mobility: two pawns outside the window.
+  {
+    const int32_t s = blackToMove ? -score : score;
+    if (s + 2000 < alpha || s - 2000 > beta) return s;
+  }
+
+  // Control of the centre by minor pieces and rooks, each square once per piece kind.
+  MidScore = 30 * ((PopCount(Centre & WhiteKnightAttacks) + PopCount(Centre & WhiteBishopAttacks) +
+                    PopCount(Centre & WhiteRookAttacks)) -
+                   (PopCount(Centre & BlackKnightAttacks) + PopCount(Centre & BlackBishopAttacks) +
+                    PopCount(Centre & BlackRookAttacks)));
+
+  score += KnightEval(side);
+  score += BishopEval(side);
+  score += RookEval(side);
+  score += QueenEval(side);
+  score += Blend(Phase, MidScore, EndScore);
+
+  // A side that cannot mate loses the value of a pawn (the two cancel in the normal case).
+  if (b.MatingMaterial & 1) score += 800;
+  if (b.MatingMaterial & 32) score -= 800;
+
+  // A single minor piece against pawns: the pawns are worth more than the count suggests.
+  if (WP >= 1 && BP == 0 && WQ == BQ && WR == BR && BB + BN == WB + WN + 1) score += 1100;
+  if (WP == 0 && BP >= 1 && WQ == BQ && WR == BR && WB + WN == BB + BN + 1) score -= 1100;
+
+  // Bishops of opposite colours draw many endings a pawn or two down: pull the score three
+  // quarters of the way back towards the bare material balance.
+  if (WhiteNonPawnCount == BlackNonPawnCount && pieceMaterial == 0 && WB == 1 && BB == 1 &&
+      WN + BN + WR + BR + WQ + BQ == 0 && pawnDiff >= -3 && pawnDiff <= 3 &&
+      ((b.WhitePawns | b.BlackPawns) & ~(FileA | FileH)) != 0 &&
+      ((b.WhiteBishops & LightSquares) != 0) != ((b.BlackBishops & LightSquares) != 0)) {
+    score -= 3 * (score - MaterialOnly(0, alpha, *board)) / 4;
+  }
+
+  const int32_t rounded = score / 10 * 10;
+  return blackToMove ? -rounded : rounded;
+}

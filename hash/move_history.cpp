@@ -1,0 +1,45 @@
+// The game history: one stack of key pairs for the game so far and the current search path.
+
+#include "hash/move_history.h"
+
+#include <cstdio>
+
+MoveHistory MoveList;
+
+bool MoveHistory::InsertHashCodeMoveHistory(uint64_t upper, uint64_t lower) {
+  if (NumMoves >= Capacity) {
+    // No room: the position is not recorded.
+    if (!FullWarned) {
+      std::printf("MAJOR ERROR: NumMoves = %d, history full, position not stored in "
+                  "InsertHashCodeMoveHistor \n", NumMoves);
+      std::fflush(stdout);
+      FullWarned = true;
+    }
+    return false;
+  }
+  Entries[NumMoves].Upper = upper;
+  Entries[NumMoves].Lower = lower;
+  NumMoves++;
+  if (NumMoves > WarningThreshold) {
+    std::printf("MAJOR ERROR: NumMoves > %d in InsertHashCodeMoveHistor \n", WarningThreshold);
+    std::fflush(stdout);
+  }
+  return true;
+}
+
+void MoveHistory::RetractMove() {
+  if (NumMoves > 0) NumMoves--;
+  FullWarned = false;
+}
+
+int32_t MoveHistory::ThreeFoldRepDetection(int n, uint64_t upper, uint64_t lower) const {
+  const int64_t count = NumMoves;
+  // The window holds the newest n entries: positions since the last capture or pawn move.
+  const int64_t start = count >= n ? count - n : 0;
+  if (start > count - 1) return -1;
+  int32_t result = -1;
+  // Every second entry, newest first: only positions with the same side to move.
+  for (int64_t i = count - 1; i >= start; i -= 2)
+    if (Entries[i].Upper == upper && Entries[i].Lower == lower) result++;
+  return result;
+}

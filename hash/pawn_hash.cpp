@@ -1,0 +1,53 @@
+// The pawn hash table and its counters.
+
+#include "hash/pawn_hash.h"
+
+PawnHashEntry PawnHashArray[PawnHashSize];
+int32_t Phashattempts = 0;
+int32_t Phashmisses = 0;
+
+namespace {
+
+// A pawnless board whose pawn key is 0 finds entry 0 marked as "key 0, no pawns", which the
+// lookup takes for a hit. So that entry must hold what evaluating an empty pawn structure
+// really gives (every file open, no passers, both pawn scores -30), not leftovers of whatever
+// structure was stored there before.
+void StoreEmptyStructure(PawnHashEntry& entry) {
+  entry = PawnHashEntry{};
+  entry.WhitePawnScore = -30;
+  entry.BlackPawnScore = -30;
+  entry.OpenFiles = ~0ULL;
+  entry.NoWhitePawnFiles = ~0ULL;
+  entry.NoBlackPawnFiles = ~0ULL;
+}
+
+struct EmptyStructureAtStart {
+  EmptyStructureAtStart() { StoreEmptyStructure(PawnHashArray[0]); }
+} emptyStructureAtStart;
+
+}  // namespace
+
+bool InPawnHash(uint32_t key, uint64_t pawns) {
+  const PawnHashEntry& entry = PawnHashArray[key & PawnHashIndexMask];
+  return entry.PawnKey == key && entry.Pawns == pawns;
+}
+
+void ClearPawnHash() {
+  for (PawnHashEntry& entry : PawnHashArray) {
+    entry.PawnKey = 0;
+    entry.Pawns = 0;
+    for (int f = 0; f < 8; ++f) {
+      entry.WhitePasserRank[f] = 0;
+      entry.BlackPasserRank[f] = 0;
+    }
+    entry.WhitePawnScore = 0;
+    entry.BlackPawnScore = 0;
+    entry.WhitePasserScore = 0;
+    entry.BlackPasserScore = 0;
+    entry.WhitePasserCount = 0;
+    entry.BlackPasserCount = 0;
+    entry.PasserFlags = 0;
+  }
+  // Only entry 0 can be reached with key 0; make it a true record of "no pawns".
+  StoreEmptyStructure(PawnHashArray[0]);
+}

@@ -1,0 +1,172 @@
+// The transposition table: search results keyed by the position's key pair.
+
+#include "hash/transposition_table.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "driver/log_file.h"
+
+TranspositionTables PositionCache;
+
+namespace {
+
+// Scores beyond these carry a mate distance; the store adds the remaining depth to them.
+constexpr int MateStoreHigh = 109800;
+constexpr int MateStoreLow = -109801;
+
+// The counters run for the whole process; wrap instead of overflowing.
+void Bump(int32_t& counter, int by) {
+  counter = static_cast<int32_t>(static_cast<uint32_t>(counter) + static_cast<uint32_t>(by));
+}
+
+bool SameKeys(const TTSlot& slot, uint64_t upper, uint64_t lower) {
+  return slot.Upper == upper && slot.Lower == lower;
+}
+
+// The cutoff tests shared by the three slots. Returns 0, 1 or 2 on a cutoff, 3 otherwise;
+// sets *hint to 4 when a fresh upper bound of enough depth says the position stays below beta.
+unsigned TryCutoff(const TTSlot& slot, int depth, int reduction, int alpha, int beta, int* score,
+                   unsigned* hint) {
+  if (slot.Bound == UpperBound && slot.Score < beta && slot.Depth >= depth - reduction)
+    *hint = TTBelowBeta;
+  if (depth > slot.Depth) return TTNoCut;
+  if (slot.Bound == ExactBound) {
+    *score = slot.Score;
+    return TTExact;
+  }
+  if (slot.Bound == LowerBound && beta <= slot.Score) {
+    *score = beta;
+    return TTLowerCut;
+  }
+  if (slot.Bound == UpperBound && slot.Score <= alpha) {
+    *score = alpha;
+    return TTUpperCut;
+  }
+  return TTNoCut;
+}
+
+}  // namespace
+
+TranspositionTables::TranspositionTables() : Buckets(nullptr), Hits(0), Misses(0), IndexMask(2097151) {
+  // calloc hands back pages the system has already zeroed, so start-up does not have to
+  // write the whole table.
+  Buckets = static_cast<TTBucket*>(std::calloc(TTABLESIZE, sizeof(TTBucket)));
+  if (Buckets == nullptr) {
+    std::printf("ERROR: cannot allocate the transposition table (%llu bytes)\n",
+                static_cast<unsigned long long>(SizeInBytes()));
+    std::fflush(stdout);
+    std::exit(1);
+  }
+}
+
+void TranspositionTables::ClearTranspositionTables() {
+  WriteLogFile("Clearing Transposition Tables\n");
+  std::memset(static_cast<void*>(Buckets), 0, SizeInBytes());
+}
+
+void TranspositionTables::AgeTranspositionTables() {
+  // Writing only where needed leaves the untouched (still zero) part of the table unwritten.
+  for (uint64_t i = 0; i < TTABLESIZE; i++)
+    for (TTSlot& slot : Buckets[i].Slot)
+      if (slot.Freshness != 0) slot.Freshness = 0;
+}
+
+void TranspositionTables::InsertTranspositionTables(uint64_t upper, uint64_t lower, char /*side*/,
+                                                    int depth, int16_t move, int score, char bound,
+                                                    int /*alpha*/, int /*beta*/) {
+  const uint64_t index = (lower & 0xffffffffULL) & IndexMask;
+  if (index > TTABLESIZE) {
+    std::printf("Major problem1: index > TTABLESIZE %llu\n", static_cast<unsigned long long>(index));
+    std::fflush(stdout);
+    std::exit(0);
+  }
+  TTSlot* slot = Buckets[index].Slot;
+
+  // A mate found with depth d left is stored d further out; the probing node corrects it by
+  // its own ply.
+  if (score > MateStoreHigh)
+    score += depth;
+  else if (score <= MateStoreLow)
+    score -= depth;
+
+  const bool slot0Replaceable = slot[0].Depth <= depth || slot[0].Freshness <= 0;
+  const bool intoSlot0 =
+      slot[0].Freshness <= 0 || (SameKeys(slot[0], upper, lower) && slot0Replaceable);
+
+  slot[2] = slot[1];
+  TTSlot* target = &slot[1];
+  if (intoSlot0) {
+    slot[1] = slot[0];
+    target = &slot[0];
+  }
+  target->Upper = upper;
+  target->Lower = lower;
+  target->Move = move;
+  target->Bound = static_cast<uint8_t>(bound);
+  target->Freshness = intoSlot0 ? 2 : 4;
+  target->Score = score;
+  target->Depth = static_cast<int8_t>(depth);
+}
+
+unsigned TranspositionTables::SearchTranspositionTables(uint64_t upper, uint64_t lower, char /*side*/,
+                                                        int depth, int alpha, int beta, int* score,
+                                                        int* move) {
+  const uint64_t index = (lower & 0xffffffffULL) & IndexMask;
+  if (index > TTABLESIZE) {
+    std::printf("Major problem2: index > TTABLESIZE %llu\n", static_cast<unsigned long long>(index));
+    std::fflush(stdout);
+    std::exit(0);
+  }
+  TTSlot* slot = Buckets[index].Slot;
+  const int reduction = depth > 5 ? 3 : 2;
+  unsigned result = TTNoCut;
+  int bestDepth = -1;
+
+  // Slot 0: its move is always taken; a cutoff here confirms the entry (freshness 2 again).
+  if (SameKeys(slot[0], upper, lower)) {
+    *move = slot[0].Move;
+    bestDepth = slot[0].Depth;
+    if (slot[0].Freshness > 0) {
+      const unsigned cut = TryCutoff(slot[0], depth, reduction, alpha, beta, score, &result);
+      if (cut != TTNoCut) {
+        slot[0].Freshness = 2;
+        Bump(Hits, 1);
+        return cut;
+      }
+    }
+  }
+
+  // Slot 1: the move only when deeper than slot 0's.
+  if (SameKeys(slot[1], upper, lower)) {
+    if (slot[1].Depth > bestDepth) {
+      *move = slot[1].Move;
+      bestDepth = slot[1].Depth;
+    }
+    if (slot[1].Freshness > 0) {
+      const unsigned cut = TryCutoff(slot[1], depth, reduction, alpha, beta, score, &result);
+      if (cut != TTNoCut) {
+        Bump(Hits, 1);
+        return cut;
+      }
+    }
+  }
+
+  // Slot 2: only a probe that reaches a fresh entry here reports the null-move hint; every
+  // other miss answers plain "nothing usable".
+  if (SameKeys(slot[2], upper, lower)) {
+    if (slot[2].Depth > bestDepth) *move = slot[2].Move;
+    if (slot[2].Freshness > 0) {
+      const unsigned cut = TryCutoff(slot[2], depth, reduction, alpha, beta, score, &result);
+      if (cut != TTNoCut) {
+        Bump(Hits, 1);
+        return cut;
+      }
+      Bump(Misses, 1);
+      return result;
+    }
+  }
+  Bump(Misses, 1);
+  return TTNoCut;
+}

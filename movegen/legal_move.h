@@ -1,0 +1,69 @@
+#pragma once
+// A cheap first step of the legality test after a pseudo-legal move. A move can leave its own
+// king attacked only when the side was already in check, when the king itself moves, when the
+// piece leaves a line from the king on which an enemy slider of the matching kind stands (it
+// may be pinned), or when an en passant capture also takes a pawn off the board. Every other
+// move is legal without asking InCheck; for these the caller makes the move and asks.
+
+#include <array>
+#include <cstdint>
+
+#include "board/chess_board.h"
+
+namespace legality_detail {
+
+// File and rank steps of the eight directions: the four straight ones first.
+constexpr int DirFile[8] = {0, 0, 1, -1, 1, 1, -1, -1};
+constexpr int DirRank[8] = {1, -1, 0, 0, 1, -1, 1, -1};
+
+// For each direction and square, the squares a slider would cross on an empty board.
+constexpr std::array<std::array<uint64_t, 64>, 8> MakeRays() {
+  std::array<std::array<uint64_t, 64>, 8> rays{};
+  for (int d = 0; d < 8; ++d) {
+    for (int sq = 0; sq < 64; ++sq) {
+      uint64_t m = 0;
+      for (int f = (sq & 7) + DirFile[d], r = (sq >> 3) + DirRank[d]; f >= 0 && f < 8 && r >= 0 && r < 8;
+           f += DirFile[d], r += DirRank[d])
+        m |= uint64_t{1} << (r * 8 + f);
+      rays[d][sq] = m;
+    }
+  }
+  return rays;
+}
+
+}  // namespace legality_detail
+
+inline constexpr std::array<std::array<uint64_t, 64>, 8> EmptyBoardRays = legality_detail::MakeRays();
+
+// What one node knows before trying its moves.
+struct KingSafetyFilter {
+  uint64_t King;     // the mover's king
+  uint64_t Pinnable; // squares on a line between the king and an enemy slider that could use it
+  bool InCheck;
+};
+
+inline KingSafetyFilter MakeKingSafetyFilter(const ChessBoard& b, int8_t colour, bool inCheck) {
+  const bool black = colour != 0;
+  KingSafetyFilter filter{black ? b.BlackKing : b.WhiteKing, 0, inCheck};
+  if (!filter.King || (filter.King & (filter.King - 1))) {
+    filter.InCheck = true;  // no king or several: always ask
+    return filter;
+  }
+  const uint64_t queens = black ? b.WhiteQueens : b.BlackQueens;
+  const uint64_t straight = (black ? b.WhiteRooks : b.BlackRooks) | queens;
+  const uint64_t diagonal = (black ? b.WhiteBishops : b.BlackBishops) | queens;
+  const int k = __builtin_ctzll(filter.King);
+  for (int d = 0; d < 8; ++d) {
+    const uint64_t ray = EmptyBoardRays[d][k];
+    if (ray & (d < 4 ? straight : diagonal)) filter.Pinnable |= ray;
+  }
+  return filter;
+}
+
+// True when the move from -> to, judged on the board before it is made, needs the full test.
+inline bool MayExposeKing(const ChessBoard& b, const KingSafetyFilter& filter, uint64_t from, uint64_t to) {
+  if (filter.InCheck || (from & (filter.King | filter.Pinnable))) return true;
+  // En passant: a pawn moving diagonally onto an empty square also removes the pawn beside it.
+  const uint64_t diagonalSteps = (from << 7) | (from << 9) | (from >> 7) | (from >> 9);
+  return (from & (b.WhitePawns | b.BlackPawns)) && (to & diagonalSteps) && !(to & b.AllPieces);
+}

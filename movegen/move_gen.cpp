@@ -1,0 +1,227 @@
+// Pseudo-legal move generation. Every generator appends to the three parallel arrays of the
+// list, pieces lowest square first and destinations lowest square first, and returns the next
+// free slot. The order of the generators inside GenerateAllMoves is the order in which the
+// search and perft meet the moves.
+
+#include <cstdio>
+
+#include "board/bit_ops.h"
+#include "board/masks.h"
+#include "movegen/move_gen.h"
+#include "movegen/move_list_fill.h"
+
+namespace {
+
+// Which attack set a piece type uses.
+enum class Slider { Knight, Bishop, Rook, Queen, King };
+
+template <Slider Kind>
+inline uint64_t AttacksOf(const ChessBoard& b, uint64_t sq) {
+  if constexpr (Kind == Slider::Knight) return b.KnightMask(sq);
+  if constexpr (Kind == Slider::Bishop) return b.BishopMask(sq);
+  if constexpr (Kind == Slider::Rook) return b.RookMask(sq);
+  if constexpr (Kind == Slider::Queen) return b.BishopMask(sq) | b.RookMask(sq);
+  if constexpr (Kind == Slider::King) return b.KingMask(sq);
+}
+
+template <Slider Kind>
+inline uint64_t PiecesOf(const ChessBoard& b, bool black) {
+  if constexpr (Kind == Slider::Knight) return black ? b.BlackKnights : b.WhiteKnights;
+  if constexpr (Kind == Slider::Bishop) return black ? b.BlackBishops : b.WhiteBishops;
+  if constexpr (Kind == Slider::Rook) return black ? b.BlackRooks : b.WhiteRooks;
+  if constexpr (Kind == Slider::Queen) return black ? b.BlackQueens : b.WhiteQueens;
+  if constexpr (Kind == Slider::King) return black ? b.BlackKing : b.WhiteKing;
+}
+
+// One generator body for every piece type: `targets` is the set of squares the moves may land
+// on (empty squares for quiet moves, the enemy's pieces for captures).
+template <Slider Kind>
+inline int GenPieceMoves(MoveGen& list, bool black, uint64_t targets, int i) {
+  const ChessBoard& b = *list.Board;
+  for (uint64_t pieces = PiecesOf<Kind>(b, black); pieces; pieces &= pieces - 1) {
+    const uint64_t from = pieces & (~pieces + 1);
+    i = EmitAll(list, i, from, AttacksOf<Kind>(b, from) & targets, NoPromotion);
+  }
+  return i;
+}
+
+// The king generators complain about a missing or doubled king and still do what they can.
+inline bool KingsPresent(const ChessBoard& b, bool black) {
+  const uint64_t kings = black ? b.BlackKing : b.WhiteKing;
+  if (!kings) {
+    printf("Major Error: There is No king of a given color\n");
+    return false;
+  }
+  for (uint64_t extra = kings & (kings - 1); extra; extra &= extra - 1)
+    printf("Major Error: There is more than one king of a given color\n");
+  return true;
+}
+
+inline uint64_t Empty(const ChessBoard& b) { return ~b.AllPieces; }
+inline uint64_t Enemy(const ChessBoard& b, bool black) { return black ? b.WhitePieces : b.BlackPieces; }
+
+void ReportFullList(int count) {
+  if (count >= MaxMoves) printf("Major Error: move list full, further moves dropped\n");
+}
+
+}  // namespace
+
+int MoveGen::GenKnights(int8_t colour, int i) {
+  return GenPieceMoves<Slider::Knight>(*this, colour != 0, Empty(*Board), i);
+}
+int MoveGen::GenBishops(int8_t colour, int i) {
+  return GenPieceMoves<Slider::Bishop>(*this, colour != 0, Empty(*Board), i);
+}
+int MoveGen::GenRooks(int8_t colour, int i) {
+  return GenPieceMoves<Slider::Rook>(*this, colour != 0, Empty(*Board), i);
+}
+int MoveGen::GenQueens(int8_t colour, int i) {
+  return GenPieceMoves<Slider::Queen>(*this, colour != 0, Empty(*Board), i);
+}
+int MoveGen::GenKings(int8_t colour, int i) {
+  if (!KingsPresent(*Board, colour != 0)) return i;
+  return GenPieceMoves<Slider::King>(*this, colour != 0, Empty(*Board), i);
+}
+
+int MoveGen::GenKnightCaptures(int8_t colour, int i) {
+  return GenPieceMoves<Slider::Knight>(*this, colour != 0, Enemy(*Board, colour != 0), i);
+}
+int MoveGen::GenBishopCaptures(int8_t colour, int i) {
+  return GenPieceMoves<Slider::Bishop>(*this, colour != 0, Enemy(*Board, colour != 0), i);
+}
+int MoveGen::GenRookCaptures(int8_t colour, int i) {
+  return GenPieceMoves<Slider::Rook>(*this, colour != 0, Enemy(*Board, colour != 0), i);
+}
+int MoveGen::GenQueenCaptures(int8_t colour, int i) {
+  return GenPieceMoves<Slider::Queen>(*this, colour != 0, Enemy(*Board, colour != 0), i);
+}
+int MoveGen::GenKingCaptures(int8_t colour, int i) {
+  if (!KingsPresent(*Board, colour != 0)) return i;
+  return GenPieceMoves<Slider::King>(*this, colour != 0, Enemy(*Board, colour != 0), i);
+}
+
+// Every pawn move, pawn by pawn: double push, single push, the two captures, en passant.
+// A pawn reaching the last rank becomes a queen; no other promotion is generated.
+int MoveGen::GenPawns(int8_t colour, int i) {
+  const ChessBoard& b = *Board;
+  const uint64_t empty = ~b.AllPieces;
+  if (colour == 0) {
+    const uint64_t enemy = b.BlackPieces;
+    // En passant is possible only right after a black double push to rank 5.
+    const bool epChance = (b.LastTo & b.BlackPawns & Rank5) && (b.LastFrom & Rank7);
+    // A pawn already on rank 8 (an edited position) has no move.
+    for (uint64_t pawns = b.WhitePawns & ~Rank8; pawns; pawns &= pawns - 1) {
+      const uint64_t from = pawns & (~pawns + 1);
+      const uint64_t ahead = from << 8;
+      if ((from & Rank2) && (ahead & empty) && ((from << 16) & empty)) i = Emit(*this, i, from, from << 16, NoPromotion);
+      if (ahead & empty) i = Emit(*this, i, from, ahead, (ahead & Rank8) ? 'Q' : NoPromotion);
+      if (!(from & FileA) && ((from << 7) & enemy)) i = Emit(*this, i, from, from << 7, ((from << 7) & Rank8) ? 'Q' : NoPromotion);
+      if (!(from & FileH) && ((from << 9) & enemy)) i = Emit(*this, i, from, from << 9, ((from << 9) & Rank8) ? 'Q' : NoPromotion);
+      if (epChance && (from & Rank5)) {
+        if (!(b.LastFrom & FileA) && from == (b.LastTo >> 1)) i = Emit(*this, i, from, b.LastTo << 8, NoPromotion);
+        if (!(b.LastFrom & FileH) && from == (b.LastTo << 1)) i = Emit(*this, i, from, b.LastTo << 8, NoPromotion);
+      }
+    }
+  } else {
+    const uint64_t enemy = b.WhitePieces;
+    const bool epChance = (b.LastTo & b.WhitePawns & Rank4) && (b.LastFrom & Rank2);
+    for (uint64_t pawns = b.BlackPawns & ~Rank1; pawns; pawns &= pawns - 1) {
+      const uint64_t from = pawns & (~pawns + 1);
+      const uint64_t ahead = from >> 8;
+      if ((from & Rank7) && (ahead & empty) && ((from >> 16) & empty)) i = Emit(*this, i, from, from >> 16, NoPromotion);
+      if (ahead & empty) i = Emit(*this, i, from, ahead, (ahead & Rank1) ? 'q' : NoPromotion);
+      if (!(from & FileH) && ((from >> 7) & enemy)) i = Emit(*this, i, from, from >> 7, ((from >> 7) & Rank1) ? 'q' : NoPromotion);
+      if (!(from & FileA) && ((from >> 9) & enemy)) i = Emit(*this, i, from, from >> 9, ((from >> 9) & Rank1) ? 'q' : NoPromotion);
+      if (epChance && (from & Rank4)) {
+        if (!(b.LastFrom & FileA) && from == (b.LastTo >> 1)) i = Emit(*this, i, from, b.LastTo >> 8, NoPromotion);
+        if (!(b.LastFrom & FileH) && from == (b.LastTo << 1)) i = Emit(*this, i, from, b.LastTo >> 8, NoPromotion);
+      }
+    }
+  }
+  return i;
+}
+
+namespace {
+
+// One castling move: the squares between king and rook empty, the rook at home, and the
+// king's start, crossing and landing squares not attacked. The king must stand on its
+// start square; castling flags alone do not put it there.
+struct CastleRule {
+  uint8_t Flag;
+  int KingFrom, KingTo, RookHome;
+  uint64_t MustBeEmpty;
+  uint64_t MustBeSafe;
+};
+
+constexpr CastleRule WhiteCastles[2] = {
+    {1, E1, G1, H1, Bit(F1) | Bit(G1), Bit(E1) | Bit(F1) | Bit(G1)},
+    {2, E1, C1, A1, Bit(B1) | Bit(C1) | Bit(D1), Bit(E1) | Bit(D1) | Bit(C1)}};
+constexpr CastleRule BlackCastles[2] = {
+    {4, E8, G8, H8, Bit(F8) | Bit(G8), Bit(E8) | Bit(F8) | Bit(G8)},
+    {8, E8, C8, A8, Bit(B8) | Bit(C8) | Bit(D8), Bit(E8) | Bit(D8) | Bit(C8)}};
+
+constexpr int CastleOrderValue = 800;
+
+}  // namespace
+
+int MoveGen::GenCastle(int8_t colour, int i, uint8_t castleFlags) {
+  const ChessBoard& b = *Board;
+  const bool black = colour != 0;
+  const CastleRule* rules = black ? BlackCastles : WhiteCastles;
+  const uint64_t king = black ? b.BlackKing : b.WhiteKing;
+  const uint64_t rooks = black ? b.BlackRooks : b.WhiteRooks;
+  for (int r = 0; r < 2; ++r) {
+    const CastleRule& rule = rules[r];
+    if (!(castleFlags & rule.Flag)) continue;
+    if (!(king & Bit(rule.KingFrom)) || !(rooks & Bit(rule.RookHome))) continue;
+    if (b.AllPieces & rule.MustBeEmpty) continue;
+    bool safe = true;
+    for (uint64_t sq = rule.MustBeSafe; sq && safe; sq &= sq - 1)
+      safe = !b.IsAttacked(sq & (~sq + 1), colour);
+    if (!safe) continue;
+    const int before = i;
+    i = Emit(*this, i, Bit(rule.KingFrom), Bit(rule.KingTo), NoPromotion);
+    if (i > before) OrderValue[before] = CastleOrderValue;
+  }
+  return i;
+}
+
+int MoveGen::GenerateAllMoves(int8_t colour, ChessBoard* board, uint8_t castleFlags) {
+  Board = board;
+  int i = 0;
+  i = GenKnightCaptures(colour, i);
+  i = GenBishopCaptures(colour, i);
+  i = GenRookCaptures(colour, i);
+  i = GenQueenCaptures(colour, i);
+  i = GenKingCaptures(colour, i);
+  i = GenKnights(colour, i);
+  i = GenBishops(colour, i);
+  i = GenRooks(colour, i);
+  i = GenQueens(colour, i);
+  i = GenCastle(colour, i, castleFlags);
+  i = GenKings(colour, i);
+  i = GenPawns(colour, i);
+  ReportFullList(i);
+  MoveCount = i;
+  return i;
+}
+
+int MoveGen::GenerateQuiesceMoves(int8_t colour, ChessBoard* board) {
+  Board = board;
+  int i = 0;
+  i = GenQueenCaptures(colour, i);
+  i = GenRookCaptures(colour, i);
+  i = GenKnightCaptures(colour, i);
+  i = GenBishopCaptures(colour, i);
+  i = GenPawns(colour, i);
+  i = GenKingCaptures(colour, i);
+  ReportFullList(i);
+  return i;
+}
+
+int MoveGen::GetMove(int i, uint64_t* from, uint64_t* to, char* promotion) const {
+  *from = From[i];
+  *to = To[i];
+  *promotion = Promotion[i];
+  return 0;
+}

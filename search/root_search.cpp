@@ -1,0 +1,273 @@
+// The root of the search: one iteration over every legal move of the game position, with the
+// thinking output, the falling-score signal for the clock, and the book on the first iteration.
+
+#include <cstdio>
+
+#include "board/bit_ops.h"
+#include "book/opening_book.h"
+#include "driver/log_file.h"
+#include "driver/move_text.h"
+#include "driver/status.h"
+#include "hash/keys.h"
+#include "movegen/move_gen.h"
+#include "search/search_control.h"
+#include "search/search_routines.h"
+#include "uci/uci_protocol.h"
+
+namespace {
+
+int SquareIndex(uint64_t mask) { return mask ? LowestSquare(mask) : 0; }
+
+// The move text of the best move followed by the root variation.
+const char* VariationText(uint64_t from, uint64_t to, char promo, int score) {
+  static char text[MoveTextSize];
+  fillmovestring(text, score, static_cast<uint8_t>(SquareIndex(from)), static_cast<uint8_t>(SquareIndex(to)),
+                 promo, 1);
+  return text;
+}
+
+// Finds the legal move of board with this move code (and this promotion, when it names one).
+bool FindLegalMove(ChessBoard& board, int8_t side, uint8_t castle, const PVEntry& entry, uint64_t* from,
+                   uint64_t* to, char* promo) {
+  MoveGen list;
+  const int n = list.GenerateAllMoves(side, &board, castle);
+  const uint64_t wantFrom = SquareMask(entry.Code >> 6), wantTo = SquareMask(entry.Code & 63);
+  for (int i = 0; i < n; i++) {
+    if (list.From[i] != wantFrom || list.To[i] != wantTo) continue;
+    if (entry.Promotion != NoPromotion && list.Promotion[i] != NoPromotion && list.Promotion[i] != entry.Promotion)
+      continue;
+    ChessBoard after = board;
+    uint8_t mask = 0;
+    after.MakeMove(list.From[i], list.To[i], list.Promotion[i], mask);
+    if (after.InCheck(side ? after.BlackKing : after.WhiteKing, side)) continue;
+    *from = list.From[i];
+    *to = list.To[i];
+    *promo = list.Promotion[i];
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// Cuts the root variation at its first move that cannot be played from the position it is
+// played in. Table moves stand in the variation without a full check, and a table entry can
+// in rare cases carry a move of another position (two positions sharing both keys), so the
+// printed line is verified by playing it out.
+static void TrimVariation(SearchRoutines& s, ChessBoard board, int8_t side, uint8_t castle) {
+  uint64_t from = 0, to = 0;
+  char promo = NoPromotion;
+  for (int j = 0; j < s.PVLength; j++) {
+    if (!FindLegalMove(board, side, castle, s.PV[0][j], &from, &to, &promo)) {
+      s.PVLength = j;
+      return;
+    }
+    uint8_t mask = 0;
+    board.MakeMove(from, to, promo, mask);
+    castle = static_cast<uint8_t>(castle & mask);
+    side ^= 1;
+  }
+}
+
+int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int beta, int depth, uint64_t* bestFrom,
+                                   uint64_t* bestTo, char* bestPromo, char castleFlags) {
+  Status& status = MainStatus;
+  const int8_t me = side ? Black : White;
+  const int8_t enemy = me ^ 1;
+  const bool uci = status.UCIMode == 1;
+
+  // 1. The book, on the first iteration only.
+  if (depth == 1 && status.BenchMode == 0 && status.UseBook == 1) {
+    const int k = InBook(side, castleFlags, MainBoard);
+    if (k >= 0) {
+      MoveGen list;
+      const int n = list.GenerateAllMoves(me, &board, static_cast<uint8_t>(castleFlags));
+      if (k < n) {
+        list.GetMove(k, bestFrom, bestTo, bestPromo);
+        BookMovePlayed = true;
+        LastBookPly = status.GamePly;
+        return 0;
+      }
+    }
+  }
+
+  // 2.
+  if (uci) {
+    printf("info depth %d\n", depth);
+    fflush(stdout);
+  }
+
+  // 3. The previous iteration's best move stays the answer until a move proves better.
+  *bestFrom = SquareMask(PV[0][0].Code >> 6);
+  *bestTo = SquareMask(PV[0][0].Code & 63);
+  *bestPromo = PV[0][0].Promotion;
+  LogPrintf("Init Tree Root Search Choice From=%d  To=%d  Promo=%c\n", PV[0][0].Code >> 6, PV[0][0].Code & 63,
+            *bestPromo);
+  // Before the first iteration has finished there is no real move yet (a1a1 stands in for it).
+  bool haveMove = *bestFrom != *bestTo;
+
+  // 4.
+  RunnerUpScore = NoScore;
+  IterationDepth = depth;
+  MoveGen moves;
+  const int n = moves.GenerateAllMoves(me, &board, static_cast<uint8_t>(castleFlags));
+  RootMoveTotal = n;
+  const uint64_t enemyKingSquare = me == White ? board.BlackKing : board.WhiteKing;
+  moves.AssignMoveOrderValues(n, 0, enemyKingSquare, 0, 1);
+  int best = NoScore;
+  int legal = 0;
+  const int plyCap = board.PlyLimit;
+  const int minorsAndMajors = board.WhiteQueenCount + board.WhiteRookCount + board.WhiteBishopCount +
+                              board.WhiteKnightCount + board.BlackQueenCount + board.BlackRookCount +
+                              board.BlackBishopCount + board.BlackKnightCount;
+
+  auto printBestLine = [&](int score, bool withTime) {
+    const char* variation = VariationText(*bestFrom, *bestTo, *bestPromo, score);
+    const long long nodes = static_cast<long long>(Nodes());
+    if (uci) {
+      if (withTime && status.AnalyzeMode)
+        printf("info depth %d score cp %d time %d nodes %lld pv%s", depth, score / 10, status.ElapsedSeconds * 1000,
+               nodes, variation);
+      else
+        printf("info depth %d score cp %d nodes %lld pv%s", depth, score / 10, nodes, variation);
+    } else if (status.XboardMode == 1 && status.Post) {
+      printf("%d %d %d %lld %s", depth, score / 10, status.ElapsedSeconds, nodes, variation);
+    }
+    fflush(stdout);
+  };
+
+  // 5.
+  for (int i = 0; i < n && best < beta; i++) {
+    if (haveMove && (((TimeUp && !status.FD && !status.NoTimeControl)) || MoveNow)) {
+      LogPrintf("Tree Root Search Interrupted at m=%d LegalMoves=%d NumMove=%d\n", i, legal, n);
+      break;
+    }
+    RootMovesDone = i + 1;
+    uint64_t from = 0, to = 0;
+    char promo = NoPromotion;
+    moves.NextMove(i, n, &from, &to, &promo);
+    const uint64_t enemyBefore = me == White ? board.BlackPieces : board.WhitePieces;
+    uint8_t castleMask = 0;
+    board.MakeMove(from, to, promo, castleMask);
+    const char childCastle = static_cast<char>(castleFlags & castleMask);
+    uint64_t upper = 0, lower = 0;
+    genhashcode(enemy, static_cast<uint8_t>(childCastle), &upper, &lower, &board);
+    if (board.InCheck(me == White ? board.WhiteKing : board.BlackKing, me)) {
+      board.UndoMove(i);
+      continue;
+    }
+    NodeCount++;
+    legal++;
+    if (uci) {
+      if (UCI.ShowCurrLine && depth > 8 && Nodes() > 3LL * status.NodesPerSecond)
+        printf("info currmove %c%d%c%d currmovenumber %d\n", 'a' + (LowestSquare(from) & 7), LowestSquare(from) / 8 + 1,
+               'a' + (LowestSquare(to) & 7), LowestSquare(to) / 8 + 1, legal);
+      fflush(stdout);
+    }
+    if (!haveMove) {
+      // Whatever happens next, the first legal move is a move the engine can play.
+      *bestFrom = from;
+      *bestTo = to;
+      *bestPromo = promo;
+      haveMove = true;
+    }
+
+    const bool givesCheck = board.InCheck(me == White ? board.BlackKing : board.WhiteKing, enemy) != 0;
+    const int ext = givesCheck ? 1 : 0;
+    const char childCheck = givesCheck ? 1 : 0;
+    const bool capture = (me == White ? board.BlackPieces : board.WhitePieces) != enemyBefore;
+    PV[1][0].Code = 1;  // the reply's variation starts empty
+
+    auto stopped = [&] { return (StopNow && !status.FD && !status.NoTimeControl) || MoveNow; };
+    auto interrupted = [&](const char* what, int v) {
+      board.UndoMove(i);
+      LogPrintf("%s Interrupted at m=%d LegalMoves=%d NumMove=%d\n", what, i, legal, n);
+      LogPrintf("Tree Root Search Choice #1 From=%d  To=%d  Promo=%d\n", SquareIndex(*bestFrom),
+                SquareIndex(*bestTo), *bestPromo);
+      WriteLogFile(VariationText(*bestFrom, *bestTo, *bestPromo, best));
+      // The unfinished move's score means nothing: report the best move with its own score.
+      printBestLine(best > NoScore ? best : RootScore, false);
+      return v;
+    };
+
+    int v;
+    bool done = false;
+    if (legal == 1) {
+      if (depth + ext == 1)
+        v = -Quiesce(side ^ 1, -beta, -alpha, board, 0, 0, 1);
+      else
+        v = -Search(side ^ 1, -beta, -alpha, board, depth + ext - 1, 1, 1, childCastle, childCheck, upper, lower, 1,
+                    4, plyCap, 1);
+      if (stopped()) return interrupted("Tree Search #1", v);
+      done = true;
+    } else if (legal > 2 && depth > 2 && promo == NoPromotion && !givesCheck && !capture &&
+               moves.OrderValue[i] <= 950 && minorsAndMajors > 2) {
+      // A late quiet move: a reduced zero-window look first.
+      v = -Search(side ^ 1, -alpha - 1, -alpha, board, depth - 2, 1, 1, childCastle, 0, upper, lower, 3, 4, plyCap,
+                  1);
+      if (stopped()) return interrupted("Tree Search #1", v);
+      done = v <= alpha;
+    }
+    if (!done) {
+      if (depth + ext == 1) {
+        v = -Quiesce(side ^ 1, -beta, -alpha, board, 0, 0, 1);
+      } else {
+        v = -Search(side ^ 1, -alpha - 1, -alpha, board, depth + ext - 1, 1, 1, childCastle, childCheck, upper, lower,
+                    3, 4, plyCap, 1);
+        if (stopped()) return interrupted("Tree Search #1", v);
+        if (v > alpha && v < beta) {
+          v = -Search(side ^ 1, -beta, -alpha, board, depth + ext - 1, 1, 1, childCastle, childCheck, upper, lower, 1,
+                      4, plyCap, 1);
+          if (stopped()) return interrupted("Tree Search #2", v);
+        }
+      }
+    }
+
+    // 7.
+    board.UndoMove(i);
+    if (Aborted) break;
+
+    // 8. A new best move.
+    if (v > best) {
+      RunnerUpScore = best;
+      *bestFrom = from;
+      *bestTo = to;
+      *bestPromo = promo;
+      FailingLow = depth > 9 && (status.MovesPerSession == 0 || status.MovesPerSession > 2) && v + 200 < RootScore &&
+                   status.TimeLeft / 4 >= static_cast<int64_t>(status.TimeInc) * 1000;
+      if (v > alpha) {
+        RootChange++;
+        PV[0][0] = PVEntry{MoveCode(LowestSquare(from), LowestSquare(to)), promo};
+        const int childEnd = PV[1][0].Code;
+        PVLength = childEnd > 1 ? childEnd : 1;
+        for (int j = 1; j < PVLength; j++) PV[0][j] = PV[1][j];
+        TrimVariation(*this, board, me, static_cast<uint8_t>(castleFlags));
+        if (PVLength < 1) PVLength = 1;
+        if (depth > 7) {
+          LogPrintf("ply %d  v %d  TimeLastPly %d  TotalNodes %lld  %s", depth, v, status.ElapsedSeconds,
+                    static_cast<long long>(Nodes()), VariationText(from, to, promo, v));
+        }
+        if (uci || IterationDepth > 7) printBestLine(v, true);
+        alpha = v;
+      }
+      best = v;
+    } else if (v > RunnerUpScore) {
+      RunnerUpScore = v;
+    }
+  }
+
+  // 6.
+  if ((Aborted || TimeUp || StopNow) && !status.NoTimeControl) {
+    printBestLine(best > NoScore ? best : RootScore, false);
+    if (StopNow) return best;
+  }
+  if (!Aborted && !TimeUp) {
+    RootLegalMoves = legal;
+    if (legal == 0) {
+      if (board.InCheck(me == White ? board.WhiteKing : board.BlackKing, me)) return -MateValue;
+      if (board.InCheck(me == White ? board.BlackKing : board.WhiteKing, enemy)) return MateValue;
+      return StalemateScore;
+    }
+  }
+  return best;
+}

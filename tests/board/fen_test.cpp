@@ -1,0 +1,168 @@
+#include "board/fen.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "board/masks.h"
+#include "board_test_util.h"
+
+namespace {
+
+// The first three fields of a FEN text.
+std::string Fields(const std::string& fen) {
+  std::istringstream in(fen);
+  std::string placement, side, castling;
+  in >> placement >> side >> castling;
+  return placement + " " + side + " " + castling;
+}
+
+std::string Written(const ChessBoard& b) {
+  char text[128];
+  pos2fenString(b, text);
+  return text;
+}
+
+// Pieces, side to move, castling rights and last move agree.
+bool SamePosition(const ChessBoard& a, const ChessBoard& b) {
+  return std::memcmp(&a, &b, offsetof(ChessBoard, PrevWhitePawns)) == 0 && a.SideToMove == b.SideToMove &&
+         a.CastleFlags == b.CastleFlags && a.LastFrom == b.LastFrom && a.LastTo == b.LastTo;
+}
+
+std::vector<std::string> PerftPositions() {
+  std::vector<std::string> fens;
+  std::ifstream in(ORVO_SHARED_DIR "/perft.tsv");
+  std::string line;
+  std::getline(in, line);  // header
+  while (std::getline(in, line)) {
+    std::istringstream row(line);
+    std::string name, fen;
+    std::getline(row, name, '\t');
+    std::getline(row, fen, '\t');
+    fens.push_back(fen);
+  }
+  return fens;
+}
+
+std::string WriteTempFile(const char* name, const std::string& content) {
+  const std::string path = testing::TempDir() + name;
+  std::ofstream(path) << content;
+  return path;
+}
+
+}  // namespace
+
+TEST(Fen, StartPositionAndFields) {
+  GlobalsGuard guard;
+  ChessBoard start{};
+  start.InitRep();
+  MainBoard.ClearField();
+  MainBoard.LastFrom = Bit(E2);
+  MainBoard.LastTo = Bit(E4);
+  MainBoard.FiftyMoveCount = 17;
+  ASSERT_EQ(SetupBoard("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq e3 0 1"), nullptr);
+  EXPECT_EQ(std::memcmp(&MainBoard, &start, offsetof(ChessBoard, PrevWhitePawns)), 0);
+  EXPECT_EQ(MainBoard.CastleFlags, 15);
+  EXPECT_EQ(MainBoard.SideToMove, White);
+  EXPECT_EQ(MainBoard.LastFrom | MainBoard.LastTo, 0u);  // the en passant field is not read
+  EXPECT_EQ(MainBoard.FiftyMoveCount, 17);               // nor the clocks
+  EXPECT_EQ(Written(MainBoard), "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 ; ");
+
+  ASSERT_EQ(SetupBoard("4k3/8/8/8/8/8/8/R3K2R b Kq - 0 1"), nullptr);
+  EXPECT_EQ(MainBoard.CastleFlags, 9);
+  EXPECT_EQ(MainBoard.SideToMove, Black);
+  ASSERT_EQ(SetupBoard("4k3/8/8/8/8/8/8/R3K2R w - - bm Ra8; id \"epd 1\";"), nullptr);
+  EXPECT_EQ(MainBoard.CastleFlags, 0);
+  // Fields missing at the end: White to move, no castling.
+  ASSERT_EQ(SetupBoard("4k3/8/8/8/8/8/8/R3K2R"), nullptr);
+  EXPECT_EQ(MainBoard.SideToMove, White);
+  ASSERT_EQ(SetupBoard("4k3/8/8/8/8/8/8/R3K2R b"), nullptr);
+  EXPECT_EQ(MainBoard.SideToMove, Black);
+  EXPECT_EQ(MainBoard.CastleFlags, 0);
+
+  char out[8];
+  const std::pair<int, const char*> rights[] = {{0, "-"}, {5, "Kk"}, {10, "Qq"}, {15, "KQkq"}};
+  for (const auto& [flags, text] : rights) {
+    CastleRights(out, static_cast<char>(flags));
+    EXPECT_STREQ(out, text);
+  }
+
+  testing::internal::CaptureStdout();
+  pos2fen(MainBoard, 7);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "4k3/8/8/8/8/8/8/R3K2R b - - 0 ; 7 \n");
+}
+
+TEST(Fen, RoundTrip) {
+  GlobalsGuard guard;
+  std::vector<std::string> fens = PerftPositions();
+  ASSERT_GE(fens.size(), 10u);
+  fens.push_back("r1bqkb1r/pppp1ppp/2n2n2/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w KQkq - 4 4");
+  fens.push_back("8/8/8/8/8/8/8/k6K b - - 0 1");
+  fens.push_back("K7/8/8/8/8/8/8/7k w - - 0 1");
+  for (const std::string& fen : fens) {
+    ASSERT_EQ(SetupBoard(fen.c_str()), nullptr) << fen;
+    const ChessBoard first = MainBoard;
+    const std::string text = Written(first);
+    EXPECT_EQ(Fields(text), Fields(fen));
+    ASSERT_EQ(SetupBoard(text.c_str()), nullptr) << text;
+    EXPECT_TRUE(SamePosition(MainBoard, first)) << fen;
+  }
+}
+
+TEST(Fen, InvalidTextLeavesBoardUnchanged) {
+  GlobalsGuard guard;
+  const char* invalid[] = {
+      "",
+      " w KQkq - 0 1",                                             // empty placement
+      "rnbqkbnr/pppppppp/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",    // seven ranks
+      "rnbqkbnr/pppppppp/8/8/8/8/8/PPPPPPPP/RNBQKBNR w - - 0 1",   // nine ranks
+      "rnbqkbnr/pppppppp/8/8/8/7/PPPPPPPP/RNBQKBNR w - - 0 1",     // short rank
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBN w - - 0 1",      // short last rank
+      "rnbqkbnr/pppppppp/9/8/8/8/PPPPPPPP/RNBQKBNR w - - 0 1",     // digit 9
+      "rnbqkbnr/ppppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w - - 0 1",    // nine squares
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNX w - - 0 1",     // unknown letter
+      "rnbq1bnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w - - 0 1",     // no black king
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBKKBNR w - - 0 1",     // two white kings
+      "4k2P/8/8/8/8/8/8/4K3 w - - 0 1",                            // pawn on the last rank
+      "4k3/8/8/8/8/8/8/p3K3 w - - 0 1",                            // pawn on the first rank
+      "4k3/8/8/8/8/8/8/4K2r b - - 0 1",                            // White in check, Black to move
+      "4k3/8/8/8/8/N7/PPPPPPPP/NNNNKNNN w - - 0 1",                // 17 white pieces
+      "4k3/8/8/P7/8/8/PPPPPPPP/4K3 w - - 0 1",                     // nine pawns
+  };
+  ChessBoard before{};
+  before.InitRep();
+  MainBoard = before;
+  for (const char* fen : invalid) {
+    const char* reason = SetupBoard(fen);
+    EXPECT_NE(reason, nullptr) << fen;
+    if (reason) {
+      EXPECT_EQ(strchr(reason, '\n'), nullptr) << reason;
+    }
+    EXPECT_EQ(std::memcmp(&MainBoard, &before, sizeof before), 0) << fen;
+  }
+  EXPECT_NE(SetupBoard(nullptr), nullptr);
+  // Just inside the limits: split empty runs, sixteen pieces, the side to move in check.
+  EXPECT_EQ(SetupBoard("rnbqkbnr/pppppppp/8/8/8/44/PPPPPPPP/RNBQKBNR w - - 0 1"), nullptr);
+  EXPECT_EQ(SetupBoard("4k3/8/8/8/8/8/PPPPPPPP/NNNNKNNN w - - 0 1"), nullptr);
+  EXPECT_EQ(SetupBoard("4k3/8/8/8/8/8/8/4K2r w - - 0 1"), nullptr);
+}
+
+TEST(Fen, PositionFile) {
+  GlobalsGuard guard;
+  // A first line far longer than the reader's buffer: the FEN at its start counts.
+  const std::string longLine = "4k3/8/8/8/8/8/8/R3K3 b Q - bm Ra8; c0 \"" + std::string(5000, 'x') + "\";\n";
+  LoadPositionFile(WriteTempFile("orvo_long.fen", longLine + "8/8/8/8/8/8/8/8 w - -\n").c_str());
+  EXPECT_EQ(MainBoard.WhiteRooks, Bit(A1));
+  EXPECT_EQ(MainBoard.SideToMove, Black);
+  EXPECT_EQ(MainBoard.CastleFlags, 2);
+
+  EXPECT_EXIT(LoadPositionFile("/nonexistent/orvo.fen"), testing::ExitedWithCode(1), "");
+  EXPECT_EXIT(LoadPositionFile(WriteTempFile("orvo_empty.fen", "").c_str()), testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(LoadPositionFile(WriteTempFile("orvo_bad.fen", "8/8/8 w - -\n").c_str()),
+              testing::ExitedWithCode(1), "");
+}

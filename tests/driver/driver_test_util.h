@@ -1,0 +1,58 @@
+#pragma once
+// Helpers for the front-end tests: a clean game state before each test, positions from FEN.
+
+#include <gtest/gtest.h>
+
+#include "board/chess_board.h"
+#include "board/fen.h"
+#include "driver/game_loop.h"
+#include "driver/input.h"
+#include "driver/status.h"
+#include "hash/keys.h"
+#include "hash/move_history.h"
+#include "search/search_routines.h"
+
+// Start position, settings reset, key tables drawn, game history holding the start position.
+class FrontEndTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    if (UPStable[0] == 0 && LPStable[0] == 0) initPStable();
+    savedBoard_ = MainBoard;
+    savedStatus_ = MainStatus;
+    MainStatus.UCIMode = 0;
+    MainStatus.initVars();
+    MainStatus.XboardMode = 1;  // no console prompts and echoes
+    MainStatus.AnalyzeMode = 0;
+    MainStatus.Force = 0;
+    MainBoard.InitRep();
+    MainBoard.FiftyMoveCount = 0;
+    MainBoard.InitPieceCounts();
+    QuitRequested = false;
+    SearchRunning = false;
+    PositionReplaced = false;
+    Search.InitValues();
+    Search.MoveNow = false;
+    ResetGameHistory();
+  }
+  void TearDown() override {
+    SetInputForTesting("");
+    QuitRequested = false;
+    SearchRunning = false;
+    MainBoard = savedBoard_;
+    MainStatus = savedStatus_;
+  }
+
+  // Sets the game position from FEN text, with counts and a fresh history.
+  static void Load(const char* fen) {
+    const char* reason = SetupBoard(fen);
+    ASSERT_EQ(reason, nullptr) << fen << ": " << reason;
+    MainBoard.FiftyMoveCount = 0;
+    MainBoard.InitPieceCounts();
+    MainStatus.GameInProgress = 1;
+    ResetGameHistory();
+  }
+
+private:
+  ChessBoard savedBoard_;
+  Status savedStatus_;
+};

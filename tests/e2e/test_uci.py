@@ -1,0 +1,419 @@
+#!/usr/bin/env python3
+"""The UCI conversation over pipes: identification, options, positions with move lists, every
+form of "go", stop / ponderhit, refused input, and a short game checked move by move against an
+independent implementation of the rules of chess."""
+
+import os
+import queue
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
+FILES = "abcdefgh"
+FAILURES = []
+
+
+def check(name, condition, detail=""):
+    if condition:
+        print(f"ok   {name}")
+    else:
+        FAILURES.append(f"{name}: {detail}")
+        print(f"FAIL {name} {detail}")
+
+
+# ---- The rules, enough to tell a legal move from an illegal one ----------------------------
+
+KNIGHT = [(1, 2), (2, 1), (-1, 2), (-2, 1), (1, -2), (2, -1), (-1, -2), (-2, -1)]
+KING = [(1, 0), (-1, 0), (0, 1), (0, -1), (1, 1), (1, -1), (-1, 1), (-1, -1)]
+DIAGONAL, STRAIGHT = KING[4:], KING[:4]
+
+
+def square(text):
+    return FILES.index(text[0]) + 8 * (int(text[1]) - 1)
+
+
+def name(s):
+    return FILES[s % 8] + str(s // 8 + 1)
+
+
+def step(s, df, dr):
+    f, r = s % 8 + df, s // 8 + dr
+    return r * 8 + f if 0 <= f < 8 and 0 <= r < 8 else None
+
+
+class Position:
+    def __init__(self, fen=START):
+        fields = fen.split()
+        self.board = ["."] * 64
+        rank, file = 7, 0
+        for c in fields[0]:
+            if c == "/":
+                rank, file = rank - 1, 0
+            elif c.isdigit():
+                file += int(c)
+            else:
+                self.board[rank * 8 + file] = c
+                file += 1
+        self.white = fields[1] == "w"
+        self.castling = "" if fields[2] == "-" else fields[2]
+        self.ep = None if len(fields) < 4 or fields[3] == "-" else square(fields[3])
+
+    def own(self, piece, white):
+        return piece != "." and piece.isupper() == white
+
+    def attacked(self, s, by_white):
+        b = self.board
+        pawn, knight, bishop, rook, queen, king = "PNBRQK" if by_white else "pnbrqk"
+        for df in (-1, 1):
+            t = step(s, df, -1 if by_white else 1)
+            if t is not None and b[t] == pawn:
+                return True
+        for df, dr in KNIGHT:
+            t = step(s, df, dr)
+            if t is not None and b[t] == knight:
+                return True
+        for df, dr in KING:
+            t = step(s, df, dr)
+            if t is not None and b[t] == king:
+                return True
+        for rays, sliders in ((DIAGONAL, (bishop, queen)), (STRAIGHT, (rook, queen))):
+            for df, dr in rays:
+                t = step(s, df, dr)
+                while t is not None:
+                    if b[t] != ".":
+                        if b[t] in sliders:
+                            return True
+                        break
+                    t = step(t, df, dr)
+        return False
+
+    def pseudo_moves(self):
+        b, w = self.board, self.white
+        moves = []
+        for s in range(64):
+            p = b[s]
+            if not self.own(p, w):
+                continue
+            kind = p.upper()
+            if kind == "P":
+                up = 1 if w else -1
+                targets = []
+                t = step(s, 0, up)
+                if t is not None and b[t] == ".":
+                    targets.append(t)
+                    t2 = step(t, 0, up)
+                    if s // 8 == (1 if w else 6) and b[t2] == ".":
+                        targets.append(t2)
+                for df in (-1, 1):
+                    t = step(s, df, up)
+                    if t is not None and (self.own(b[t], not w) or t == self.ep):
+                        targets.append(t)
+                for t in targets:
+                    if t // 8 in (0, 7):
+                        moves.extend((s, t, promo) for promo in "qrbn")
+                    else:
+                        moves.append((s, t))
+                continue
+            if kind in "NK":
+                for df, dr in KNIGHT if kind == "N" else KING:
+                    t = step(s, df, dr)
+                    if t is not None and not self.own(b[t], w):
+                        moves.append((s, t))
+                continue
+            rays = {"B": DIAGONAL, "R": STRAIGHT, "Q": KING}[kind]
+            for df, dr in rays:
+                t = step(s, df, dr)
+                while t is not None and not self.own(b[t], w):
+                    moves.append((s, t))
+                    if b[t] != ".":
+                        break
+                    t = step(t, df, dr)
+        home = 0 if w else 56
+        king, rook = ("K", "R") if w else ("k", "r")
+        if b[home + 4] == king and not self.attacked(home + 4, not w):
+            if (("K" if w else "k") in self.castling and b[home + 7] == rook and b[home + 5] == "."
+                    and b[home + 6] == "." and not self.attacked(home + 5, not w)
+                    and not self.attacked(home + 6, not w)):
+                moves.append((home + 4, home + 6))
+            if (("Q" if w else "q") in self.castling and b[home] == rook and b[home + 1] == "."
+                    and b[home + 2] == "." and b[home + 3] == "." and not self.attacked(home + 3, not w)
+                    and not self.attacked(home + 2, not w)):
+                moves.append((home + 4, home + 2))
+        return [name(m[0]) + name(m[1]) + (m[2] if len(m) > 2 else "") for m in moves]
+
+    def play(self, move):
+        """The position after move (given in coordinate notation, assumed pseudo-legal)."""
+        after = Position.__new__(Position)
+        b = after.board = list(self.board)
+        s, t = square(move[:2]), square(move[2:4])
+        piece = b[s]
+        if piece in "Pp" and t == self.ep:
+            b[t + (-8 if self.white else 8)] = "."
+        if piece in "Kk" and abs(t - s) == 2:
+            rook_from, rook_to = (s + 3, s + 1) if t > s else (s - 4, s - 1)
+            b[rook_to], b[rook_from] = b[rook_from], "."
+        b[t], b[s] = piece, "."
+        if len(move) > 4:
+            b[t] = move[4].upper() if self.white else move[4]
+        after.ep = (s + t) // 2 if piece in "Pp" and abs(t - s) == 16 else None
+        lost = {4: "KQ", 0: "Q", 7: "K", 60: "kq", 56: "q", 63: "k"}
+        after.castling = "".join(c for c in self.castling if c not in lost.get(s, "") + lost.get(t, ""))
+        after.white = not self.white
+        return after
+
+    def legal_moves(self):
+        result = []
+        for move in self.pseudo_moves():
+            after = self.play(move)
+            king = after.board.index("K" if self.white else "k")
+            if not after.attacked(king, not self.white):
+                result.append(move)
+        return result
+
+
+def position_after(fen, moves):
+    pos = Position(fen)
+    for move in moves:
+        assert move in pos.legal_moves(), move
+        pos = pos.play(move)
+    return pos
+
+
+# ---- Talking to the engine ---------------------------------------------------------------
+
+class Engine:
+    def __init__(self, path):
+        self.cwd = tempfile.mkdtemp(prefix="orvo_uci_")
+        self.proc = subprocess.Popen([path], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     stderr=subprocess.DEVNULL, cwd=self.cwd, bufsize=0)
+        self.lines = queue.Queue()
+        threading.Thread(target=self._reader, daemon=True).start()
+
+    def _reader(self):
+        for raw in self.proc.stdout:
+            self.lines.put(raw.decode(errors="replace").rstrip("\n"))
+        self.lines.put(None)
+
+    def send(self, text):
+        self.proc.stdin.write((text + "\n").encode())
+        self.proc.stdin.flush()
+
+    def until(self, prefix, timeout=10.0):
+        """Lines up to and including the first that starts with prefix; None on a time-out."""
+        seen, deadline = [], time.monotonic() + timeout
+        while True:
+            try:
+                line = self.lines.get(timeout=max(0.0, deadline - time.monotonic()))
+            except queue.Empty:
+                return None
+            if line is None:
+                return None
+            seen.append(line)
+            if line.startswith(prefix):
+                return seen
+
+    def quiet_for(self, seconds, prefix):
+        """True when no line starting with prefix arrives within seconds."""
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            try:
+                line = self.lines.get(timeout=deadline - time.monotonic())
+            except queue.Empty:
+                return True
+            if line is None or line.startswith(prefix):
+                return False
+        return True
+
+    def bestmove(self, go, timeout=10.0):
+        self.send(go)
+        lines = self.until("bestmove", timeout)
+        return lines[-1].split()[1] if lines else None
+
+    def close(self):
+        try:
+            self.send("quit")
+        except OSError:
+            pass
+        try:
+            return self.proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+            return None
+
+
+def start(path):
+    engine = Engine(path)
+    engine.send("uci")
+    lines = engine.until("uciok")
+    return engine, lines
+
+
+# ---- The tests -----------------------------------------------------------------------------
+
+def test_identification(path):
+    engine, lines = start(path)
+    check("uci answers uciok", lines is not None, "no uciok")
+    lines = lines or []
+    check("id name", any(l.startswith("id name Orvo ") for l in lines), lines)
+    check("id author", any(l.startswith("id author ") for l in lines), lines)
+    options = [l for l in lines if l.startswith("option name ")]
+    names = [l.split()[2] for l in options]
+    check("six options", names == ["UCI_AnalyseMode", "OwnBook", "SecondaryBook", "UCI_ShowCurrLine",
+                                   "Ponder", "UCI_EngineAbout"], names)
+    engine.send("isready")
+    check("isready while waiting", engine.until("readyok") is not None)
+    for option in ("UCI_AnalyseMode value true", "UCI_AnalyseMode value false", "OwnBook value true",
+                   "OwnBook value false", "SecondaryBook value false", "UCI_ShowCurrLine value false",
+                   "Ponder value true", "Ponder value false", "UCI_EngineAbout value x"):
+        engine.send("setoption name " + option)
+    engine.send("setoption name NoSuchThing value 1")
+    engine.send("isready")
+    lines = engine.until("readyok") or []
+    refused = [l for l in lines if l.startswith("info string")]
+    check("setoption for every option", refused == ["info string No such option: NoSuchThing"], lines)
+    check("quit ends with status 0", engine.close() == 0)
+
+
+def test_positions(path):
+    engine, _ = start(path)
+    cases = [
+        (START, "e2e4 e7e5 g1f3 b8c6 f1c4 g8f6 e1g1 f8c5"),                 # castling
+        (START, "e2e4 a7a6 e4e5 d7d5 e5d6 c7d6"),                           # en passant
+        ("4k3/1P6/8/8/8/8/6p1/4K3 w - - 0 1", "b7b8n g2g1r"),               # under-promotions
+        ("4k3/1P6/8/8/8/8/6p1/4K3 w - - 0 1", "b7b8q"),                     # a queen, Black in check
+        ("r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8c8 e1g1"),              # both castlings
+        ("rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3", "e5f6"),  # FEN en passant
+        ("8/8/8/8/8/5k2/6p1/4K3 b - - 0 1", ""),
+    ]
+    for fen, moves in cases:
+        head = "position startpos" if fen == START else "position fen " + fen
+        engine.send(head + (" moves " + moves if moves else ""))
+        move = engine.bestmove("go depth 1")
+        pos = position_after(fen, moves.split())
+        check(f"legal reply after {moves or fen}", move in pos.legal_moves(), f"{move}")
+    engine.send("ucinewgame")
+    engine.send("position startpos moves d2d4 d7d5")
+    move = engine.bestmove("go depth 2")
+    check("ucinewgame then position and go", move in position_after(START, ["d2d4", "d7d5"]).legal_moves(), move)
+
+    # Refused input: an illegal move keeps the moves before it; a bad FEN keeps the position.
+    engine.send("position startpos moves e2e4 e7e5 e1e3 d7d5")
+    engine.send("isready")
+    lines = engine.until("readyok") or []
+    check("illegal move reported", any(l.startswith("info string") and "e1e3" in l for l in lines), lines)
+    move = engine.bestmove("go depth 1")
+    check("moves before the illegal one stay", move in position_after(START, ["e2e4", "e7e5"]).legal_moves(), move)
+    engine.send("position fen 8/8/8/8 w - - 0 1")
+    lines = engine.until("info string") or []
+    check("invalid FEN reported", bool(lines), lines)
+    move = engine.bestmove("go depth 1")
+    check("previous position kept after invalid FEN",
+          move in position_after(START, ["e2e4", "e7e5"]).legal_moves(), move)
+    engine.send("position startpos moves " + "e2e4 " * 3000)
+    engine.send("isready")
+    lines = engine.until("readyok") or []
+    check("over-long line refused", any("too long" in l for l in lines), lines[-3:])
+
+    for fen in ("7k/6Q1/6K1/8/8/8/8/8 b - - 0 1", "7k/5Q2/6K1/8/8/8/8/8 b - - 0 1"):
+        engine.send("position fen " + fen)
+        check(f"no legal move in {fen}", engine.bestmove("go depth 2") == "0000")
+    check("quit after positions", engine.close() == 0)
+
+
+def test_go_forms(path):
+    engine, _ = start(path)
+    engine.send("position startpos moves e2e4")
+    legal = position_after(START, ["e2e4"]).legal_moves()
+    for go, limit in (("go movetime 300", 1.0), ("go wtime 10000 btime 10000 winc 100 binc 100", 2.0),
+                      ("go wtime 3000 btime 3000 movestogo 10", 1.0), ("go depth 3", 10.0)):
+        began = time.monotonic()
+        move = engine.bestmove(go, timeout=limit + 5)
+        used = time.monotonic() - began
+        check(f"{go}: legal move in {used:.2f}s", move in legal and used < limit, f"{move} after {used:.2f}s")
+
+    # Infinite analysis: no bestmove until "stop", isready answered meanwhile.
+    engine.send("go infinite")
+    check("infinite keeps thinking", engine.quiet_for(0.5, "bestmove"))
+    engine.send("isready")
+    check("isready while analysing", engine.until("readyok", 2) is not None)
+    move = engine.bestmove("stop", timeout=3)
+    check("stop ends infinite", move in legal, move)
+
+    # An analysis that finds a mate at once still waits for "stop".
+    engine.send("position fen 7k/8/6K1/8/8/8/8/1Q6 w - - 0 1")
+    engine.send("go infinite")
+    check("finished analysis waits for stop", engine.quiet_for(0.5, "bestmove"))
+    check("stop after a finished analysis", engine.bestmove("stop", timeout=3) == "b1b8")
+
+    # Pondering: isready at once, then ponderhit turns it into a timed search.
+    engine.send("setoption name Ponder value true")
+    engine.send("position startpos moves e2e4")
+    engine.send("go ponder wtime 2000 btime 2000")
+    check("ponder keeps thinking", engine.quiet_for(0.5, "bestmove"))
+    engine.send("isready")
+    check("isready while pondering", engine.until("readyok", 2) is not None)
+    began = time.monotonic()
+    move = engine.bestmove("ponderhit", timeout=5)
+    check("ponderhit then bestmove", move in legal and time.monotonic() - began < 1.5, move)
+    engine.send("go ponder wtime 2000 btime 2000")
+    check("second ponder keeps thinking", engine.quiet_for(0.3, "bestmove"))
+    move = engine.bestmove("stop", timeout=3)
+    check("stop ends pondering", move in legal, move)
+
+    # A GUI that sends the next position and go right after "stop".
+    engine.send("go infinite")
+    engine.send("stop")
+    engine.send("position startpos moves e2e4 e7e5")
+    engine.send("go depth 1")
+    first = engine.until("bestmove", 5)
+    second = engine.until("bestmove", 5)
+    check("commands after stop run in order", bool(first) and bool(second) and
+          second[-1].split()[1] in position_after(START, ["e2e4", "e7e5"]).legal_moves(), second)
+    check("quit after go forms", engine.close() == 0)
+
+
+def test_game(path):
+    """A short game of the engine against itself; every move must be legal."""
+    engine, _ = start(path)
+    engine.send("ucinewgame")
+    pos, moves = Position(), []
+    clock = [3000, 3000]
+    for ply in range(40):
+        legal = pos.legal_moves()
+        if not legal:
+            break
+        engine.send("position startpos" + (" moves " + " ".join(moves) if moves else ""))
+        began = time.monotonic()
+        move = engine.bestmove(f"go wtime {clock[0]} btime {clock[1]} winc 50 binc 50", timeout=10)
+        used = int((time.monotonic() - began) * 1000)
+        side = ply % 2
+        clock[side] += 50 - used
+        if move not in legal or clock[side] <= 0:
+            check(f"game move {ply + 1}", False, f"{move} with {clock[side]} ms left after {' '.join(moves)}")
+            break
+        moves.append(move)
+        pos = pos.play(move)
+    else:
+        check("forty legal game moves within the clock", True)
+    # End of input also ends the engine.
+    engine.proc.stdin.close()
+    check("end of input ends the engine", engine.proc.wait(timeout=10) == 0)
+
+
+def main():
+    path = os.path.abspath(sys.argv[1])
+    test_identification(path)
+    test_positions(path)
+    test_go_forms(path)
+    test_game(path)
+    if FAILURES:
+        print(f"{len(FAILURES)} failure(s)")
+        sys.exit(1)
+    print("all UCI tests passed")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,180 @@
+#!/usr/bin/env python3
+"""An xboard session over pipes as xboard sends it, and the game-end announcements from prepared
+positions. Every move the engine sends must have the form "N. ... e2e4 " and be legal."""
+
+import os
+import re
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from driver_harness import Checks, Engine, MOVE_LINE, replay_is_legal  # noqa: E402
+
+
+def start(binary):
+    eng = Engine(binary)
+    for line in ["xboard", "protover 2", "new", "random", "level 40 5 0", "post", "hard", "st 1"]:
+        eng.send(line)
+    return eng
+
+
+def session(binary, checks):
+    eng = start(binary)
+    moves = []
+    # The engine plays Black after 1. e4: its line starts with move number 1.
+    eng.send("time 30000")
+    eng.send("otim 30000")
+    eng.send("e2e4")
+    m, got = eng.expect(MOVE_LINE, 15)
+    if checks.check(m is not None, "reply to e2e4", got):
+        checks.check(m.group(1) == "1", "Black's first move is numbered 1", got)
+        checks.check(not any(line.startswith("Hello") or line.startswith("8  ") for line in got),
+                     "no greeting or diagram in xboard mode", got)
+        moves = ["e2e4", m.group(2)]
+
+    # A move that is not legal is refused in xboard's own form; the game goes on.
+    eng.send("e2e5")
+    m, got = eng.expect(r"^Illegal move: e2e5$", 5)
+    checks.check(m is not None, "illegal move refused", got)
+    eng.send("d2d4")
+    m, got = eng.expect(MOVE_LINE, 15)
+    if checks.check(m is not None, "reply to d2d4", got):
+        checks.check(m.group(1) == "2", "second move numbered 2", got)
+        moves += ["d2d4", m.group(2)]
+    checks.check(replay_is_legal(binary, moves), f"session moves legal: {moves}")
+
+    # "force" + moves, then "go": the engine takes over the side to move.
+    eng.send("new")
+    eng.send("force")
+    eng.send("e2e4")
+    eng.send("e7e5")
+    eng.send("go")
+    m, got = eng.expect(MOVE_LINE, 15)
+    if checks.check(m is not None, "move after force and go", got):
+        checks.check(replay_is_legal(binary, ["e2e4", "e7e5", m.group(2)]), "move after force is legal")
+
+    # setboard: a promotion that wins at once; the move carries its letter.
+    eng.send("force")
+    eng.send("setboard 8/1P6/8/8/8/8/6k1/K7 w - - 0 1")
+    eng.send("go")
+    m, got = eng.expect(MOVE_LINE, 15)
+    if checks.check(m is not None, "move after setboard", got):
+        checks.check(m.group(2) in ("b7b8q", "b7b8r"), f"promotion with its letter, got {m.group(2)}", got)
+
+    # edit: the xboard board editor, then the engine moves from the edited position.
+    eng.send("new")
+    eng.send("force")
+    for word in ["edit", "#", "Ke1", "Qd1", "c", "Ke8", "Pa7", "."]:
+        eng.send(word)
+    eng.send("go")
+    m, got = eng.expect(MOVE_LINE, 15)
+    if checks.check(m is not None, "move after edit", got):
+        checks.check(replay_is_legal(binary, [m.group(2)], "4k3/p7/8/8/8/8/8/3QK3 w - - 0 1"),
+                     f"edited-position move legal: {m.group(2)}", got)
+
+    # analyze: thinking lines, a status line on ".", a move that moves the analysis on, exit.
+    eng.send("new")
+    eng.send("force")
+    eng.send("analyze")
+    m, got = eng.expect(r"^\s*\d+ -?\d+ \d+ \d+ ", 10)
+    checks.check(m is not None, "analysis prints thinking lines", got)
+    eng.send(".")
+    m, got = eng.expect(r"^stat01: \d+ \d+ \d+ \d+ \d+$", 10)
+    checks.check(m is not None, "stat01 line while analysing", got)
+    eng.send("e2e4")
+    m, got = eng.expect(r"^\s*\d+ -?\d+ \d+ \d+ ", 10)
+    checks.check(m is not None, "analysis goes on after a move", got)
+    eng.send("exit")
+    time.sleep(0.5)
+    out = eng.drain(0.5)
+    checks.check(not any(re.match(MOVE_LINE, line) for line in got + out), "analysis never plays a move", got + out)
+    # After the analysis the game position is 1. e4 with Black to move.
+    eng.send("black")
+    eng.send("go")
+    m, got = eng.expect(MOVE_LINE, 15)
+    if checks.check(m is not None, "move after analysis", got):
+        checks.check(replay_is_legal(binary, ["e2e4", m.group(2)]), f"move after analysis legal: {m.group(2)}")
+
+    eng.send("quit")
+    checks.check(eng.wait(5) == 0, "quit ends the xboard session with status 0")
+
+
+def move_now_and_quit_while_thinking(binary, checks):
+    eng = start(binary)
+    eng.send("st 60")
+    eng.send("go")
+    time.sleep(1.0)
+    t0 = time.time()
+    eng.send("?")
+    m, got = eng.expect(MOVE_LINE, 5)
+    checks.check(m is not None and time.time() - t0 < 3, "'?' makes the engine move at once", got)
+    eng.send("go")
+    time.sleep(1.0)
+    t0 = time.time()
+    eng.send("quit")
+    code = eng.wait(5)
+    checks.check(code == 0 and time.time() - t0 < 3, f"quit while thinking ends the engine promptly ({code})")
+
+
+def end_of_input(binary, checks):
+    eng = start(binary)
+    eng.send("e2e4")
+    eng.expect(MOVE_LINE, 15)
+    eng.close_input()
+    checks.check(eng.wait(10) == 0, "end of input ends an xboard session")
+    # Also while the engine thinks.
+    eng = start(binary)
+    eng.send("st 60")
+    eng.send("go")
+    time.sleep(0.5)
+    eng.close_input()
+    checks.check(eng.wait(10) == 0, "end of input while thinking ends the engine")
+
+
+def announcement(binary, checks, name, commands, expected, no_move=False):
+    eng = start(binary)
+    for c in commands:
+        eng.send(c)
+    m, got = eng.expect("^" + re.escape(expected) + "$", 20)
+    checks.check(m is not None, f"{name}: announces {expected!r}", got)
+    if no_move:
+        checks.check(not any(re.match(MOVE_LINE, line) or re.match(r"^\d+\. \.\.\.", line) for line in got),
+                     f"{name}: no move line for a move the engine does not have", got)
+    # The engine stays for the GUI's next game.
+    eng.send("new")
+    eng.send("e2e4")
+    m, got = eng.expect(MOVE_LINE, 15)
+    checks.check(m is not None, f"{name}: the engine plays the next game", got)
+    eng.send("quit")
+    checks.check(eng.wait(5) == 0, f"{name}: quit after the game")
+
+
+def announcements(binary, checks):
+    announcement(binary, checks, "engine mated", ["force", "setboard 7k/6Q1/6K1/8/8/8/8/8 b - - 0 1", "go"],
+                 "White mates!", no_move=True)
+    announcement(binary, checks, "engine stalemated", ["force", "setboard 7k/8/6QK/8/8/8/8/8 b - - 0 1", "go"],
+                 "Stalemate", no_move=True)
+    announcement(binary, checks, "engine mates", ["force", "setboard 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", "go"],
+                 "White mates!")
+    announcement(binary, checks, "fifty moves", ["force", "setboard 8/8/4k3/8/8/4KR2/8/8 w - - 99 80", "go"],
+                 "1/2-1/2 {Draw by 50 Move Rule}")
+    announcement(binary, checks, "insufficient material", ["setboard 4k3/8/8/8/8/8/3p4/4K3 w - - 0 1", "e1d2"],
+                 "1/2-1/2 {Draw by insufficient material}")
+    # The third occurrence of the start position, completed by the opponent's move.
+    announcement(binary, checks, "repetition",
+                 ["force", "g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1", "exit", "f6g8"],
+                 "1/2-1/2 {Draw by repetition}")
+
+
+def main():
+    binary = sys.argv[1]
+    checks = Checks()
+    session(binary, checks)
+    move_now_and_quit_while_thinking(binary, checks)
+    end_of_input(binary, checks)
+    announcements(binary, checks)
+    return checks.report("test_xboard")
+
+
+if __name__ == "__main__":
+    sys.exit(main())

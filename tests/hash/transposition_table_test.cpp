@@ -1,0 +1,271 @@
+#include "hash/transposition_table.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "driver/log_file.h"
+
+namespace {
+
+// Keys in one chosen bucket: the index is the low 21 bits of the lower key, so the bits above
+// tell positions of the same bucket apart.
+struct Key {
+  uint64_t Upper, Lower;
+};
+Key KeyIn(uint64_t bucket, uint64_t position) { return {0x9E3779B97F4A7C15ULL * (position + 1), bucket | (position << 40)}; }
+
+TTBucket& BucketOf(uint64_t bucket) { return PositionCache.Buckets[bucket]; }
+void EmptyBucket(uint64_t bucket) { std::memset(static_cast<void*>(&BucketOf(bucket)), 0, sizeof(TTBucket)); }
+
+void Store(Key k, int depth, int move, int score, char bound) {
+  PositionCache.InsertTranspositionTables(k.Upper, k.Lower, 0, depth, static_cast<int16_t>(move), score, bound, -5, 5);
+}
+
+unsigned Probe(Key k, int depth, int alpha, int beta, int* score, int* move) {
+  return PositionCache.SearchTranspositionTables(k.Upper, k.Lower, 0, depth, alpha, beta, score, move);
+}
+
+bool Holds(const TTSlot& slot, Key k) { return slot.Upper == k.Upper && slot.Lower == k.Lower; }
+
+}  // namespace
+
+TEST(TranspositionTable, LayoutAndSize) {
+  EXPECT_EQ(sizeof(TTSlot), 27u);
+  EXPECT_EQ(TranspositionTables::SizeInBytes(), 2097155ull * 81ull);
+  EXPECT_EQ(PositionCache.IndexMask, 2097151u);
+  ASSERT_NE(PositionCache.Buckets, nullptr);
+  // The buckets beyond the mask exist and start empty like the rest.
+  const TTBucket& last = PositionCache.Buckets[TTABLESIZE - 1];
+  for (const TTSlot& s : last.Slot) EXPECT_EQ(s.Upper | s.Lower, 0u);
+}
+
+TEST(TranspositionTable, SamePositionTwiceShiftsTheOlderResultDown) {
+  const uint64_t b = 101;
+  EmptyBucket(b);
+  const Key a = KeyIn(b, 1);
+  Store(a, 5, 77, 120, ExactBound);
+  Store(a, 5, 88, 130, LowerBound);
+  const TTBucket& bucket = BucketOf(b);
+  EXPECT_TRUE(Holds(bucket.Slot[0], a));
+  EXPECT_EQ(bucket.Slot[0].Move, 88);
+  EXPECT_EQ(bucket.Slot[0].Score, 130);
+  EXPECT_EQ(bucket.Slot[0].Bound, 1);
+  EXPECT_EQ(bucket.Slot[0].Freshness, 2);
+  EXPECT_EQ(bucket.Slot[1].Move, 77);
+  EXPECT_EQ(bucket.Slot[1].Score, 120);
+  // A shallower result does not displace a deeper one in slot 0.
+  Store(a, 3, 99, 0, ExactBound);
+  EXPECT_EQ(bucket.Slot[0].Move, 88);
+  EXPECT_EQ(bucket.Slot[1].Move, 99);
+  EXPECT_EQ(bucket.Slot[1].Freshness, 4);
+  EXPECT_EQ(bucket.Slot[2].Move, 77);
+}
+
+TEST(TranspositionTable, OtherPositionGoesToSlotOneAndPushesSlotTwo) {
+  const uint64_t b = 202;
+  EmptyBucket(b);
+  const Key a = KeyIn(b, 1), c = KeyIn(b, 2), d = KeyIn(b, 3);
+  Store(a, 4, 1, 10, ExactBound);
+  Store(c, 9, 2, 20, ExactBound);  // deeper, but slot 0 holds a fresh other position
+  Store(d, 1, 3, 30, ExactBound);
+  const TTBucket& bucket = BucketOf(b);
+  EXPECT_TRUE(Holds(bucket.Slot[0], a));
+  EXPECT_TRUE(Holds(bucket.Slot[1], d));
+  EXPECT_TRUE(Holds(bucket.Slot[2], c));
+  EXPECT_EQ(bucket.Slot[2].Freshness, 4);
+  // A negative move value is kept sign-extended.
+  Store(d, 1, -2, 0, UpperBound);
+  EXPECT_EQ(bucket.Slot[1].Move, -2);
+}
+
+TEST(TranspositionTable, AgedEntriesGiveMovesButNoCutoffs) {
+  const uint64_t b = 303;
+  EmptyBucket(b);
+  const Key a = KeyIn(b, 1), c = KeyIn(b, 2);
+  Store(a, 6, 555, 40, ExactBound);
+  PositionCache.AgeTranspositionTables();
+  EXPECT_EQ(BucketOf(b).Slot[0].Freshness, 0);
+  EXPECT_EQ(BucketOf(b).Slot[0].Score, 40);
+  int score = -1, move = -1;
+  EXPECT_EQ(Probe(a, 2, -100, 100, &score, &move), 3u);
+  EXPECT_EQ(move, 555);
+  EXPECT_EQ(score, -1);
+  // The next insertion takes slot 0 even for another, shallower position.
+  Store(c, 1, 7, 0, ExactBound);
+  EXPECT_TRUE(Holds(BucketOf(b).Slot[0], c));
+  EXPECT_TRUE(Holds(BucketOf(b).Slot[1], a));
+}
+
+TEST(TranspositionTable, ProbeResultCodes) {
+  const uint64_t b = 404;
+  const Key a = KeyIn(b, 1);
+  int score = 0, move = 0;
+
+  EmptyBucket(b);
+  Store(a, 5, 11, 70, ExactBound);
+  BucketOf(b).Slot[0].Freshness = 1;  // a cutoff in slot 0 confirms the entry
+  EXPECT_EQ(Probe(a, 5, -100, 100, &score, &move), 2u);
+  EXPECT_EQ(score, 70);
+  EXPECT_EQ(move, 11);
+  EXPECT_EQ(BucketOf(b).Slot[0].Freshness, 2);
+
+  EmptyBucket(b);
+  Store(a, 5, 11, 300, LowerBound);
+  EXPECT_EQ(Probe(a, 4, -100, 100, &score, &move), 1u);
+  EXPECT_EQ(score, 100);
+  EXPECT_EQ(Probe(a, 4, -100, 400, &score, &move), 3u);
+
+  EmptyBucket(b);
+  Store(a, 5, 11, -300, UpperBound);
+  EXPECT_EQ(Probe(a, 5, -100, 100, &score, &move), 0u);
+  EXPECT_EQ(score, -100);
+
+  // Deeper than stored: no cutoff, and the probe counts a miss.
+  const int32_t hits = PositionCache.Hits, misses = PositionCache.Misses;
+  EXPECT_EQ(Probe(a, 6, -100, 100, &score, &move), 3u);
+  EXPECT_EQ(PositionCache.Hits, hits);
+  EXPECT_EQ(PositionCache.Misses, misses + 1);
+
+  // Unknown position: move untouched.
+  move = 1234;
+  EXPECT_EQ(Probe(KeyIn(b, 9), 1, -100, 100, &score, &move), 3u);
+  EXPECT_EQ(move, 1234);
+}
+
+TEST(TranspositionTable, NullMoveHintComesFromAFreshSlotTwo) {
+  const uint64_t b = 505;
+  EmptyBucket(b);
+  const Key a = KeyIn(b, 1), c = KeyIn(b, 2), d = KeyIn(b, 3);
+  Store(c, 3, 1, 0, ExactBound);
+  Store(a, 4, 2, -50, UpperBound);  // slot 1
+  Store(d, 4, 3, 0, ExactBound);    // slot 1; a moves to slot 2
+  ASSERT_TRUE(Holds(BucketOf(b).Slot[2], a));
+  int score = 0, move = 0;
+  // Depth 6 needs a stored depth of at least 6 - 3: 4 will do; no cutoff since 6 > 4.
+  EXPECT_EQ(Probe(a, 6, -100, 0, &score, &move), 4u);
+  EXPECT_EQ(move, 2);
+  EXPECT_EQ(Probe(a, 6, -100, -60, &score, &move), 3u);  // the bound is not below beta
+  EXPECT_EQ(Probe(a, 8, -100, 0, &score, &move), 3u);    // not deep enough for the hint
+}
+
+TEST(TranspositionTable, MateScoresCarryTheRemainingDepth) {
+  const uint64_t b = 606;
+  EmptyBucket(b);
+  const Key a = KeyIn(b, 1), c = KeyIn(b, 2), d = KeyIn(b, 3);
+  Store(a, 5, 0, 109801, ExactBound);
+  EXPECT_EQ(BucketOf(b).Slot[0].Score, 109806);
+  Store(c, 5, 0, -109801, ExactBound);
+  EXPECT_EQ(BucketOf(b).Slot[1].Score, -109806);
+  Store(d, 5, 0, 109800, ExactBound);
+  EXPECT_EQ(BucketOf(b).Slot[1].Score, 109800);
+  // The probe hands the stored value back unchanged.
+  int score = 0, move = 0;
+  EXPECT_EQ(Probe(a, 5, -200000, 200000, &score, &move), 2u);
+  EXPECT_EQ(score, 109806);
+}
+
+TEST(TranspositionTable, ClearingWipesEverythingAndLogs) {
+  FILE* saved = dlog;
+  dlog = std::tmpfile();
+  ASSERT_NE(dlog, nullptr);
+  Store(KeyIn(707, 1), 3, 9, 9, ExactBound);
+  PositionCache.ClearTranspositionTables();
+  const TTSlot& s = BucketOf(707).Slot[0];
+  EXPECT_EQ(s.Upper | s.Lower, 0u);
+  EXPECT_EQ(s.Move | s.Score | s.Bound | s.Freshness | s.Depth, 0);
+  char text[128] = {};
+  std::rewind(dlog);
+  const size_t got = std::fread(text, 1, sizeof text - 1, dlog);
+  EXPECT_STREQ(std::string(text, got).c_str(), "Clearing Transposition Tables\n\n");
+  std::fclose(dlog);
+  dlog = saved;
+}
+
+// A plain model of one bucket: slot 0 holds the deepest fresh result of its position, slot 1
+// the newest other entry, slot 2 the previous slot 1. Random insertions, probes and ageing on
+// a handful of positions must leave the real bucket exactly as the model says.
+TEST(TranspositionTable, MatchesAModelOfTheThreeSlotRules) {
+  struct Entry {
+    int Position = -1;  // -1 empty
+    int Depth = 0, Score = 0, Move = 0, Bound = 0, Fresh = 0;
+  };
+  const uint64_t b = 808;
+  EmptyBucket(b);
+  Entry model[3];
+  std::mt19937 rng(12345);
+  auto roll = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const int rounds =
+#ifdef ORVO_SANITIZED
+      2000;
+#else
+      20000;
+#endif
+  for (int round = 0; round < rounds; round++) {
+    const int action = roll(0, 19);
+    const int pos = roll(0, 3);
+    const Key k = KeyIn(b, static_cast<uint64_t>(pos));
+    if (action < 10) {
+      const int depth = roll(0, 10), score = roll(-500, 500), move = roll(1, 4095), bound = roll(0, 2);
+      Store(k, depth, move, score, static_cast<char>(bound));
+      const Entry e{pos, depth, score, move, bound, 0};
+      const bool zeroOpen = model[0].Fresh <= 0 ||
+                            (model[0].Position == pos && model[0].Depth <= depth);
+      model[2] = model[1];
+      if (zeroOpen) {
+        model[1] = model[0];
+        model[0] = e;
+        model[0].Fresh = 2;
+      } else {
+        model[1] = e;
+        model[1].Fresh = 4;
+      }
+    } else if (action < 19) {
+      const int depth = roll(0, 10), alpha = roll(-400, 300), beta = alpha + roll(1, 200);
+      int score = 0, move = -7;
+      const unsigned got = Probe(k, depth, alpha, beta, &score, &move);
+      // Expected: the first fresh matching slot (0, 1, 2) deep enough to decide cuts.
+      unsigned want = 3;
+      int wantMove = -7, bestDepth = -1, wantScore = 0, cutSlot = -1;
+      for (int s = 0; s < 3 && cutSlot < 0; s++) {
+        const Entry& e = model[s];
+        if (e.Position != pos) continue;
+        if (s == 0 || e.Depth > bestDepth) {
+          wantMove = e.Move;
+          bestDepth = e.Depth;
+        }
+        if (e.Fresh <= 0 || depth > e.Depth) continue;
+        if (e.Bound == 2) { want = 2; wantScore = e.Score; cutSlot = s; }
+        else if (e.Bound == 1 && beta <= e.Score) { want = 1; wantScore = beta; cutSlot = s; }
+        else if (e.Bound == 0 && e.Score <= alpha) { want = 0; wantScore = alpha; cutSlot = s; }
+      }
+      if (cutSlot == 0) model[0].Fresh = 2;
+      ASSERT_EQ(got == 4 ? 3u : got, want) << "round " << round;
+      ASSERT_EQ(move, wantMove) << "round " << round;
+      if (want <= 2) {
+        ASSERT_EQ(score, wantScore) << "round " << round;
+      }
+    } else {
+      // Ageing, limited to this bucket (the whole-table pass is tested above).
+      for (TTSlot& real : BucketOf(b).Slot) real.Freshness = 0;
+      for (Entry& e : model) e.Fresh = 0;
+    }
+    for (int s = 0; s < 3; s++) {
+      const TTSlot& real = BucketOf(b).Slot[s];
+      const Entry& e = model[s];
+      if (e.Position < 0) {
+        ASSERT_EQ(real.Upper | real.Lower, 0u);
+        continue;
+      }
+      ASSERT_TRUE(Holds(real, KeyIn(b, static_cast<uint64_t>(e.Position)))) << "round " << round << " slot " << s;
+      ASSERT_EQ(real.Depth, e.Depth);
+      ASSERT_EQ(real.Score, e.Score);
+      ASSERT_EQ(real.Move, e.Move);
+      ASSERT_EQ(real.Bound, e.Bound);
+      ASSERT_EQ(real.Freshness, e.Fresh);
+    }
+  }
+}

@@ -1,0 +1,128 @@
+#include "movegen/perft.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "driver/status.h"
+#include "tests/movegen/movegen_test_util.h"
+
+namespace {
+
+struct PerftRow {
+  std::string Name, Fen;
+  int Depth;
+  uint64_t Leaves, Total;
+};
+
+std::vector<PerftRow> ReadPerftTable() {
+  std::vector<PerftRow> rows;
+  std::ifstream in(std::string(ORVO_SHARED_DIR) + "/perft.tsv");
+  std::string line;
+  std::getline(in, line);  // header
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    PerftRow row;
+    std::string depth, leaves, total;
+    if (std::getline(fields, row.Name, '\t') && std::getline(fields, row.Fen, '\t') &&
+        std::getline(fields, depth, '\t') && std::getline(fields, leaves, '\t') && std::getline(fields, total, '\t')) {
+      row.Depth = std::stoi(depth);
+      row.Leaves = std::stoull(leaves);
+      row.Total = std::stoull(total);
+      rows.push_back(row);
+    }
+  }
+  return rows;
+}
+
+// Runs PerfT on a position with MainBoard and the settings put back afterwards; returns the report.
+std::string RunPerft(const char* fen, int depth, uint64_t* leaves, uint64_t* total, bool trace = false) {
+  const ChessBoard savedBoard = MainBoard;
+  const int8_t savedTrace = MainStatus.TraceFlag;
+  MainBoard = BoardFromFen(fen);
+  MainStatus.TraceFlag = trace ? 1 : 0;
+  testing::internal::CaptureStdout();
+  PerfT perft(depth);
+  const std::string out = testing::internal::GetCapturedStdout();
+  *leaves = perft.LeafNodes;
+  *total = perft.TotalNodes;
+  MainBoard = savedBoard;
+  MainStatus.TraceFlag = savedTrace;
+  return out;
+}
+
+#ifdef ORVO_SANITIZED
+constexpr uint64_t LeafBudget = 1000000;
+#else
+constexpr uint64_t LeafBudget = 6000000;
+#endif
+
+TEST(Perft, ReferenceCounts) {
+  const std::vector<PerftRow> rows = ReadPerftTable();
+  ASSERT_GE(rows.size(), 50u) << "perft.tsv not found or short";
+  int run = 0;
+  for (const PerftRow& row : rows) {
+    if (row.Leaves > LeafBudget) continue;
+    uint64_t leaves = 0, total = 0;
+    RunPerft(row.Fen.c_str(), row.Depth, &leaves, &total);
+    EXPECT_EQ(leaves, row.Leaves) << row.Name << " depth " << row.Depth;
+    EXPECT_EQ(total, row.Total) << row.Name << " depth " << row.Depth;
+    ++run;
+  }
+  EXPECT_GE(run, 40);
+}
+
+TEST(Perft, ReportLines) {
+  uint64_t leaves = 0, total = 0;
+  std::string out = RunPerft("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 2, &leaves, &total);
+  EXPECT_EQ(leaves, 400u);
+  EXPECT_EQ(total, 420u);
+  EXPECT_EQ(out.rfind("Starting PerfT test \n420 Total Nodes at Depth = 2\n400 Leaf Nodes at Depth = 2\n", 0), 0u)
+      << out;
+  // The rate line is printed even when no clock tick passed.
+  EXPECT_NE(out.find(" NPS\n"), std::string::npos);
+  unsigned long long rate = 0;
+  EXPECT_EQ(sscanf(out.c_str() + out.rfind('\n', out.size() - 2) + 1, "%llu NPS", &rate), 1) << out;
+
+  out = RunPerft("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 0, &leaves, &total);
+  EXPECT_EQ(leaves, 1u);
+  EXPECT_EQ(total, 0u);
+  EXPECT_NE(out.find("0 Total Nodes at Depth = 0\n1 Leaf Nodes at Depth = 0\n"), std::string::npos);
+
+  // Checkmate: nothing to count below the root.
+  out = RunPerft("rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3", 3, &leaves, &total);
+  EXPECT_EQ(leaves, 0u);
+  EXPECT_EQ(total, 0u);
+}
+
+TEST(Perft, TraceNestsOneElementPerMove) {
+  uint64_t leaves = 0, total = 0;
+  const std::string out = RunPerft("4k3/8/8/8/8/8/8/R3K3 w Q - 0 1", 2, &leaves, &total, true);
+  EXPECT_EQ(out.find("Starting PerfT test \n<Trace name=\"Perft\">\n"), 0u) << out.substr(0, 200);
+  EXPECT_NE(out.find("</Trace>\n"), std::string::npos);
+  // The first move is a1-b1 (the rook, lowest destination first) and counts as node 1.
+  EXPECT_NE(out.find("<Move name=\"{  a1b1 \nnodes 1\">\n"), std::string::npos) << out.substr(0, 300);
+  int opened = 0, closed = 0, depth = 0, deepest = 0;
+  std::istringstream lines(out);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.rfind("<Move name=", 0) == 0) {
+      ++opened;
+      deepest = std::max(deepest, ++depth);
+    } else if (line == "</Move >") {
+      ++closed;
+      --depth;
+    }
+  }
+  EXPECT_EQ(static_cast<uint64_t>(opened), total);
+  EXPECT_EQ(opened, closed);
+  EXPECT_EQ(depth, 0);
+  EXPECT_EQ(deepest, 2);
+}
+
+}  // namespace

@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include "driver/clock.h"
+#include "driver/input.h"
+#include "search_test_util.h"
+
+namespace {
+
+#ifdef ORVO_SANITIZED
+constexpr int PvDepth = 4;
+#else
+constexpr int PvDepth = 7;
+#endif
+
+// The engine's move as from-square and to-square indices.
+std::pair<int, int> Squares(const ThinkResult& r) { return {LowestSquare(r.From), LowestSquare(r.To)}; }
+
+}  // namespace
+
+TEST(Search, MatesAreFoundAndScoredByDistance) {
+  struct Case {
+    const char* Fen;
+    int Depth;
+    int MatePly;
+  };
+  const Case cases[] = {
+      {"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", 2, 1},     // Ra8 mate
+      {"k7/8/2K5/8/8/8/8/1R6 w - - 0 1", 4, 3},        // Kc7 Ka7 Ra1 mate
+      {"7k/8/5K2/8/8/8/8/R7 w - - 0 1", 5, 3},         // a rook ladder
+  };
+  for (const Case& c : cases) {
+    LoadPosition(c.Fen);
+    ForgetEverything();
+    const ThinkResult r = Think(c.Depth);
+    const int expected = c.MatePly % 2 ? MateValue - c.MatePly : c.MatePly - MateValue;
+    EXPECT_EQ(r.Score, expected) << c.Fen;
+  }
+}
+
+TEST(Search, RootWithoutMovesPlaysNothing) {
+  // Checkmated: Qg7 protected by the king.
+  LoadPosition("7k/6Q1/6K1/8/8/8/8/8 b - - 0 1");
+  ForgetEverything();
+  ChessBoard before = MainBoard;
+  ThinkResult r = Think(3);
+  EXPECT_EQ(r.Score, -MateValue);
+  EXPECT_EQ(MainBoard.AllPieces, before.AllPieces);
+
+  // Stalemate: every square of the king is covered, no check.
+  LoadPosition("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1");
+  ForgetEverything();
+  before = MainBoard;
+  r = Think(3);
+  EXPECT_EQ(r.Score, StalemateScore);
+  EXPECT_EQ(MainBoard.AllPieces, before.AllPieces);
+}
+
+TEST(Search, SingleLegalMoveIsPlayedAfterTheFirstIteration) {
+  // Black's only move is h6-h5.
+  LoadPosition("k7/8/K6p/8/7P/8/8/1R6 b - - 0 1");
+  ForgetEverything();
+  const ThinkResult r = Think(6);
+  EXPECT_EQ(Search.IterationDepth, 1);
+  EXPECT_EQ(Squares(r), std::make_pair(int{H6}, int{H5}));
+  EXPECT_TRUE(MainBoard.BlackPawns & Bit(H5));
+}
+
+TEST(Search, PerpetualCheckIsScoredAsADraw) {
+  // Two queens down, White saves itself with Qe8+ Kh7 Qh5+ Kg8 ...; every other move loses.
+  LoadPosition("6k1/6p1/8/7Q/8/8/qq6/7K w - - 0 1");
+  ForgetEverything();
+  MainBoard.FiftyMoveCount = 20;  // the game has been shuffling for a while
+  uint64_t upper = 0, lower = 0;
+  genhashcode(White, MainBoard.CastleFlags, &upper, &lower, &MainBoard);
+  MoveList.InsertMoveHistory(upper, lower);  // the game reached this position already once
+  const ThinkResult r = Think(6);
+  EXPECT_EQ(r.Score, 0);
+  EXPECT_EQ(Squares(r), std::make_pair(int{H5}, int{E8}));
+  EXPECT_EQ(MoveList.NumMoves, 1) << "the search must leave the game history as it found it";
+}
+
+TEST(Search, FixedDepthSearchIsRepeatable) {
+  const char* fen = "r1bqk2r/pp2bppp/2p5/3pP3/P2Q1P2/2N1B3/1PP3PP/R4RK1 b kq - 0 0";
+  ThinkResult first{}, second{};
+  for (ThinkResult* r : {&first, &second}) {
+    LoadPosition(fen);
+    ForgetEverything();
+    *r = Think(PvDepth - 1);
+  }
+  EXPECT_EQ(first.From, second.From);
+  EXPECT_EQ(first.To, second.To);
+  EXPECT_EQ(first.Score, second.Score);
+  EXPECT_EQ(first.Nodes, second.Nodes);
+  EXPECT_GT(first.Nodes, 100);
+}
+
+TEST(Search, PrintedVariationIsLegalMoveByMove) {
+  const char* fens[] = {
+      "3r1k2/4npp1/1ppr3p/p6P/P2PPPP1/1NR5/5K2/2R5 w - - 0 0",
+      "rnbqkb1r/p3pppp/1p6/2ppP3/3N4/2P5/PPP1QPPP/R1B1KB1R w KQkq - 0 0",
+      "4b3/p3kp2/6p1/3pP2p/2pP1P2/4K1P1/P3N2P/8 w - - 0 0",
+      "r3r1k1/ppqb1ppp/8/4p1NQ/8/2P5/PP3PPP/R3R1K1 b - - 0 0",
+      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+      "8/P6k/8/8/8/8/6K1/8 w - - 0 1",  // a promotion in the line
+  };
+  int longLines = 0;
+  for (const char* fen : fens) {
+    LoadPosition(fen);
+    ForgetEverything();
+    ChessBoard board = MainBoard;
+    const ThinkResult r = Think(PvDepth);
+    ASSERT_FALSE(r.Line.empty()) << fen;
+    EXPECT_EQ(r.Line[0].Code, MoveCode(LowestSquare(r.From), LowestSquare(r.To))) << "root move first: " << fen;
+    int8_t side = board.SideToMove;
+    uint8_t castle = board.CastleFlags;
+    for (size_t j = 0; j < r.Line.size(); j++) {
+      ASSERT_TRUE(PlayIfLegal(board, side, castle, r.Line[j])) << fen << " move " << j;
+      side ^= 1;
+    }
+    if (r.Line.size() >= 3) longLines++;
+  }
+  EXPECT_GE(longLines, 3) << "the variations should reach beyond the root move";
+}
+
+TEST(Search, MoveNowEndsTheSearchWithALegalMove) {
+  // xboard "?" arrives while the engine thinks on a long clock.
+  LoadPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+  ForgetEverything();
+  MainStatus.XboardMode = 1;
+  MainStatus.TimeLeft = 3600000;
+  MainStatus.NodesPerSecond = 20000;  // polls come early
+  SetInputForTesting("?\n");
+  const int32_t start = ProcessClockMs();
+  ThinkResult r = Think(0);
+  const int32_t elapsed = ProcessClockMs() - start;
+  SetInputForTesting("");
+  MainStatus.XboardMode = 0;
+  EXPECT_FALSE(Search.Aborted);
+  EXPECT_LT(elapsed, 20000);
+  ChessBoard start_position;
+  start_position.InitRep();
+  uint8_t castle = start_position.CastleFlags;
+  const PVEntry move{MoveCode(LowestSquare(r.From), LowestSquare(r.To)), r.Promotion};
+  EXPECT_TRUE(PlayIfLegal(start_position, White, castle, move));
+  EXPECT_EQ(MainBoard.AllPieces, start_position.AllPieces) << "the move is played on the game board";
+}
+
+TEST(Search, WallClockLimitHoldsWhenTheSpeedEstimateIsWrong) {
+  // A fixed 300 ms per move, but a speed estimate a thousand times too high: the node budget
+  // alone would let the search run for minutes.
+  LoadPosition("r1bqk2r/pp2bppp/2p5/3pP3/P2Q1P2/2N1B3/1PP3PP/R4RK1 b kq - 0 0");
+  ForgetEverything();
+  MainStatus.ST = 300;
+  MainStatus.TimeLeft = 60 * 300;
+  MainStatus.NodesPerSecond = 1000000000;
+  const int32_t start = ProcessClockMs();
+  const ThinkResult r = Think(0);
+  const int32_t elapsed = ProcessClockMs() - start;
+  EXPECT_LT(elapsed, 1000);
+  EXPECT_NE(r.From, r.To);
+  MainStatus.ST = 0;
+  MainStatus.NodesPerSecond = 1200000;
+}

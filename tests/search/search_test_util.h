@@ -1,0 +1,86 @@
+#pragma once
+// Helpers for the search tests: a quiet engine (no protocol, no book, no output lines), positions
+// from FEN, one search with its result, and a slow independent legality check of move lines.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "board/bit_ops.h"
+#include "board/masks.h"
+#include "board/fen.h"
+#include "driver/status.h"
+#include "hash/keys.h"
+#include "hash/move_history.h"
+#include "hash/transposition_table.h"
+#include "movegen/move_gen.h"
+#include "search/search_routines.h"
+
+struct ThinkResult {
+  int Score;
+  uint64_t From;
+  uint64_t To;
+  char Promotion;
+  int64_t Nodes;
+  std::vector<PVEntry> Line;  // the root variation, root move first
+};
+
+// Settings of a plain console search with nothing printed but what the driver must print.
+inline void QuietEngine() {
+  if (UPStable[0] == 0 && LPStable[0] == 0) initPStable();
+  Status& s = MainStatus;
+  s.XboardMode = s.UCIMode = 0;
+  s.Post = s.Kibitz = s.UseBook = s.AnalyzeMode = s.NoTimeControl = s.BenchMode = s.TraceFlag = 0;
+  s.ST = s.MovesPerSession = s.TimeInc = 0;
+  s.TimeLeft = 0;
+  s.FD = 0;
+  s.GamePly = 1;
+  s.NodesPerSecond = 1200000;
+  Search.LastBookPly = 0;
+}
+
+// A fresh start: empty tables, no history counters, no killers, no game history.
+inline void ForgetEverything() {
+  PositionCache.ClearTranspositionTables();
+  Search.ClearHistory();
+  std::memset(Search.Killers, 0, sizeof Search.Killers);
+  MoveList.Init();
+}
+
+// Loads fen into MainBoard with its counts current.
+inline void LoadPosition(const char* fen) {
+  QuietEngine();
+  ASSERT_EQ(SetupBoard(fen), nullptr) << fen;
+  MainBoard.InitPieceCounts();
+  MainBoard.FiftyMoveCount = 0;
+}
+
+// Searches MainBoard to a fixed depth through the iterative-deepening driver.
+inline ThinkResult Think(int depth) {
+  MainStatus.FD = static_cast<int8_t>(depth);
+  ThinkResult r{};
+  r.Score = Search.ProgressiveDeepening(MainBoard, static_cast<char>(depth), &r.From, &r.To, &r.Promotion);
+  r.Nodes = Search.Nodes();
+  for (int j = 0; j < Search.PVLength; j++) r.Line.push_back(Search.PV[0][j]);
+  return r;
+}
+
+// Plays code (with promotion, when the entry names one) on board if it is legal there.
+inline bool PlayIfLegal(ChessBoard& board, int8_t side, uint8_t& castle, const PVEntry& entry) {
+  MoveGen list;
+  const int n = list.GenerateAllMoves(side, &board, castle);
+  for (int i = 0; i < n; i++) {
+    if (list.From[i] != SquareMask(entry.Code >> 6) || list.To[i] != SquareMask(entry.Code & 63)) continue;
+    if (entry.Promotion != NoPromotion && list.Promotion[i] != NoPromotion && list.Promotion[i] != entry.Promotion)
+      continue;
+    ChessBoard after = board;
+    uint8_t mask = 0;
+    after.MakeMove(list.From[i], list.To[i], list.Promotion[i], mask);
+    if (after.InCheck(side ? after.BlackKing : after.WhiteKing, side)) continue;
+    board = after;
+    castle = static_cast<uint8_t>(castle & mask);
+    return true;
+  }
+  return false;
+}

@@ -1,0 +1,111 @@
+#include "search/time_budget.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "driver/status.h"
+
+namespace {
+
+// xboard play, the book left long ago.
+void XboardClock(int32_t timeLeft, int32_t inc, int32_t gamePly) {
+  Status& s = MainStatus;
+  s.XboardMode = 1;
+  s.UCIMode = 0;
+  s.ST = 0;
+  s.MovesPerSession = 0;
+  s.TimeLeft = timeLeft;
+  s.TimeInc = inc;
+  s.GamePly = gamePly;
+}
+
+constexpr int32_t LongAgo = -100;
+
+}  // namespace
+
+TEST(TimeBudget, WholeGameShares) {
+  XboardClock(300000, 0, 41);
+  ComputeTimeBudget(LongAgo);
+  EXPECT_EQ(MainStatus.TimePerMove, 10000);
+  EXPECT_EQ(MainStatus.EmergencyTimeThreshold, 20000);
+  EXPECT_EQ(NodesForTime(1200000, 2000, MainStatus.TimePerMove), 600 * 10000);
+
+  // Every tenth (and ninth) ply gets 7/4 of the share while more than a minute is left.
+  XboardClock(300000, 0, 40);
+  ComputeTimeBudget(LongAgo);
+  EXPECT_EQ(MainStatus.TimePerMove, 17500);
+
+  // Just out of the book: half as much again.
+  XboardClock(300000, 0, 41);
+  ComputeTimeBudget(38);
+  EXPECT_EQ(MainStatus.TimePerMove, 15000);
+
+  // Late in a game without increment: a fortieth.
+  XboardClock(300000, 0, 121);
+  ComputeTimeBudget(LongAgo);
+  EXPECT_EQ(MainStatus.TimePerMove, 7500);
+}
+
+TEST(TimeBudget, IncrementIsAddedAndBoundedByTheEmergencyTime) {
+  XboardClock(15000, 2, 30);
+  ComputeTimeBudget(LongAgo);
+  EXPECT_EQ(MainStatus.EmergencyTimeThreshold, 3000);
+  EXPECT_EQ(MainStatus.TimePerMove, 1500);  // 500 + 2 * 500; 3000 > 1500 + 1000, no halving
+
+  // A large increment against little time: the emergency time falls back to 300 ms per second
+  // of increment, and below ten seconds no increment is added to the share.
+  XboardClock(5000, 10, 30);
+  ComputeTimeBudget(LongAgo);
+  EXPECT_EQ(MainStatus.EmergencyTimeThreshold, 3000);
+  EXPECT_EQ(MainStatus.TimePerMove, 166);
+  // With almost nothing left the share becomes half the emergency time, more than is left:
+  // the wall-clock limit is what keeps the engine on the board.
+  XboardClock(100, 1, 30);
+  ComputeTimeBudget(LongAgo);
+  EXPECT_EQ(MainStatus.TimePerMove, 150);
+  EXPECT_EQ(HardTimeLimitMs, 50);
+}
+
+TEST(TimeBudget, SessionsAndFixedTime) {
+  XboardClock(60000, 0, 30);
+  MainStatus.MovesPerSession = 2;
+  ComputeTimeBudget(LongAgo);
+  EXPECT_EQ(MainStatus.TimePerMove, 14250);
+  MainStatus.MovesPerSession = 40;
+  ComputeTimeBudget(LongAgo);
+  EXPECT_EQ(MainStatus.TimePerMove, 1425);
+  MainStatus.MovesPerSession = 0;
+
+  MainStatus.ST = 2000;
+  ComputeTimeBudget(LongAgo);
+  EXPECT_EQ(MainStatus.TimePerMove, 2000);
+  EXPECT_EQ(MainStatus.EmergencyTimeThreshold, 2000);
+  EXPECT_LE(HardTimeLimitMs, 2000);
+  EXPECT_GE(HardTimeLimitMs, 1800);
+  MainStatus.ST = 0;
+  MainStatus.XboardMode = 0;
+}
+
+TEST(TimeBudget, WallClockLimitNeverExceedsHalfTheTimeLeft) {
+  for (int32_t left : {100, 1000, 15000, 300000, 7200000}) {
+    for (int32_t inc : {0, 1, 5, 30}) {
+      XboardClock(left, inc, 25);
+      ComputeTimeBudget(LongAgo);
+      EXPECT_GE(HardTimeLimitMs, 1);
+      EXPECT_LE(HardTimeLimitMs, std::max(left / 2, 1)) << left << " + " << inc;
+    }
+  }
+  MainStatus.XboardMode = 0;
+}
+
+TEST(TimeBudget, HugeBudgetsSaturateInsteadOfOverflowing) {
+  // Analysis sets two weeks per move; the node budget must not wrap around.
+  EXPECT_EQ(NodesForTime(1200000, 2000, 1209600000), INT32_MAX);
+  EXPECT_EQ(DoubledBudget(INT32_MAX), INT32_MAX);
+  EXPECT_EQ(DoubledBudget(1000), 2000);
+  // Polls come at least every half second of nodes, and often enough for a short limit.
+  EXPECT_EQ(TimedPollInterval(1000000, INT32_MAX, 1000000), 500000);
+  EXPECT_LE(TimedPollInterval(1000000, INT32_MAX, 100), 1000000 / 100);
+  EXPECT_GE(TimedPollInterval(1000000, 10, 1), 1);
+}

@@ -1,0 +1,348 @@
+#include "uci/uci_protocol.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "board/chess_board.h"
+#include "board/masks.h"
+#include "driver/input.h"
+#include "driver/move_parse.h"
+#include "driver/status.h"
+#include "hash/keys.h"
+#include "hash/move_history.h"
+#include "search/search_routines.h"
+
+namespace {
+
+// A UCI conversation on a clean start position; the globals are restored afterwards.
+class UciTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    if (UPStable[0] == 0 && LPStable[0] == 0) initPStable();
+    savedBoard_ = MainBoard;
+    savedStatus_ = MainStatus;
+    MainStatus.UCIMode = 1;
+    MainStatus.XboardMode = 0;
+    MainStatus.initVars();
+    MainStatus.AnalyzeMode = 0;
+    MainStatus.NoTimeControl = 0;
+    UCI.State = WAITING;
+    UCI.PonderOption = 0;
+    UCI.PendingCount = 0;
+    Search.MoveNow = Search.StopNow = Search.TimeUp = Search.Aborted = false;
+    UCI.RunCommand("position startpos");
+  }
+  void TearDown() override {
+    SetInputForTesting("");
+    UCI.State = WAITING;
+    UCI.PendingCount = 0;
+    UCI.PonderOption = 0;
+    MainBoard = savedBoard_;
+    MainStatus = savedStatus_;
+  }
+
+  // Runs one command line and returns what it printed.
+  static std::string Run(const char* line) {
+    testing::internal::CaptureStdout();
+    UCI.RunCommand(line);
+    return testing::internal::GetCapturedStdout();
+  }
+
+  static bool LegalIn(const ChessBoard& board, const std::string& move) {
+    uint64_t from, to;
+    char promotion;
+    return ParseLegalMove(board, move.c_str(), &from, &to, &promotion);
+  }
+
+  // The move of the "bestmove" line of out ("" when there is none).
+  static std::string BestMove(const std::string& out) {
+    const size_t at = out.find("bestmove ");
+    if (at == std::string::npos) return "";
+    const size_t start = at + 9;
+    return out.substr(start, out.find_first_of(" \n", start) - start);
+  }
+
+private:
+  ChessBoard savedBoard_;
+  Status savedStatus_;
+};
+
+TEST_F(UciTest, IdentifiesItselfWithItsOptions) {
+  MainStatus.UseBook = 1;
+  const std::string out = Run("uci");
+  EXPECT_EQ(out.rfind("id name Orvo ", 0), 0u) << out;
+  EXPECT_NE(out.find("\nid author "), std::string::npos);
+  for (const char* option : {"option name UCI_AnalyseMode type check default false\n",
+                             "option name OwnBook type check default false\n",
+                             "option name SecondaryBook type check default false\n",
+                             "option name UCI_ShowCurrLine type check default true\n",
+                             "option name Ponder type check default false\n",
+                             "option name UCI_EngineAbout type string default "})
+    EXPECT_NE(out.find(option), std::string::npos) << option;
+  EXPECT_EQ(out.substr(out.size() - 6), "uciok\n");
+  EXPECT_EQ(MainStatus.UseBook, 0);
+  EXPECT_EQ(UCI.State, WAITING);
+}
+
+TEST_F(UciTest, MoveListsSetBoardSideAndHistory) {
+  Run("position startpos moves e2e4 e7e5");
+  EXPECT_EQ(MainStatus.GamePly, 2);
+  EXPECT_EQ(MainBoard.SideToMove, White);
+  EXPECT_TRUE(MainBoard.WhitePawns & Bit(E4));
+  EXPECT_TRUE(MainBoard.BlackPawns & Bit(E5));
+  EXPECT_EQ(MoveList.NumMoves, 3);  // the start position and the two positions reached
+
+  Run("position startpos moves e2e4");
+  EXPECT_EQ(MainStatus.GamePly, 1);
+  EXPECT_EQ(MainBoard.SideToMove, Black);
+  EXPECT_EQ(MoveList.NumMoves, 2);
+
+  // Castling moves the rook too and gives up both of the side's rights.
+  Run("position startpos moves e2e4 e7e5 g1f3 b8c6 f1c4 g8f6 e1g1");
+  EXPECT_EQ(MainBoard.WhiteKing, Bit(G1));
+  EXPECT_TRUE(MainBoard.WhiteRooks & Bit(F1));
+  EXPECT_EQ(MainBoard.CastleFlags, 12);
+
+  // En passant removes the pawn that passed.
+  Run("position startpos moves e2e4 a7a6 e4e5 d7d5 e5d6");
+  EXPECT_TRUE(MainBoard.WhitePawns & Bit(D6));
+  EXPECT_FALSE(MainBoard.BlackPieces & Bit(D5));
+
+  // Under-promotion and promotion by capture.
+  Run("position fen 1r5k/P7/8/8/8/8/6p1/K7 w - - 0 1 moves a7b8n g2g1r");
+  EXPECT_EQ(MainBoard.WhiteKnights, Bit(B8));
+  EXPECT_EQ(MainBoard.BlackRooks, Bit(G1));
+  EXPECT_EQ(MainBoard.WhitePawns | MainBoard.BlackPawns, 0u);
+}
+
+TEST_F(UciTest, RefusesIllegalOrMalformedMovesAndKeepsThoseBefore) {
+  for (const char* line : {"position startpos moves e2e4 e2e4 d7d5", "position startpos moves e2e4 e7e9 d7d5",
+                           "position startpos moves e2e4 castle d7d5", "position startpos moves e2e4 e1g1 d7d5"}) {
+    const std::string out = Run(line);
+    EXPECT_NE(out.find("info string Illegal move"), std::string::npos) << line;
+    EXPECT_EQ(out.find('\n'), out.size() - 1) << "one line only: " << out;
+    EXPECT_EQ(MainStatus.GamePly, 1) << line;
+    EXPECT_EQ(MainBoard.SideToMove, Black) << line;
+    EXPECT_TRUE(MainBoard.BlackPawns & Bit(D7)) << line;
+  }
+  // A move that leaves the own king in check.
+  Run("position fen 4k3/4r3/8/8/8/8/4B3/4K3 w - - 0 1 moves e2d3");
+  EXPECT_TRUE(MainBoard.WhiteBishops & Bit(E2));
+  EXPECT_EQ(MainBoard.SideToMove, White);
+}
+
+TEST_F(UciTest, InvalidFenKeepsThePreviousPosition) {
+  Run("position startpos moves d2d4");
+  const ChessBoard before = MainBoard;
+  for (const char* line : {"position fen", "position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP w KQkq - 0 1",
+                           "position fen 8/8/8/8/8/8/8/8 w - - 0 1 moves e2e4", "position sideways"}) {
+    const std::string out = Run(line);
+    EXPECT_EQ(out.rfind("info string ", 0), 0u) << line << ": " << out;
+    EXPECT_EQ(MainBoard.AllPieces, before.AllPieces) << line;
+    EXPECT_EQ(MainBoard.SideToMove, Black) << line;
+  }
+}
+
+TEST_F(UciTest, FenSetsSideForRepetitionsEnPassantAndCastling) {
+  // Black to move; the knights go out and back twice. The keys carry the real side to move,
+  // the one the search uses, and the repetition is found.
+  Run("position fen rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1 moves g8f6 g1f3 f6g8 f3g1 g8f6 "
+      "g1f3 f6g8 f3g1");
+  ASSERT_EQ(MoveList.NumMoves, 9);
+  uint64_t upper, lower;
+  genhashcode(MainBoard.SideToMove, MainBoard.CastleFlags, &upper, &lower, &MainBoard);
+  EXPECT_EQ(MoveList.Entries[8].Upper, upper);
+  EXPECT_EQ(MoveList.Entries[8].Lower, lower);
+  EXPECT_EQ(MoveList.Entries[0].Upper, upper);
+  EXPECT_EQ(MoveList.ThreeFoldRepDetection(MainBoard.FiftyMoveCount, upper, lower), 1);
+
+  // The en passant square of a FEN allows the capture on the first move.
+  Run("position fen rnbqkbnr/ppp1pppp/8/3pP3/8/8/PPPP1PPP/RNBQKBNR w KQkq d6 0 3 moves e5d6");
+  EXPECT_EQ(MainStatus.GamePly, 1);
+  EXPECT_FALSE(MainBoard.BlackPawns & Bit(D5));
+
+  // Rights without the king or rook at home are dropped.
+  Run("position fen 4k3/8/8/8/8/8/8/R3K3 w KQkq - 0 1");
+  EXPECT_EQ(MainBoard.CastleFlags, 2);
+}
+
+TEST_F(UciTest, GoReadsTheClockOfTheSideToMove) {
+  Run("go wtime 60000 btime 30000 winc 1000 binc 2000 depth 1");
+  EXPECT_EQ(MainStatus.TimeLeft, 60000);
+  EXPECT_EQ(MainStatus.TimeInc, 1);
+  EXPECT_EQ(MainStatus.MovesPerSession, 0);
+  EXPECT_EQ(UCI.State, WAITING);
+
+  Run("position startpos moves e2e4");
+  Run("go wtime 60000 btime 30000 winc 1000 binc 2000 movestogo 12 depth 1");
+  EXPECT_EQ(MainStatus.TimeLeft, 30000);
+  EXPECT_EQ(MainStatus.TimeInc, 2);
+  EXPECT_EQ(MainStatus.MovesPerSession, 12);
+
+  Run("position startpos");
+  Run("go movetime 2000 depth 1");
+  EXPECT_EQ(MainStatus.ST, 2000);
+  EXPECT_EQ(MainStatus.TimePerMove, 2000);
+  EXPECT_EQ(MainStatus.TimeLeft, 120000);
+
+  Run("go depth 6000");  // capped at the iteration limit, never a negative depth
+  EXPECT_GT(MainStatus.FD, 0);
+  EXPECT_EQ(MainStatus.ST, 0);
+  EXPECT_EQ(MainStatus.TimeLeft, 0);
+}
+
+TEST_F(UciTest, GoAnswersWithALegalMoveOrWithTheNullMove) {
+  Run("position startpos moves e2e4 e7e5 g1f3 b8c6 f1c4 g8f6 e1g1 f8c5 d2d4 e5d4 e4e5 d7d5 e5d6");
+  const ChessBoard position = MainBoard;
+  const std::string out = Run("go depth 2");
+  EXPECT_NE(out.find("info score cp "), std::string::npos);
+  EXPECT_TRUE(LegalIn(position, BestMove(out))) << out;
+  // The board stays the GUI's position: a second "go" searches the same position.
+  EXPECT_EQ(MainBoard.AllPieces, position.AllPieces);
+  EXPECT_EQ(MainBoard.SideToMove, position.SideToMove);
+
+  for (const char* fen : {"position fen 7k/6Q1/6K1/8/8/8/8/8 b - - 0 1",    // mated
+                          "position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1"}) {  // stalemate
+    Run(fen);
+    EXPECT_EQ(BestMove(Run("go depth 3")), "0000") << fen;
+    EXPECT_EQ(UCI.State, WAITING);
+  }
+}
+
+TEST_F(UciTest, BestMoveLineCarriesPromotionAndPonderMove) {
+  Run("position fen 7k/4P3/8/8/8/8/8/K7 w - - 0 1");
+  ChessBoard root = MainBoard;
+  testing::internal::CaptureStdout();
+  Search.PVLength = 1;
+  UCI.SendBestMove(root, 9000, Bit(E7), Bit(E8), 'Q');
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "info score cp 900\nbestmove e7e8q \n");
+  EXPECT_EQ(UCI.PromotionChar, 'q');
+
+  // With the Ponder option the expected reply follows, with its own promotion letter.
+  Run("position fen 8/4P2k/8/8/8/8/6p1/K7 w - - 0 1");
+  root = MainBoard;
+  UCI.PonderOption = 1;
+  Search.PVLength = 2;
+  Search.PV[0][1] = PVEntry{MoveCode(G2, G1), 'q'};
+  testing::internal::CaptureStdout();
+  UCI.SendBestMove(root, -35, Bit(E7), Bit(E8), 'Q');
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "info score cp -3\nbestmove e7e8q ponder g2g1q\n");
+
+  // A reply that is not legal after the best move is left out; so is a stale best move.
+  Run("position startpos");
+  root = MainBoard;
+  Search.PV[0][1] = PVEntry{MoveCode(E2, E4), NoPromotion};
+  testing::internal::CaptureStdout();
+  UCI.SendBestMove(root, 0, Bit(E2), Bit(E4), NoPromotion);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "info score cp 0\nbestmove e2e4 \n");
+  testing::internal::CaptureStdout();
+  UCI.SendBestMove(root, 0, Bit(E2), Bit(E5), NoPromotion);
+  EXPECT_TRUE(LegalIn(root, BestMove(testing::internal::GetCapturedStdout())));
+  Search.PVLength = 0;
+}
+
+TEST_F(UciTest, CommandsDuringASearch) {
+  for (uint8_t state : {SEARCHING, PONDERING, INFINITE}) {
+    UCI.State = state;
+    EXPECT_EQ(Run("isready"), "readyok\n") << int(state);
+  }
+
+  UCI.State = PONDERING;
+  MainStatus.NoTimeControl = 1;
+  Run("ponderhit");
+  EXPECT_EQ(UCI.State, SEARCHING);
+  EXPECT_EQ(MainStatus.NoTimeControl, 0);
+
+  // "stop" ends a timed search like a time-out: the best move so far is still played.
+  EXPECT_EQ(UCI.RunCommand("stop"), 1);
+  EXPECT_TRUE(Search.MoveNow && Search.StopNow && Search.TimeUp);
+  EXPECT_FALSE(Search.Aborted);
+
+  UCI.State = INFINITE;
+  MainStatus.AnalyzeMode = 1;
+  Search.MoveNow = false;
+  Run("stop");
+  EXPECT_TRUE(Search.MoveNow);
+  EXPECT_EQ(MainStatus.AnalyzeMode, 0);
+  EXPECT_EQ(UCI.State, SEARCHING);
+
+  // Position, setoption and go wait until the search is over, then run in order.
+  Run("position startpos moves d2d4");
+  Run("setoption name Ponder value true");
+  Run("bogus words");
+  EXPECT_EQ(UCI.PendingCount, 2);
+  EXPECT_EQ(MainBoard.SideToMove, White);
+  EXPECT_EQ(UCI.PonderOption, 0);
+  UCI.State = WAITING;
+  Run("isready");
+  EXPECT_EQ(UCI.PendingCount, 0);
+  EXPECT_TRUE(MainBoard.WhitePawns & Bit(D4));
+  EXPECT_EQ(UCI.PonderOption, 1);
+}
+
+TEST_F(UciTest, GoInfiniteAndPonderSendBestMoveOnlyAfterStopOrPonderhit) {
+  // Mate in one: the search ends at once, but an analysis waits for "stop".
+  Run("position fen 7k/8/6K1/8/8/8/8/1Q6 w - - 0 1");
+  SetInputForTesting("isready\nposition startpos\nstop\n");
+  std::string out = Run("go infinite");
+  EXPECT_NE(out.find("readyok\n"), std::string::npos);
+  EXPECT_LT(out.find("readyok\n"), out.find("bestmove"));
+  EXPECT_EQ(BestMove(out), "b1b8");
+  EXPECT_EQ(MainStatus.AnalyzeMode, 0);
+  EXPECT_EQ(UCI.State, WAITING);
+  EXPECT_EQ(MainBoard.AllPieces, 0xFFFF00000000FFFFull);  // the deferred position ran afterwards
+
+  Run("position fen 7k/8/6K1/8/8/8/8/1Q6 w - - 0 1");
+  SetInputForTesting("ponderhit\n");
+  out = Run("go ponder wtime 1000 btime 1000");
+  EXPECT_EQ(BestMove(out), "b1b8");
+  EXPECT_EQ(MainStatus.NoTimeControl, 0);
+}
+
+TEST_F(UciTest, NewGameAndOptions) {
+  Run("setoption name Ponder value true");
+  EXPECT_EQ(UCI.PonderOption, 1);
+  Run("setoption name OwnBook value true");
+  EXPECT_EQ(MainStatus.UseBook, 1);
+  Run("setoption name ownbook value false");
+  EXPECT_EQ(MainStatus.UseBook, 0);
+  Run("setoption name SecondaryBook value true");
+  EXPECT_EQ(MainStatus.UseBook, 1);
+  Run("setoption name UCI_ShowCurrLine value false");
+  EXPECT_EQ(UCI.ShowCurrLine, 0);
+  Run("setoption name UCI_ShowCurrLine value true");
+  EXPECT_EQ(UCI.ShowCurrLine, 1);
+  Run("setoption name UCI_AnalyseMode value true");
+  EXPECT_EQ(MainStatus.AnalyzeMode, 1);
+  EXPECT_EQ(MainStatus.Post, 1);
+  Run("setoption name UCI_AnalyseMode value false");
+  EXPECT_EQ(MainStatus.AnalyzeMode, 0);
+  EXPECT_EQ(Run("setoption name UCI_EngineAbout value anything"), "");
+  EXPECT_EQ(Run("setoption name Hash value 64"), "info string No such option: Hash\n");
+
+  Run("position startpos moves e2e4 e7e5");
+  Run("ucinewgame");
+  EXPECT_EQ(UCI.PonderOption, 0);
+  EXPECT_EQ(MainBoard.AllPieces, 0xFFFF00000000FFFFull);
+  EXPECT_EQ(MainBoard.SideToMove, White);
+  EXPECT_EQ(UCI.HistorySide, White);
+  EXPECT_EQ(MainStatus.NodesPerSecond, 800000);
+}
+
+TEST_F(UciTest, LongGamesKeepRoomInTheHistory) {
+  // Knights shuffling for hundreds of moves: the history keeps what a repetition can reach.
+  std::string line = "position startpos moves";
+  for (int i = 0; i < 300; i++) line += " g1f3 g8f6 f3g1 f6g8";
+  testing::internal::CaptureStdout();
+  UCI.RunCommand(line.c_str());
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(out.find("info string"), std::string::npos) << out;
+  EXPECT_EQ(MainStatus.GamePly, 1200);
+  EXPECT_LE(MoveList.NumMoves, MoveHistory::Capacity / 2);
+  EXPECT_GT(MoveList.ThreeFoldRepDetection(MainBoard.FiftyMoveCount, MoveList.Entries[MoveList.NumMoves - 1].Upper,
+                                           MoveList.Entries[MoveList.NumMoves - 1].Lower),
+            0);
+}
+
+}  // namespace

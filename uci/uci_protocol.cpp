@@ -1,0 +1,732 @@
+// The UCI front end.
+//
+// The engine has one thread, so while it thinks the search itself looks for input and hands each
+// line to UCIPrep. The dispatcher's State tells the two situations apart: in WAITING it owns the
+// conversation and reads lines itself; in the other states a search is running underneath, and
+// only what can be done at once is done (isready, stop, ponderhit, quit). Commands that need the
+// board or start a search wait in a small queue and run, in order, once "bestmove" has been sent.
+
+#include "uci/uci_protocol.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+#include "board/bit_ops.h"
+#include "board/fen.h"
+#include "board/masks.h"
+#include "book/opening_book.h"
+#include "driver/input.h"
+#include "driver/log_file.h"
+#include "driver/move_parse.h"
+#include "driver/status.h"
+#include "eval/position_evaluate.h"
+#include "hash/keys.h"
+#include "hash/move_history.h"
+#include "hash/pawn_hash.h"
+#include "hash/transposition_table.h"
+#include "search/search_routines.h"
+
+UCIProtocol UCI;
+
+namespace {
+
+constexpr char EngineVersion[17] = "0.9.1 (bitboard)";
+static_assert(sizeof EngineVersion == 17, "the version text has sixteen characters");
+constexpr const char* AuthorText = "the Orvo developers";
+constexpr const char* AboutText = "Orvo, a bitboard chess engine with an alpha-beta search";
+
+// "go infinite" thinks for two weeks unless stopped.
+constexpr int32_t InfiniteThinkingMs = 1209600000;
+constexpr int32_t LargestNumber = 2147483647;
+// The deepest fixed depth "go depth" accepts: the search runs at most this many iterations.
+constexpr int32_t DeepestFixedDepth = 100;
+// The speed estimates the dispatcher sets for analysis and for a new game.
+constexpr int32_t AnalysisNodesPerSecond = 800000;
+constexpr int32_t AnalyseModeNodesPerSecond = 200005;
+constexpr int32_t NewGameNodesPerSecond = 800000;
+// A long game keeps in its history only the keys a repetition can still reach, once it
+// passes this many entries, so that the search path always has room on top.
+constexpr int32_t HistoryCompactionPoint = MoveHistory::Capacity / 2;
+
+// ---- Words of a command line -------------------------------------------------------------
+
+size_t WordLength(const char* p) {
+  size_t n = 0;
+  while (p[n] && p[n] != ' ') n++;
+  return n;
+}
+
+// Whether the word at p is exactly word.
+bool WordIs(const char* p, const char* word) {
+  const size_t n = strlen(word);
+  return strncmp(p, word, n) == 0 && (p[n] == ' ' || p[n] == '\0');
+}
+
+const char* NextWord(const char* p) {
+  p += WordLength(p);
+  while (*p == ' ') p++;
+  return p;
+}
+
+// The text after the first word of line equal to key (its next word, or the end of the line),
+// or nullptr when no word of line is key.
+const char* AfterWord(const char* line, const char* key) {
+  for (const char* p = line; *p; p = NextWord(p))
+    if (WordIs(p, key)) return NextWord(p);
+  return nullptr;
+}
+
+// The decimal number at the start of p; 0 when there are no digits (a minus sign gives 0 too,
+// as a clock that has run out). Large numbers are capped.
+int32_t LeadingNumber(const char* p, int32_t cap = LargestNumber) {
+  int64_t value = 0;
+  if (p == nullptr) return 0;
+  for (; *p >= '0' && *p <= '9'; p++) {
+    value = value * 10 + (*p - '0');
+    if (value > cap) value = cap;
+  }
+  return static_cast<int32_t>(value);
+}
+
+int32_t NumberAfter(const char* line, const char* key, int32_t cap = LargestNumber) {
+  return LeadingNumber(AfterWord(line, key), cap);
+}
+
+// Copies the words from p up to the word stop (or the end of the line) into out, one space
+// between words. Returns the number of characters written.
+size_t CopyWordsUntil(const char* p, const char* stop, char* out, size_t size) {
+  size_t n = 0;
+  for (; *p && !WordIs(p, stop); p = NextWord(p)) {
+    const size_t len = WordLength(p);
+    if (n + (n > 0) + len + 1 > size) break;
+    if (n > 0) out[n++] = ' ';
+    memcpy(out + n, p, len);
+    n += len;
+  }
+  out[n] = '\0';
+  return n;
+}
+
+bool EqualsIgnoringCase(const char* a, const char* b) {
+  for (; *a && *b; a++, b++)
+    if (tolower(static_cast<unsigned char>(*a)) != tolower(static_cast<unsigned char>(*b))) return false;
+  return *a == *b;
+}
+
+// Copies text into the command buffer with tabs and carriage returns turned into spaces and the
+// spaces at both ends removed. Returns false when the text did not fit.
+bool StoreCommand(char* buffer, const char* text) {
+  while (*text == ' ' || *text == '\t' || *text == '\r' || *text == '\n') text++;
+  size_t n = 0;
+  for (; text[n] && n + 1 < static_cast<size_t>(UCICommandSize); n++) {
+    const char c = text[n];
+    buffer[n] = (c == '\t' || c == '\r' || c == '\n') ? ' ' : c;
+  }
+  const bool complete = text[n] == '\0';
+  while (n > 0 && buffer[n - 1] == ' ') n--;
+  buffer[n] = '\0';
+  return complete;
+}
+
+// ---- Output ------------------------------------------------------------------------------
+
+void Send(const char* line) {
+  fputs(line, stdout);
+  fputc('\n', stdout);
+  fflush(stdout);
+}
+
+void SendInfoString(const char* text) {
+  printf("info string %s\n", text);
+  fflush(stdout);
+  LogPrintf("Sent info string %s", text);
+}
+
+char PromotionSuffix(char promotion) {
+  switch (promotion) {
+    case 'B': case 'b': return 'b';
+    case 'N': case 'n': return 'n';
+    case 'Q': case 'q': return 'q';
+    case 'R': case 'r': return 'r';
+    default: return 0;
+  }
+}
+
+// Writes "e2e4" (plus a promotion letter) for the two squares; out holds at least 6 characters.
+void MoveText(char* out, int from, int to, char promotion) {
+  out[0] = static_cast<char>('a' + from % 8);
+  out[1] = static_cast<char>('1' + from / 8);
+  out[2] = static_cast<char>('a' + to % 8);
+  out[3] = static_cast<char>('1' + to / 8);
+  out[4] = PromotionSuffix(promotion);
+  out[5] = '\0';
+}
+
+// ---- Positions ---------------------------------------------------------------------------
+
+// Castling rights are only kept where the king and the rook still stand on their squares, so a
+// FEN that claims more cannot make the generator castle with a piece that is not there.
+void DropImpossibleCastling(ChessBoard& b) {
+  if (!(b.WhiteKing & Bit(E1))) b.CastleFlags &= 12;
+  if (!(b.WhiteRooks & Bit(H1))) b.CastleFlags &= 14;
+  if (!(b.WhiteRooks & Bit(A1))) b.CastleFlags &= 13;
+  if (!(b.BlackKing & Bit(E8))) b.CastleFlags &= 3;
+  if (!(b.BlackRooks & Bit(H8))) b.CastleFlags &= 11;
+  if (!(b.BlackRooks & Bit(A8))) b.CastleFlags &= 7;
+}
+
+// The board remembers an en passant chance as the last move (a double pawn step). A FEN names it
+// by the square passed over; turn that back into the pawn's move when the position agrees.
+void SetEnPassantFromFen(ChessBoard& b, const char* field) {
+  if (field == nullptr || WordLength(field) != 2) return;
+  const int file = field[0] - 'a';
+  if (file < 0 || file > 7) return;
+  if (field[1] == '3' && b.SideToMove == Black) {
+    const uint64_t passed = Bit(16 + file), from = Bit(8 + file), to = Bit(24 + file);
+    if ((b.WhitePawns & to) && !(b.AllPieces & (passed | from))) {
+      b.LastFrom = from;
+      b.LastTo = to;
+    }
+  } else if (field[1] == '6' && b.SideToMove == White) {
+    const uint64_t passed = Bit(40 + file), from = Bit(48 + file), to = Bit(32 + file);
+    if ((b.BlackPawns & to) && !(b.AllPieces & (passed | from))) {
+      b.LastFrom = from;
+      b.LastTo = to;
+    }
+  }
+}
+
+// Starts a new game record: the settings a position command resets.
+void ResetGameState() {
+  Search.ClearHistory();
+  MainStatus.initVars();
+  MainStatus.HumanToMove = 1;
+  MainStatus.GameInProgress = 1;
+  MainBoard.FiftyMoveCount = 0;
+}
+
+// Pushes the key pair of MainBoard on the game history. In a very long game the entries that a
+// repetition can no longer reach (those before the last capture or pawn move) are dropped first.
+void RecordPosition(int8_t side) {
+  MoveHistory& h = MoveList;
+  if (h.NumMoves >= HistoryCompactionPoint) {
+    int32_t keep = MainBoard.FiftyMoveCount + 1;
+    if (keep > HistoryCompactionPoint - 1) keep = HistoryCompactionPoint - 1;
+    if (keep > h.NumMoves) keep = h.NumMoves;
+    memmove(h.Entries, h.Entries + (h.NumMoves - keep), static_cast<size_t>(keep) * sizeof(HistoryEntry));
+    h.NumMoves = keep;
+  }
+  uint64_t upper = 0, lower = 0;
+  genhashcode(side, MainBoard.CastleFlags, &upper, &lower, &MainBoard);
+  h.InsertHashCodeMoveHistory(upper, lower);
+}
+
+// Finds some legal move of the position, for the rare case that the search reports none.
+bool FirstLegalMove(const ChessBoard& board, uint64_t* from, uint64_t* to, char* promotion) {
+  const uint64_t own = board.SideToMove ? board.BlackPieces : board.WhitePieces;
+  for (uint64_t pieces = own; pieces; pieces &= pieces - 1) {
+    const int f = LowestSquare(pieces);
+    for (int t = 0; t < 64; t++) {
+      char text[6];
+      MoveText(text, f, t, 0);
+      if (ParseLegalMove(board, text, from, to, promotion)) return true;
+    }
+  }
+  return false;
+}
+
+// The reply the search expects to the best move, if its variation has one that is legal.
+bool ExpectedReply(const ChessBoard& root, uint64_t from, uint64_t to, char promotion, char* text) {
+  if (Search.PVLength < 2) return false;
+  const PVEntry& reply = Search.PV[0][1];
+  if (reply.Code == 0) return false;
+  MoveText(text, reply.Code >> 6 & 63, reply.Code & 63, reply.Promotion);
+  ChessBoard after = root;
+  uint8_t castleMask = 15;
+  after.MakeMove(from, to, promotion, castleMask);
+  after.CastleFlags &= castleMask;
+  after.SideToMove = after.SideToMove ? White : Black;
+  uint64_t f, t;
+  char p;
+  return ParseLegalMove(after, text, &f, &t, &p);
+}
+
+}  // namespace
+
+// ---- The dispatcher ----------------------------------------------------------------------
+
+UCIProtocol::UCIProtocol() {
+  memset(static_cast<void*>(this), 0, sizeof(*this));
+  memcpy(VersionText, EngineVersion, sizeof VersionText);
+  KeepRunning = 1;
+  ShowCurrLine = 1;
+}
+
+uint8_t UCIProtocol::UCIPrep(const char* text) {
+  const bool complete = StoreCommand(CommandBuffer, text ? text : "");
+  WriteLogFile(CommandBuffer);
+  if (!complete) {
+    SendInfoString("Command line too long; ignored");
+    CommandBuffer[0] = '\0';
+  }
+  return UCICore();
+}
+
+uint8_t UCIProtocol::UCICore() {
+  for (;;) {
+    uint8_t result = Dispatch();
+    while (result == 0 && TakePending()) result = Dispatch();
+    if (result != 0) return result;
+    // Waiting: the next line from the GUI (at the end of input this reads "quit").
+    char line[UCICommandSize];
+    ReadLine(line, sizeof line);
+    const bool complete = StoreCommand(CommandBuffer, line) && strlen(line) + 1 < sizeof line;
+    WriteLogFile(CommandBuffer);
+    if (!complete) {
+      SendInfoString("Command line too long; ignored");
+      CommandBuffer[0] = '\0';
+    }
+  }
+}
+
+uint8_t UCIProtocol::RunCommand(const char* line) {
+  StoreCommand(CommandBuffer, line ? line : "");
+  uint8_t result = Dispatch();
+  while (result == 0 && TakePending()) result = Dispatch();
+  return result;
+}
+
+uint8_t UCIProtocol::Dispatch() {
+  const char* cmd = CommandBuffer;
+  if (State != WAITING) return DispatchDuringSearch(cmd);
+
+  if (WordIs(cmd, "uci")) {
+    Identify();
+  } else if (WordIs(cmd, "isready")) {
+    Send("readyok");
+    WriteLogFile("Sent readyok\n");
+  } else if (WordIs(cmd, "position")) {
+    Position();
+  } else if (WordIs(cmd, "go")) {
+    Go();
+  } else if (WordIs(cmd, "OrvoSearchFinished")) {
+    WriteLogFile("Received the OrvoSearchFinished message - a search has finished\n");
+    WriteLogFile("===========================================================\n");
+    State = WAITING;
+  } else if (WordIs(cmd, "ucinewgame")) {
+    NewGame();
+  } else if (WordIs(cmd, "setoption")) {
+    SetOption();
+  } else if (WordIs(cmd, "quit")) {
+    Quit();
+  } else if (*cmd) {
+    // "stop" and "ponderhit" with no search running, "debug", "register" and anything unknown.
+    WriteLogFile("Ignored: no action for this command while waiting\n");
+  }
+  CommandBuffer[0] = '\0';
+  return 0;
+}
+
+// A line that arrives while a search runs (from the search's input poll, or while a finished
+// ponder or infinite search waits for its "stop").
+uint8_t UCIProtocol::DispatchDuringSearch(const char* cmd) {
+  if (WordIs(cmd, "isready")) {
+    Send("readyok");
+    WriteLogFile("Sent readyok\n");
+  } else if (WordIs(cmd, "stop")) {
+    EndSearch();
+  } else if (WordIs(cmd, "ponderhit")) {
+    if (State == PONDERING) {
+      // The opponent played the expected move: the search goes on, now on the clock.
+      State = SEARCHING;
+      MainStatus.NoTimeControl = 0;
+      WriteLogFile("Received ponderhit\n");
+    }
+  } else if (WordIs(cmd, "quit")) {
+    Quit();
+  } else if (WordIs(cmd, "ucinewgame")) {
+    EndSearch();
+    WriteLogFile("Received ucinewgame while doing something other than WAITING\n");
+    Defer();
+  } else if (WordIs(cmd, "position") || WordIs(cmd, "go") || WordIs(cmd, "setoption") || WordIs(cmd, "uci")) {
+    Defer();
+  }
+  CommandBuffer[0] = '\0';
+  WriteLogFile("State != WAITING so returning 1\n");
+  return 1;
+}
+
+// Ends the running search the way a time-out does: the search unwinds, its best move so far is
+// played and sent with "bestmove".
+void UCIProtocol::EndSearch() {
+  Search.MoveNow = true;
+  Search.StopNow = true;
+  Search.TimeUp = true;
+  if (State == PONDERING || State == INFINITE) {
+    MainStatus.AnalyzeMode = 0;
+    MainStatus.NoTimeControl = 0;
+    WriteLogFile("Received stop and Aborting Ponder\n");
+  } else {
+    WriteLogFile("Received stop\n");
+  }
+  State = SEARCHING;
+}
+
+void UCIProtocol::Defer() {
+  if (PendingCount >= UCIPendingSlots) {
+    SendInfoString("Too many commands during the search; this one is dropped");
+    return;
+  }
+  memcpy(Pending[PendingCount++], CommandBuffer, sizeof CommandBuffer);
+  WriteLogFile("Deferred until the search is over\n");
+}
+
+bool UCIProtocol::TakePending() {
+  if (PendingCount == 0 || State != WAITING) return false;
+  memcpy(CommandBuffer, Pending[0], sizeof CommandBuffer);
+  PendingCount--;
+  memmove(Pending[0], Pending[1], static_cast<size_t>(PendingCount) * sizeof Pending[0]);
+  WriteLogFile("Carrying out a deferred command:");
+  WriteLogFile(CommandBuffer);
+  return true;
+}
+
+void UCIProtocol::Identify() {
+  printf("id name Orvo %s\n", VersionText);
+  printf("id author %s\n", AuthorText);
+  printf("option name UCI_AnalyseMode type check default false\n");
+  printf("option name OwnBook type check default false\n");
+  printf("option name SecondaryBook type check default false\n");
+  printf("option name UCI_ShowCurrLine type check default true\n");
+  printf("option name Ponder type check default false\n");
+  printf("option name UCI_EngineAbout type string default %s\n", AboutText);
+  printf("uciok\n");
+  fflush(stdout);
+  WriteLogFile("Sent uciok\n");
+  State = WAITING;
+  MainStatus.UseBook = 0;  // the book stays off until OwnBook is set
+}
+
+void UCIProtocol::Quit() {
+  fflush(stdout);
+  CloseLogFile();
+  KeepRunning = 0;
+  MainStatus.PlayAgain = 0;
+  MainStatus.GameInProgress = 0;
+  exit(0);
+}
+
+void UCIProtocol::NewGame() {
+  HistorySide = White;
+  Search.ClearHistory();
+  MainBoard.InitRep();
+  MainStatus.initVars();
+  ClearPawnHash();
+  PositionCache.ClearTranspositionTables();
+  PonderOption = 0;
+  State = WAITING;
+  MainStatus.HumanToMove = 1;
+  MainBoard.FiftyMoveCount = 0;
+  MainBoard.SideToMove = White;
+  MainStatus.GameInProgress = 1;
+  MainStatus.NoTimeControl = 0;
+  MainStatus.NodesPerSecond = NewGameNodesPerSecond;
+  WriteLogFile("Processing ucinewgame\n");
+}
+
+// "setoption name <name> [value <value>]"; option names are matched without regard to case.
+void UCIProtocol::SetOption() {
+  const char* p = AfterWord(CommandBuffer, "name");
+  if (p == nullptr) {
+    SendInfoString("setoption needs a name");
+    return;
+  }
+  char name[128];
+  CopyWordsUntil(p, "value", name, sizeof name);
+  const char* value = AfterWord(CommandBuffer, "value");
+  const bool on = value != nullptr && WordLength(value) == 4 && strncasecmp(value, "true", 4) == 0;
+
+  if (EqualsIgnoringCase(name, "OwnBook") || EqualsIgnoringCase(name, "SecondaryBook")) {
+    if (on) {
+      MainStatus.UseBook = 1;
+      buildbook();
+    } else {
+      MainStatus.UseBook = 0;
+    }
+  } else if (EqualsIgnoringCase(name, "UCI_ShowCurrLine")) {
+    ShowCurrLine = on ? 1 : 0;
+  } else if (EqualsIgnoringCase(name, "UCI_AnalyseMode")) {
+    Status& s = MainStatus;
+    if (on) {
+      s.AnalyzeMode = 1;
+      s.Post = 1;
+      s.Force = 0;
+      s.HumanToMove = 0;
+      s.NodesPerSecond = AnalyseModeNodesPerSecond;
+      const int64_t st = s.ST != 0 ? static_cast<int64_t>(s.ST) * 1000 : InfiniteThinkingMs;
+      s.ST = static_cast<int32_t>(st < InfiniteThinkingMs ? st : InfiniteThinkingMs);
+    } else {
+      s.Post = 0;
+      s.AnalyzeMode = 0;
+    }
+  } else if (EqualsIgnoringCase(name, "Ponder")) {
+    PonderOption = on ? 1 : 0;
+    if (on) MainStatus.NoTimeControl = 0;
+  } else if (EqualsIgnoringCase(name, "UCI_EngineAbout")) {
+    // Read-only text for the GUI.
+  } else {
+    char text[200];
+    snprintf(text, sizeof text, "No such option: %s", name);
+    SendInfoString(text);
+  }
+}
+
+// "position startpos|fen <fen> [moves <m1> <m2> ...]"
+void UCIProtocol::Position() {
+  const char* setup = NextWord(CommandBuffer);
+  const char* moves = AfterWord(setup, "moves");
+  if (WordIs(setup, "startpos")) {
+    HistorySide = White;
+    MainBoard.InitRep();
+    ResetGameState();
+    MainBoard.SideToMove = White;
+  } else if (WordIs(setup, "fen")) {
+    // The FEN is everything between "fen" and "moves" (or the end of the line).
+    char fen[256];
+    CopyWordsUntil(NextWord(setup), "moves", fen, sizeof fen);
+    WriteLogFile(fen);
+    const ChessBoard previous = MainBoard;
+    MainBoard.InitRep();
+    if (const char* reason = SetupBoard(fen)) {
+      MainBoard = previous;
+      char text[300];
+      snprintf(text, sizeof text, "Invalid FEN (%s); the previous position is kept", reason);
+      SendInfoString(text);
+      return;
+    }
+    ResetGameState();
+    DropImpossibleCastling(MainBoard);
+    // Fields: placement, side, castling, en passant square.
+    SetEnPassantFromFen(MainBoard, NextWord(NextWord(NextWord(fen))));
+    HistorySide = MainBoard.SideToMove;
+  } else {
+    SendInfoString("position needs startpos or fen; ignored");
+    return;
+  }
+  MainBoard.InitPieceCounts();
+  ProcessMoves(moves ? moves : "");
+}
+
+int32_t UCIProtocol::ProcessMoves(const char* text) {
+  MainBoard.FiftyMoveCount = 0;
+  MoveList.Init();
+  MainStatus.GamePly = 0;
+  HistorySide = MainBoard.SideToMove;
+  RecordPosition(HistorySide);
+
+  int32_t count = 0;
+  while (*text == ' ') text++;
+  for (const char* p = text; *p; p = NextWord(p)) {
+    char word[8];
+    const size_t len = WordLength(p);
+    uint64_t from = 0, to = 0;
+    char promotion = NoPromotion;
+    bool legal = len < sizeof word;
+    if (legal) {
+      memcpy(word, p, len);
+      word[len] = '\0';
+      legal = ParseLegalMove(MainBoard, word, &from, &to, &promotion);
+    }
+    if (!legal) {
+      char shown[16];
+      snprintf(shown, sizeof shown, "%.*s", static_cast<int>(len < 12 ? len : 12), p);
+      char message[200];
+      snprintf(message, sizeof message,
+               "Illegal move %s%s refused; %d moves applied, the rest of the list is ignored", shown,
+               len > 12 ? "..." : "", count);
+      SendInfoString(message);
+      break;
+    }
+    char move[6];
+    MoveText(move, LowestSquare(from), LowestSquare(to), promotion);
+    MakeMoves(move);
+    count++;
+  }
+  return count;
+}
+
+void UCIProtocol::MakeMoves(const char* text) {
+  if (!LooksLikeMoveText(text)) return;
+  FromSquare = (text[0] - 'a') + 8 * (text[1] - '0') - 8;
+  ToSquare = (text[2] - 'a') + 8 * (text[3] - '0') - 8;
+  FromMask = SquareMask(FromSquare);
+  ToMask = SquareMask(ToSquare);
+  MainStatus.GamePly += 1;
+
+  // A king or rook leaving its square gives up the castling it was needed for.
+  switch (FromSquare) {
+    case E1: MainBoard.CastleFlags &= 12; break;
+    case H1: MainBoard.CastleFlags &= 14; break;
+    case A1: MainBoard.CastleFlags &= 13; break;
+    case E8: MainBoard.CastleFlags &= 3; break;
+    case H8: MainBoard.CastleFlags &= 11; break;
+    case A8: MainBoard.CastleFlags &= 7; break;
+    default: break;
+  }
+  uint8_t castleMask = 15;
+  const char promotion = text[4] ? text[4] : NoPromotion;
+  MainBoard.MakeMove(FromMask, ToMask, promotion, castleMask);
+
+  MainBoard.SideToMove = MainBoard.SideToMove ? White : Black;
+  HistorySide = HistorySide ? White : Black;
+  RecordPosition(HistorySide);
+}
+
+// "go" with its limits: wtime btime winc binc movestogo depth movetime infinite ponder.
+void UCIProtocol::Go() {
+  const char* cmd = CommandBuffer;
+  Status& s = MainStatus;
+  State = SEARCHING;
+  s.TimeInc = 0;
+  s.TimeLeft = 0;
+  MainBoard.FixedDepth = 0;
+  s.FD = 0;
+  s.ST = 0;
+
+  const bool mimic = strstr(cmd, "Mimic") != nullptr;
+  if (strstr(cmd, "Mimic Student")) {
+    s.Mimic = 1;
+    printf("Mimic info Student ");
+    fflush(stdout);
+    MainBoard.InitPieceCounts();
+    PE.PosEval(MainBoard.SideToMove, -110000, 110000, &MainBoard, static_cast<char>(MainBoard.CastleFlags));
+  }
+  if (strstr(cmd, "Mimic Oracle")) {
+    s.Mimic = 2;
+    MainBoard.InitPieceCounts();
+    const int value =
+        PE.PosEval(MainBoard.SideToMove, -110000, 110000, &MainBoard, static_cast<char>(MainBoard.CastleFlags));
+    printf("Mimic info Oracle %d\n", value);
+    fflush(stdout);
+  }
+
+  const bool infinite = AfterWord(cmd, "infinite") != nullptr;
+  const bool ponder = AfterWord(cmd, "ponder") != nullptr;
+  if (infinite) {
+    s.AnalyzeMode = 1;
+    s.ST = InfiniteThinkingMs;
+    s.Force = 0;
+    State = INFINITE;
+    s.NodesPerSecond = AnalysisNodesPerSecond;
+  }
+  if (AfterWord(cmd, "searchmoves"))
+    SendInfoString("searchmoves is not supported; all moves are searched");
+
+  const bool white = MainBoard.SideToMove == White;
+  const char* clock = white ? "wtime" : "btime";
+  const char* increment = white ? "winc" : "binc";
+  if (AfterWord(cmd, clock)) {
+    s.TimeLeft = NumberAfter(cmd, clock);
+    LogPrintf("MainStatus.TimeLeft = %d\n", s.TimeLeft);
+  }
+  if (AfterWord(cmd, increment)) {
+    s.TimeInc = NumberAfter(cmd, increment) / 1000;
+    LogPrintf("MainStatus.TimeInc = %d\n", s.TimeInc);
+  }
+  if (AfterWord(cmd, "movestogo")) {
+    s.MovesPerSession = NumberAfter(cmd, "movestogo");
+    LogPrintf("MainStatus.MovesPerSession = %d\n", s.MovesPerSession);
+  } else {
+    s.MovesPerSession = 0;
+  }
+  if (AfterWord(cmd, "depth")) {
+    MainBoard.FixedDepth = NumberAfter(cmd, "depth", DeepestFixedDepth);
+    s.FD = static_cast<int8_t>(MainBoard.FixedDepth);
+    LogPrintf("MainBoard.FixedDepth = %d\n", MainBoard.FixedDepth);
+  }
+  if (AfterWord(cmd, "movetime")) {
+    s.ST = NumberAfter(cmd, "movetime");
+    LogPrintf("MainStatus.ST = %d\n", s.ST);
+    s.TimePerMove = s.ST;
+    const int64_t left = static_cast<int64_t>(s.ST) * 60;
+    s.TimeLeft = static_cast<int32_t>(left < LargestNumber ? left : LargestNumber);
+    LogPrintf("MainStatus.ST = %d\n", s.ST);
+  }
+  // Only a ponder search ignores the clock, and only "go infinite" is an endless analysis
+  // (whatever UCI_AnalyseMode said): every other search ends by itself.
+  s.NoTimeControl = 0;
+  if (ponder) {
+    s.NoTimeControl = 1;
+    State = PONDERING;
+  }
+  if (!infinite) s.AnalyzeMode = 0;
+
+  if (!mimic) {
+    LogPrintf("MovesPerSession %d TimeLeft %d TimeInc %d \n", s.MovesPerSession, s.TimeLeft, s.TimeInc);
+    const ChessBoard root = MainBoard;
+    uint64_t from = 0, to = 0;
+    char promotion = NoPromotion;
+    int score = 0;
+    const bool canMove = CountLegalMoves(root) > 0;
+    if (canMove) score = Search.ProgressiveDeepening(MainBoard, s.FD, &from, &to, &promotion);
+    // An analysis or ponder search that has finished on its own waits for "stop" or "ponderhit".
+    WaitForStop();
+    SendBestMove(root, canMove ? score : 0, from, to, promotion);
+    // The search has played its move on the board; the GUI's position stays the one to search
+    // until the next "position" command.
+    MainBoard = root;
+  }
+  State = WAITING;
+  StoreCommand(CommandBuffer, "OrvoSearchFinished");
+  Dispatch();
+}
+
+void UCIProtocol::WaitForStop() {
+  while (State == PONDERING || State == INFINITE) {
+    char line[UCICommandSize];
+    ReadLine(line, sizeof line);
+    StoreCommand(CommandBuffer, line);
+    WriteLogFile(CommandBuffer);
+    DispatchDuringSearch(CommandBuffer);
+  }
+}
+
+void UCIProtocol::SendBestMove(const ChessBoard& root, int score, uint64_t from, uint64_t to, char promotion) {
+  uint64_t f = 0, t = 0;
+  char p = NoPromotion;
+  char text[64];
+  if (CountLegalMoves(root) == 0) {
+    // Mate or stalemate on the board: there is no move to send.
+    Send("bestmove 0000");
+    State = WAITING;
+    WriteLogFile("Sent bestmove ");
+    WriteLogFile(" 0000");
+    WriteLogFile("\n");
+    return;
+  }
+  char move[6] = "";
+  if (from && to) MoveText(move, LowestSquare(from), LowestSquare(to), promotion);
+  if (!(from && to && ParseLegalMove(root, move, &f, &t, &p))) {
+    WriteLogFile("The search named no legal move; sending the first legal move instead\n");
+    FirstLegalMove(root, &f, &t, &p);
+    score = 0;
+  }
+  PromotionChar = static_cast<int8_t>(p);
+  MoveText(move, LowestSquare(f), LowestSquare(t), p);
+  snprintf(text, sizeof text, " %s ", move);
+  char reply[6];
+  if (PonderOption == 1 && ExpectedReply(root, f, t, p, reply)) {
+    strncat(text, "ponder ", sizeof text - strlen(text) - 1);
+    strncat(text, reply, sizeof text - strlen(text) - 1);
+  }
+  printf("info score cp %d\n", score / 10);
+  printf("bestmove%s\n", text);
+  fflush(stdout);
+  State = WAITING;
+  WriteLogFile("Sent bestmove ");
+  WriteLogFile(text);
+  WriteLogFile("\n");
+}
