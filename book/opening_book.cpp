@@ -45,8 +45,27 @@ void buildbook() {
   buildbooktree(0);
 }
 
+// Returns the nodes of a tree to the heap (without recursion: a tree built from sorted keys
+// degenerates into a list).
+void FreeBookTree(treenode* root) {
+  while (root) {
+    if (root->left) {
+      // Rotate the left child up, so that every node is reached through right links.
+      treenode* left = root->left;
+      root->left = left->right;
+      left->right = root;
+      root = left;
+    } else {
+      treenode* next = root->right;
+      delete root;
+      root = next;
+    }
+  }
+}
+
 treenode* buildbooktree(int count) {
-  // Each build starts a new tree; an earlier one is left as it is (it is small and never freed).
+  // Each build starts a new tree and releases the one before.
+  FreeBookTree(treeroot);
   treeroot = new treenode{0, nullptr, nullptr};
   if (count > BookCapacity) count = BookCapacity;
   for (int i = 1; i < count; i++) InsertBookEntry(treeroot, i);

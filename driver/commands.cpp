@@ -5,7 +5,6 @@
 
 #include <cctype>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -51,7 +50,7 @@ void ReportError(const char* kind, const char* text) {
 }
 
 int32_t ClampMs(double ms) {
-  if (ms < 0) return 0;
+  if (!(ms >= 0)) return 0;  // negative, or not a number at all
   if (ms > MaxClockMs) return static_cast<int32_t>(MaxClockMs);
   return static_cast<int32_t>(ms);
 }
@@ -113,23 +112,10 @@ int32_t FenHalfMoveClock(const char* fen) {
   return n > 100 ? 100 : static_cast<int32_t>(n);
 }
 
-// Castling rights die with the king's or a rook's first move, and with the capture of a rook
-// on its home square.
-uint8_t CastleRightsAfter(uint8_t flags, uint64_t from, uint64_t to) {
-  const uint64_t squares = from | to;
-  if (from & SquareMask(E1)) flags &= 12;
-  if (squares & SquareMask(H1)) flags &= 14;
-  if (squares & SquareMask(A1)) flags &= 13;
-  if (from & SquareMask(E8)) flags &= 3;
-  if (squares & SquareMask(H8)) flags &= 11;
-  if (squares & SquareMask(A8)) flags &= 7;
-  return flags;
-}
-
 // Makes the opponent's move on the game board. Returns CmdFiftyMoves when the move completes
 // a hundred half-moves without a capture or a pawn move, otherwise CmdMove.
 uint8_t PlayOpponentMove(uint64_t from, uint64_t to, char promotion) {
-  MainBoard.CastleFlags = CastleRightsAfter(MainBoard.CastleFlags, from, to);
+  MainBoard.CastleFlags = CastleRightsAfterMove(MainBoard.CastleFlags, from, to);
   uint8_t castleMask = 15;
   MainBoard.MakeMove(from, to, promotion, castleMask);
   return MainBoard.FiftyMoveCount > 99 ? CmdFiftyMoves : CmdMove;
@@ -329,8 +315,11 @@ uint8_t EditCommand() {
   return PositionChanged();
 }
 
+// "white" / "black": xboard names the side to move, mostly the one already on move.
 uint8_t SideCommand(int8_t side) {
+  if (MainBoard.SideToMove == side) return CmdHandled;
   MainBoard.SideToMove = side;
+  // The recorded positions alternate sides; a changed side starts a new record.
   ResetGameHistory();
   return PositionChanged();
 }

@@ -20,6 +20,12 @@ bool PositionReplaced = false;
 
 namespace {
 
+// While the engine searches, the game history also holds the search's path, which the search
+// takes back as it unwinds. A command that changes the game's record meanwhile (a new position,
+// a move while analysing) has it changed once the search has ended.
+bool ResetPending = false;
+bool RecordPending = false;
+
 void CurrentKeys(uint64_t* upper, uint64_t* lower) {
   genhashcode(MainBoard.SideToMove, MainBoard.CastleFlags, upper, lower, &MainBoard);
 }
@@ -88,7 +94,7 @@ bool EngineTurn(int* lastScore) {
   const int score = Search.ProgressiveDeepening(MainBoard, MainStatus.getFD(), &MainBoard.BestFrom,
                                                 &MainBoard.BestTo,
                                                 reinterpret_cast<char*>(&MainBoard.BestPromotion));
-  SearchRunning = false;
+  SearchEnded();
   if (QuitRequested) return false;
   // The position was replaced (new game, setboard, edit, a move while analysing): nothing of
   // this search is played; an analysis goes on with the new position.
@@ -114,6 +120,8 @@ bool EngineTurn(int* lastScore) {
   *lastScore = score;
   printf("%d. ...", MoveNumber());
   MakeGUIMove(MainBoard.BestFrom, MainBoard.BestTo, static_cast<char>(MainBoard.BestPromotion), score);
+  // The search kept the rights of the moving side; a rook taken on its corner ends the other's.
+  MainBoard.CastleFlags = CastleRightsAfterMove(MainBoard.CastleFlags, MainBoard.BestFrom, MainBoard.BestTo);
   MainBoard.SideToMove ^= 1;
   MainStatus.GamePly += 1;
   RecordGamePosition();
@@ -123,12 +131,27 @@ bool EngineTurn(int* lastScore) {
 
 }  // namespace
 
+void SearchEnded() {
+  SearchRunning = false;
+  if (ResetPending) ResetGameHistory();
+  else if (RecordPending) RecordGamePosition();
+  ResetPending = RecordPending = false;
+}
+
 void ResetGameHistory() {
+  if (SearchRunning) {
+    ResetPending = true;
+    return;
+  }
   MoveList.Init();
   RecordGamePosition();
 }
 
 void RecordGamePosition() {
+  if (SearchRunning) {
+    RecordPending = true;
+    return;
+  }
   uint64_t upper, lower;
   CurrentKeys(&upper, &lower);
   MoveList.InsertMoveHistory(upper, lower);

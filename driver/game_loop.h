@@ -17,6 +17,10 @@ extern bool SearchRunning;
 // of that search belongs to a position that no longer exists.
 extern bool PositionReplaced;
 
+// Ends SearchRunning and makes the changes to the game history that commands asked for while
+// the search had its own path on top of it.
+void SearchEnded();
+
 // The game history: the key pair of every position of the game, so the search sees repetitions
 // of the real game. Reset starts a new record with the current position; Record adds the current
 // position after a move.

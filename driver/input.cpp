@@ -122,12 +122,18 @@ void DiscardRestOfLine() {
 }
 
 bool InputWaiting() {
-  if (Head < Tail || EndOfInput) return true;
-  if (TestInput) return true;  // a read returns the rest of the text or the end
-  struct pollfd p = {0, POLLIN, 0};
-  int r = poll(&p, 1, 0);
-  // Readable, hung up or in error: a read will not block (it returns data or the end).
-  return r > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL));
+  // Only a word counts as waiting: blank space left over from the last line (the newline after
+  // a move) is dropped here, so a read that follows never blocks on it.
+  for (;;) {
+    while (Head < Tail && isspace(static_cast<unsigned char>(Buffer[Head]))) Head++;
+    if (Head < Tail || EndOfInput) return true;
+    if (TestInput) return true;  // a read returns the rest of the text or the end
+    struct pollfd p = {0, POLLIN, 0};
+    int r = poll(&p, 1, 0);
+    // Readable, hung up or in error: a read will not block (it returns data or the end).
+    if (r <= 0 || !(p.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL))) return false;
+    if (!Fill()) return true;  // the end of input: the next read yields "quit"
+  }
 }
 
 void SetInputForTesting(const char* text) {

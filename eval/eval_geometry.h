@@ -11,6 +11,15 @@
 
 namespace evalgeo {
 
+// Population count without a library call (the build targets plain x86-64, without the
+// popcnt instruction): the classic SWAR sum of bit pairs, nibbles and bytes.
+constexpr int CountBits(uint64_t x) {
+  x = x - ((x >> 1) & 0x5555555555555555ULL);
+  x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+  return static_cast<int>((x * 0x0101010101010101ULL) >> 56);
+}
+
 constexpr uint64_t NotA = ~FileA;
 constexpr uint64_t NotH = ~FileH;
 constexpr uint64_t NotAB = ~FilesAB;

@@ -147,9 +147,9 @@ uint64_t PositionEvaluate::ScoreWhitePawns(int32_t& score, int32_t& mid, int32_t
       if ((kingZone & pawn) == 0) score += Passers[r] / 4;
       // A candidate: its own pawns outnumber the enemy pawns that can stop it.
       if (halfOpen && !isolated) {
-        const int enemies = PopCount(bp & zone);
-        const int friends = PopCount(wp & (file | NeighbourFiles(f))) -
-                            PopCount(wp & file & RanksBelow(s));
+        const int enemies = CountBits(bp & zone);
+        const int friends = CountBits(wp & (file | NeighbourFiles(f))) -
+                            CountBits(wp & file & RanksBelow(s));
         if (enemies < friends) WhitePasserScore += Passers[r] / 3;
       }
     }
@@ -159,7 +159,7 @@ uint64_t PositionEvaluate::ScoreWhitePawns(int32_t& score, int32_t& mid, int32_t
       if (halfOpen) score -= 50;
     }
   }
-  mid += 60 * PopCount(wp & Centre);
+  mid += 60 * CountBits(wp & Centre);
   if (wp == 0) score = -30;
   return doubledFiles;
 }
@@ -213,9 +213,9 @@ uint64_t PositionEvaluate::ScoreBlackPawns(int32_t& score, int32_t& mid, int32_t
     } else {
       if ((kingZone & pawn) == 0) score += Passers[own] / 4;
       if (halfOpen && !isolated) {
-        const int enemies = PopCount(wp & zone);
-        const int friends = PopCount(bp & (file | NeighbourFiles(f))) -
-                            PopCount(bp & file & RanksAbove(s));
+        const int enemies = CountBits(wp & zone);
+        const int friends = CountBits(bp & (file | NeighbourFiles(f))) -
+                            CountBits(bp & file & RanksAbove(s));
         if (enemies < friends) BlackPasserScore += Passers[own] / 3;
       }
     }
@@ -225,7 +225,7 @@ uint64_t PositionEvaluate::ScoreBlackPawns(int32_t& score, int32_t& mid, int32_t
       if (halfOpen) score -= 50;
     }
   }
-  mid -= 60 * PopCount(bp & Centre);
+  mid -= 60 * CountBits(bp & Centre);
   if (bp == 0) score = -30;
   return doubledFiles;
 }

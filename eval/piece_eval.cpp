@@ -16,7 +16,7 @@ namespace {
 
 template <std::size_t N>
 inline int32_t MobilityValue(const std::array<int32_t, N>& table, uint64_t squares) {
-  return table[std::min<std::size_t>(static_cast<std::size_t>(PopCount(squares)), N - 1)];
+  return table[std::min<std::size_t>(static_cast<std::size_t>(CountBits(squares)), N - 1)];
 }
 
 // Squares worth counting for mobility: not our own, and not empty squares an enemy pawn covers.
@@ -33,12 +33,15 @@ void PositionEvaluate::AttackMasks() {
   BlackPawnAttacks = BlackPawnAttacksOf(b.BlackPawns);
   WhiteKnightAttacks = KnightAttacksOf(b.WhiteKnights);
   BlackKnightAttacks = KnightAttacksOf(b.BlackKnights);
-  WhiteBishopAttacks = BishopAttacksOf(b.WhiteBishops, empty);
-  BlackBishopAttacks = BishopAttacksOf(b.BlackBishops, empty);
-  WhiteRookAttacks = RookAttacksOf(b.WhiteRooks, empty);
-  BlackRookAttacks = RookAttacksOf(b.BlackRooks, empty);
-  WhiteQueenAttacks = RookAttacksOf(b.WhiteQueens, empty) | BishopAttacksOf(b.WhiteQueens, empty);
-  BlackQueenAttacks = RookAttacksOf(b.BlackQueens, empty) | BishopAttacksOf(b.BlackQueens, empty);
+  // The sliding fills are the expensive part; skip them for kinds that are off the board.
+  WhiteBishopAttacks = b.WhiteBishops ? BishopAttacksOf(b.WhiteBishops, empty) : 0;
+  BlackBishopAttacks = b.BlackBishops ? BishopAttacksOf(b.BlackBishops, empty) : 0;
+  WhiteRookAttacks = b.WhiteRooks ? RookAttacksOf(b.WhiteRooks, empty) : 0;
+  BlackRookAttacks = b.BlackRooks ? RookAttacksOf(b.BlackRooks, empty) : 0;
+  WhiteQueenAttacks =
+      b.WhiteQueens ? RookAttacksOf(b.WhiteQueens, empty) | BishopAttacksOf(b.WhiteQueens, empty) : 0;
+  BlackQueenAttacks =
+      b.BlackQueens ? RookAttacksOf(b.BlackQueens, empty) | BishopAttacksOf(b.BlackQueens, empty) : 0;
   WhiteKingAttacks = KingAttacksOf(b.WhiteKing);
   BlackKingAttacks = KingAttacksOf(b.BlackKing);
   AllWhiteAttacks = WhitePawnAttacks | WhiteKnightAttacks | WhiteBishopAttacks | WhiteRookAttacks |
@@ -93,12 +96,12 @@ int32_t PositionEvaluate::PawnStorm(char side) {
   const ChessBoard& b = *bb;
   if (side == 0) {
     const uint64_t stormers = b.WhitePawns & ThreeFiles[FileOf(BlackKingSq)];
-    return 600 * PopCount(stormers & Rank6) + 300 * PopCount(stormers & Rank5) +
-           100 * PopCount(stormers & Rank4);
+    return 600 * CountBits(stormers & Rank6) + 300 * CountBits(stormers & Rank5) +
+           100 * CountBits(stormers & Rank4);
   }
   const uint64_t stormers = b.BlackPawns & ThreeFiles[FileOf(WhiteKingSq)];
-  return 600 * PopCount(stormers & Rank3) + 300 * PopCount(stormers & Rank4) +
-         100 * PopCount(stormers & Rank5);
+  return 600 * CountBits(stormers & Rank3) + 300 * CountBits(stormers & Rank4) +
+         100 * CountBits(stormers & Rank5);
 }
 
 int32_t PositionEvaluate::AttackCounts(char side) {
@@ -129,7 +132,7 @@ int32_t PositionEvaluate::AttackCounts(char side) {
   if (queenAtt & zone) weight += 4, kinds += 1;
   if (rookAtt & zone) weight += 2, kinds += 1;
 
-  int32_t attack = (15 * PopCount(zone & allAtt) + 125 * weight) * (open + 1);
+  int32_t attack = (15 * CountBits(zone & allAtt) + 125 * weight) * (open + 1);
   if ((queenAtt & zone) && (rookAtt & zone)) attack += 360;
   if ((queenAtt | rookAtt) & zone) attack += 1620;
   // One kind of piece alone rarely breaks through.
@@ -138,25 +141,25 @@ int32_t PositionEvaluate::AttackCounts(char side) {
   else if (kinds <= 3)
     attack = kinds * attack / 4;
 
-  const int32_t material = PopCount(knights | bishops | rooks) + 2 * PopCount(queens);
+  const int32_t material = CountBits(knights | bishops | rooks) + 2 * CountBits(queens);
   const uint64_t wing = ThreeFiles[FileOf(kingSq)];
   int32_t total = attack + 5 * material * open +
-                  10 * open * PopCount((knights | bishops | rooks | queens) & wing) +
-                  30 * (open + 1) * (PopCount((rooks | queens) & wing & noAttackerPawnFiles) - 1);
+                  10 * open * CountBits((knights | bishops | rooks | queens) & wing) +
+                  30 * (open + 1) * (CountBits((rooks | queens) & wing & noAttackerPawnFiles) - 1);
 
   // Bishops and queens aiming down the long diagonals at a castled king.
   const int homeRank = white ? RankOf(kingSq) : 7 - RankOf(kingSq);
   if (homeRank <= 1 && FileOf(kingSq) != 3 && FileOf(kingSq) != 4) {
     const bool kingside = FileOf(kingSq) >= 5;
     const uint64_t diagonals = (kingside == white) ? DiagonalsToQueenside : DiagonalsToKingside;
-    total += 10 * (open + 1) * PopCount((bishops | queens) & diagonals);
+    total += 10 * (open + 1) * CountBits((bishops | queens) & diagonals);
   }
 
   if (queens == 0) total /= 2;
 
   const uint64_t defenders = white ? (b.WhiteKnights | b.WhiteBishops | b.WhiteRooks | b.WhiteQueens)
                                    : (b.BlackKnights | b.BlackBishops | b.BlackRooks | b.BlackQueens);
-  int32_t defence = 100 * PopCount(defenders & zone);
+  int32_t defence = 100 * CountBits(defenders & zone);
   if ((white ? WhiteQueenAttacks : BlackQueenAttacks) & zone) defence += 500;
   if ((white ? WhiteKnightAttacks : BlackKnightAttacks) & zone) defence += 100;
   if ((white ? WhiteBishopAttacks : BlackBishopAttacks) & zone) defence += 100;
@@ -310,7 +313,7 @@ int32_t PositionEvaluate::QueenEval(char /*side*/) {
     EndScore += v;
     // A queen deep in enemy territory with almost no safe retreat may be trapped.
     if (RankOf(s) >= 4) {
-      const int safe = PopCount(mobility & ~blackControl);
+      const int safe = CountBits(mobility & ~blackControl);
       if (safe < 2) EndScore -= 3250 * (2 - safe);
     }
   }
@@ -324,7 +327,7 @@ int32_t PositionEvaluate::QueenEval(char /*side*/) {
     MidScore -= v;
     EndScore -= v;
     if (RankOf(s) <= 3) {
-      const int safe = PopCount(mobility & ~whiteControl);
+      const int safe = CountBits(mobility & ~whiteControl);
       if (safe < 2) EndScore += 3250 * (2 - safe);
     }
   }

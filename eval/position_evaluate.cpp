@@ -169,11 +169,11 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board,
   // A lone bishop is hampered by enemy pawns fixed on its own colour.
   if (BB == 1) {
     const uint64_t colour = (b.BlackBishops & LightSquares) ? LightSquares : DarkSquares;
-    EndScore -= 50 * PopCount(b.WhitePawns & colour);
+    EndScore -= 50 * CountBits(b.WhitePawns & colour);
   }
   if (WB == 1) {
     const uint64_t colour = (b.WhiteBishops & LightSquares) ? LightSquares : DarkSquares;
-    EndScore += 50 * PopCount(b.BlackPawns & colour);
+    EndScore += 50 * CountBits(b.BlackPawns & colour);
   }
 
   const int32_t traps = Traps(side);
@@ -201,14 +201,14 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board,
   // Rooks and queens on the seventh, where they attack pawns or confine the king.
   if ((b.BlackPawns & Rank7) || (b.BlackKing & Rank8)) {
     const uint64_t seventh = Rank7 | Rank8;
-    const int32_t v = Majorson7[std::min(PopCount(b.WhiteRooks & seventh), 15)];
+    const int32_t v = Majorson7[std::min(CountBits(b.WhiteRooks & seventh), 15)];
     EndScore += v;
     MidScore += v / 2;
     if (b.WhiteQueens & seventh) EndScore += 200;
   }
   if ((b.WhitePawns & Rank2) || (b.WhiteKing & Rank1)) {
     const uint64_t seventh = Rank2 | Rank1;
-    const int32_t v = Majorson7[std::min(PopCount(b.BlackRooks & seventh), 15)];
+    const int32_t v = Majorson7[std::min(CountBits(b.BlackRooks & seventh), 15)];
     EndScore -= v;
     MidScore -= v / 2;
     if (b.BlackQueens & seventh) EndScore -= 200;
@@ -225,10 +225,10 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board,
   }
 
   // Control of the centre by minor pieces and rooks, each square once per piece kind.
-  MidScore = 30 * ((PopCount(Centre & WhiteKnightAttacks) + PopCount(Centre & WhiteBishopAttacks) +
-                    PopCount(Centre & WhiteRookAttacks)) -
-                   (PopCount(Centre & BlackKnightAttacks) + PopCount(Centre & BlackBishopAttacks) +
-                    PopCount(Centre & BlackRookAttacks)));
+  MidScore = 30 * ((CountBits(Centre & WhiteKnightAttacks) + CountBits(Centre & WhiteBishopAttacks) +
+                    CountBits(Centre & WhiteRookAttacks)) -
+                   (CountBits(Centre & BlackKnightAttacks) + CountBits(Centre & BlackBishopAttacks) +
+                    CountBits(Centre & BlackRookAttacks)));
 
   score += KnightEval(side);
   score += BishopEval(side);

@@ -186,20 +186,60 @@ int MoveGen::GenCastle(int8_t colour, int i, uint8_t castleFlags) {
   return i;
 }
 
+namespace {
+
+// GenerateAllMoves visits every piece twice, once for its captures and once for its quiet
+// moves; the attack set of each piece is computed once and kept here, by square.
+struct AttackCache {
+  uint64_t Attacks[64];
+};
+
+template <Slider Kind>
+inline void FillCache(AttackCache& cache, const ChessBoard& b, bool black) {
+  for (uint64_t pieces = PiecesOf<Kind>(b, black); pieces; pieces &= pieces - 1) {
+    const uint64_t from = pieces & (~pieces + 1);
+    cache.Attacks[__builtin_ctzll(from)] = AttacksOf<Kind>(b, from);
+  }
+}
+
+template <Slider Kind>
+inline int EmitCached(MoveGen& list, const AttackCache& cache, bool black, uint64_t targets, int i) {
+  for (uint64_t pieces = PiecesOf<Kind>(*list.Board, black); pieces; pieces &= pieces - 1) {
+    const uint64_t from = pieces & (~pieces + 1);
+    i = EmitAll(list, i, from, cache.Attacks[__builtin_ctzll(from)] & targets, NoPromotion);
+  }
+  return i;
+}
+
+}  // namespace
+
+// The order of the list: knight, bishop, rook, queen and king captures; quiet knight, bishop,
+// rook and queen moves; castling; quiet king moves; every pawn move. It is the order the
+// single-piece generators above would produce one after another.
 int MoveGen::GenerateAllMoves(int8_t colour, ChessBoard* board, uint8_t castleFlags) {
   Board = board;
+  const ChessBoard& b = *board;
+  const bool black = colour != 0;
+  AttackCache cache;
+  FillCache<Slider::Knight>(cache, b, black);
+  FillCache<Slider::Bishop>(cache, b, black);
+  FillCache<Slider::Rook>(cache, b, black);
+  FillCache<Slider::Queen>(cache, b, black);
+  FillCache<Slider::King>(cache, b, black);
+  const uint64_t enemy = Enemy(b, black);
+  const uint64_t empty = Empty(b);
   int i = 0;
-  i = GenKnightCaptures(colour, i);
-  i = GenBishopCaptures(colour, i);
-  i = GenRookCaptures(colour, i);
-  i = GenQueenCaptures(colour, i);
-  i = GenKingCaptures(colour, i);
-  i = GenKnights(colour, i);
-  i = GenBishops(colour, i);
-  i = GenRooks(colour, i);
-  i = GenQueens(colour, i);
+  i = EmitCached<Slider::Knight>(*this, cache, black, enemy, i);
+  i = EmitCached<Slider::Bishop>(*this, cache, black, enemy, i);
+  i = EmitCached<Slider::Rook>(*this, cache, black, enemy, i);
+  i = EmitCached<Slider::Queen>(*this, cache, black, enemy, i);
+  if (KingsPresent(b, black)) i = EmitCached<Slider::King>(*this, cache, black, enemy, i);
+  i = EmitCached<Slider::Knight>(*this, cache, black, empty, i);
+  i = EmitCached<Slider::Bishop>(*this, cache, black, empty, i);
+  i = EmitCached<Slider::Rook>(*this, cache, black, empty, i);
+  i = EmitCached<Slider::Queen>(*this, cache, black, empty, i);
   i = GenCastle(colour, i, castleFlags);
-  i = GenKings(colour, i);
+  if (KingsPresent(b, black)) i = EmitCached<Slider::King>(*this, cache, black, empty, i);
   i = GenPawns(colour, i);
   ReportFullList(i);
   MoveCount = i;

@@ -238,6 +238,11 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
   Status& s = MainStatus;
   const int limit = maxDepth <= 0 ? DefaultIterationLimit : maxDepth;
   ResetForSearch(board, s.XboardMode == 1);
+  if (s.XboardMode == 1 && s.UCIMode != 1 && InputWaiting()) {
+    // The command that started the search was read word by word: drop the end of its line, so
+    // that input found waiting later is a new command and reading it cannot block.
+    DiscardRestOfLine();
+  }
   const bool waitsForStop = s.NoTimeControl || s.AnalyzeMode;
   *bestFrom = *bestTo = 0;
   *bestPromo = NoPromotion;
@@ -339,6 +344,8 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
 
     // The stop rules.
     if (MoveNow) break;
+    // A spent budget (or the wall-clock limit) starts no new iteration.
+    if ((TimeUp || StopNow) && !Aborted && !s.FD && !s.NoTimeControl) break;
     if (Aborted) {
       if (!s.NoTimeControl) return score;  // the command that aborted takes over; nothing is played
       WaitForCommand();

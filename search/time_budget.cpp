@@ -104,10 +104,12 @@ int32_t NodesForTime(int32_t nodesPerSecond, int32_t perMs, int64_t ms) {
 int32_t DoubledBudget(int32_t value) { return ClampToInt32(2 * static_cast<int64_t>(value)); }
 
 int64_t TimedPollInterval(int32_t nodesPerSecond, int32_t nodesPerMove, int32_t hardLimitMs) {
-  constexpr int64_t MinInterval = 4096;
-  int64_t interval = nodesPerSecond >> 1;
+  // The speed estimate can be far off (a loaded machine, a slow build), so the clock is looked at
+  // every few thousand nodes whatever the estimate says; the look costs next to nothing.
+  constexpr int64_t MinInterval = 1024;
+  constexpr int64_t MaxInterval = 16384;
+  int64_t interval = std::min<int64_t>(nodesPerSecond >> 1, MaxInterval);
   interval = std::min<int64_t>(interval, std::max<int64_t>(MinInterval, nodesPerMove / 4));
-  // About sixteen checks within the wall-clock limit.
   const int64_t byClock = static_cast<int64_t>(nodesPerSecond) * hardLimitMs / 16000;
   interval = std::min<int64_t>(interval, std::max<int64_t>(MinInterval, byClock));
   return std::max<int64_t>(interval, 1);

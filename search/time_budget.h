@@ -20,6 +20,6 @@ int32_t NodesForTime(int32_t nodesPerSecond, int32_t perMs, int64_t ms);
 // Doubles a budget value without overflow.
 int32_t DoubledBudget(int32_t value);
 
-// Poll interval of a timed search: the usual half second of nodes, but short enough that a
-// small budget or wall-clock limit is checked several times while it runs.
+// Poll interval of a timed search: at most half a second of nodes and at most 16384 nodes, and
+// short enough that a small budget or wall-clock limit is checked several times while it runs.
 int64_t TimedPollInterval(int32_t nodesPerSecond, int32_t nodesPerMove, int32_t hardLimitMs);

@@ -210,24 +210,4 @@ TEST(MakeMove, CountsUnionsAndPawnKingKeyStayCurrentOverRandomGames) {
   EXPECT_GT(positions, 1000);
 }
 
-TEST(MakeMove, PawnHelpers) {
-  ChessBoard b = BoardFromFen("4k3/1P6/8/8/8/8/8/4K3 w - - 0 1");
-  EXPECT_TRUE(b.PawnOn7th(White));
-  EXPECT_FALSE(b.PawnOn7th(Black));
-  b.DropPawn(Black, Bit(C2));
-  EXPECT_TRUE(b.PawnOn7th(Black));
-  EXPECT_TRUE(b.AllPieces & Bit(C2));
-  b.DropPawn(Black, Bit(C2));  // a second drop lifts it again
-  EXPECT_FALSE(b.AllPieces & Bit(C2));
-  EXPECT_FALSE(b.BlackPieces & Bit(C2));
-
-  b.Promote(White, Bit(B7), WRook);
-  EXPECT_EQ(b.WhitePawns, 0u);
-  EXPECT_EQ(b.WhiteRooks, Bit(B7));
-  b.DropPawn(Black, Bit(D2));
-  b.Promote(Black, Bit(D2), 42);  // not a piece code: the pawn is only removed
-  EXPECT_EQ(b.BlackPawns, 0u);
-  EXPECT_EQ(b.BlackQueens | b.BlackRooks | b.BlackBishops | b.BlackKnights, 0u);
-}
-
 }  // namespace

@@ -65,6 +65,8 @@ TEST_F(CommandsTest, ClockCommands) {
   EXPECT_GT(MainStatus.TimeLeft, 0);
   Run("st", "-5\n");
   EXPECT_EQ(MainStatus.ST, 0);
+  Run("level", "40 nan 0\n");
+  EXPECT_EQ(MainStatus.TimeLeft, 0);
 }
 
 TEST_F(CommandsTest, AnalyzeAndExit) {
@@ -87,7 +89,7 @@ TEST_F(CommandsTest, AnalyzeAndExit) {
   EXPECT_EQ(MainStatus.ST, 5000);
 }
 
-TEST_F(CommandsTest, BookToggleAndSimpleFlags) {
+TEST_F(CommandsTest, BookToggleUnknownWordsAndQuit) {
   const int8_t book = MainStatus.UseBook;
   Run("bk");
   EXPECT_NE(MainStatus.UseBook, book);
@@ -98,18 +100,9 @@ TEST_F(CommandsTest, BookToggleAndSimpleFlags) {
   EXPECT_EQ(MainStatus.UseBook, book);
   MainStatus.AnalyzeMode = 0;
 
-  EXPECT_EQ(Run("post"), CmdHandled);
-  EXPECT_EQ(MainStatus.Post, 1);
-  Run("nopost");
-  EXPECT_EQ(MainStatus.Post, 0);
-  EXPECT_EQ(Run("force"), CmdHandled);
-  EXPECT_EQ(MainStatus.Force, 1);
-  EXPECT_EQ(Run("go"), CmdStop);
-  EXPECT_EQ(MainStatus.Force, 0);
-  EXPECT_EQ(MainStatus.HumanToMove, 0);
   EXPECT_EQ(Run("protover", "2\n"), CmdHandled);  // unknown words are ignored
   EXPECT_EQ(Run("name", "Some Body Else\nnext"), CmdHandled);
-  EXPECT_EQ(NextWord(), "next");
+  EXPECT_EQ(NextWord(), "next");  // the whole name was read
   EXPECT_EQ(Run("quit"), CmdQuit);
   EXPECT_EQ(MainStatus.GameInProgress, 0);
   EXPECT_TRUE(QuitRequested);
@@ -157,6 +150,8 @@ TEST_F(CommandsTest, ForceModeTakesMovesOfBothSides) {
   EXPECT_EQ(MainBoard.SideToMove, Black);
   EXPECT_EQ(MainStatus.HumanToMove, 0);
   EXPECT_EQ(MoveList.NumMoves, 4);  // the start and the three positions after the moves
+  Run("black");  // xboard names the side already on move: the game's record stays
+  EXPECT_EQ(MoveList.NumMoves, 4);
 }
 
 TEST_F(CommandsTest, EndOfInputIsQuit) {
@@ -242,20 +237,6 @@ TEST_F(CommandsTest, DumpSeeChecksItsSquares) {
   EXPECT_EQ(Run("dumpsee", "28 35\n"), CmdHandled);
 }
 
-TEST_F(CommandsTest, DepthCommands) {
-  Run("sd", "7\n");
-  EXPECT_EQ(MainBoard.MaxDepth, 7);
-  Run("sfd");  // xboard mode reads nothing
-  EXPECT_EQ(MainBoard.FixedDepth, 7);
-  MainStatus.XboardMode = 0;
-  Run("Depth", "9\n");
-  EXPECT_EQ(MainBoard.MaxDepth, 9);
-  Run("sfd", "4\n");
-  EXPECT_EQ(MainBoard.MaxDepth, 4);
-  EXPECT_EQ(MainBoard.FixedDepth, 4);
-  EXPECT_EQ(MainStatus.FD, 0);  // the search's own depth limit is untouched
-}
-
 TEST_F(CommandsTest, NewAndAbortStartOver) {
   SetInputForTesting("e2e4\n");
   HumanMove();
@@ -275,6 +256,7 @@ TEST_F(CommandsTest, NewAndAbortStartOver) {
 
 TEST_F(CommandsTest, CommandsArrivingWhileTheEngineThinks) {
   SearchRunning = true;
+  MoveList.InsertMoveHistory(1, 2);  // the search's own path on top of the game
   // Settings and status lines do not disturb the search.
   EXPECT_EQ(Run("."), CmdHandled);
   EXPECT_EQ(Run("time", "500\n"), CmdHandled);
@@ -282,23 +264,36 @@ TEST_F(CommandsTest, CommandsArrivingWhileTheEngineThinks) {
   const ChessBoard before = MainBoard;
   EXPECT_EQ(Run("e2e4"), CmdHandled);
   EXPECT_EQ(0, memcmp(&before, &MainBoard, sizeof before));
-  // A new position stops it.
-  EXPECT_EQ(Run("setboard", "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1\n"), CmdStop);
-  EXPECT_TRUE(PositionReplaced);
-  PositionReplaced = false;
-  EXPECT_EQ(Run("new"), CmdStop);
-  EXPECT_TRUE(PositionReplaced);
 
   // While analysing, the opponent's move is played and the analysis goes on from there.
-  PositionReplaced = false;
   MainStatus.AnalyzeMode = 1;
   EXPECT_EQ(Run("e2e4"), CmdStop);
   EXPECT_TRUE(PositionReplaced);
   EXPECT_TRUE(MainBoard.WhitePawns & SquareMask(E4));
   EXPECT_EQ(MainBoard.SideToMove, Black);
   EXPECT_EQ(MainStatus.HumanToMove, 0);
+  // The game's record changes only after the search has taken back its path.
   EXPECT_EQ(MoveList.NumMoves, 2);
+  MoveList.RetractMove();
+  SearchEnded();
+  EXPECT_EQ(MoveList.NumMoves, 2);
+  EXPECT_NE(MoveList.Entries[1].Upper, 1u);
+
+  // A new position stops the search; the record starts again after it.
+  SearchRunning = true;
+  PositionReplaced = false;
+  MainStatus.AnalyzeMode = 0;
+  EXPECT_EQ(Run("setboard", "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1\n"), CmdStop);
+  EXPECT_TRUE(PositionReplaced);
+  EXPECT_EQ(MoveList.NumMoves, 2);
+  SearchEnded();
+  EXPECT_EQ(MoveList.NumMoves, 1);
+  SearchRunning = true;
+  EXPECT_EQ(Run("new"), CmdStop);
   EXPECT_EQ(Run("quit"), CmdQuit);
+  SearchEnded();
+  EXPECT_EQ(MainBoard.WhitePawns, 0xFF00u);
+  EXPECT_EQ(MoveList.NumMoves, 1);
 }
 
 }  // namespace

@@ -108,13 +108,4 @@ TEST_F(GameEndTest, RepetitionNeedsTheSamePosition) {
   EXPECT_EQ(EarlierOccurrences(), 1);
 }
 
-TEST_F(GameEndTest, HistoryFollowsTheGame) {
-  EXPECT_EQ(MoveList.NumMoves, 1);
-  Play("e2e4 e7e5 g1f3");
-  EXPECT_EQ(MoveList.NumMoves, 4);
-  SetInputForTesting("4k3/8/8/8/8/8/8/4K2R w K - 0 1\n");
-  DoCommand("setboard");
-  EXPECT_EQ(MoveList.NumMoves, 1);
-}
-
 }  // namespace

@@ -63,9 +63,12 @@ TEST(PawnEval, ConnectedPassersNeedNeighboursAtMostOneRankApart) {
   const PawnHashEntry& a = Structure(apart);
   EXPECT_EQ(a.WhitePasserScore, 270 + 1100);
   EXPECT_EQ(a.PasserFlags, 1);
-  // A passer with a pawn diagonally behind it is protected (d5 over c4: 300, c4 itself 160).
-  ChessBoard guarded = FromFen("4k3/8/8/3P4/2P5/8/8/4K3 w - - 0 1");
-  EXPECT_EQ(Structure(guarded).WhitePasserScore, 300 + 160 + 0);
+  // Passers on neighbouring files one rank apart are connected, not protected (180 + 320) ...
+  ChessBoard chain = FromFen("4k3/8/8/3P4/2P5/8/8/4K3 w - - 0 1");
+  EXPECT_EQ(Structure(chain).WhitePasserScore, 180 + 320);
+  // ... while a passer guarded by a blocked pawn diagonally behind it is protected (300).
+  ChessBoard guarded = FromFen("4k3/8/8/2pP4/2P5/8/8/4K3 w - - 0 1");
+  EXPECT_EQ(Structure(guarded).WhitePasserScore, 300);
 }
 
 TEST(PawnEval, BackwardPawn) {
@@ -94,8 +97,8 @@ TEST(PawnEval, EqualRaceDependsOnTheNewQueen) {
   ChessBoard near = FromFen("8/8/7P/8/8/p7/8/k6K w - - 0 1");
   Evaluate(near);
   EXPECT_EQ(PE.RuleofSquare(White), 0);
-  // Only one side can queen undisturbed.
-  ChessBoard one = FromFen("8/8/7P/8/8/p7/8/1k5K w - - 0 1");
+  // The white king catches the a-pawn: only White queens undisturbed.
+  ChessBoard one = FromFen("8/8/7P/8/8/p7/8/k1K5 w - - 0 1");
   Evaluate(one);
   EXPECT_EQ(PE.RuleofSquare(White), 5700);
   // Pieces on the board: no races are scored.

@@ -78,28 +78,4 @@ TEST(Keys, EmptyBoardHasEqualHalves) {
   EXPECT_EQ(lower, upper);
 }
 
-TEST(Keys, EnPassantRightIsNotPartOfTheKey) {
-  // After d7-d5 beside a white pawn on e5 the capture e5xd6 is possible; the same placement
-  // reached without the double push (no last move) has the same key pair.
-  ChessBoard b = BoardFromFen("rnbqkbnr/ppp1pppp/8/3pP3/8/8/PPPP1PPP/RNBQKBNR w KQkq d6 0 3");
-  uint64_t plainUpper, plainLower;
-  genhashcode(White, 15, &plainUpper, &plainLower, &b);
-  b.LastFrom = Bit(D7);
-  b.LastTo = Bit(D5);
-  uint64_t upper, lower;
-  genhashcode(White, 15, &upper, &lower, &b);
-  EXPECT_EQ(upper, plainUpper);
-  EXPECT_EQ(lower, plainLower);
-}
-
-TEST(Keys, PawnKeyIgnoresPiecesAndXorsPawnCodes) {
-  const ChessBoard withPieces = BoardFromFen("4k3/3p4/8/8/8/8/4P3/RNBQK2R w KQ - 0 1");
-  const ChessBoard bare = BoardFromFen("4k3/3p4/8/8/8/8/4P3/4K3 b - - 0 1");
-  uint32_t a = 0, c = 0;
-  genpawnhashcode(White, withPieces, &a);
-  genpawnhashcode(Black, bare, &c);
-  EXPECT_EQ(a, c);
-  EXPECT_EQ(a, static_cast<uint32_t>(LPStable[WPawn * 64 + E2] ^ LPStable[BPawn * 64 + D7]));
-}
-
 }  // namespace

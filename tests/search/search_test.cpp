@@ -123,26 +123,27 @@ TEST(Search, PrintedVariationIsLegalMoveByMove) {
 }
 
 TEST(Search, MoveNowEndsTheSearchWithALegalMove) {
-  // xboard "?" arrives while the engine thinks on a long clock.
+  // xboard "?" arrives while the engine thinks on a long clock. The newline in front is what the
+  // "go" line leaves behind after its word was read.
   LoadPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
   ForgetEverything();
+  ChessBoard before = MainBoard;
   MainStatus.XboardMode = 1;
   MainStatus.TimeLeft = 3600000;
   MainStatus.NodesPerSecond = 20000;  // polls come early
-  SetInputForTesting("?\n");
+  SetInputForTesting("\n?\n");
   const int32_t start = ProcessClockMs();
   ThinkResult r = Think(0);
   const int32_t elapsed = ProcessClockMs() - start;
   SetInputForTesting("");
   MainStatus.XboardMode = 0;
+  EXPECT_TRUE(Search.MoveNow);
   EXPECT_FALSE(Search.Aborted);
   EXPECT_LT(elapsed, 20000);
-  ChessBoard start_position;
-  start_position.InitRep();
-  uint8_t castle = start_position.CastleFlags;
+  uint8_t castle = before.CastleFlags;
   const PVEntry move{MoveCode(LowestSquare(r.From), LowestSquare(r.To)), r.Promotion};
-  EXPECT_TRUE(PlayIfLegal(start_position, White, castle, move));
-  EXPECT_EQ(MainBoard.AllPieces, start_position.AllPieces) << "the move is played on the game board";
+  EXPECT_TRUE(PlayIfLegal(before, White, castle, move));
+  EXPECT_EQ(MainBoard.AllPieces, before.AllPieces) << "the move is played on the game board";
 }
 
 TEST(Search, WallClockLimitHoldsWhenTheSpeedEstimateIsWrong) {

@@ -15,6 +15,15 @@
 
 namespace {
 
+// What a GUI might send while the engine thinks, so that a search that looks at its input finds
+// something harmless there (at the end of the input it would read "quit").
+const std::string& IdleInput() {
+  static std::string text;
+  if (text.empty())
+    for (int i = 0; i < 5000; i++) text += "isready\n";
+  return text;
+}
+
 // A UCI conversation on a clean start position; the globals are restored afterwards.
 class UciTest : public ::testing::Test {
 protected:
@@ -31,6 +40,7 @@ protected:
     UCI.PonderOption = 0;
     UCI.PendingCount = 0;
     Search.MoveNow = Search.StopNow = Search.TimeUp = Search.Aborted = false;
+    SetInputForTesting(IdleInput().c_str());
     UCI.RunCommand("position startpos");
   }
   void TearDown() override {
