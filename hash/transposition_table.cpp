@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include "driver/log_file.h"
 
 TranspositionTables PositionCache;
@@ -63,7 +66,19 @@ TranspositionTables::TranspositionTables() : Buckets(nullptr), Hits(0), Misses(0
 
 void TranspositionTables::ClearTranspositionTables() {
   WriteLogFile("Clearing Transposition Tables\n");
-  std::memset(static_cast<void*>(Buckets), 0, SizeInBytes());
+  // Hand the whole pages back to the system, which gives them back zeroed on the next touch;
+  // only the partial pages at both ends are written. Clearing 170 MB then costs almost nothing.
+  auto* begin = reinterpret_cast<unsigned char*>(Buckets);
+  unsigned char* end = begin + SizeInBytes();
+  const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  auto* first = reinterpret_cast<unsigned char*>((reinterpret_cast<uintptr_t>(begin) + page - 1) & ~(page - 1));
+  auto* last = reinterpret_cast<unsigned char*>(reinterpret_cast<uintptr_t>(end) & ~(page - 1));
+  if (first < last && madvise(first, static_cast<size_t>(last - first), MADV_DONTNEED) == 0) {
+    std::memset(begin, 0, static_cast<size_t>(first - begin));
+    std::memset(last, 0, static_cast<size_t>(end - last));
+  } else {
+    std::memset(begin, 0, SizeInBytes());
+  }
 }
 
 void TranspositionTables::AgeTranspositionTables() {

@@ -267,33 +267,38 @@ UCIProtocol::UCIProtocol() {
 
 uint8_t UCIProtocol::UCIPrep(const char* text) {
   const bool complete = StoreCommand(CommandBuffer, text ? text : "");
-  WriteLogFile(CommandBuffer);
-  if (!complete) {
-    SendInfoString("Command line too long; ignored");
-    CommandBuffer[0] = '\0';
-  }
+  AcceptCommand(complete);
   return UCICore();
 }
 
 uint8_t UCIProtocol::UCICore() {
   for (;;) {
-    uint8_t result = Dispatch();
-    while (result == 0 && TakePending()) result = Dispatch();
+    const uint8_t result = DispatchAndCatchUp();
     if (result != 0) return result;
     // Waiting: the next line from the GUI (at the end of input this reads "quit").
     char line[UCICommandSize];
     ReadLine(line, sizeof line);
     const bool complete = StoreCommand(CommandBuffer, line) && strlen(line) + 1 < sizeof line;
-    WriteLogFile(CommandBuffer);
-    if (!complete) {
-      SendInfoString("Command line too long; ignored");
-      CommandBuffer[0] = '\0';
-    }
+    AcceptCommand(complete);
   }
 }
 
 uint8_t UCIProtocol::RunCommand(const char* line) {
   StoreCommand(CommandBuffer, line ? line : "");
+  return DispatchAndCatchUp();
+}
+
+// Logs the command just stored; a line cut short by the buffer is refused rather than half done.
+void UCIProtocol::AcceptCommand(bool complete) {
+  WriteLogFile(CommandBuffer);
+  if (!complete) {
+    SendInfoString("Command line too long; ignored");
+    CommandBuffer[0] = '\0';
+  }
+}
+
+// Dispatches the command, then (once no search runs) the commands deferred while it ran.
+uint8_t UCIProtocol::DispatchAndCatchUp() {
   uint8_t result = Dispatch();
   while (result == 0 && TakePending()) result = Dispatch();
   return result;

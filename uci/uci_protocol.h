@@ -55,6 +55,8 @@ public:
   void MakeMoves(const char* text);
 
   // Steps of the dispatcher.
+  void AcceptCommand(bool complete);
+  uint8_t DispatchAndCatchUp();
   uint8_t Dispatch();
   uint8_t DispatchDuringSearch(const char* word);
   void Identify();

@@ -28,7 +28,7 @@ protected:
     MainBoard.FiftyMoveCount = 0;
     MainBoard.InitPieceCounts();
     QuitRequested = false;
-    SearchRunning = false;
+    SearchEnded();  // no search running, nothing left pending
     PositionReplaced = false;
     Search.InitValues();
     Search.MoveNow = false;
