@@ -58,6 +58,12 @@ int PeekChar() {
   return static_cast<unsigned char>(Buffer[Head]);
 }
 
+// Readable, hung up or in error: a read of fd 0 will not block (it returns data or the end).
+bool DescriptorReadable() {
+  struct pollfd p = {0, POLLIN, 0};
+  return poll(&p, 1, 0) > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL));
+}
+
 void StoreQuit(char* buf, size_t size) {
   if (size > 0) snprintf(buf, size, "%s", "quit");
 }
@@ -114,10 +120,12 @@ int ReadInt() {
 }
 
 void DiscardRestOfLine() {
+  // Only what is already there: never wait for more, and never look past the first newline.
   for (;;) {
-    if (Head >= Tail && (EndOfInput || !InputWaiting())) return;
-    int c = NextChar();
-    if (c == EOF || c == '\n') return;
+    if (Head >= Tail) {
+      if (EndOfInput || (!TestInput && !DescriptorReadable()) || !Fill()) return;
+    }
+    if (Buffer[Head++] == '\n') return;
   }
 }
 
@@ -128,10 +136,7 @@ bool InputWaiting() {
     while (Head < Tail && isspace(static_cast<unsigned char>(Buffer[Head]))) Head++;
     if (Head < Tail || EndOfInput) return true;
     if (TestInput) return true;  // a read returns the rest of the text or the end
-    struct pollfd p = {0, POLLIN, 0};
-    int r = poll(&p, 1, 0);
-    // Readable, hung up or in error: a read will not block (it returns data or the end).
-    if (r <= 0 || !(p.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL))) return false;
+    if (!DescriptorReadable()) return false;
     if (!Fill()) return true;  // the end of input: the next read yields "quit"
   }
 }

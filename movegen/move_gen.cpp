@@ -13,29 +13,29 @@
 namespace {
 
 // Which attack set a piece type uses.
-enum class Slider { Knight, Bishop, Rook, Queen, King };
+enum class PieceKind { Knight, Bishop, Rook, Queen, King };
 
-template <Slider Kind>
+template <PieceKind Kind>
 inline uint64_t AttacksOf(const ChessBoard& b, uint64_t sq) {
-  if constexpr (Kind == Slider::Knight) return b.KnightMask(sq);
-  if constexpr (Kind == Slider::Bishop) return b.BishopMask(sq);
-  if constexpr (Kind == Slider::Rook) return b.RookMask(sq);
-  if constexpr (Kind == Slider::Queen) return b.BishopMask(sq) | b.RookMask(sq);
-  if constexpr (Kind == Slider::King) return b.KingMask(sq);
+  if constexpr (Kind == PieceKind::Knight) return b.KnightMask(sq);
+  if constexpr (Kind == PieceKind::Bishop) return b.BishopMask(sq);
+  if constexpr (Kind == PieceKind::Rook) return b.RookMask(sq);
+  if constexpr (Kind == PieceKind::Queen) return b.BishopMask(sq) | b.RookMask(sq);
+  if constexpr (Kind == PieceKind::King) return b.KingMask(sq);
 }
 
-template <Slider Kind>
+template <PieceKind Kind>
 inline uint64_t PiecesOf(const ChessBoard& b, bool black) {
-  if constexpr (Kind == Slider::Knight) return black ? b.BlackKnights : b.WhiteKnights;
-  if constexpr (Kind == Slider::Bishop) return black ? b.BlackBishops : b.WhiteBishops;
-  if constexpr (Kind == Slider::Rook) return black ? b.BlackRooks : b.WhiteRooks;
-  if constexpr (Kind == Slider::Queen) return black ? b.BlackQueens : b.WhiteQueens;
-  if constexpr (Kind == Slider::King) return black ? b.BlackKing : b.WhiteKing;
+  if constexpr (Kind == PieceKind::Knight) return black ? b.BlackKnights : b.WhiteKnights;
+  if constexpr (Kind == PieceKind::Bishop) return black ? b.BlackBishops : b.WhiteBishops;
+  if constexpr (Kind == PieceKind::Rook) return black ? b.BlackRooks : b.WhiteRooks;
+  if constexpr (Kind == PieceKind::Queen) return black ? b.BlackQueens : b.WhiteQueens;
+  if constexpr (Kind == PieceKind::King) return black ? b.BlackKing : b.WhiteKing;
 }
 
 // One generator body for every piece type: `targets` is the set of squares the moves may land
 // on (empty squares for quiet moves, the enemy's pieces for captures).
-template <Slider Kind>
+template <PieceKind Kind>
 inline int GenPieceMoves(MoveGen& list, bool black, uint64_t targets, int i) {
   const ChessBoard& b = *list.Board;
   for (uint64_t pieces = PiecesOf<Kind>(b, black); pieces; pieces &= pieces - 1) {
@@ -67,37 +67,37 @@ void ReportFullList(int count) {
 }  // namespace
 
 int MoveGen::GenKnights(int8_t colour, int i) {
-  return GenPieceMoves<Slider::Knight>(*this, colour != 0, Empty(*Board), i);
+  return GenPieceMoves<PieceKind::Knight>(*this, colour != 0, Empty(*Board), i);
 }
 int MoveGen::GenBishops(int8_t colour, int i) {
-  return GenPieceMoves<Slider::Bishop>(*this, colour != 0, Empty(*Board), i);
+  return GenPieceMoves<PieceKind::Bishop>(*this, colour != 0, Empty(*Board), i);
 }
 int MoveGen::GenRooks(int8_t colour, int i) {
-  return GenPieceMoves<Slider::Rook>(*this, colour != 0, Empty(*Board), i);
+  return GenPieceMoves<PieceKind::Rook>(*this, colour != 0, Empty(*Board), i);
 }
 int MoveGen::GenQueens(int8_t colour, int i) {
-  return GenPieceMoves<Slider::Queen>(*this, colour != 0, Empty(*Board), i);
+  return GenPieceMoves<PieceKind::Queen>(*this, colour != 0, Empty(*Board), i);
 }
 int MoveGen::GenKings(int8_t colour, int i) {
   if (!KingsPresent(*Board, colour != 0)) return i;
-  return GenPieceMoves<Slider::King>(*this, colour != 0, Empty(*Board), i);
+  return GenPieceMoves<PieceKind::King>(*this, colour != 0, Empty(*Board), i);
 }
 
 int MoveGen::GenKnightCaptures(int8_t colour, int i) {
-  return GenPieceMoves<Slider::Knight>(*this, colour != 0, Enemy(*Board, colour != 0), i);
+  return GenPieceMoves<PieceKind::Knight>(*this, colour != 0, Enemy(*Board, colour != 0), i);
 }
 int MoveGen::GenBishopCaptures(int8_t colour, int i) {
-  return GenPieceMoves<Slider::Bishop>(*this, colour != 0, Enemy(*Board, colour != 0), i);
+  return GenPieceMoves<PieceKind::Bishop>(*this, colour != 0, Enemy(*Board, colour != 0), i);
 }
 int MoveGen::GenRookCaptures(int8_t colour, int i) {
-  return GenPieceMoves<Slider::Rook>(*this, colour != 0, Enemy(*Board, colour != 0), i);
+  return GenPieceMoves<PieceKind::Rook>(*this, colour != 0, Enemy(*Board, colour != 0), i);
 }
 int MoveGen::GenQueenCaptures(int8_t colour, int i) {
-  return GenPieceMoves<Slider::Queen>(*this, colour != 0, Enemy(*Board, colour != 0), i);
+  return GenPieceMoves<PieceKind::Queen>(*this, colour != 0, Enemy(*Board, colour != 0), i);
 }
 int MoveGen::GenKingCaptures(int8_t colour, int i) {
   if (!KingsPresent(*Board, colour != 0)) return i;
-  return GenPieceMoves<Slider::King>(*this, colour != 0, Enemy(*Board, colour != 0), i);
+  return GenPieceMoves<PieceKind::King>(*this, colour != 0, Enemy(*Board, colour != 0), i);
 }
 
 // Every pawn move, pawn by pawn: double push, single push, the two captures, en passant.
@@ -194,7 +194,7 @@ struct AttackCache {
   uint64_t Attacks[64];
 };
 
-template <Slider Kind>
+template <PieceKind Kind>
 inline void FillCache(AttackCache& cache, const ChessBoard& b, bool black) {
   for (uint64_t pieces = PiecesOf<Kind>(b, black); pieces; pieces &= pieces - 1) {
     const uint64_t from = pieces & (~pieces + 1);
@@ -202,7 +202,7 @@ inline void FillCache(AttackCache& cache, const ChessBoard& b, bool black) {
   }
 }
 
-template <Slider Kind>
+template <PieceKind Kind>
 inline int EmitCached(MoveGen& list, const AttackCache& cache, bool black, uint64_t targets, int i) {
   for (uint64_t pieces = PiecesOf<Kind>(*list.Board, black); pieces; pieces &= pieces - 1) {
     const uint64_t from = pieces & (~pieces + 1);
@@ -221,25 +221,25 @@ int MoveGen::GenerateAllMoves(int8_t colour, ChessBoard* board, uint8_t castleFl
   const ChessBoard& b = *board;
   const bool black = colour != 0;
   AttackCache cache;
-  FillCache<Slider::Knight>(cache, b, black);
-  FillCache<Slider::Bishop>(cache, b, black);
-  FillCache<Slider::Rook>(cache, b, black);
-  FillCache<Slider::Queen>(cache, b, black);
-  FillCache<Slider::King>(cache, b, black);
+  FillCache<PieceKind::Knight>(cache, b, black);
+  FillCache<PieceKind::Bishop>(cache, b, black);
+  FillCache<PieceKind::Rook>(cache, b, black);
+  FillCache<PieceKind::Queen>(cache, b, black);
+  FillCache<PieceKind::King>(cache, b, black);
   const uint64_t enemy = Enemy(b, black);
   const uint64_t empty = Empty(b);
   int i = 0;
-  i = EmitCached<Slider::Knight>(*this, cache, black, enemy, i);
-  i = EmitCached<Slider::Bishop>(*this, cache, black, enemy, i);
-  i = EmitCached<Slider::Rook>(*this, cache, black, enemy, i);
-  i = EmitCached<Slider::Queen>(*this, cache, black, enemy, i);
-  if (KingsPresent(b, black)) i = EmitCached<Slider::King>(*this, cache, black, enemy, i);
-  i = EmitCached<Slider::Knight>(*this, cache, black, empty, i);
-  i = EmitCached<Slider::Bishop>(*this, cache, black, empty, i);
-  i = EmitCached<Slider::Rook>(*this, cache, black, empty, i);
-  i = EmitCached<Slider::Queen>(*this, cache, black, empty, i);
+  i = EmitCached<PieceKind::Knight>(*this, cache, black, enemy, i);
+  i = EmitCached<PieceKind::Bishop>(*this, cache, black, enemy, i);
+  i = EmitCached<PieceKind::Rook>(*this, cache, black, enemy, i);
+  i = EmitCached<PieceKind::Queen>(*this, cache, black, enemy, i);
+  if (KingsPresent(b, black)) i = EmitCached<PieceKind::King>(*this, cache, black, enemy, i);
+  i = EmitCached<PieceKind::Knight>(*this, cache, black, empty, i);
+  i = EmitCached<PieceKind::Bishop>(*this, cache, black, empty, i);
+  i = EmitCached<PieceKind::Rook>(*this, cache, black, empty, i);
+  i = EmitCached<PieceKind::Queen>(*this, cache, black, empty, i);
   i = GenCastle(colour, i, castleFlags);
-  if (KingsPresent(b, black)) i = EmitCached<Slider::King>(*this, cache, black, empty, i);
+  if (KingsPresent(b, black)) i = EmitCached<PieceKind::King>(*this, cache, black, empty, i);
   i = GenPawns(colour, i);
   ReportFullList(i);
   MoveCount = i;

@@ -62,6 +62,15 @@ bool BudgetOverrun() {
   return false;
 }
 
+// Poll interval of a search without a budget. A ponder search is answered by "ponderhit" while
+// the opponent's clock already runs for us: look at the input as often as a timed search does.
+int64_t UntimedPollInterval() {
+  const int64_t interval = Search.InitMoveTimer();
+  if (MainStatus.NoTimeControl && !MainStatus.AnalyzeMode) return std::min<int64_t>(interval, 16384);
+  return interval;
+}
+
+
 // The time check of a poll inside the tree. Returns true when the node must return 0.
 bool ClockCheck() {
   Status& s = MainStatus;
@@ -78,7 +87,7 @@ bool ClockCheck() {
   }
   // Untimed searches only look at their input.
   if (s.AnalyzeMode || s.NoTimeControl || s.FD != 0) {
-    S.PollCountdown = S.InitMoveTimer();
+    S.PollCountdown = UntimedPollInterval();
     return false;
   }
   // The safety net: never past the wall-clock limit, whatever the node counts say.
@@ -238,11 +247,6 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
   Status& s = MainStatus;
   const int limit = maxDepth <= 0 ? DefaultIterationLimit : maxDepth;
   ResetForSearch(board, s.XboardMode == 1);
-  if (s.XboardMode == 1 && s.UCIMode != 1 && InputWaiting()) {
-    // The command that started the search was read word by word: drop the end of its line, so
-    // that input found waiting later is a new command and reading it cannot block.
-    DiscardRestOfLine();
-  }
   const bool waitsForStop = s.NoTimeControl || s.AnalyzeMode;
   *bestFrom = *bestTo = 0;
   *bestPromo = NoPromotion;
@@ -257,7 +261,7 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
     ComputeTimeBudget(LastBookPly);
     NodesPerMove = NodesForTime(s.NodesPerSecond, 2000, s.TimePerMove);
     s.EmergencyTimeThreshold = DoubledBudget(NodesPerMove);
-    PollCountdown = (waitsForStop || s.BenchMode) ? InitMoveTimer()
+    PollCountdown = (waitsForStop || s.BenchMode) ? UntimedPollInterval()
                                                   : TimedPollInterval(SafeNodesPerSecond(), NodesPerMove, HardTimeLimitMs);
     LogInitialBudget();
   }

@@ -196,8 +196,11 @@ TEST_F(UciTest, GoReadsTheClockOfTheSideToMove) {
   EXPECT_EQ(MainStatus.TimePerMove, 2000);
   EXPECT_EQ(MainStatus.TimeLeft, 120000);
 
-  Run("go depth 6000");  // capped at the iteration limit, never a negative depth
-  EXPECT_GT(MainStatus.FD, 0);
+  // A huge depth is capped at the iteration limit, never wrapped to a negative one (stalemate:
+  // the command is read but nothing is searched).
+  Run("position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1");
+  Run("go depth 6000");
+  EXPECT_EQ(MainStatus.FD, 100);
   EXPECT_EQ(MainStatus.ST, 0);
   EXPECT_EQ(MainStatus.TimeLeft, 0);
 }
@@ -303,10 +306,12 @@ TEST_F(UciTest, GoInfiniteAndPonderSendBestMoveOnlyAfterStopOrPonderhit) {
   EXPECT_EQ(UCI.State, WAITING);
   EXPECT_EQ(MainBoard.AllPieces, 0xFFFF00000000FFFFull);  // the deferred position ran afterwards
 
-  Run("position fen 7k/8/6K1/8/8/8/8/1Q6 w - - 0 1");
-  SetInputForTesting("ponderhit\n");
+  // A single legal move: the ponder search is done at once and waits for "ponderhit".
+  Run("position fen k7/8/8/8/8/8/1r6/K7 w - - 0 1");
+  SetInputForTesting("isready\nponderhit\n");
   out = Run("go ponder wtime 1000 btime 1000");
-  EXPECT_EQ(BestMove(out), "b1b8");
+  EXPECT_LT(out.find("readyok\n"), out.find("bestmove"));
+  EXPECT_EQ(BestMove(out), "a1b2");
   EXPECT_EQ(MainStatus.NoTimeControl, 0);
 }
 
