@@ -4,6 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 for script in bench/*_bench.sh; do
   [ -e "$script" ] || continue
+  [ "$script" = bench/run_bench.sh ] && continue
   echo "== $script"
   bash "$script"
 done
