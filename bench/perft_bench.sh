@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Perft speed of the Release engine: perft 6 from the start position and one middle-game
-# position of the shared perft table, as total nodes per second, with the peak memory of the
+# position of the reference perft table, as total nodes per second, with the peak memory of the
 # process. Each count is checked against the known one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 engine=${ORVO_BENCH_ENGINE:-build/orvo}  # another build may be named for a trial run
-table=../shared/perft.tsv
+table=tests/data/perft.tsv
 enginepath=$(cd "$(dirname "$engine")" && pwd)/$(basename "$engine")
 [ -x "$engine" ] || { echo "perft_bench: $engine not built (run make build)"; exit 1; }
 

@@ -36,7 +36,7 @@ bool SamePosition(const ChessBoard& a, const ChessBoard& b) {
 
 std::vector<std::string> PerftPositions() {
   std::vector<std::string> fens;
-  std::ifstream in(ORVO_SHARED_DIR "/perft.tsv");
+  std::ifstream in(ORVO_TEST_DATA_DIR "/perft.tsv");
   std::string line;
   std::getline(in, line);  // header
   while (std::getline(in, line)) {

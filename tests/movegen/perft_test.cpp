@@ -22,7 +22,7 @@ struct PerftRow {
 
 std::vector<PerftRow> ReadPerftTable() {
   std::vector<PerftRow> rows;
-  std::ifstream in(std::string(ORVO_SHARED_DIR) + "/perft.tsv");
+  std::ifstream in(std::string(ORVO_TEST_DATA_DIR) + "/perft.tsv");
   std::string line;
   std::getline(in, line);  // header
   while (std::getline(in, line)) {
