@@ -1,10 +1,14 @@
 // The opening book: key pairs and values in two parallel arrays, found through a binary tree
 // ordered by (upper key, lower key). The engine builds it empty: the tree is its root alone,
-// standing for entry 0, so no real position is ever found and the search always runs.
+// standing for entry 0, so no real position is found there. The moves of a book come from a
+// Polyglot book file when one is given (polyglot_book.cpp), which is asked first.
 
 #include "book/opening_book.h"
 
 #include <cstdio>
+
+#include "book/polyglot_book.h"
+#include "driver/log_file.h"
 
 #include "driver/move_text.h"
 #include "driver/status.h"
@@ -84,12 +88,25 @@ int BookTreeSearch(const treenode* root, uint64_t upper, uint64_t lower) {
   return -1;
 }
 
+// The ply of the game the engine is about to play, 1 for White's first move. The UCI front end
+// counts the moves it has applied; the console and xboard count from 1.
+static int PlyToPlay(const Status& status) { return status.UCIMode == 1 ? status.GamePly + 1 : status.GamePly; }
+
 int InBook(char side, char castle, ChessBoard board) {
   const Status& status = MainStatus;
-  if (status.XboardMode != 1) printf("Look through the Opening Book\n");
+  // A UCI GUI reads only UCI lines: there the header goes to the log.
+  if (status.UCIMode == 1) WriteLogFile("Look through the Opening Book");
+  else if (status.XboardMode != 1) printf("Look through the Opening Book\n");
   const int8_t me = side ? Black : White;
   MoveGen moves;
   const int n = moves.GenerateAllMoves(me, &board, static_cast<uint8_t>(castle));
+  if (FileBook.Asked(PlyToPlay(status))) {
+    const int k = FileBook.Choose(board, me, static_cast<uint8_t>(castle), moves, n);
+    if (k >= 0) {
+      fflush(stdout);
+      return k;
+    }
+  }
   int best = -100;
   int bestValue = 110000;
   char text[MoveTextSize];

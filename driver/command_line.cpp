@@ -12,6 +12,8 @@
 
 #include "board/chess_board.h"
 #include "board/fen.h"
+#include "book/polyglot_book.h"
+#include "driver/log_file.h"
 #include "driver/match_loop.h"
 #include "driver/status.h"
 
@@ -26,6 +28,15 @@ struct Option {
   // Applies the option; arg is the argument word or nullptr. Returns true to end the program.
   bool (*Apply)(const char* arg);
 };
+
+// Reads the book file of -book; a file that is refused leaves the engine without a book.
+void LoadBookFile(const char* path) {
+  if (const char* reason = FileBook.Load(path)) {
+    printf("Opening book %s refused: %s; playing without a book\n", path, reason);
+    fflush(stdout);
+    LogPrintf("Opening book %s refused: %s", path, reason);
+  }
+}
 
 bool SetFlag(int8_t& flag, int8_t value) {
   flag = value;
@@ -56,7 +67,26 @@ constexpr Option Options[] = {
        LoadPositionFile(arg);
        return false;
      }},
-    {"-nobook", Match::Contains, false, [](const char*) { return SetFlag(MainStatus.UseBook, 0); }},
+    {"-nobook", Match::Contains, false,
+     [](const char*) {
+       FileBook.Enabled = false;
+       return SetFlag(MainStatus.UseBook, 0);
+     }},
+    {"-book", Match::Exact, true,
+     [](const char* arg) {
+       LoadBookFile(arg);
+       return false;
+     }},
+    {"-bookdepth", Match::Exact, true,
+     [](const char* arg) {
+       FileBook.LastPly = LeadingNumber(arg);
+       return false;
+     }},
+    {"-bookvariety", Match::Exact, false,
+     [](const char*) {
+       FileBook.Variety = true;
+       return false;
+     }},
     {"-perft", Match::Exact, false,
      [](const char*) {
        MainStatus.setPERFT(1);

@@ -312,7 +312,16 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
                            static_cast<char>(board.CastleFlags));
     // 6. A book move ends the search.
     if (BookMovePlayed) {
-      printf("tellics kibitz Opening Book Move\n");
+      if (s.UCIMode == 1) {
+        // A UCI GUI reads only UCI lines: the book move is named in an info string.
+        char move[MoveTextSize];
+        fillmovestring(move, 0, static_cast<uint8_t>(__builtin_ctzll(*bestFrom)),
+                       static_cast<uint8_t>(__builtin_ctzll(*bestTo)), *bestPromo, 0);
+        move[strcspn(move + 1, " \n") + 1] = '\0';
+        printf("info string book move %s\n", move + 1);
+      } else {
+        printf("tellics kibitz Opening Book Move\n");
+      }
       fflush(stdout);
       WriteLogFile("Opening Book Move\n");
       break;

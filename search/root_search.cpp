@@ -91,7 +91,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     }
   }
 
-  // 2.
+  // 2. A UCI GUI learns at once which iteration has begun.
   if (uci) {
     printf("info depth %d\n", depth);
     fflush(stdout);
@@ -106,7 +106,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   // Before the first iteration has finished there is no real move yet (a1a1 stands in for it).
   bool haveMove = *bestFrom != *bestTo;
 
-  // 4.
+  // 4. The move list of the root, ordered with the previous best move first.
   RunnerUpScore = NoScore;
   IterationDepth = depth;
   MoveGen moves;
@@ -136,7 +136,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     fflush(stdout);
   };
 
-  // 5.
+  // 5. Every legal move in turn, until one scores beta or the time is up.
   for (int i = 0; i < n && best < beta; i++) {
     if (haveMove && (((TimeUp && !status.FD && !status.NoTimeControl)) || MoveNow)) {
       LogPrintf("Tree Root Search Interrupted at m=%d LegalMoves=%d NumMove=%d\n", i, legal, n);
@@ -223,7 +223,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
       }
     }
 
-    // 7.
+    // 7. Back to the root position; an aborted search keeps nothing of this move.
     board.UndoMove(i);
     if (Aborted) break;
 
@@ -256,7 +256,8 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     }
   }
 
-  // 6.
+  // After the loop: a stopped search reports its line once more; with no legal move the
+  // result tells mate from stalemate.
   if ((Aborted || TimeUp || StopNow) && !status.NoTimeControl) {
     printBestLine(best > NoScore ? best : RootScore, false);
     if (StopNow) return best;

@@ -18,6 +18,7 @@
 #include "board/fen.h"
 #include "board/masks.h"
 #include "book/opening_book.h"
+#include "book/polyglot_book.h"
 #include "driver/input.h"
 #include "driver/log_file.h"
 #include "driver/move_parse.h"
@@ -47,6 +48,8 @@ constexpr int32_t DeepestFixedDepth = 100;
 constexpr int32_t AnalysisNodesPerSecond = 800000;
 constexpr int32_t AnalyseModeNodesPerSecond = 200005;
 constexpr int32_t NewGameNodesPerSecond = 800000;
+// The deepest ply the BookDepth option offers (0 asks the book at every ply).
+constexpr int32_t MaxBookDepth = 1000;
 // A long game keeps in its history only the keys a repetition can still reach, once it
 // passes this many entries, so that the search path always has room on top.
 constexpr int32_t HistoryCompactionPoint = MoveHistory::Capacity / 2;
@@ -403,8 +406,13 @@ void UCIProtocol::Identify() {
   printf("id name Orvo %s\n", VersionText);
   printf("id author %s\n", AuthorText);
   printf("option name UCI_AnalyseMode type check default false\n");
-  printf("option name OwnBook type check default false\n");
+  // A book given on the command line is in use from the start; otherwise the book is off.
+  const bool ownBook = FileBook.Loaded() && FileBook.Enabled;
+  printf("option name OwnBook type check default %s\n", ownBook ? "true" : "false");
   printf("option name SecondaryBook type check default false\n");
+  printf("option name BookFile type string default %s\n", FileBook.Loaded() ? FileBook.Path.c_str() : "<empty>");
+  printf("option name BookDepth type spin default %d min 0 max %d\n", FileBook.LastPly, MaxBookDepth);
+  printf("option name BookVariety type check default %s\n", FileBook.Variety ? "true" : "false");
   printf("option name UCI_ShowCurrLine type check default true\n");
   printf("option name Ponder type check default false\n");
   printf("option name UCI_EngineAbout type string default %s\n", AboutText);
@@ -412,7 +420,7 @@ void UCIProtocol::Identify() {
   fflush(stdout);
   WriteLogFile("Sent uciok\n");
   State = WAITING;
-  MainStatus.UseBook = 0;  // the book stays off until OwnBook is set
+  MainStatus.UseBook = ownBook ? 1 : 0;  // otherwise the book stays off until OwnBook is set
 }
 
 void UCIProtocol::Quit() {
@@ -442,6 +450,19 @@ void UCIProtocol::NewGame() {
   WriteLogFile("Processing ucinewgame\n");
 }
 
+// The BookFile option: the rest of the line is the file name; "<empty>" or nothing drops the book.
+static void SetBookFile(const char* value) {
+  if (value == nullptr || *value == '\0' || strcmp(value, "<empty>") == 0) {
+    FileBook.Unload();
+    return;
+  }
+  if (const char* reason = FileBook.Load(value)) {
+    char text[UCICommandSize + 200];
+    snprintf(text, sizeof text, "Opening book %s refused: %s; playing without a book", value, reason);
+    SendInfoString(text);
+  }
+}
+
 // "setoption name <name> [value <value>]"; option names are matched without regard to case.
 void UCIProtocol::SetOption() {
   const char* p = AfterWord(CommandBuffer, "name");
@@ -457,10 +478,17 @@ void UCIProtocol::SetOption() {
   if (EqualsIgnoringCase(name, "OwnBook") || EqualsIgnoringCase(name, "SecondaryBook")) {
     if (on) {
       MainStatus.UseBook = 1;
+      FileBook.Enabled = true;
       buildbook();
     } else {
       MainStatus.UseBook = 0;
     }
+  } else if (EqualsIgnoringCase(name, "BookFile")) {
+    SetBookFile(value);
+  } else if (EqualsIgnoringCase(name, "BookDepth")) {
+    FileBook.LastPly = NumberAfter(CommandBuffer, "value", MaxBookDepth);
+  } else if (EqualsIgnoringCase(name, "BookVariety")) {
+    FileBook.Variety = on;
   } else if (EqualsIgnoringCase(name, "UCI_ShowCurrLine")) {
     ShowCurrLine = on ? 1 : 0;
   } else if (EqualsIgnoringCase(name, "UCI_AnalyseMode")) {
