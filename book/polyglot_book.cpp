@@ -3,6 +3,7 @@
 
 #include "book/polyglot_book.h"
 
+#include <bit>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -64,10 +65,15 @@ int EnPassantFile(const ChessBoard& b, int8_t side) {
   return LowestSquare(pushed) & 7;
 }
 
-uint64_t ReadBigEndian(const unsigned char* p, int bytes) {
-  uint64_t v = 0;
-  for (int i = 0; i < bytes; i++) v = (v << 8) | p[i];
-  return v;
+static_assert(sizeof(PolyglotEntry) == EntryBytes, "an entry is held exactly as the file stores it");
+
+// A field as the file stores it, highest byte first, in the machine's order.
+template <typename T>
+T FromBigEndian(T v) {
+  if constexpr (std::endian::native == std::endian::big) return v;
+  else if constexpr (sizeof(T) == 8) return static_cast<T>(__builtin_bswap64(v));
+  else if constexpr (sizeof(T) == 4) return static_cast<T>(__builtin_bswap32(v));
+  else return static_cast<T>(__builtin_bswap16(v));
 }
 
 uint64_t NextRandom(uint64_t& state) {
@@ -139,19 +145,20 @@ const char* PolyglotBook::Load(const char* path) {
   if (size > MaxBookBytes) return "the file is too large for an opening book";
   FILE* file = fopen(path, "rb");
   if (!file) return "the file cannot be opened for reading";
-  std::vector<unsigned char> bytes(static_cast<size_t>(size));
-  const size_t got = fread(bytes.data(), 1, bytes.size(), file);
+  // The file is read straight into the entries, whose layout is the file's, and then each field
+  // is turned from the file's highest-byte-first order into the machine's.
+  std::vector<PolyglotEntry> entries(static_cast<size_t>(size) / EntryBytes);
+  const size_t got = fread(entries.data(), EntryBytes, entries.size(), file);
   fclose(file);
-  if (got != bytes.size()) return "the file cannot be read";
-
-  std::vector<PolyglotEntry> entries(bytes.size() / EntryBytes);
+  if (got != entries.size()) return "the file cannot be read";
   for (size_t i = 0; i < entries.size(); i++) {
-    const unsigned char* p = &bytes[i * EntryBytes];
-    entries[i] = PolyglotEntry{ReadBigEndian(p, 8), static_cast<uint16_t>(ReadBigEndian(p + 8, 2)),
-                               static_cast<uint16_t>(ReadBigEndian(p + 10, 2)),
-                               static_cast<uint32_t>(ReadBigEndian(p + 12, 4))};
+    PolyglotEntry& e = entries[i];
+    e.Key = FromBigEndian(e.Key);
+    e.Move = FromBigEndian(e.Move);
+    e.Weight = FromBigEndian(e.Weight);
+    e.Learn = FromBigEndian(e.Learn);
     // The search for a position's entries relies on the order; a file out of order is damaged.
-    if (i > 0 && entries[i].Key < entries[i - 1].Key) return "its entries are not sorted by key: the file is damaged";
+    if (i > 0 && e.Key < entries[i - 1].Key) return "its entries are not sorted by key: the file is damaged";
   }
   Entries = std::move(entries);
   Path = path;
