@@ -261,8 +261,8 @@ def test_identification(path):
     check("id author", any(l.startswith("id author ") for l in lines), lines)
     options = [l for l in lines if l.startswith("option name ")]
     names = [l.split()[2] for l in options]
-    check("six options", names == ["UCI_AnalyseMode", "OwnBook", "SecondaryBook", "UCI_ShowCurrLine",
-                                   "Ponder", "UCI_EngineAbout"], names)
+    check("nine options", names == ["UCI_AnalyseMode", "OwnBook", "SecondaryBook", "BookFile", "BookDepth",
+                                    "BookVariety", "UCI_ShowCurrLine", "Ponder", "UCI_EngineAbout"], names)
     engine.send("isready")
     check("isready while waiting", engine.until("readyok") is not None)
     for option in ("UCI_AnalyseMode value true", "UCI_AnalyseMode value false", "OwnBook value true",
