@@ -324,6 +324,8 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
       }
       fflush(stdout);
       WriteLogFile("Opening Book Move\n");
+      // A ponder search answers only when told to, even with the move at hand.
+      if (waitsForStop && !MoveNow) WaitForCommand();
       break;
     }
     // 7.

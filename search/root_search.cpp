@@ -76,8 +76,8 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   const int8_t enemy = me ^ 1;
   const bool uci = status.UCIMode == 1;
 
-  // 1. The book, on the first iteration only.
-  if (depth == 1 && status.BenchMode == 0 && status.UseBook == 1) {
+  // 1. The book, on the first iteration only; an analysis always searches.
+  if (depth == 1 && status.BenchMode == 0 && status.UseBook == 1 && status.AnalyzeMode == 0) {
     const int k = InBook(side, castleFlags, MainBoard);
     if (k >= 0) {
       MoveGen list;
