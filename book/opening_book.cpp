@@ -9,7 +9,6 @@
 
 #include "book/polyglot_book.h"
 #include "driver/log_file.h"
-
 #include "driver/move_text.h"
 #include "driver/status.h"
 #include "hash/keys.h"

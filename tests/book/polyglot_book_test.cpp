@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "board/bit_ops.h"
 #include "board/fen.h"
 #include "book/opening_book.h"
+#include "hash/keys.h"
 #include "movegen/move_gen.h"
 #include "tests/board/board_test_util.h"
 
@@ -34,9 +36,11 @@ struct TestEntry {
   uint16_t Move, Weight;
 };
 
-// Writes a book file the way the format stores it: sorted by key, highest byte first.
-std::string WriteBook(const char* name, std::vector<TestEntry> entries) {
-  std::sort(entries.begin(), entries.end(), [](const TestEntry& a, const TestEntry& b) { return a.Key < b.Key; });
+// Writes a book file the way the format stores it: sorted by key (unless told otherwise),
+// highest byte first.
+std::string WriteBook(const char* name, std::vector<TestEntry> entries, bool sorted = true) {
+  if (sorted)
+    std::sort(entries.begin(), entries.end(), [](const TestEntry& a, const TestEntry& b) { return a.Key < b.Key; });
   const std::string path = testing::TempDir() + name;
   FILE* f = fopen(path.c_str(), "wb");
   for (const TestEntry& e : entries) {
@@ -161,21 +165,7 @@ TEST(PolyglotBook, RefusesDamagedAndUnreadableFiles) {
   FILE* f = fopen(odd.c_str(), "wb");
   fwrite(std::string(17, 'x').data(), 1, 17, f);
   fclose(f);
-  const std::string unsorted = testing::TempDir() + "/unsorted.bin";
-  {
-    const std::string a = WriteBook("/unsorted_a.bin", {{2, BookCode("e2e4"), 1}});
-    const std::string b = WriteBook("/unsorted_b.bin", {{1, BookCode("e2e4"), 1}});
-    std::string bytes;
-    for (const std::string& p : {a, b}) {
-      FILE* in = fopen(p.c_str(), "rb");
-      char buffer[16];
-      bytes.append(buffer, fread(buffer, 1, 16, in));
-      fclose(in);
-    }
-    FILE* out = fopen(unsorted.c_str(), "wb");
-    fwrite(bytes.data(), 1, bytes.size(), out);
-    fclose(out);
-  }
+  const std::string unsorted = WriteBook("/unsorted.bin", {{2, BookCode("e2e4"), 1}, {1, BookCode("d2d4"), 1}}, false);
   for (const std::string& path : {odd, unsorted, testing::TempDir() + "/missing.bin", testing::TempDir()}) {
     const char* reason = book.Load(path.c_str());
     EXPECT_NE(reason, nullptr) << path;
@@ -188,6 +178,7 @@ TEST(PolyglotBook, InBookAsksTheFileBookUpToTheBookDepth) {
   GlobalsGuard guard;
   const std::string path = WriteBook("/root.bin", {{0x463b96181691fc9c, BookCode("g1f3"), 7}});
   ASSERT_EQ(FileBook.Load(path.c_str()), nullptr);
+  if (UPStable[0] == 0 && LPStable[0] == 0) initPStable();  // the engine's keys, for the empty tree book
   buildbook();
   MainStatus.UCIMode = 0;
   MainStatus.XboardMode = 1;
