@@ -100,7 +100,9 @@ TEST_F(CommandsTest, BookToggleUnknownWordsAndQuit) {
   EXPECT_EQ(MainStatus.UseBook, book);
   MainStatus.AnalyzeMode = 0;
 
-  EXPECT_EQ(Run("protover", "2\n"), CmdHandled);  // unknown words are ignored
+  // An unknown command is refused and its arguments go with it.
+  EXPECT_EQ(Run("frobnicate", "1 2 3\nnext"), CmdHandled);
+  EXPECT_EQ(NextWord(), "next");
   EXPECT_EQ(Run("name", "Some Body Else\nnext"), CmdHandled);
   EXPECT_EQ(NextWord(), "next");  // the whole name was read
   EXPECT_EQ(Run("quit"), CmdQuit);
@@ -134,7 +136,7 @@ TEST_F(CommandsTest, OnlyLegalMovesAreAccepted) {
 }
 
 TEST_F(CommandsTest, HumanMoveMakesTheMoveAndSkipsRefusedOnes) {
-  SetInputForTesting("e2e5 zzz e2e4\n");
+  SetInputForTesting("e2e5\nzzz\ne2e4\n");
   EXPECT_EQ(HumanMove(), CmdMove);
   EXPECT_TRUE(MainBoard.WhitePawns & SquareMask(E4));
   EXPECT_FALSE(MainBoard.WhitePawns & SquareMask(E2));

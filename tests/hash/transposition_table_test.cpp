@@ -35,7 +35,7 @@ bool Holds(const TTSlot& slot, Key k) { return slot.Upper == k.Upper && slot.Low
 
 TEST(TranspositionTable, LayoutAndSize) {
   EXPECT_EQ(sizeof(TTSlot), 27u);
-  EXPECT_EQ(TranspositionTables::SizeInBytes(), 2097155ull * 81ull);
+  EXPECT_EQ(PositionCache.SizeInBytes(), 2097155ull * 81ull);
   EXPECT_EQ(PositionCache.IndexMask, 2097151u);
   ASSERT_NE(PositionCache.Buckets, nullptr);
   // The buckets beyond the mask exist and start empty like the rest.
