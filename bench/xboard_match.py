@@ -223,6 +223,7 @@ class Engine:
         self.features = {}
         self.force = True
         self.ping = 0
+        self.usermove = False
         threading.Thread(target=self._read, daemon=True).start()
 
     def _read(self):
@@ -264,11 +265,14 @@ class Engine:
                     self.send(f"accepted {key}")
                 if self.features.get("done") == "1":
                     break
-        for need in ("ping", "setboard", "usermove"):
-            if self.features.get(need) != "1":
-                raise ProtocolError(f"{self.name}: feature {need}=1 missing")
+        if self.features.get("ping") != "1":
+            raise ProtocolError(f"{self.name}: feature ping=1 missing")
+        self.usermove = self.features.get("usermove") == "1"
         if self.features.get("myname"):
             self.name = self.features["myname"]
+
+    def move(self, text):
+        self.send(f"usermove {text}" if self.usermove else text)
 
     def sync(self, seconds=10):
         """ping/pong; returns the moves that the engine sent before the pong."""
@@ -295,6 +299,9 @@ class Engine:
 
 
 def check_error(engine, line):
+    # "result" is sent after the game; an engine that does not know it loses nothing.
+    if line.startswith("Error") and line.endswith(": result"):
+        return
     if line.startswith("Error") or line.startswith("Illegal move") or line.startswith("tellusererror"):
         raise ProtocolError(f"{engine.name}: {line}")
 
@@ -359,7 +366,7 @@ class Game:
             mover.send("go")
             mover.force = False
         elif self.moves:
-            mover.send(f"usermove {self.moves[-1]}")
+            mover.move(self.moves[-1])
         else:
             mover.send("go")
         deadline = started + self.clock[side] + 5
@@ -381,7 +388,7 @@ class Game:
             raise ProtocolError(f"{mover.name}: illegal move {text} after {' '.join(self.moves)}")
         self.push(text, m)
         if other.force:
-            other.send(f"usermove {text}")
+            other.move(text)
         return None
 
     def push(self, text, m):
@@ -417,7 +424,7 @@ class Game:
         if mover.force:
             mover.send("go")
         else:
-            mover.send(f"usermove {self.moves[-1]}")
+            mover.move(self.moves[-1])
         time.sleep(self.rng.uniform(0.05, 0.4))
         mover.send("force")
         extra = mover.sync()
