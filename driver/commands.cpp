@@ -14,14 +14,16 @@
 #include "board/fen.h"
 #include "board/masks.h"
 #include "driver/clock.h"
-#include "driver/game_loop.h"
+#include "driver/game_state.h"
 #include "driver/input.h"
 #include "driver/log_file.h"
 #include "driver/move_parse.h"
 #include "driver/move_text.h"
 #include "driver/status.h"
+#include "hash/transposition_table.h"
 #include "movegen/see.h"
 #include "search/search_routines.h"
+#include "uci/uci_protocol.h"
 
 namespace {
 
@@ -62,19 +64,18 @@ double ReadNumber(char* word, size_t size) {
   return value == value ? value : 0;  // NaN counts as 0
 }
 
-// Square index 0..63 from a decimal word, -1 when it is none.
-int ParseSquareIndex(const char* word) {
+// A square from a word: a decimal index 0..63 when numbered, else a name such as "e4" (exactly
+// two characters). -1 when the word is no square.
+int ParseSquare(const char* text, bool numbered) {
+  if (!numbered) {
+    if (text[0] < 'a' || text[0] > 'h' || text[1] < '1' || text[1] > '8' || text[2] != '\0') return -1;
+    return (text[0] - 'a') + 8 * (text[1] - '1');
+  }
   char* end = nullptr;
   errno = 0;
-  const long v = strtol(word, &end, 10);
-  if (end == word || *end != '\0' || errno != 0 || v < 0 || v > 63) return -1;
+  const long v = strtol(text, &end, 10);
+  if (end == text || *end != '\0' || errno != 0 || v < 0 || v > 63) return -1;
   return static_cast<int>(v);
-}
-
-// Square index from a name such as "e4" (exactly two characters), -1 when it is none.
-int ParseSquareName(const char* text) {
-  if (text[0] < 'a' || text[0] > 'h' || text[1] < '1' || text[1] > '8' || text[2] != '\0') return -1;
-  return (text[0] - 'a') + 8 * (text[1] - '1');
 }
 
 // A command that replaces the position or the side to move stops a running search, whose
@@ -115,6 +116,7 @@ int32_t FenHalfMoveClock(const char* fen) {
 // Makes the opponent's move on the game board. Returns CmdFiftyMoves when the move completes
 // a hundred half-moves without a capture or a pawn move, otherwise CmdMove.
 uint8_t PlayOpponentMove(uint64_t from, uint64_t to, char promotion) {
+  NoteMoveAbout(MainBoard);
   MainBoard.CastleFlags = CastleRightsAfterMove(MainBoard.CastleFlags, from, to);
   uint8_t castleMask = 15;
   MainBoard.MakeMove(from, to, promotion, castleMask);
@@ -184,6 +186,7 @@ uint8_t AbortCommand() {
 }
 
 uint8_t NewCommand() {
+  MainStatus.Force = 0;
   Search.ClearHistory();
   MainBoard.InitRep();
   const bool analysing = MainStatus.AnalyzeMode;
@@ -225,8 +228,8 @@ uint8_t DumpSeeCommand() {
   char a[WordSize], b[WordSize];
   ReadWord(a, sizeof a);
   ReadWord(b, sizeof b);
-  const int from = ParseSquareIndex(a);
-  const int to = ParseSquareIndex(b);
+  const int from = ParseSquare(a, true);
+  const int to = ParseSquare(b, true);
   char text[2 * WordSize + 16];
   snprintf(text, sizeof text, "dumpsee %s %s", a, b);
   if (from < 0 || to < 0) {
@@ -302,7 +305,14 @@ uint8_t SetBoardCommand() {
   while (*fen == ' ' || *fen == '\t') fen++;
   WriteLogFile(fen);
   if (const char* reason = SetupBoard(fen)) {
-    ReportError(reason, fen);
+    // The GUI shows the refusal to its user; the engine keeps its position.
+    if (MainStatus.XboardMode) {
+      printf("tellusererror Illegal position\n");
+      Flush();
+      LogPrintf("Refused setboard (%s): %s", reason, fen);
+    } else {
+      ReportError(reason, fen);
+    }
     return CmdHandled;
   }
   StartGameFromBoard(FenHalfMoveClock(fen));
@@ -330,6 +340,238 @@ uint8_t QuitCommand() {
   QuitRequested = true;
   return CmdQuit;
 }
+
+// Arguments nobody needs: the rest of the line goes. While the engine searches, its input poll
+// drops the rest of the line itself.
+void SkipArguments() {
+  if (!SearchRunning) DiscardRestOfLine();
+}
+
+uint8_t SetFlagCommand(int8_t& flag, int8_t value) {
+  flag = value;
+  return CmdHandled;
+}
+
+// "protover N": from version 2 on the GUI learns the engine's features. Their names go back as
+// "accepted" or "rejected", which need no answer.
+uint8_t ProtoverCommand() {
+  char word[WordSize];
+  const double version = ReadNumber(word, sizeof word);
+  ProtocolVersion = version >= 2 ? (version > 1000 ? 1000 : static_cast<int>(version)) : 1;
+  if (ProtocolVersion < 2) return CmdHandled;
+  printf("feature done=0\n");
+  printf("feature ping=1 setboard=1 usermove=1 playother=1 san=0 time=1 draw=0 sigint=0 sigterm=0\n");
+  printf("feature reuse=1 analyze=1 memory=1 colors=0 name=0 pause=0 nps=0 debug=0 smp=0\n");
+  printf("feature myname=\"Orvo %s\" variants=\"normal\"\n", UCI.VersionText);
+  printf("feature done=1\n");
+  Flush();
+  LogPrintf("Sent features for protocol version %d", ProtocolVersion);
+  return CmdHandled;
+}
+
+uint8_t FeatureReplyCommand() {
+  char name[WordSize];
+  ReadWord(name, sizeof name);
+  return CmdHandled;
+}
+
+// "ping N" is answered once every earlier command has taken effect. A search for the engine's
+// own move answers after the move; analysis, like pondering, answers at once.
+uint8_t PingCommand() {
+  char number[WordSize];
+  ReadWord(number, sizeof number);
+  if (SearchRunning && !MainStatus.AnalyzeMode) {
+    QueuePong(number);
+  } else {
+    printf("pong %s\n", number);
+    Flush();
+  }
+  return CmdHandled;
+}
+
+uint8_t UserMoveCommand() {
+  char move[WordSize];
+  ReadWord(move, sizeof move);
+  WriteLogFile(move);
+  return MoveCommand(move);
+}
+
+// "force" while the engine thinks about its move: the search stops and nothing is played.
+uint8_t ForceCommand() {
+  MainStatus.Force = 1;
+  if (SearchRunning && !MainStatus.AnalyzeMode) {
+    PositionReplaced = true;
+    return CmdStop;
+  }
+  return CmdHandled;
+}
+
+// "playother": leave force mode; the engine plays the side not on move and waits for its move.
+uint8_t PlayOtherCommand() {
+  MainStatus.Force = 0;
+  MainStatus.HumanToMove = 1;
+  return CmdHandled;
+}
+
+// "undo" takes back one half-move, "remove" two (the user's and the engine's). A running search
+// stops first; the takeback is made once it has unwound.
+uint8_t TakeBackCommand(const char* word, int plies) {
+  if (!TakeBack(plies)) {
+    ReportError("no move to take back", word);
+    return CmdHandled;
+  }
+  return PositionChanged();
+}
+
+// "result RESULT {COMMENT}": the game is over; a search still running plays nothing.
+uint8_t ResultCommand() {
+  char line[LineSize];
+  ReadLine(line, sizeof line);
+  WriteLogFile(line);
+  MainStatus.GameInProgress = 0;
+  return PositionChanged();
+}
+
+// "memory N": the transposition table takes N MiB (at most), as the UCI option "Hash" does.
+uint8_t MemoryCommand() {
+  char word[WordSize];
+  const double mb = ReadNumber(word, sizeof word);
+  if (SearchRunning) {
+    ReportError("not while thinking", "memory");
+    return CmdHandled;
+  }
+  const int size = mb < TranspositionTables::MinSizeMb   ? TranspositionTables::MinSizeMb
+                   : mb > TranspositionTables::MaxSizeMb ? TranspositionTables::MaxSizeMb
+                                                         : static_cast<int>(mb);
+  if (!PositionCache.Resize(size)) {
+    printf("telluser Not enough memory for a %d MB hash table; keeping %d MB\n", size, PositionCache.SizeMb());
+    Flush();
+  }
+  return CmdHandled;
+}
+
+uint8_t UnknownCommand(const char* word) {
+  ReportError("unknown command", word);
+  SkipArguments();
+  return CmdHandled;
+}
+
+using CommandHandler = uint8_t (*)(const char* word);
+
+struct Command {
+  const char* Name;
+  CommandHandler Run;
+};
+
+uint8_t Handled(const char*) { return CmdHandled; }
+uint8_t IgnoreArguments(const char*) {
+  SkipArguments();
+  return CmdHandled;
+}
+
+// Every command word, tested in this order; the first exact match runs. A word that matches
+// none and starts like a square (a file letter and a digit) is a move.
+constexpr Command Commands[] = {
+    {".", [](const char*) { return StatusLine(); }},
+    {"?", [](const char*) { return MoveNowCommand(); }},
+    {"ClearGameInfo", Handled},
+    {"InitGameInfo", Handled},
+    {"abort", [](const char*) { return AbortCommand(); }},
+    {"accepted", [](const char*) { return FeatureReplyCommand(); }},
+    {"analyze", [](const char*) { return AnalyzeCommand(); }},
+    {"beep", Handled},
+    {"bk",
+     [](const char*) {
+       if (!MainStatus.AnalyzeMode) MainStatus.UseBook = static_cast<int8_t>((MainStatus.UseBook + 1) % 2);
+       return CmdHandled;
+     }},
+    {"black", [](const char*) { return SideCommand(Black); }},
+    {"bogus", Handled},
+    {"computer", Handled},
+    {"cores", IgnoreArguments},
+    {"displayboard",
+     [](const char*) {
+       MainBoard.DisplayBoard();
+       return CmdHandled;
+     }},
+    {"draw", Handled},
+    {"dumpsee", [](const char*) { return DumpSeeCommand(); }},
+    {"easy", Handled},
+    {"edit", [](const char*) { return EditCommand(); }},
+    {"egtpath", IgnoreArguments},
+    {"exit", [](const char*) { return ExitCommand(); }},
+    {"force", [](const char*) { return ForceCommand(); }},
+    {"fullrand", Handled},
+    {"go",
+     [](const char*) {
+       MainStatus.Force = 0;
+       MainStatus.HumanToMove = 0;
+       return CmdStop;
+     }},
+    {"hard", Handled},
+    {"hint", Handled},
+    {"ics", IgnoreArguments},
+    {"level", [](const char*) { return LevelCommand(); }},
+    {"memory", [](const char*) { return MemoryCommand(); }},
+    {"name",
+     [](const char*) {
+       // The opponent's name may have several words: the rest of the line is the name.
+       char name[LineSize];
+       ReadLine(name, sizeof name);
+       return CmdHandled;
+     }},
+    {"new", [](const char*) { return NewCommand(); }},
+    {"nopost", [](const char*) { return SetFlagCommand(MainStatus.Post, 0); }},
+    {"option", IgnoreArguments},
+    {"otim",
+     [](const char*) {
+       char arg[WordSize];
+       LogPrintf(" %d\n", static_cast<int>(ReadNumber(arg, sizeof arg)));
+       return CmdHandled;
+     }},
+    {"ping", [](const char*) { return PingCommand(); }},
+    {"playother", [](const char*) { return PlayOtherCommand(); }},
+    {"ponder", Handled},
+    {"post", [](const char*) { return SetFlagCommand(MainStatus.Post, 1); }},
+    {"protover", [](const char*) { return ProtoverCommand(); }},
+    {"quit", [](const char*) { return QuitCommand(); }},
+    {"random", Handled},
+    {"rating", IgnoreArguments},
+    {"rejected", [](const char*) { return FeatureReplyCommand(); }},
+    {"remove", [](const char* word) { return TakeBackCommand(word, 2); }},
+    {"result", [](const char*) { return ResultCommand(); }},
+    {"selfplay",
+     [](const char*) {
+       MainStatus.SelfPlay = 1;
+       return CmdStop;
+     }},
+    {"setboard", [](const char*) { return SetBoardCommand(); }},
+    {"Depth", [](const char* word) { return DepthCommand(word, true, false); }},
+    {"DEPTH", [](const char* word) { return DepthCommand(word, true, false); }},
+    {"sd", [](const char* word) { return DepthCommand(word, true, false); }},
+    {"sfd", [](const char* word) { return DepthCommand(word, false, true); }},
+    {"st", [](const char*) { return FixedTimeCommand(); }},
+    {"time",
+     [](const char*) {
+       char arg[WordSize];
+       MainStatus.TimeLeft = ClampMs(ReadNumber(arg, sizeof arg) * 10.0);
+       return CmdHandled;
+     }},
+    {"traceflag",
+     [](const char*) {
+       MainStatus.TraceFlag = static_cast<int8_t>((MainStatus.TraceFlag + 1) % 2);
+       return CmdHandled;
+     }},
+    {"undo", [](const char* word) { return TakeBackCommand(word, 1); }},
+    {"usermove", [](const char*) { return UserMoveCommand(); }},
+    {"variant", IgnoreArguments},
+    {"white", [](const char*) { return SideCommand(White); }},
+    {"xboard",
+     [](const char*) {
+       MainStatus.setxboard(1);
+       return CmdHandled;
+     }},
+};
 
 // Edit mode: rebuild unions and castling rights from the pieces after every word.
 void RecomputeEditedBoard(ChessBoard& b) {
@@ -400,7 +642,7 @@ void SetupBoardFromEdit() {
     } else if (first == 'c') {
       black = !black;
     } else if (first == 'x' || EditPieceBoard(edited, first, black)) {
-      const int sq = ParseSquareName(word + 1);
+      const int sq = ParseSquare(word + 1, false);
       if (sq < 0) {
         ReportError("bad square", word);
         continue;
@@ -414,93 +656,14 @@ void SetupBoardFromEdit() {
 
 uint8_t DoCommand(const char* word) {
   WriteLogFile(word);
-  if (strcmp(word, ".") == 0) return StatusLine();
-  if (strcmp(word, "?") == 0) return MoveNowCommand();
-  if (strcmp(word, "ClearGameInfo") == 0 || strcmp(word, "InitGameInfo") == 0) return CmdHandled;
-  if (strcmp(word, "abort") == 0) return AbortCommand();
-  if (strcmp(word, "analyze") == 0) return AnalyzeCommand();
-  if (strcmp(word, "beep") == 0) return CmdHandled;
-  if (strcmp(word, "bk") == 0) {
-    if (!MainStatus.AnalyzeMode) MainStatus.UseBook = static_cast<int8_t>((MainStatus.UseBook + 1) % 2);
-    return CmdHandled;
-  }
-  if (strcmp(word, "black") == 0) return SideCommand(Black);
-  if (strcmp(word, "bogus") == 0) return CmdHandled;
-  if (strcmp(word, "displayboard") == 0) {
-    MainBoard.DisplayBoard();
-    return CmdHandled;
-  }
-  if (strcmp(word, "draw") == 0) return CmdHandled;
-  if (strcmp(word, "dumpsee") == 0) return DumpSeeCommand();
-  if (strcmp(word, "easy") == 0) return CmdHandled;
-  if (strcmp(word, "edit") == 0) return EditCommand();
-  if (strcmp(word, "exit") == 0) return ExitCommand();
-  if (strcmp(word, "force") == 0) {
-    MainStatus.Force = 1;
-    return CmdHandled;
-  }
-  if (strcmp(word, "fullrand") == 0) return CmdHandled;
-  if (strcmp(word, "go") == 0) {
-    MainStatus.Force = 0;
-    MainStatus.HumanToMove = 0;
-    return CmdStop;
-  }
-  if (strcmp(word, "hard") == 0 || strcmp(word, "hint") == 0) return CmdHandled;
-  if (strcmp(word, "level") == 0) return LevelCommand();
-  if (strcmp(word, "name") == 0) {
-    // The opponent's name may have several words: the rest of the line is the name.
-    char name[LineSize];
-    ReadLine(name, sizeof name);
-    return CmdHandled;
-  }
-  if (strcmp(word, "new") == 0) return NewCommand();
-  if (strcmp(word, "nopost") == 0) {
-    MainStatus.Post = 0;
-    return CmdHandled;
-  }
-  if (strcmp(word, "otim") == 0) {
-    char arg[WordSize];
-    LogPrintf(" %d\n", static_cast<int>(ReadNumber(arg, sizeof arg)));
-    return CmdHandled;
-  }
-  if (strcmp(word, "ponder") == 0) return CmdHandled;
-  if (strcmp(word, "post") == 0) {
-    MainStatus.Post = 1;
-    return CmdHandled;
-  }
-  if (strcmp(word, "quit") == 0) return QuitCommand();
-  if (strcmp(word, "random") == 0 || strcmp(word, "remove") == 0) return CmdHandled;
-  if (strcmp(word, "selfplay") == 0) {
-    MainStatus.SelfPlay = 1;
-    return CmdStop;
-  }
-  if (strcmp(word, "setboard") == 0) return SetBoardCommand();
-  if (strcmp(word, "Depth") == 0 || strcmp(word, "DEPTH") == 0 || strcmp(word, "sd") == 0)
-    return DepthCommand(word, true, false);
-  if (strcmp(word, "sfd") == 0) return DepthCommand(word, false, true);
-  if (strcmp(word, "st") == 0) return FixedTimeCommand();
-  if (strcmp(word, "time") == 0) {
-    char arg[WordSize];
-    MainStatus.TimeLeft = ClampMs(ReadNumber(arg, sizeof arg) * 10.0);
-    return CmdHandled;
-  }
-  if (strcmp(word, "traceflag") == 0) {
-    MainStatus.TraceFlag = static_cast<int8_t>((MainStatus.TraceFlag + 1) % 2);
-    return CmdHandled;
-  }
-  if (strcmp(word, "undo") == 0) return CmdHandled;
-  if (strcmp(word, "white") == 0) return SideCommand(White);
-  if (strcmp(word, "xboard") == 0) {
-    MainStatus.setxboard(1);
-    return CmdHandled;
-  }
-  // A word that starts like a square (a file letter and a digit) is a move.
+  for (const Command& command : Commands)
+    if (strcmp(word, command.Name) == 0) return command.Run(word);
   if (word[0] >= 'a' && word[0] <= 'h' && word[1] >= '0' && word[1] <= '8') return MoveCommand(word);
-  return CmdHandled;
+  return UnknownCommand(word);
 }
 
+// Force mode lasts until "go", "new" or "playother": moves typed meanwhile are made for both sides.
 uint8_t HumanMove() {
-  MainStatus.Force = 0;
   char word[WordSize];
   for (;;) {
     const bool console = !MainStatus.XboardMode;
@@ -530,7 +693,13 @@ void MakeGUIMove(uint64_t from, uint64_t to, char promotion, int score) {
   const uint8_t toIndex = static_cast<uint8_t>(RightMostBit(to) - 1);
   char text[MoveTextSize];
   fillmovestring(text, score, fromIndex, toIndex, promotion, 0);
-  printf("%s", text);
+  // Protocol 2 GUIs read "move e2e4"; older ones the text after the move number.
+  if (ProtocolVersion >= 2) {
+    char move[MoveTextSize];
+    if (sscanf(text, "%15s", move) == 1) printf("move %s\n", move);
+  } else {
+    printf("%s", text);
+  }
   LogPrintf("Move Made: %d %d %d %lld %s", MainStatus.CompletedDepth, score / 10, 0,
             static_cast<long long>(Search.Nodes()), text);
   Flush();

@@ -14,27 +14,13 @@
 #include "hash/transposition_table.h"
 #include "search/search_routines.h"
 
-bool QuitRequested = false;
-bool SearchRunning = false;
-bool PositionReplaced = false;
-
 namespace {
-
-// While the engine searches, the game history also holds the search's path, which the search
-// takes back as it unwinds. A command that changes the game's record meanwhile (a new position,
-// a move while analysing) has it changed once the search has ended.
-bool ResetPending = false;
-bool RecordPending = false;
-
-void CurrentKeys(uint64_t* upper, uint64_t* lower) {
-  genhashcode(MainBoard.SideToMove, MainBoard.CastleFlags, upper, lower, &MainBoard);
-}
 
 // True when the newest entry of the game history is the current position.
 bool HistoryEndsWithCurrentPosition() {
   if (MoveList.NumMoves <= 0) return false;
   uint64_t upper, lower;
-  CurrentKeys(&upper, &lower);
+  genhashcode(MainBoard.SideToMove, MainBoard.CastleFlags, &upper, &lower, &MainBoard);
   const HistoryEntry& top = MoveList.Entries[MoveList.NumMoves - 1];
   return top.Upper == upper && top.Lower == lower;
 }
@@ -47,11 +33,17 @@ void Announce(const char* text) {
 
 // Mate or stalemate of the side to move: the search reports -110000 for a side that is mated
 // and 110001 for a stalemate.
+// From protocol version 2 on the GUI reads results in the "1-0 {White mates}" form.
 void AnnounceNoMove(int score) {
   const bool whiteToMove = MainBoard.SideToMove == White;
-  if (score == -MateValue) Announce(whiteToMove ? "Black mates!\n" : "White mates!\n");
-  else if (score == MateValue) Announce(whiteToMove ? "White mates!\n" : "Black mates!\n");
-  else Announce("Stalemate\n");
+  const bool v2 = ProtocolVersion >= 2 && MainStatus.XboardMode;
+  const bool whiteWins = (score == -MateValue) != whiteToMove;
+  if (score == -MateValue || score == MateValue) {
+    if (v2) Announce(whiteWins ? "1-0 {White mates}\n" : "0-1 {Black mates}\n");
+    else Announce(whiteWins ? "White mates!\n" : "Black mates!\n");
+  } else {
+    Announce(v2 ? "1/2-1/2 {Stalemate}\n" : "Stalemate\n");
+  }
 }
 
 // Whether a search changed the game board: every move moves a piece of its side.
@@ -118,7 +110,8 @@ bool EngineTurn(int* lastScore) {
   }
   if (!moved) return true;
   *lastScore = score;
-  printf("%d. ...", MoveNumber());
+  NoteMoveAbout(before);
+  if (ProtocolVersion < 2) printf("%d. ...", MoveNumber());
   MakeGUIMove(MainBoard.BestFrom, MainBoard.BestTo, static_cast<char>(MainBoard.BestPromotion), score);
   // The search kept the rights of the moving side; a rook taken on its corner ends the other's.
   MainBoard.CastleFlags = CastleRightsAfterMove(MainBoard.CastleFlags, MainBoard.BestFrom, MainBoard.BestTo);
@@ -130,41 +123,6 @@ bool EngineTurn(int* lastScore) {
 }
 
 }  // namespace
-
-void SearchEnded() {
-  SearchRunning = false;
-  if (ResetPending) ResetGameHistory();
-  else if (RecordPending) RecordGamePosition();
-  ResetPending = RecordPending = false;
-}
-
-void ResetGameHistory() {
-  if (SearchRunning) {
-    ResetPending = true;
-    return;
-  }
-  MoveList.Init();
-  RecordGamePosition();
-}
-
-void RecordGamePosition() {
-  if (SearchRunning) {
-    RecordPending = true;
-    return;
-  }
-  uint64_t upper, lower;
-  CurrentKeys(&upper, &lower);
-  MoveList.InsertMoveHistory(upper, lower);
-}
-
-int EarlierOccurrences() {
-  if (MoveList.NumMoves <= 0) return 0;
-  uint64_t upper, lower;
-  CurrentKeys(&upper, &lower);
-  // The window reaches back to the position right after the last capture or pawn move.
-  const int found = MoveList.ThreeFoldRepDetection(MainBoard.FiftyMoveCount + 1, upper, lower);
-  return found > 0 ? found : 0;
-}
 
 bool DeadDrawMaterial() {
   const ChessBoard& b = MainBoard;
@@ -215,7 +173,10 @@ void GameLoop() {
       if (!OpponentTurn(&lastCode)) return;
       if (lastCode == CmdStop) continue;
     } else {
-      if (!EngineTurn(&lastScore)) return;
+      const bool goOn = EngineTurn(&lastScore);
+      // A "ping" that came while the engine thought is answered after its move.
+      SendPendingPongs();
+      if (!goOn) return;
     }
     if (!MainStatus.XboardMode) {
       printf("Game Score %d\n", lastScore);

@@ -52,16 +52,39 @@ unsigned TryCutoff(const TTSlot& slot, int depth, int reduction, int alpha, int 
 
 }  // namespace
 
-TranspositionTables::TranspositionTables() : Buckets(nullptr), Hits(0), Misses(0), IndexMask(2097151) {
+TranspositionTables::TranspositionTables()
+    : Buckets(nullptr), Hits(0), Misses(0), IndexMask(TTABLESIZE - 4), BucketCount(TTABLESIZE) {
   // calloc hands back pages the system has already zeroed, so start-up does not have to
   // write the whole table.
-  Buckets = static_cast<TTBucket*>(std::calloc(TTABLESIZE, sizeof(TTBucket)));
+  Buckets = static_cast<TTBucket*>(std::calloc(BucketCount, sizeof(TTBucket)));
   if (Buckets == nullptr) {
     std::printf("ERROR: cannot allocate the transposition table (%llu bytes)\n",
                 static_cast<unsigned long long>(SizeInBytes()));
     std::fflush(stdout);
     std::exit(1);
   }
+}
+
+uint64_t TranspositionTables::BucketsFor(int sizeMb) {
+  if (sizeMb < MinSizeMb) sizeMb = MinSizeMb;
+  if (sizeMb > MaxSizeMb) sizeMb = MaxSizeMb;
+  const uint64_t bytes = static_cast<uint64_t>(sizeMb) << 20;
+  uint64_t reachable = 1;
+  while ((2 * reachable + 3) * sizeof(TTBucket) <= bytes) reachable *= 2;
+  return reachable + 3;
+}
+
+bool TranspositionTables::Resize(int sizeMb) {
+  const uint64_t count = BucketsFor(sizeMb);
+  if (count == BucketCount) return true;
+  auto* fresh = static_cast<TTBucket*>(std::calloc(count, sizeof(TTBucket)));
+  if (fresh == nullptr) return false;
+  std::free(Buckets);
+  Buckets = fresh;
+  BucketCount = count;
+  IndexMask = count - 4;
+  LogPrintf("Transposition table resized to %llu buckets", static_cast<unsigned long long>(count));
+  return true;
 }
 
 void TranspositionTables::ClearTranspositionTables() {
@@ -83,7 +106,7 @@ void TranspositionTables::ClearTranspositionTables() {
 
 void TranspositionTables::AgeTranspositionTables() {
   // Writing only where needed leaves the untouched (still zero) part of the table unwritten.
-  for (uint64_t i = 0; i < TTABLESIZE; i++)
+  for (uint64_t i = 0; i < BucketCount; i++)
     for (TTSlot& slot : Buckets[i].Slot)
       if (slot.Freshness != 0) slot.Freshness = 0;
 }
@@ -92,7 +115,7 @@ void TranspositionTables::InsertTranspositionTables(uint64_t upper, uint64_t low
                                                     int depth, int16_t move, int score, char bound,
                                                     int /*alpha*/, int /*beta*/) {
   const uint64_t index = (lower & 0xffffffffULL) & IndexMask;
-  if (index > TTABLESIZE) {
+  if (index >= BucketCount) {
     std::printf("Major problem1: index > TTABLESIZE %llu\n", static_cast<unsigned long long>(index));
     std::fflush(stdout);
     std::exit(0);
@@ -129,7 +152,7 @@ unsigned TranspositionTables::SearchTranspositionTables(uint64_t upper, uint64_t
                                                         int depth, int alpha, int beta, int* score,
                                                         int* move) {
   const uint64_t index = (lower & 0xffffffffULL) & IndexMask;
-  if (index > TTABLESIZE) {
+  if (index >= BucketCount) {
     std::printf("Major problem2: index > TTABLESIZE %llu\n", static_cast<unsigned long long>(index));
     std::fflush(stdout);
     std::exit(0);

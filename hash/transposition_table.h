@@ -1,10 +1,12 @@
 #pragma once
-// The transposition table: 2^21 + 3 buckets of three slots, allocated once.
+// The transposition table: 2^k + 3 buckets of three slots (2^21 + 3 unless the user asks for
+// another size), allocated at start-up and again only when the size changes.
 // Slot 0 keeps the deepest fresh result for its position, slot 1 the newest entry that did not
 // go to slot 0, slot 2 what slot 1 held before.
 
 #include <cstdint>
 
+// Buckets of the table an engine nobody configures uses.
 constexpr uint64_t TTABLESIZE = 2097155;
 
 // Packed: the natural layout would pad 27 bytes of data to 32, and the table is the largest
@@ -42,16 +44,30 @@ public:
   TTBucket* Buckets;
   int32_t Hits;
   int32_t Misses;
-  uint64_t IndexMask;
+  uint64_t IndexMask;    // buckets reachable by the index: a power of two, minus one
+  uint64_t BucketCount;  // IndexMask + 1 + 3
+
+  // Sizes in MiB: the default holds 2^21 + 3 buckets, the bounds are what "Hash" accepts.
+  static constexpr int DefaultSizeMb = 163;
+  static constexpr int MinSizeMb = 1;
+  static constexpr int MaxSizeMb = 32768;
 
   TranspositionTables();
+  // Rebuilds the table as the largest one (2^k + 3 buckets) that fits in sizeMb MiB; the new
+  // table starts empty. Nothing is allocated when that is the present size. Returns false, and
+  // keeps the present table and its contents, when the memory cannot be had.
+  bool Resize(int sizeMb);
+  // The size in MiB (rounded down) of the present table.
+  int SizeMb() const { return static_cast<int>(SizeInBytes() >> 20); }
+  // Buckets that the largest table fitting in sizeMb MiB has.
+  static uint64_t BucketsFor(int sizeMb);
   void ClearTranspositionTables();
   void AgeTranspositionTables();
   void InsertTranspositionTables(uint64_t upper, uint64_t lower, char side, int depth, int16_t move,
                                  int score, char bound, int alpha, int beta);
   unsigned SearchTranspositionTables(uint64_t upper, uint64_t lower, char side, int depth, int alpha,
                                      int beta, int* score, int* move);
-  static constexpr uint64_t SizeInBytes() { return TTABLESIZE * sizeof(TTBucket); }
+  uint64_t SizeInBytes() const { return BucketCount * sizeof(TTBucket); }
 };
 
 extern TranspositionTables PositionCache;

@@ -416,6 +416,10 @@ void UCIProtocol::Identify() {
   printf("option name UCI_ShowCurrLine type check default true\n");
   printf("option name Ponder type check default false\n");
   printf("option name UCI_EngineAbout type string default %s\n", AboutText);
+  printf("option name Hash type spin default %d min %d max %d\n", TranspositionTables::DefaultSizeMb,
+         TranspositionTables::MinSizeMb, TranspositionTables::MaxSizeMb);
+  printf("option name Clear Hash type button\n");
+  printf("option name Threads type spin default 1 min 1 max 1\n");
   printf("uciok\n");
   fflush(stdout);
   WriteLogFile("Sent uciok\n");
@@ -510,6 +514,23 @@ void UCIProtocol::SetOption() {
     if (on) MainStatus.NoTimeControl = 0;
   } else if (EqualsIgnoringCase(name, "UCI_EngineAbout")) {
     // Read-only text for the GUI.
+  } else if (EqualsIgnoringCase(name, "Hash")) {
+    if (value == nullptr || !isdigit(static_cast<unsigned char>(*value))) {
+      SendInfoString("Hash needs a size in MB");
+      return;
+    }
+    const int32_t mb = LeadingNumber(value, TranspositionTables::MaxSizeMb);
+    const int size = mb < TranspositionTables::MinSizeMb ? TranspositionTables::MinSizeMb : mb;
+    if (!PositionCache.Resize(size)) {
+      char text[120];
+      snprintf(text, sizeof text, "Not enough memory for Hash %d; the table keeps %d MB", size, PositionCache.SizeMb());
+      SendInfoString(text);
+    }
+  } else if (EqualsIgnoringCase(name, "Clear Hash")) {
+    PositionCache.ClearTranspositionTables();
+    ClearPawnHash();
+  } else if (EqualsIgnoringCase(name, "Threads")) {
+    // The engine searches in one thread; 1 is the only value the option offers.
   } else {
     char text[200];
     snprintf(text, sizeof text, "No such option: %s", name);

@@ -100,7 +100,9 @@ TEST_F(CommandsTest, BookToggleUnknownWordsAndQuit) {
   EXPECT_EQ(MainStatus.UseBook, book);
   MainStatus.AnalyzeMode = 0;
 
-  EXPECT_EQ(Run("protover", "2\n"), CmdHandled);  // unknown words are ignored
+  // An unknown command is refused and its arguments go with it.
+  EXPECT_EQ(Run("frobnicate", "1 2 3\nnext"), CmdHandled);
+  EXPECT_EQ(NextWord(), "next");
   EXPECT_EQ(Run("name", "Some Body Else\nnext"), CmdHandled);
   EXPECT_EQ(NextWord(), "next");  // the whole name was read
   EXPECT_EQ(Run("quit"), CmdQuit);
@@ -134,7 +136,7 @@ TEST_F(CommandsTest, OnlyLegalMovesAreAccepted) {
 }
 
 TEST_F(CommandsTest, HumanMoveMakesTheMoveAndSkipsRefusedOnes) {
-  SetInputForTesting("e2e5 zzz e2e4\n");
+  SetInputForTesting("e2e5\nzzz\ne2e4\n");
   EXPECT_EQ(HumanMove(), CmdMove);
   EXPECT_TRUE(MainBoard.WhitePawns & SquareMask(E4));
   EXPECT_FALSE(MainBoard.WhitePawns & SquareMask(E2));
@@ -152,6 +154,61 @@ TEST_F(CommandsTest, ForceModeTakesMovesOfBothSides) {
   EXPECT_EQ(MoveList.NumMoves, 4);  // the start and the three positions after the moves
   Run("black");  // xboard names the side already on move: the game's record stays
   EXPECT_EQ(MoveList.NumMoves, 4);
+}
+
+TEST_F(CommandsTest, TakebacksRestoreBoardCountersAndHistory) {
+  const ChessBoard start = MainBoard;
+  SetInputForTesting("force e2e4 e7e5 g1f3 go\n");
+  HumanMove();
+  Load("rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq - 1 2");  // clears the record
+  EXPECT_EQ(Run("undo"), CmdHandled);  // a new position has nothing to take back
+  EXPECT_TRUE(MainBoard.WhiteKnights & SquareMask(F3));
+
+  MainBoard = start;
+  ResetGameHistory();
+  MainStatus.GamePly = 0;
+  SetInputForTesting("force e2e4 e7e5 g1f3 go\n");
+  HumanMove();
+  const int32_t ply = MainStatus.GamePly;
+  EXPECT_EQ(Run("undo"), CmdHandled);  // g1f3 back: Black's e-pawn stays, the knight returns
+  EXPECT_TRUE(MainBoard.WhiteKnights & SquareMask(G1));
+  EXPECT_TRUE(MainBoard.BlackPawns & SquareMask(E5));
+  EXPECT_EQ(MainBoard.SideToMove, White);
+  EXPECT_EQ(MoveList.NumMoves, 3);
+  EXPECT_EQ(MainStatus.GamePly, ply);
+  EXPECT_EQ(Run("remove"), CmdHandled);
+  EXPECT_EQ(0, memcmp(&start, &MainBoard, sizeof start));
+  EXPECT_EQ(MoveList.NumMoves, 1);
+  EXPECT_EQ(Run("undo"), CmdHandled);  // nothing left to take back
+  EXPECT_EQ(0, memcmp(&start, &MainBoard, sizeof start));
+
+  // While a search runs the takeback stops it and waits until the search has unwound.
+  SetInputForTesting("e2e4\n");
+  HumanMove();
+  MainBoard.SideToMove = Black;
+  RecordGamePosition();
+  SearchRunning = true;
+  EXPECT_EQ(Run("undo"), CmdStop);
+  EXPECT_TRUE(PositionReplaced);
+  EXPECT_TRUE(MainBoard.WhitePawns & SquareMask(E4));
+  SearchEnded();
+  EXPECT_EQ(0, memcmp(&start, &MainBoard, sizeof start));
+  EXPECT_EQ(MoveList.NumMoves, 1);
+}
+
+TEST_F(CommandsTest, PingWaitsForTheEnginesMove) {
+  testing::internal::CaptureStdout();
+  Run("ping", "1\n");
+  SearchRunning = true;
+  Run("ping", "2\n");
+  EXPECT_EQ(Run("force"), CmdStop);  // thinking about its own move: stops without a move
+  EXPECT_TRUE(PositionReplaced);
+  SearchEnded();
+  const std::string before = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(before, "pong 1\n");
+  testing::internal::CaptureStdout();
+  SendPendingPongs();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "pong 2\n");
 }
 
 TEST_F(CommandsTest, EndOfInputIsQuit) {

@@ -28,6 +28,7 @@ protected:
     MainBoard.FiftyMoveCount = 0;
     MainBoard.InitPieceCounts();
     QuitRequested = false;
+    ProtocolVersion = 1;
     SearchEnded();  // no search running, nothing left pending
     PositionReplaced = false;
     Search.InitValues();

@@ -261,8 +261,9 @@ def test_identification(path):
     check("id author", any(l.startswith("id author ") for l in lines), lines)
     options = [l for l in lines if l.startswith("option name ")]
     names = [l.split()[2] for l in options]
-    check("nine options", names == ["UCI_AnalyseMode", "OwnBook", "SecondaryBook", "BookFile", "BookDepth",
-                                    "BookVariety", "UCI_ShowCurrLine", "Ponder", "UCI_EngineAbout"], names)
+    check("the options", names == ["UCI_AnalyseMode", "OwnBook", "SecondaryBook", "BookFile", "BookDepth",
+                                   "BookVariety", "UCI_ShowCurrLine", "Ponder", "UCI_EngineAbout",
+                                   "Hash", "Clear", "Threads"], names)
     engine.send("isready")
     check("isready while waiting", engine.until("readyok") is not None)
     for option in ("UCI_AnalyseMode value true", "UCI_AnalyseMode value false", "OwnBook value true",
@@ -403,9 +404,48 @@ def test_game(path):
     check("end of input ends the engine", engine.proc.wait(timeout=10) == 0)
 
 
+UCI_WORDS = ("id", "uciok", "readyok", "bestmove", "copyprotection", "registration", "info", "option")
+
+
+def test_hash_and_clean_output(path):
+    """Hash, Clear Hash and Threads; and nothing but UCI lines on standard output."""
+    engine, seen = start(path)
+    seen = seen or []
+    options = {l.split(" type ")[0][12:]: l.split(" type ")[1] for l in seen if l.startswith("option name ")}
+    hash_option = options.get("Hash", "").split()
+    check("Hash is a spin from 1 to at least 4096",
+          hash_option[:1] == ["spin"] and hash_option[3:5] == ["min", "1"] and int(hash_option[6]) >= 4096,
+          options.get("Hash"))
+    check("Clear Hash is a button", options.get("Clear Hash") == "button", options)
+    check("Threads is a spin of 1", options.get("Threads") == "spin default 1 min 1 max 1", options)
+    pos = Position().play("e2e4")
+    for size in ("64", "1", hash_option[2] if len(hash_option) > 2 else "163"):
+        engine.send(f"setoption name Hash value {size}")
+        engine.send("isready")
+        lines = engine.until("readyok") or []
+        seen += lines
+        check(f"Hash {size} then readyok", lines[-1:] == ["readyok"], lines)
+        engine.send("position startpos moves e2e4")
+        engine.send("go depth 5")
+        lines = engine.until("bestmove", 30) or []
+        seen += lines
+        move = lines[-1].split()[1] if lines else None
+        check(f"search with Hash {size}", move in pos.legal_moves(), lines[-3:])
+    engine.send("setoption name Clear Hash")
+    engine.send("setoption name Threads value 1")
+    engine.send("go movetime 300")
+    lines = engine.until("bestmove") or []
+    seen += lines
+    check("search after Clear Hash", lines and lines[-1].split()[1] in pos.legal_moves(), lines[-3:])
+    stray = [l for l in seen if l.split(" ")[0] not in UCI_WORDS and l.strip() != "Orvo"]
+    check("only UCI lines on standard output", not stray, stray[:5])
+    check("quit", engine.close() == 0)
+
+
 def main():
     path = os.path.abspath(sys.argv[1])
     test_identification(path)
+    test_hash_and_clean_output(path)
     test_positions(path)
     test_go_forms(path)
     test_game(path)

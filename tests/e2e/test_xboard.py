@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""An xboard session over pipes as xboard sends it, and the game-end announcements from prepared
-positions. Every move the engine sends must have the form "N. ... e2e4 " and be legal."""
+"""xboard sessions over pipes: one as an old (protocol 1) GUI sends it, where every move the engine
+sends has the form "N. ... e2e4 ", the game-end announcements from prepared positions, and a
+protocol 2 session (features, ping, usermove, "move e2e4", takebacks)."""
 
 import os
 import re
@@ -11,9 +12,10 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from driver_harness import Checks, Engine, MOVE_LINE, replay_is_legal  # noqa: E402
 
 
-def start(binary):
+def start(binary, protover=False):
     eng = Engine(binary)
-    for line in ["xboard", "protover 2", "new", "random", "level 40 5 0", "post", "hard", "st 1"]:
+    for line in ["xboard"] + (["protover 2"] if protover else []) + ["new", "random", "level 40 5 0", "post",
+                                                                      "hard", "st 1"]:
         eng.send(line)
     return eng
 
@@ -168,13 +170,113 @@ def announcements(binary, checks):
                  "1/2-1/2 {Draw by insufficient material}")
     # The third occurrence of the start position, completed by the opponent's move.
     announcement(binary, checks, "repetition",
-                 ["force", "g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1", "exit", "f6g8"],
+                 ["force", "g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1", "playother", "f6g8"],
                  "1/2-1/2 {Draw by repetition}")
+
+
+V2_MOVE = r"^move ([a-h][1-8][a-h][1-8][qrbn]?)$"
+
+
+def sync(eng, n, timeout=10):
+    """ping n; the lines up to the pong, or None when no pong came."""
+    eng.send(f"ping {n}")
+    m, got = eng.expect(rf"^pong {n}$", timeout)
+    return got if m else None
+
+
+def protocol2(binary, checks):
+    eng = Engine(binary)
+    eng.send("xboard")
+    eng.send("protover 2")
+    m, got = eng.expect(r"^feature .*done=1", 5)
+    features = {}
+    for line in got:
+        for item in re.findall(r'(\w+)=("[^"]*"|\S+)', line[8:] if line.startswith("feature ") else ""):
+            features[item[0]] = item[1]
+    checks.check(m is not None, "protover 2 ends its features with done=1", got)
+    wanted = dict(ping="1", setboard="1", usermove="1", playother="1", san="0", time="1", draw="0", sigint="0",
+                  sigterm="0", reuse="1", analyze="1", memory="1", colors="0", variants='"normal"')
+    checks.check(all(features.get(k) == v for k, v in wanted.items()) and features.get("myname", "").startswith(
+        '"Orvo'), f"features {features}")
+    for name in features:
+        eng.send(f"accepted {name}")
+    eng.send("new")
+    eng.send("st 1")
+    checks.check(sync(eng, 1) is not None, "ping answered while waiting")
+
+    # usermove; the reply is a "move" line, and a ping during the search is answered after it.
+    eng.send("usermove e2e4")
+    time.sleep(0.3)
+    got = sync(eng, 2, 15) or []
+    moves = [re.match(V2_MOVE, line).group(1) for line in got if re.match(V2_MOVE, line)]
+    checks.check(len(moves) == 1 and replay_is_legal(binary, ["e2e4"] + moves),
+                 "usermove answered with one legal move line before the pong", got)
+    checks.check(not any(re.match(r"^\d+\. \.\.\.", line) for line in got), "no old move line after protover 2", got)
+    eng.send("usermove e2e5")
+    m, got = eng.expect(r"^Illegal move: e2e5$", 5)
+    checks.check(m is not None, "illegal usermove refused", got)
+
+    # remove: back to the start with White (the user) to move; e2e3 needs the pawn on e2.
+    eng.send("remove")
+    eng.send("usermove e2e3")
+    m, got = eng.expect(V2_MOVE + "|^Illegal", 15)
+    checks.check(m is not None and m.group(1) and replay_is_legal(binary, ["e2e3", m.group(1)]),
+                 "remove restores the start position", got)
+
+    # force while thinking stops the search without a move; undo twice restores the start again.
+    eng.send("st 30")
+    eng.send("force")
+    eng.send("undo")
+    eng.send("undo")
+    eng.send("go")
+    time.sleep(0.5)
+    eng.send("force")
+    got = sync(eng, 3) or []
+    checks.check(not any(re.match(V2_MOVE, line) for line in got), "force while thinking plays nothing", got)
+    eng.send("usermove b1c3")
+    eng.send("undo")
+    eng.send("usermove g1f3")
+    eng.send("undo")
+    eng.send("undo")
+    eng.send("usermove e7e5")
+    m, got = eng.expect(r"^Illegal move: e7e5$", 3)
+    checks.check(m is not None and "Error (no move to take back): undo" in got,
+                 "undo beyond the game start refused, White still to move", got)
+
+    # A takeback keeps the game history: the third occurrence after undo is still a repetition.
+    eng.send("st 1")
+    for mv in ["g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1", "b8c6", "undo", "playother",
+               "usermove f6g8"]:
+        eng.send(mv if mv in ("undo", "playother") else "usermove " + mv)
+    m, got = eng.expect(r"^1/2-1/2 \{Draw by repetition\}$", 15)
+    checks.check(m is not None, "repetition found after a takeback", got)
+
+    # A refused FEN keeps the position: h2h3 is legal only where White still has its h-pawn.
+    eng.send("new")
+    eng.send("force")
+    eng.send("setboard 8/8/8/8/8/8/8/K7 w - - 0 1")
+    m, got = eng.expect(r"^tellusererror Illegal position$", 5)
+    checks.check(m is not None, "illegal FEN answered with tellusererror", got)
+    eng.send("usermove h2h3")
+    eng.send("frobnicate 1 2")
+    eng.send("memory 16")
+    eng.send("result 1-0 {White resigns}")
+    got = sync(eng, 4) or []
+    checks.check(not any(line.startswith("Illegal") for line in got), "position kept after the refused FEN", got)
+    checks.check("Error (unknown command): frobnicate" in got and sum(line.startswith("Error") for line in got) == 1,
+                 "unknown command answered once", got)
+    eng.send("new")
+    eng.send("usermove d2d4")
+    m, got = eng.expect(V2_MOVE, 15)
+    checks.check(m is not None and replay_is_legal(binary, ["d2d4", m.group(1)]), "plays after memory 16", got)
+    eng.send("quit")
+    checks.check(eng.wait(5) == 0, "quit ends the protocol 2 session")
 
 
 def main():
     binary = sys.argv[1]
     checks = Checks()
+    protocol2(binary, checks)
     session(binary, checks)
     move_now_and_quit_while_thinking(binary, checks)
     end_of_input(binary, checks)

@@ -35,12 +35,43 @@ bool Holds(const TTSlot& slot, Key k) { return slot.Upper == k.Upper && slot.Low
 
 TEST(TranspositionTable, LayoutAndSize) {
   EXPECT_EQ(sizeof(TTSlot), 27u);
-  EXPECT_EQ(TranspositionTables::SizeInBytes(), 2097155ull * 81ull);
+  EXPECT_EQ(PositionCache.SizeInBytes(), 2097155ull * 81ull);
   EXPECT_EQ(PositionCache.IndexMask, 2097151u);
   ASSERT_NE(PositionCache.Buckets, nullptr);
   // The buckets beyond the mask exist and start empty like the rest.
   const TTBucket& last = PositionCache.Buckets[TTABLESIZE - 1];
   for (const TTSlot& s : last.Slot) EXPECT_EQ(s.Upper | s.Lower, 0u);
+}
+
+TEST(TranspositionTable, ResizeKeepsBucketsAndTheirRules) {
+  EXPECT_EQ(TranspositionTables::BucketsFor(TranspositionTables::DefaultSizeMb), TTABLESIZE);
+  for (int mb : {1, 64, 1000}) {
+    const uint64_t n = TranspositionTables::BucketsFor(mb);
+    const uint64_t reachable = n - 3;
+    EXPECT_EQ(reachable & (reachable - 1), 0u) << mb;  // a power of two
+    EXPECT_LE(n * sizeof(TTBucket), uint64_t(mb) << 20) << mb;
+    EXPECT_GT((2 * reachable + 3) * sizeof(TTBucket), uint64_t(mb) << 20) << mb;  // the largest that fits
+  }
+  ASSERT_TRUE(PositionCache.Resize(1));
+  EXPECT_EQ(PositionCache.BucketCount, 8195u);
+  EXPECT_EQ(PositionCache.IndexMask, 8191u);
+  // The index now takes the lower key's low 13 bits; the slot rules are the same.
+  const Key a = {1, 8191 + (uint64_t(5) << 13)}, b = {2, 8191 + (uint64_t(6) << 13)};
+  Store(a, 5, 77, 120, ExactBound);
+  Store(b, 3, 88, 130, LowerBound);  // slot 0 is fresh and deeper: the new entry goes to slot 1
+  EXPECT_TRUE(Holds(BucketOf(8191).Slot[0], a));
+  EXPECT_TRUE(Holds(BucketOf(8191).Slot[1], b));
+  int score = 0, move = 0;
+  EXPECT_EQ(Probe(a, 5, -1000, 1000, &score, &move), TTExact);
+  EXPECT_EQ(score, 120);
+  // The same size again takes no memory and keeps the entries.
+  const TTBucket* buckets = PositionCache.Buckets;
+  ASSERT_TRUE(PositionCache.Resize(1));
+  EXPECT_EQ(PositionCache.Buckets, buckets);
+  EXPECT_TRUE(Holds(BucketOf(8191).Slot[0], a));
+  ASSERT_TRUE(PositionCache.Resize(TranspositionTables::DefaultSizeMb));
+  EXPECT_EQ(PositionCache.BucketCount, TTABLESIZE);
+  EXPECT_EQ(PositionCache.IndexMask, 2097151u);
 }
 
 TEST(TranspositionTable, SamePositionTwiceShiftsTheOlderResultDown) {

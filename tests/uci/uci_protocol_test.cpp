@@ -334,7 +334,7 @@ TEST_F(UciTest, NewGameAndOptions) {
   Run("setoption name UCI_AnalyseMode value false");
   EXPECT_EQ(MainStatus.AnalyzeMode, 0);
   EXPECT_EQ(Run("setoption name UCI_EngineAbout value anything"), "");
-  EXPECT_EQ(Run("setoption name Hash value 64"), "info string No such option: Hash\n");
+  EXPECT_EQ(Run("setoption name NoSuchThing value 64"), "info string No such option: NoSuchThing\n");
 
   Run("position startpos moves e2e4 e7e5");
   Run("ucinewgame");

@@ -1,0 +1,501 @@
+#!/usr/bin/env python3
+"""A small xboard protocol 2 match runner over pipes.
+
+It plays games between two xboard engines under a clock (time/otim, level), keeps its own board
+to check every move, ends games by mate, stalemate, the fifty-move rule, threefold repetition or
+bare material, and takes moves back inside the games the way a GUI does:
+  - "remove" to the engine that waits for its opponent, "force" + "undo" to the other one;
+  - "force" to an engine that is thinking (it must stop without moving), then "undo" to both.
+After every takeback the game goes on from the restored position, so an engine that kept another
+position answers with a move the runner refuses.
+
+usage: xboard_match.py [--games N] [--base SEC] [--inc SEC] [--takebacks N] [--seed S]
+                       ENGINE1 [ENGINE2]
+ENGINE2 defaults to ENGINE1. Exit status 0 when no game had an illegal move, a time loss or a
+protocol error; the summary line counts the takebacks made."""
+
+import argparse
+import os
+import queue
+import random
+import shlex
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+# ---- Board -------------------------------------------------------------------------------
+
+KNIGHT = (-17, -15, -10, -6, 6, 10, 15, 17)
+KING = (-9, -8, -7, -1, 1, 7, 8, 9)
+BISHOP = (-9, -7, 7, 9)
+ROOK = (-8, -1, 1, 8)
+
+
+def on_board(frm, step, to):
+    """A step from frm to to stays on the board (no wrap between the a and h files)."""
+    return 0 <= to < 64 and abs((frm % 8) - (to % 8)) <= 2
+
+
+class Board:
+    def __init__(self):
+        rows = ["RNBQKBNR", "P" * 8] + ["." * 8] * 4 + ["p" * 8, "rnbqkbnr"]
+        self.sq = list("".join(rows))  # a1 = 0 ... h8 = 63
+        self.white = True
+        self.castling = set("KQkq")
+        self.ep = None
+        self.halfmove = 0
+
+    def copy(self):
+        b = Board.__new__(Board)
+        b.sq, b.white, b.castling, b.ep, b.halfmove = self.sq[:], self.white, set(self.castling), self.ep, self.halfmove
+        return b
+
+    @staticmethod
+    def own(piece, white):
+        return piece != "." and piece.isupper() == white
+
+    def attacked(self, target, by_white):
+        s = self.sq
+        pawn, dirs = ("P", (-7, -9)) if by_white else ("p", (7, 9))
+        for d in dirs:
+            f = target + d
+            if on_board(target, d, f) and abs(f % 8 - target % 8) == 1 and s[f] == pawn:
+                return True
+        for d in KNIGHT:
+            f = target + d
+            if on_board(target, d, f) and s[f] == ("N" if by_white else "n"):
+                return True
+        for d in KING:
+            f = target + d
+            if on_board(target, d, f) and abs(f % 8 - target % 8) <= 1 and s[f] == ("K" if by_white else "k"):
+                return True
+        for dirs, pieces in ((BISHOP, "BQ"), (ROOK, "RQ")):
+            for d in dirs:
+                f = target
+                while True:
+                    n = f + d
+                    if not (0 <= n < 64) or abs(n % 8 - f % 8) > 1:
+                        break
+                    f = n
+                    if s[f] != ".":
+                        if self.own(s[f], by_white) and s[f].upper() in pieces:
+                            return True
+                        break
+        return False
+
+    def king(self, white):
+        return self.sq.index("K" if white else "k")
+
+    def pseudo_moves(self):
+        s, w, out = self.sq, self.white, []
+        for f, p in enumerate(s):
+            if not self.own(p, w):
+                continue
+            kind = p.upper()
+            if kind == "P":
+                fwd = 8 if w else -8
+                last = 7 if w else 0
+                start = 1 if w else 6
+                t = f + fwd
+                if 0 <= t < 64 and s[t] == ".":
+                    out += self._pawn(f, t, last)
+                    if f // 8 == start and s[t + fwd] == ".":
+                        out.append((f, t + fwd, None))
+                for d in ((7, 9) if w else (-7, -9)):
+                    t = f + d
+                    if 0 <= t < 64 and abs(t % 8 - f % 8) == 1:
+                        if (s[t] != "." and not self.own(s[t], w)) or t == self.ep:
+                            out += self._pawn(f, t, last)
+            elif kind in "NK":
+                for d in (KNIGHT if kind == "N" else KING):
+                    t = f + d
+                    if on_board(f, d, t) and abs(t % 8 - f % 8) <= (2 if kind == "N" else 1) and not self.own(s[t], w):
+                        out.append((f, t, None))
+            else:
+                dirs = BISHOP if kind == "B" else ROOK if kind == "R" else BISHOP + ROOK
+                for d in dirs:
+                    t = f
+                    while True:
+                        n = t + d
+                        if not (0 <= n < 64) or abs(n % 8 - t % 8) > 1:
+                            break
+                        t = n
+                        if self.own(s[t], w):
+                            break
+                        out.append((f, t, None))
+                        if s[t] != ".":
+                            break
+        # Castling: king and rook home, squares between empty, king not passing through check.
+        home = 4 if w else 60
+        if s[home] == ("K" if w else "k") and not self.attacked(home, not w):
+            for flag, rook, between, passing in (("K", 7, (5, 6), (5, 6)), ("Q", 0, (1, 2, 3), (3, 2))):
+                flag = flag if w else flag.lower()
+                r = rook + (0 if w else 56)
+                if flag in self.castling and s[r] == ("R" if w else "r") and \
+                        all(s[b + (0 if w else 56)] == "." for b in between) and \
+                        not any(self.attacked(x + (0 if w else 56), not w) for x in passing):
+                    out.append((home, passing[1] + (0 if w else 56), None))
+        return out
+
+    @staticmethod
+    def _pawn(f, t, last):
+        if t // 8 == last:
+            return [(f, t, p) for p in "qrbn"]
+        return [(f, t, None)]
+
+    def make(self, move):
+        f, t, promo = move
+        s = self.sq
+        p = s[f]
+        capture = s[t] != "."
+        if p.upper() == "P" and t == self.ep:
+            s[t + (-8 if self.white else 8)] = "."
+            capture = True
+        self.ep = None
+        if p.upper() == "P" and abs(t - f) == 16:
+            self.ep = (f + t) // 2
+        if p.upper() == "K" and abs(t - f) == 2:
+            rf, rt = (f + 3, f + 1) if t > f else (f - 4, f - 1)
+            s[rt], s[rf] = s[rf], "."
+        s[t], s[f] = p, "."
+        if promo:
+            s[t] = promo.upper() if self.white else promo
+        for square, flags in ((4, "KQ"), (60, "kq"), (0, "Q"), (7, "K"), (56, "q"), (63, "k")):
+            if f == square or t == square:
+                self.castling -= set(flags)
+        self.halfmove = 0 if capture or p.upper() == "P" else self.halfmove + 1
+        self.white = not self.white
+
+    def legal_moves(self):
+        out = []
+        for m in self.pseudo_moves():
+            b = self.copy()
+            b.make(m)
+            if not b.attacked(b.king(self.white), b.white):
+                out.append(m)
+        return out
+
+    def key(self):
+        # The en passant square counts only when a capture there is possible.
+        ep = self.ep if self.ep is not None and any(m[1] == self.ep and self.sq[m[0]].upper() == "P"
+                                                    for m in self.pseudo_moves()) else None
+        return ("".join(self.sq), self.white, "".join(sorted(self.castling)), ep)
+
+    def in_check(self):
+        return self.attacked(self.king(self.white), not self.white)
+
+    def bare_material(self):
+        rest = [p for p in self.sq if p not in ".Kk"]
+        return not rest or (len(rest) == 1 and rest[0] in "NBnb")
+
+
+def move_text(m):
+    f, t, promo = m
+    name = lambda q: "abcdefgh"[q % 8] + str(q // 8 + 1)
+    return name(f) + name(t) + (promo or "")
+
+
+def parse_move(board, text):
+    for m in board.legal_moves():
+        if move_text(m) == text.lower():
+            return m
+    return None
+
+
+# ---- Engines -----------------------------------------------------------------------------
+
+class ProtocolError(Exception):
+    pass
+
+
+class Engine:
+    def __init__(self, command, name):
+        self.name = name
+        argv = shlex.split(command)
+        if os.path.exists(argv[0]):
+            argv[0] = os.path.abspath(argv[0])  # the engine runs in a directory of its own
+        self.proc = subprocess.Popen(argv, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     stderr=subprocess.DEVNULL, cwd=tempfile.mkdtemp(prefix="xbmatch_"),
+                                     bufsize=0)
+        self.lines = queue.Queue()
+        self.features = {}
+        self.force = True
+        self.ping = 0
+        self.usermove = False
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        for raw in self.proc.stdout:
+            self.lines.put(raw.decode(errors="replace").rstrip("\r\n"))
+        self.lines.put(None)
+
+    def send(self, text):
+        try:
+            self.proc.stdin.write((text + "\n").encode())
+            self.proc.stdin.flush()
+        except BrokenPipeError:
+            raise ProtocolError(f"{self.name}: engine closed its input")
+
+    def read(self, deadline):
+        left = deadline - time.time()
+        if left <= 0:
+            return ""
+        try:
+            line = self.lines.get(timeout=left)
+        except queue.Empty:
+            return ""
+        if line is None:
+            raise ProtocolError(f"{self.name}: engine ended")
+        return line
+
+    def start(self):
+        self.send("xboard")
+        self.send("protover 2")
+        deadline = time.time() + 10
+        while True:
+            line = self.read(deadline)
+            if not line and time.time() >= deadline:
+                raise ProtocolError(f"{self.name}: no 'feature done=1' within 10 s")
+            if line.startswith("feature "):
+                for item in shlex.split(line[8:]):
+                    key, _, value = item.partition("=")
+                    self.features[key] = value
+                    self.send(f"accepted {key}")
+                if self.features.get("done") == "1":
+                    break
+        if self.features.get("ping") != "1":
+            raise ProtocolError(f"{self.name}: feature ping=1 missing")
+        self.usermove = self.features.get("usermove") == "1"
+        if self.features.get("myname"):
+            self.name = self.features["myname"]
+
+    def move(self, text):
+        self.send(f"usermove {text}" if self.usermove else text)
+
+    def sync(self, seconds=10):
+        """ping/pong; returns the moves that the engine sent before the pong."""
+        self.ping += 1
+        self.send(f"ping {self.ping}")
+        deadline = time.time() + seconds
+        moves = []
+        while True:
+            line = self.read(deadline)
+            if not line and time.time() >= deadline:
+                raise ProtocolError(f"{self.name}: no pong {self.ping}")
+            if line == f"pong {self.ping}":
+                return moves
+            if line.startswith("move "):
+                moves.append(line.split()[1])
+            check_error(self, line)
+
+    def quit(self):
+        try:
+            self.send("quit")
+            self.proc.wait(timeout=5)
+        except Exception:
+            self.proc.kill()
+
+
+def check_error(engine, line):
+    # "result" is sent after the game; an engine that does not know it loses nothing.
+    if line.startswith("Error") and line.endswith(": result"):
+        return
+    if line.startswith("Error") or line.startswith("Illegal move") or line.startswith("tellusererror"):
+        raise ProtocolError(f"{engine.name}: {line}")
+
+
+# ---- One game ----------------------------------------------------------------------------
+
+class Game:
+    def __init__(self, white, black, args, rng):
+        self.e = {True: white, False: black}
+        self.args = args
+        self.rng = rng
+        self.board = Board()
+        self.history = [self.board.copy()]
+        self.moves = []
+        self.clock = {True: args.base, False: args.base}
+        self.takebacks = 0
+        self.takeback_plies = set(rng.sample(range(6, 60), args.takebacks)) if args.takebacks else set()
+
+    def play(self):
+        for e in self.e.values():
+            e.send("new")
+            e.send("force")
+            e.send(f"level 0 {int(self.args.base // 60)}:{int(self.args.base % 60):02d} {self.args.inc:g}")
+            e.send("post")
+            e.force = True
+            e.sync()
+        while True:
+            result = self.game_over()
+            if result:
+                return result
+            if len(self.moves) in self.takeback_plies:
+                self.takeback_plies.discard(len(self.moves))
+                self.take_back()
+                continue
+            result = self.turn()
+            if result:
+                return result
+
+    def game_over(self):
+        b = self.board
+        if not b.legal_moves():
+            return ("0-1" if b.white else "1-0", "mate") if b.in_check() else ("1/2-1/2", "stalemate")
+        if b.halfmove >= 100:
+            return ("1/2-1/2", "fifty moves")
+        key = b.key()
+        if sum(1 for h in self.history if h.key() == key) >= 3:
+            return ("1/2-1/2", "repetition")
+        if b.bare_material():
+            return ("1/2-1/2", "insufficient material")
+        if len(self.moves) >= self.args.max_plies:
+            return ("1/2-1/2", "adjudicated")
+        return None
+
+    def turn(self):
+        side = self.board.white
+        mover, other = self.e[side], self.e[not side]
+        cs = lambda s: max(1, int(self.clock[s] * 100))
+        mover.send(f"time {cs(side)}")
+        mover.send(f"otim {cs(not side)}")
+        started = time.time()
+        if mover.force:
+            mover.send("go")
+            mover.force = False
+        elif self.moves:
+            mover.move(self.moves[-1])
+        else:
+            mover.send("go")
+        deadline = started + self.clock[side] + 5
+        while True:
+            line = mover.read(deadline)
+            if not line and time.time() >= deadline:
+                return ("0-1" if side else "1-0", f"{mover.name} lost on time (no move)")
+            check_error(mover, line)
+            if line.startswith("move "):
+                text = line.split()[1]
+                break
+        used = time.time() - started
+        self.clock[side] -= used
+        if self.clock[side] < 0:
+            return ("0-1" if side else "1-0", f"{mover.name} lost on time ({-self.clock[side]:.2f} s over)")
+        self.clock[side] += self.args.inc
+        m = parse_move(self.board, text)
+        if m is None:
+            raise ProtocolError(f"{mover.name}: illegal move {text} after {' '.join(self.moves)}")
+        self.push(text, m)
+        if other.force:
+            other.move(text)
+        return None
+
+    def push(self, text, m):
+        self.board.make(m)
+        self.history.append(self.board.copy())
+        self.moves.append(text)
+
+    def pop(self, plies):
+        del self.moves[-plies:]
+        del self.history[-plies:]
+        self.board = self.history[-1].copy()
+
+    def take_back(self):
+        """Before the side to move has been asked for its move: the last mover waits for its
+        opponent, the side to move has not yet seen the last move (it is forwarded in turn())
+        unless it is in force mode."""
+        side = self.board.white
+        mover, last = self.e[side], self.e[not side]
+        self.takebacks += 1
+        if self.rng.random() < 0.5 and not mover.force and not last.force and len(self.moves) >= 2:
+            # The GUI's "retract move": remove to the engine that just moved; the other one has not
+            # seen that move and takes back only its own.
+            last.send("remove")
+            last.sync()
+            mover.send("force")
+            mover.send("undo")
+            mover.sync()
+            mover.force = True
+            self.pop(2)
+            return
+        # Interrupt a search: the side to move starts thinking, then gets "force" and must stop
+        # without moving. A move sent before "force" arrived is taken back too.
+        if mover.force:
+            mover.send("go")
+        else:
+            mover.move(self.moves[-1])
+        time.sleep(self.rng.uniform(0.05, 0.4))
+        mover.send("force")
+        extra = mover.sync()
+        for text in extra:
+            m = parse_move(self.board, text)
+            if m is None:
+                raise ProtocolError(f"{mover.name}: illegal move {text} after {' '.join(self.moves)}")
+            self.push(text, m)
+        plies = min(len(extra) + self.rng.choice((1, 2)), len(self.moves))
+        # The side that was thinking has seen every move; the other one all but the extra ones.
+        for _ in range(plies):
+            mover.send("undo")
+        last.send("force")
+        for _ in range(max(0, plies - len(extra))):
+            last.send("undo")
+        if plies < len(extra):
+            raise ProtocolError("takeback shorter than the moves sent after force")
+        mover.sync()
+        last.sync()
+        mover.force = last.force = True
+        self.pop(plies)
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument("engines", nargs="+")
+    ap.add_argument("--games", type=int, default=2)
+    ap.add_argument("--base", type=float, default=30.0, help="seconds per game per side")
+    ap.add_argument("--inc", type=float, default=0.3)
+    ap.add_argument("--takebacks", type=int, default=3, help="takebacks per game")
+    ap.add_argument("--max-plies", type=int, default=300)
+    ap.add_argument("--seed", type=int, default=1)
+    args = ap.parse_args()
+    commands = args.engines if len(args.engines) > 1 else args.engines * 2
+    rng = random.Random(args.seed)
+    engines = [Engine(c, os.path.basename(shlex.split(c)[0])) for c in commands[:2]]
+    failures = 0
+    score = [0.0, 0.0]
+    takebacks = 0
+    try:
+        for e in engines:
+            e.start()
+        for g in range(args.games):
+            white, black = (engines[0], engines[1]) if g % 2 == 0 else (engines[1], engines[0])
+            game = Game(white, black, args, rng)
+            try:
+                result, reason = game.play()
+            except ProtocolError as err:
+                result, reason = "*", f"PROTOCOL ERROR: {err}"
+                failures += 1
+            if "lost on time" in reason:
+                failures += 1
+            takebacks += game.takebacks
+            for e in engines:
+                e.send(f"result {result} {{{reason}}}")
+            if result == "1-0":
+                score[engines.index(white)] += 1
+            elif result == "0-1":
+                score[engines.index(black)] += 1
+            elif result == "1/2-1/2":
+                score[0] += 0.5
+                score[1] += 0.5
+            print(f"game {g + 1}: {white.name} - {black.name} {result} {{{reason}}} "
+                  f"{len(game.moves)} plies, {game.takebacks} takebacks: {' '.join(game.moves)}", flush=True)
+    finally:
+        for e in engines:
+            e.quit()
+    print(f"score {engines[0].name} {score[0]} - {score[1]} {engines[1].name}; takebacks {takebacks}; "
+          f"failures {failures}")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,124 @@
+// The state of the game shared by the command interpreter and the game loop.
+
+#include "driver/game_state.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "driver/status.h"
+#include "hash/keys.h"
+#include "hash/move_history.h"
+
+bool QuitRequested = false;
+bool SearchRunning = false;
+bool PositionReplaced = false;
+int ProtocolVersion = 1;
+
+namespace {
+
+// While the engine searches, the game history also holds the search's path, which the search
+// takes back as it unwinds. A command that changes the game's record meanwhile (a new position,
+// a move while analysing, a takeback) has it changed once the search has ended.
+bool ResetPending = false;
+bool RecordPending = false;
+int TakeBackPending = 0;
+
+// What a takeback restores. A game longer than the record forgets its oldest moves.
+struct TakenMove {
+  ChessBoard Board;
+  int32_t GamePly;
+  int32_t HistoryLength;  // -1: the move was made during a search; filled in when it ends
+};
+constexpr int RecordCapacity = 1024;
+TakenMove Record[RecordCapacity];
+int RecordCount = 0;
+
+constexpr int PongSlots = 16;
+constexpr int PongTextSize = 24;
+char Pongs[PongSlots][PongTextSize];
+int PongCount = 0;
+
+void CurrentKeys(uint64_t* upper, uint64_t* lower) {
+  genhashcode(MainBoard.SideToMove, MainBoard.CastleFlags, upper, lower, &MainBoard);
+}
+
+void ApplyTakeBack(int plies) {
+  const TakenMove& m = Record[RecordCount - plies];
+  MainBoard = m.Board;
+  MainStatus.GamePly = m.GamePly;
+  if (m.HistoryLength >= 0 && m.HistoryLength <= MoveList.NumMoves) MoveList.NumMoves = m.HistoryLength;
+  RecordCount -= plies;
+  MainStatus.GameInProgress = 1;
+}
+
+}  // namespace
+
+void SearchEnded() {
+  SearchRunning = false;
+  // A move made during the search has its place in the history now: after the root position.
+  for (int i = 0; i < RecordCount; i++)
+    if (Record[i].HistoryLength < 0) Record[i].HistoryLength = MoveList.NumMoves;
+  if (ResetPending) ResetGameHistory();
+  else if (RecordPending) RecordGamePosition();
+  ResetPending = RecordPending = false;
+  if (TakeBackPending > 0 && TakeBackPending <= RecordCount) ApplyTakeBack(TakeBackPending);
+  TakeBackPending = 0;
+}
+
+void ResetGameHistory() {
+  RecordCount = 0;
+  if (SearchRunning) {
+    ResetPending = true;
+    TakeBackPending = 0;
+    return;
+  }
+  MoveList.Init();
+  RecordGamePosition();
+}
+
+void RecordGamePosition() {
+  if (SearchRunning) {
+    RecordPending = true;
+    return;
+  }
+  uint64_t upper, lower;
+  CurrentKeys(&upper, &lower);
+  MoveList.InsertMoveHistory(upper, lower);
+}
+
+int EarlierOccurrences() {
+  if (MoveList.NumMoves <= 0) return 0;
+  uint64_t upper, lower;
+  CurrentKeys(&upper, &lower);
+  // The window reaches back to the position right after the last capture or pawn move.
+  const int found = MoveList.ThreeFoldRepDetection(MainBoard.FiftyMoveCount + 1, upper, lower);
+  return found > 0 ? found : 0;
+}
+
+void NoteMoveAbout(const ChessBoard& before) {
+  if (RecordCount == RecordCapacity) {
+    std::memmove(Record, Record + 1, (RecordCapacity - 1) * sizeof(TakenMove));
+    RecordCount--;
+  }
+  Record[RecordCount++] = {before, MainStatus.GamePly, SearchRunning ? -1 : MoveList.NumMoves};
+}
+
+bool TakeBack(int plies) {
+  if (plies <= 0 || plies > MovesToTakeBack()) return false;
+  if (SearchRunning) TakeBackPending += plies;
+  else ApplyTakeBack(plies);
+  return true;
+}
+
+int MovesToTakeBack() { return RecordCount - TakeBackPending; }
+
+void QueuePong(const char* number) {
+  if (PongCount == PongSlots) SendPendingPongs();  // never drop one
+  std::snprintf(Pongs[PongCount++], PongTextSize, "%s", number);
+}
+
+void SendPendingPongs() {
+  for (int i = 0; i < PongCount; i++) std::printf("pong %s\n", Pongs[i]);
+  if (PongCount) std::fflush(stdout);
+  PongCount = 0;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// The state of the game that the command interpreter and the game loop share: the flags that
+// tie commands to a running search, the record of the game's positions (for repetitions and for
+// taking moves back) and the xboard protocol version the GUI announced.
+
+#include <cstdint>
+
+#include "board/chess_board.h"
+
+// Set by "quit" (also at the end of input): every loop ends at once.
+extern bool QuitRequested;
+// True while the engine searches for its own move or analyses; commands then arrive from the
+// search's input polling.
+extern bool SearchRunning;
+// Set by a command that replaced the game position while the engine was searching: the result
+// of that search belongs to a position that no longer exists.
+extern bool PositionReplaced;
+// The xboard protocol version from "protover" (1 until a GUI says otherwise). From 2 on the
+// engine's moves go out as "move e2e4".
+extern int ProtocolVersion;
+
+// Ends SearchRunning and makes the changes to the game history that commands asked for while
+// the search had its own path on top of it (new positions, moves, takebacks).
+void SearchEnded();
+
+// The game history: the key pair of every position of the game, so the search sees repetitions
+// of the real game. Reset starts a new record with the current position (and forgets the moves
+// that could be taken back); Record adds the current position after a move.
+void ResetGameHistory();
+void RecordGamePosition();
+// How often the current position (the newest entry of the game history) occurred before, since
+// the last capture or pawn move.
+int EarlierOccurrences();
+
+// Takeback. NoteMoveAbout (before a move is made on MainBoard, or with the position before it)
+// keeps what a takeback restores: the board with its counters, the half-move number and the
+// length of the game history. TakeBack undoes the newest `plies` half-moves; while a search
+// runs it waits until the search has ended. Returns false (and changes nothing) when the game
+// record holds fewer moves.
+void NoteMoveAbout(const ChessBoard& before);
+bool TakeBack(int plies);
+// Half-moves that can be taken back.
+int MovesToTakeBack();
+
+// "pong N" for a "ping N" that arrived while the engine thought about its own move: the answer
+// waits until the move has been sent. SendPendingPongs sends the waiting answers in order.
+void QueuePong(const char* number);
+void SendPendingPongs();
