@@ -24,7 +24,7 @@ inline int Abs(int x) { return x < 0 ? -x : x; }
 // A king on its first two ranks shelters behind the pawns of its own and the neighbouring
 // files; a pawn in that zone earns no bonus for being advanced.
 template <int8_t Us>
-uint64_t KingZone(int kingSq) {
+[[gnu::always_inline]] inline uint64_t KingZone(int kingSq) {
   if (RelativeRank<Us>(RankOf(kingSq)) > 1) return 0;
   const int f = FileOf(kingSq);
   return (FileMasks[f] | NeighbourFiles(f)) & ~RanksBehind<Us>(kingSq);
@@ -51,7 +51,7 @@ namespace {
 // The passed pawn of colour Us that queens first among those the enemy king cannot catch:
 // the number of moves it needs (10 when there is none) and its promotion square.
 template <int8_t Us>
-int FirstUnstoppable(PositionEvaluate& pe, char side, uint64_t& queening) {
+[[gnu::always_inline]] inline int FirstUnstoppable(PositionEvaluate& pe, char side, uint64_t& queening) {
   const uint8_t* rank = Own<Us>(pe.Pawn.WhitePasserRank, pe.Pawn.BlackPasserRank);
   int first = 10;
   queening = 0;
@@ -102,7 +102,7 @@ int32_t PositionEvaluate::RuleofSquare(char side) {
 // takes its pawns from a1 upwards and Black from h8 downwards, so that the passer rank kept
 // for a file is that of its most advanced passer.
 template <int8_t Us>
-uint64_t PositionEvaluate::ScorePawns() {
+[[gnu::always_inline]] inline uint64_t PositionEvaluate::ScorePawns() {
   constexpr int32_t S = Sign<Us>;
   const uint64_t ours = Own<Us>(bb->WhitePawns, bb->BlackPawns);
   const uint64_t theirs = Own<Us>(bb->BlackPawns, bb->WhitePawns);
@@ -178,7 +178,7 @@ uint64_t PositionEvaluate::ScorePawns() {
 // Values of the most advanced passer of each file: connected to a neighbour-file passer one
 // rank apart or level, protected by a pawn diagonally behind, or plain.
 template <int8_t Us>
-void PositionEvaluate::ValuePassers(uint64_t doubledFiles) {
+[[gnu::always_inline]] inline void PositionEvaluate::ValuePassers(uint64_t doubledFiles) {
   constexpr uint8_t Passed = Us == White ? 1 : 16;
   constexpr uint8_t Connected = Us == White ? 3 : 48;
   const uint64_t ours = Own<Us>(bb->WhitePawns, bb->BlackPawns);
@@ -207,7 +207,7 @@ void PositionEvaluate::ValuePassers(uint64_t doubledFiles) {
 // Passer terms that depend on the kings and the pieces, so they cannot be cached: the race
 // against the enemy king, king proximity, support by minor pieces and a free path.
 template <int8_t Us>
-void PositionEvaluate::PasserExtras(char side) {
+[[gnu::always_inline]] inline void PositionEvaluate::PasserExtras(char side) {
   constexpr int32_t S = Sign<Us>;
   const uint64_t minors = Own<Us>(WhiteKnightAttacks, BlackKnightAttacks) |
                           Own<Us>(WhiteBishopAttacks, BlackBishopAttacks);

@@ -27,7 +27,7 @@ inline uint64_t UsefulSquares(uint64_t attacks, uint64_t own, uint64_t empty, ui
 }  // namespace
 
 template <int8_t Us>
-void PositionEvaluate::AttackMapsOf() {
+[[gnu::always_inline]] inline void PositionEvaluate::AttackMapsOf() {
   const Army us = ArmyOf<Us>(*bb);
   const uint64_t empty = ~bb->AllPieces;
   uint64_t& pawns = Own<Us>(WhitePawnAttacks, BlackPawnAttacks);
@@ -161,7 +161,7 @@ int32_t PositionEvaluate::AttackCounts(char side) {
 }
 
 template <int8_t Us>
-void PositionEvaluate::KnightsOf() {
+[[gnu::always_inline]] inline void PositionEvaluate::KnightsOf() {
   constexpr int32_t S = Sign<Us>;
   const Army us = ArmyOf<Us>(*bb);
   const uint64_t theirPawns = Own<Us>(bb->BlackPawns, bb->WhitePawns);
@@ -232,7 +232,7 @@ namespace {
 // Whether a rook on rookRank stands behind the passer of colour C on its file, seen from C's
 // side (a passer rank of 0 means no passer).
 template <int8_t C>
-bool BehindPasser(int passerRank, int rookRank) {
+[[gnu::always_inline]] inline bool BehindPasser(int passerRank, int rookRank) {
   if constexpr (C == White) return passerRank > rookRank;
   else return passerRank != 0 && passerRank < rookRank;
 }
@@ -240,7 +240,7 @@ bool BehindPasser(int passerRank, int rookRank) {
 }  // namespace
 
 template <int8_t Us>
-void PositionEvaluate::RooksOf(int32_t& halfOpen) {
+[[gnu::always_inline]] inline void PositionEvaluate::RooksOf(int32_t& halfOpen) {
   constexpr int32_t S = Sign<Us>;
   constexpr int8_t Them = Us == White ? Black : White;
   const Army us = ArmyOf<Us>(*bb);
@@ -291,7 +291,7 @@ int32_t PositionEvaluate::RookEval(char /*side*/) {
 }
 
 template <int8_t Us>
-void PositionEvaluate::QueensOf() {
+[[gnu::always_inline]] inline void PositionEvaluate::QueensOf() {
   constexpr int32_t S = Sign<Us>;
   const Army us = ArmyOf<Us>(*bb);
   const uint64_t empty = ~bb->AllPieces;
@@ -333,8 +333,7 @@ inline bool All(uint64_t set, uint64_t squares) { return (set & squares) == squa
 
 // Knights in a corner, shut in by enemy pawns.
 template <int8_t Us>
-int32_t TrappedKnights(const Army& us, const Army& them) {
-  const uint64_t n = us.Knights, p = them.Pawns;
+[[gnu::always_inline]] inline int32_t TrappedKnights(uint64_t n, uint64_t p) {
   int32_t t = 0;
   if ((n & At<Us>(H8)) && (p & (At<Us>(H7) | At<Us>(F7)))) t += 1219;
   if ((n & At<Us>(H7)) && (p & At<Us>(G7)) && (p & (At<Us>(H6) | At<Us>(F6)))) t += 1219;
@@ -347,35 +346,35 @@ int32_t TrappedKnights(const Army& us, const Army& them) {
 
 // A bishop that took a rook pawn and is now walled in (the Bxa7 ... b6 trap).
 template <int8_t Us>
-int32_t TrappedBishops(const Army& us, const Army& them) {
+[[gnu::always_inline]] inline int32_t TrappedBishops(uint64_t bishops, uint64_t p) {
   int32_t t = 0;
-  if ((us.Bishops & (At<Us>(A7) | At<Us>(B8))) && All(them.Pawns, At<Us>(B6) | At<Us>(C7))) t += 1600;
-  if ((us.Bishops & (At<Us>(H7) | At<Us>(G8))) && All(them.Pawns, At<Us>(G6) | At<Us>(F7))) t += 1600;
+  if ((bishops & (At<Us>(A7) | At<Us>(B8))) && All(p, At<Us>(B6) | At<Us>(C7))) t += 1600;
+  if ((bishops & (At<Us>(H7) | At<Us>(G8))) && All(p, At<Us>(G6) | At<Us>(F7))) t += 1600;
   return t;
 }
 
 // A rook locked in the corner by its own uncastled king, while the enemy has a heavy piece.
 template <int8_t Us>
-int32_t TrappedRook(const Army& us, const Army& them) {
-  const bool theirHeavy = (them.Queens | them.Rooks) != 0;
-  if ((us.King & (At<Us>(F1) | At<Us>(G1))) && (us.Rooks & (At<Us>(G1) | At<Us>(H1))))
-    return theirHeavy && (us.Pawns & (At<Us>(F2) | At<Us>(G2) | At<Us>(H2))) ? 1670 : 0;
-  if ((us.King & (At<Us>(B1) | At<Us>(C1))) && (us.Rooks & (At<Us>(A1) | At<Us>(B1))))
-    return theirHeavy && (us.Pawns & (At<Us>(A2) | At<Us>(B2) | At<Us>(C2))) ? 1670 : 0;
+[[gnu::always_inline]] inline int32_t TrappedRook(uint64_t king, uint64_t rooks, uint64_t pawns, bool theirHeavy) {
+  if ((king & (At<Us>(F1) | At<Us>(G1))) && (rooks & (At<Us>(G1) | At<Us>(H1))))
+    return theirHeavy && (pawns & (At<Us>(F2) | At<Us>(G2) | At<Us>(H2))) ? 1670 : 0;
+  if ((king & (At<Us>(B1) | At<Us>(C1))) && (rooks & (At<Us>(A1) | At<Us>(B1))))
+    return theirHeavy && (pawns & (At<Us>(A2) | At<Us>(B2) | At<Us>(C2))) ? 1670 : 0;
   return 0;
 }
 
 }  // namespace
 
 int32_t PositionEvaluate::Traps(char /*side*/) {
-  const Army white = ArmyOf<White>(*bb);
-  const Army black = ArmyOf<Black>(*bb);
+  const ChessBoard& b = *bb;
+  const bool whiteHeavy = (b.WhiteQueens | b.WhiteRooks) != 0;
+  const bool blackHeavy = (b.BlackQueens | b.BlackRooks) != 0;
   int32_t t = 0;
-  t -= TrappedKnights<White>(white, black);
-  t += TrappedKnights<Black>(black, white);
-  t -= TrappedBishops<White>(white, black);
-  t += TrappedBishops<Black>(black, white);
-  t -= TrappedRook<White>(white, black);
-  t += TrappedRook<Black>(black, white);
+  t -= TrappedKnights<White>(b.WhiteKnights, b.BlackPawns);
+  t += TrappedKnights<Black>(b.BlackKnights, b.WhitePawns);
+  t -= TrappedBishops<White>(b.WhiteBishops, b.BlackPawns);
+  t += TrappedBishops<Black>(b.BlackBishops, b.WhitePawns);
+  t -= TrappedRook<White>(b.WhiteKing, b.WhiteRooks, b.WhitePawns, blackHeavy);
+  t += TrappedRook<Black>(b.BlackKing, b.BlackRooks, b.BlackPawns, whiteHeavy);
   return t;
 }

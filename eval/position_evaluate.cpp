@@ -29,18 +29,21 @@ inline int32_t Blend(int32_t phase, int32_t mid, int32_t end) {
 inline bool OnQueenside(int sq) { return FileOf(sq) <= 3; }
 inline bool OnKingside(int sq) { return FileOf(sq) >= 5; }
 
-// Against pawns, a side left with a single minor piece of a kind (minor == 1) and nothing
-// else is usually fighting for the draw.
-inline bool LoneMinorAgainstPawns(const Army& us, int32_t minor, const Army& them, int8_t theirNonPawns) {
-  return minor == 1 &&
-         us.QueenCount + us.RookCount + us.BishopCount + us.KnightCount + us.PawnCount == 1 &&
+// Against pawns, a side left with a single minor piece (minor is its count of that kind) and
+// nothing else is usually fighting for the draw.
+template <int8_t Us>
+inline bool LoneMinorAgainstPawns(const ChessBoard& b, int32_t minor, int8_t theirNonPawns) {
+  if (minor != 1) return false;
+  const Army us = ArmyOf<Us>(b);
+  const Army them = ArmyOf<Us == White ? Black : White>(b);
+  return us.QueenCount + us.RookCount + us.BishopCount + us.KnightCount + us.PawnCount == 1 &&
          them.PawnCount >= 1 && theirNonPawns == 0;
 }
 
 // Doubled pawns hurt most when no heavy piece can use the half-open files they leave.
-inline int32_t DoubledPawnWeight(const Army& us) {
-  if (us.QueenCount == 0 && us.RookCount == 0) return 190;
-  if (us.QueenCount == 0 && us.RookCount == 1) return 125;
+inline int32_t DoubledPawnWeight(int32_t queens, int32_t rooks) {
+  if (queens == 0 && rooks == 0) return 190;
+  if (queens == 0 && rooks == 1) return 125;
   return 62;
 }
 
@@ -80,21 +83,20 @@ int32_t PositionEvaluate::KingEval(char /*side*/) {
 }
 
 int32_t PositionEvaluate::DynamicPieceAdjustments(int32_t /*phase*/) {
-  const Army white = ArmyOf<White>(*bb);
-  const Army black = ArmyOf<Black>(*bb);
+  const ChessBoard& b = *bb;
   int32_t adjust = 0;
-  if (LoneMinorAgainstPawns(white, white.BishopCount, black, BlackNonPawnCount)) adjust -= 750;
-  if (LoneMinorAgainstPawns(black, black.BishopCount, white, WhiteNonPawnCount)) adjust += 750;
-  if (LoneMinorAgainstPawns(white, white.KnightCount, black, BlackNonPawnCount)) adjust -= 800;
-  if (LoneMinorAgainstPawns(black, black.KnightCount, white, WhiteNonPawnCount)) adjust += 800;
-  adjust -= DoubledPawnWeight(white) * Pawn.WhiteDoubled;
-  adjust += DoubledPawnWeight(black) * Pawn.BlackDoubled;
+  if (LoneMinorAgainstPawns<White>(b, b.WhiteBishopCount, BlackNonPawnCount)) adjust -= 750;
+  if (LoneMinorAgainstPawns<Black>(b, b.BlackBishopCount, WhiteNonPawnCount)) adjust += 750;
+  if (LoneMinorAgainstPawns<White>(b, b.WhiteKnightCount, BlackNonPawnCount)) adjust -= 800;
+  if (LoneMinorAgainstPawns<Black>(b, b.BlackKnightCount, WhiteNonPawnCount)) adjust += 800;
+  adjust -= DoubledPawnWeight(b.WhiteQueenCount, b.WhiteRookCount) * Pawn.WhiteDoubled;
+  adjust += DoubledPawnWeight(b.BlackQueenCount, b.BlackRookCount) * Pawn.BlackDoubled;
   return adjust;
 }
 
 // Rooks and queens on the seventh, where they attack pawns or confine the king.
 template <int8_t Us>
-void PositionEvaluate::HeavyPiecesOnSeventh() {
+[[gnu::always_inline]] inline void PositionEvaluate::HeavyPiecesOnSeventh() {
   constexpr int32_t S = Sign<Us>;
   const Army us = ArmyOf<Us>(*bb);
   const Army them = ArmyOf<Us == White ? Black : White>(*bb);
@@ -109,10 +111,15 @@ void PositionEvaluate::HeavyPiecesOnSeventh() {
 
 // Squares of the centre attacked by Us's knights, bishops and rooks, once per piece kind.
 template <int8_t Us>
-int32_t PositionEvaluate::CentreControl() const {
+[[gnu::always_inline]] inline int32_t PositionEvaluate::CentreSquaresAttacked() const {
   return PopCount(Centre & Own<Us>(WhiteKnightAttacks, BlackKnightAttacks)) +
          PopCount(Centre & Own<Us>(WhiteBishopAttacks, BlackBishopAttacks)) +
          PopCount(Centre & Own<Us>(WhiteRookAttacks, BlackRookAttacks));
+}
+
+// Control of the centre by minor pieces and rooks (middlegame term, White's view).
+int32_t PositionEvaluate::CentreControl() const {
+  return 30 * (CentreSquaresAttacked<White>() - CentreSquaresAttacked<Black>());
 }
 
 int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board, char /*flag*/) {
@@ -223,7 +230,7 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board,
   }
 
   // Control of the centre by minor pieces and rooks, each square once per piece kind.
-  MidScore = 30 * (CentreControl<White>() - CentreControl<Black>());
+  MidScore = CentreControl();
 
   score += KnightEval(side);
   score += BishopEval(side);

@@ -52,6 +52,7 @@ public:
   int SideMaterialValue(char side, ChessBoard* board);
   int32_t DynamicPieceAdjustments(int32_t phase);
   int32_t KingEval(char side);
+  int32_t CentreControl() const;
 
   // Pawn structure (pawn_eval.cpp).
   int32_t PawnEval04(char side);
@@ -81,7 +82,7 @@ private:
   template <int8_t Us> void RooksOf(int32_t& halfOpen);
   template <int8_t Us> void QueensOf();
   template <int8_t Us> void HeavyPiecesOnSeventh();
-  template <int8_t Us> int32_t CentreControl() const;
+  template <int8_t Us> int32_t CentreSquaresAttacked() const;
   void BishopsOfColour(BishopRecord& rec, bool white);
 };
 

@@ -106,3 +106,21 @@ TEST(PawnEval, EqualRaceDependsOnTheNewQueen) {
   Evaluate(pieces);
   EXPECT_EQ(PE.RuleofSquare(White), 0);
 }
+
+TEST(PawnEval, PasserRaceProximityAndFreePath) {
+  // a7 (isolated, half-open, rook pawn away from the e1 king: -5 -50 +50; -90/-90) is worth
+  // 1100, +150 as the h3 king cannot catch it. In the ending: king proximity
+  // (7 - 6) x 184 / 2 + (7 - 7) x 184 = 92 and a free path to a8, +1100.
+  ChessBoard seventh = FromFen("8/P7/8/8/8/7k/8/4K3 w - - 0 1");
+  ReadyForOneTerm(seventh);
+  EXPECT_EQ(PE.PawnEval04(White), -5 + 30);
+  EXPECT_EQ(PE.Pawn.WhitePasserScore, 1100 + 150);
+  EXPECT_EQ(PE.MidScore, -90);
+  EXPECT_EQ(PE.EndScore, -90 + 92 + 1100);
+  // a6: 550 + 150; proximity (7 - 5) x 120 / 2 = 120; a7 and a8 free, +550.
+  ChessBoard sixth = FromFen("8/8/P7/8/8/7k/8/4K3 w - - 0 1");
+  ReadyForOneTerm(sixth);
+  PE.PawnEval04(White);
+  EXPECT_EQ(PE.Pawn.WhitePasserScore, 550 + 150);
+  EXPECT_EQ(PE.EndScore, -90 + 120 + 550);
+}
