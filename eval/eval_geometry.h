@@ -2,6 +2,7 @@
 // Set-wise attack fills and precomputed pawn spans for the evaluation. The fills work on many
 // pieces at once (Kogge-Stone occluded fills): each ray includes its first occupied square,
 // exactly as the board's single-square masks do, but one pass serves every piece of a kind.
+// Below them, the colour-relative helpers with which each term is written once for both sides.
 
 #include <array>
 #include <cstdint>
