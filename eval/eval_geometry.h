@@ -2,16 +2,17 @@
 // Set-wise attack fills and precomputed pawn spans for the evaluation. The fills work on many
 // pieces at once (Kogge-Stone occluded fills): each ray includes its first occupied square,
 // exactly as the board's single-square masks do, but one pass serves every piece of a kind.
+// Below them, the colour-relative helpers with which each term is written once for both sides.
 
 #include <array>
 #include <cstdint>
 #include <cstdlib>
 
+#include "board/bit_ops.h"
+#include "board/chess_board.h"
 #include "board/masks.h"
 
 namespace evalgeo {
-
-constexpr int CountBits(uint64_t x) { return __builtin_popcountll(x); }
 
 constexpr uint64_t NotA = ~FileA;
 constexpr uint64_t NotH = ~FileH;
@@ -65,11 +66,11 @@ constexpr uint64_t KingAttacksOf(uint64_t kings) {
   const uint64_t row = kings | sides;
   return sides | (row << 8) | (row >> 8);
 }
-constexpr uint64_t WhitePawnAttacksOf(uint64_t pawns) {
-  return ((pawns & NotA) << 7) | ((pawns & NotH) << 9);
-}
-constexpr uint64_t BlackPawnAttacksOf(uint64_t pawns) {
-  return ((pawns & NotA) >> 9) | ((pawns & NotH) >> 7);
+// Squares the pawns of colour Us attack: each pawn's two forward diagonals.
+template <int8_t Us>
+constexpr uint64_t PawnAttacksOf(uint64_t pawns) {
+  if constexpr (Us == White) return ((pawns & NotA) << 7) | ((pawns & NotH) << 9);
+  else return ((pawns & NotA) >> 9) | ((pawns & NotH) >> 7);
 }
 
 // Every square of the files that hold at least one bit of the set.
@@ -118,10 +119,63 @@ inline constexpr auto WhitePassedZone = SquareTableOf(
 inline constexpr auto BlackPassedZone = SquareTableOf(
     [](int sq) { return (FileMasks[FileOf(sq)] | NeighbourFiles(FileOf(sq))) & RanksBelow(sq); });
 
+// Colour-relative geometry, so that a term both colours score alike is written once as a
+// template on the colour Us (White or Black) and reads its directions and ranks from here.
+
+// The sign of Us's terms in the White-view accumulators.
+template <int8_t Us> inline constexpr int32_t Sign = Us == White ? 1 : -1;
+
+// Towards the enemy's side of the board by a number of ranks, and one rank back.
+template <int8_t Us>
+constexpr uint64_t Up(uint64_t x, int ranks = 1) { return Us == White ? x << (8 * ranks) : x >> (8 * ranks); }
+template <int8_t Us>
+constexpr uint64_t Down(uint64_t x) { return Us == White ? x >> 8 : x << 8; }
+
+// Ranks and squares counted from Us's side: rank 0 is Us's first rank.
+template <int8_t Us>
+constexpr int RelativeRank(int rank) { return Us == White ? rank : 7 - rank; }
+template <int8_t Us>
+constexpr uint64_t RelativeMask(int sq) { return SquareMask(Us == White ? sq : sq ^ 56); }
+
+// All ranks in front of / behind the rank of a square, seen from Us's side.
+template <int8_t Us>
+constexpr uint64_t RanksAhead(int sq) { return Us == White ? RanksAbove(sq) : RanksBelow(sq); }
+template <int8_t Us>
+constexpr uint64_t RanksBehind(int sq) { return Us == White ? RanksBelow(sq) : RanksAbove(sq); }
+
+template <int8_t Us>
+constexpr const std::array<uint64_t, 64>& FrontSpan() { return Us == White ? WhiteFrontSpan : BlackFrontSpan; }
+template <int8_t Us>
+constexpr const std::array<uint64_t, 64>& PassedZone() { return Us == White ? WhitePassedZone : BlackPassedZone; }
+
+// Picks Us's member of a White/Black pair.
+template <int8_t Us, typename T>
+constexpr T& Own(T& white, T& black) {
+  if constexpr (Us == White) return white;
+  else return black;
+}
+
+// One colour's pieces and piece counts on the board.
+struct Army {
+  uint64_t Pawns, Knights, Bishops, Rooks, Queens, King, Pieces;
+  int32_t PawnCount, KnightCount, BishopCount, RookCount, QueenCount;
+};
+template <int8_t Us>
+inline Army ArmyOf(const ChessBoard& b) {
+  if constexpr (Us == White)
+    return {b.WhitePawns, b.WhiteKnights, b.WhiteBishops, b.WhiteRooks, b.WhiteQueens, b.WhiteKing,
+            b.WhitePieces, b.WhitePawnCount, b.WhiteKnightCount, b.WhiteBishopCount,
+            b.WhiteRookCount, b.WhiteQueenCount};
+  else
+    return {b.BlackPawns, b.BlackKnights, b.BlackBishops, b.BlackRooks, b.BlackQueens, b.BlackKing,
+            b.BlackPieces, b.BlackPawnCount, b.BlackKnightCount, b.BlackBishopCount,
+            b.BlackRookCount, b.BlackQueenCount};
+}
+
 // Diagonals along which bishops and queens bear down on a castled king.
 constexpr uint64_t DiagonalFrom(int from, int step, int length) {
   uint64_t diagonal = 0;
-  for (int i = 0; i < length; ++i) diagonal |= Bit(from + i * step);
+  for (int i = 0; i < length; ++i) diagonal |= SquareMask(from + i * step);
   return diagonal;
 }
 constexpr uint64_t DiagH2C7 = DiagonalFrom(H2, 7, 6);
@@ -134,6 +188,6 @@ static_assert(DiagH2C7 == 0x0004081020408000ULL);
 constexpr uint64_t DiagonalsToQueenside = DiagH2C7 | DiagG2B7 | DiagF2A7;
 constexpr uint64_t DiagonalsToKingside = DiagC2H7 | DiagB2G7 | DiagA2F7;
 
-constexpr uint64_t Centre = Bit(D4) | Bit(E4) | Bit(D5) | Bit(E5);
+constexpr uint64_t Centre = SquareMask(D4) | SquareMask(E4) | SquareMask(D5) | SquareMask(E5);
 
 }  // namespace evalgeo

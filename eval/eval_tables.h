@@ -2,11 +2,10 @@
 // Scoring tables of the evaluation. Square tables are indexed by square number (a1 = 0,
 // h8 = 63) but written here as a diagram, rank 8 on top, and turned round by FromDiagram.
 // Black's tables are the vertical mirrors of White's (square s reads White's s ^ 56).
+// Every table is defined here once; move ordering reads some of them too.
 
 #include <array>
 #include <cstdint>
-
-#include "eval/position_evaluate.h"
 
 using SquareTable = std::array<int32_t, 64>;
 
@@ -75,7 +74,7 @@ inline constexpr SquareTable KnightEnding = FromDiagram({
     -250, -250, -250, -250, -250, -250, -250, -250});
 
 // Knight outposts: squares where a knight no enemy pawn can chase is worth extra.
-inline constexpr SquareTable WKnightPostTable = FromDiagram({
+inline constexpr SquareTable WKnightPost = FromDiagram({
        0,    0,    0,    0,    0,    0,    0,    0,
        0,    0,   64,   90,   90,   64,    0,    0,
        0,    0,  120,  160,  160,  120,    0,    0,
@@ -84,7 +83,7 @@ inline constexpr SquareTable WKnightPostTable = FromDiagram({
        0,    0,    0,    0,    0,    0,    0,    0,
        0,    0,    0,    0,    0,    0,    0,    0,
        0,    0,    0,    0,    0,    0,    0,    0});
-inline constexpr SquareTable BKnightPostTable = MirrorRanks(WKnightPostTable);
+inline constexpr SquareTable BKnightPost = MirrorRanks(WKnightPost);
 
 inline constexpr SquareTable WBishopSquare = FromDiagram({
     -100, -100,  -70,  -40,  -40,  -70, -100, -100,
@@ -120,17 +119,20 @@ inline constexpr std::array<int32_t, 32> QueenMobility = {
 
 // Pawn tables by file (a..h) or by rank counted from the pawn's own side (0..7).
 inline constexpr std::array<int32_t, 8> IsolatedPawn = {90, 100, 100, 110, 110, 100, 100, 90};
-inline constexpr std::array<int32_t, 8> PassersTable = {0, 40, 80, 160, 270, 550, 1100, 0};
+inline constexpr std::array<int32_t, 8> Passers = {0, 40, 80, 160, 270, 550, 1100, 0};
 inline constexpr std::array<int32_t, 8> ProtectedPassers = {0, 50, 90, 170, 300, 600, 1200, 0};
 inline constexpr std::array<int32_t, 8> ConnectedPassers = {0, 60, 100, 180, 320, 640, 1280, 0};
 inline constexpr std::array<int32_t, 8> KingProximityPasserPenalty = {0, 17, 34, 54, 81, 120, 184, 0};
-inline constexpr std::array<int32_t, 8> OpenFileControlTable = {185, 185, 190, 200, 200, 190, 185, 185};
+inline constexpr std::array<int32_t, 8> OpenFileControl = {185, 185, 190, 200, 200, 190, 185, 185};
 // Bonus by the number of rooks on the enemy's seventh and eighth ranks.
-inline constexpr std::array<int16_t, 16> Majorson7Table = {
+inline constexpr std::array<int16_t, 16> Majorson7 = {
     0, 350, 650, 950, 1250, 1400, 1450, 1500, 1500, 1500, 1500, 0, 0, 0, 0, 0};
 
-// Piece values.
+// Piece values, read by the exchange evaluator and move ordering as well. Knights and
+// bishops are worth the same.
 constexpr int32_t QueenValue = 9750;
 constexpr int32_t RookValue = 5000;
 constexpr int32_t MinorValue = 3250;
+constexpr int32_t KnightValue = MinorValue;
+constexpr int32_t BishopValue = MinorValue;
 constexpr int32_t PawnValue = 800;

@@ -16,7 +16,7 @@ namespace {
 
 template <std::size_t N>
 inline int32_t MobilityValue(const std::array<int32_t, N>& table, uint64_t squares) {
-  return table[std::min<std::size_t>(static_cast<std::size_t>(CountBits(squares)), N - 1)];
+  return table[std::min<std::size_t>(static_cast<std::size_t>(PopCount(squares)), N - 1)];
 }
 
 // Squares worth counting for mobility: not our own, and not empty squares an enemy pawn covers.
@@ -26,47 +26,43 @@ inline uint64_t UsefulSquares(uint64_t attacks, uint64_t own, uint64_t empty, ui
 
 }  // namespace
 
-void PositionEvaluate::AttackMasks() {
-  const ChessBoard& b = *bb;
-  const uint64_t empty = ~b.AllPieces;
-  WhitePawnAttacks = WhitePawnAttacksOf(b.WhitePawns);
-  BlackPawnAttacks = BlackPawnAttacksOf(b.BlackPawns);
-  WhiteKnightAttacks = KnightAttacksOf(b.WhiteKnights);
-  BlackKnightAttacks = KnightAttacksOf(b.BlackKnights);
+template <int8_t Us>
+[[gnu::always_inline]] inline void PositionEvaluate::AttackMapsOf() {
+  const Army us = ArmyOf<Us>(*bb);
+  const uint64_t empty = ~bb->AllPieces;
+  uint64_t& pawns = Own<Us>(WhitePawnAttacks, BlackPawnAttacks);
+  uint64_t& knights = Own<Us>(WhiteKnightAttacks, BlackKnightAttacks);
+  uint64_t& bishops = Own<Us>(WhiteBishopAttacks, BlackBishopAttacks);
+  uint64_t& rooks = Own<Us>(WhiteRookAttacks, BlackRookAttacks);
+  uint64_t& queens = Own<Us>(WhiteQueenAttacks, BlackQueenAttacks);
+  uint64_t& king = Own<Us>(WhiteKingAttacks, BlackKingAttacks);
+  pawns = PawnAttacksOf<Us>(us.Pawns);
+  knights = KnightAttacksOf(us.Knights);
   // The sliding fills are the expensive part; skip them for kinds that are off the board.
-  WhiteBishopAttacks = b.WhiteBishops ? BishopAttacksOf(b.WhiteBishops, empty) : 0;
-  BlackBishopAttacks = b.BlackBishops ? BishopAttacksOf(b.BlackBishops, empty) : 0;
-  WhiteRookAttacks = b.WhiteRooks ? RookAttacksOf(b.WhiteRooks, empty) : 0;
-  BlackRookAttacks = b.BlackRooks ? RookAttacksOf(b.BlackRooks, empty) : 0;
-  WhiteQueenAttacks =
-      b.WhiteQueens ? RookAttacksOf(b.WhiteQueens, empty) | BishopAttacksOf(b.WhiteQueens, empty) : 0;
-  BlackQueenAttacks =
-      b.BlackQueens ? RookAttacksOf(b.BlackQueens, empty) | BishopAttacksOf(b.BlackQueens, empty) : 0;
-  WhiteKingAttacks = KingAttacksOf(b.WhiteKing);
-  BlackKingAttacks = KingAttacksOf(b.BlackKing);
-  AllWhiteAttacks = WhitePawnAttacks | WhiteKnightAttacks | WhiteBishopAttacks | WhiteRookAttacks |
-                    WhiteQueenAttacks | WhiteKingAttacks;
-  AllBlackAttacks = BlackPawnAttacks | BlackKnightAttacks | BlackBishopAttacks | BlackRookAttacks |
-                    BlackQueenAttacks | BlackKingAttacks;
+  bishops = us.Bishops ? BishopAttacksOf(us.Bishops, empty) : 0;
+  rooks = us.Rooks ? RookAttacksOf(us.Rooks, empty) : 0;
+  queens = us.Queens ? RookAttacksOf(us.Queens, empty) | BishopAttacksOf(us.Queens, empty) : 0;
+  king = KingAttacksOf(us.King);
+  Own<Us>(AllWhiteAttacks, AllBlackAttacks) = pawns | knights | bishops | rooks | queens | king;
+}
+
+void PositionEvaluate::AttackMasks() {
+  AttackMapsOf<White>();
+  AttackMapsOf<Black>();
 }
 
 int32_t PositionEvaluate::PawnFilePenalty(char side, uint64_t pawnsOnFile) {
-  if (side == 0) {
-    if (pawnsOnFile == 0) {
-      ++WhiteOpenShield;
-      return 350;
-    }
-    const int r = RankOf(LowestSquare(pawnsOnFile));
-    if (r >= 4) ++WhiteOpenShield;   // advanced three squares or more: little shelter left
-    return 35 * (r - 1);
-  }
+  int32_t& open = side == 0 ? WhiteOpenShield : BlackOpenShield;
   if (pawnsOnFile == 0) {
-    ++BlackOpenShield;
+    ++open;
     return 350;
   }
-  const int r = RankOf(static_cast<int>(BSR(pawnsOnFile)));
-  if (r <= 3) ++BlackOpenShield;
-  return 35 * (6 - r);
+  // The pawn nearest the king shelters it: White's lowest, Black's highest; r is its rank
+  // counted from the king's side.
+  const int r = side == 0 ? RankOf(LowestSquare(pawnsOnFile))
+                          : 7 - RankOf(static_cast<int>(BSR(pawnsOnFile)));
+  if (r >= 4) ++open;   // advanced three squares or more: little shelter left
+  return 35 * (r - 1);
 }
 
 int32_t PositionEvaluate::PawnShield(char side) {
@@ -81,7 +77,7 @@ int32_t PositionEvaluate::PawnShield(char side) {
 
   int32_t penalty = PawnFilePenalty(side, pawns & kingFile);
   // A piece standing right in front of the king shields it a little where the pawn is gone.
-  const uint64_t front = white ? Bit(kingSq) << 8 : Bit(kingSq) >> 8;
+  const uint64_t front = white ? Up<White>(SquareMask(kingSq)) : Up<Black>(SquareMask(kingSq));
   if (!((own & ~pawns & front) && 2 * penalty >= 351)) penalty *= 2;
 
   const int f = FileOf(kingSq);
@@ -94,21 +90,18 @@ int32_t PositionEvaluate::PawnShield(char side) {
 
 int32_t PositionEvaluate::PawnStorm(char side) {
   const ChessBoard& b = *bb;
-  if (side == 0) {
-    const uint64_t stormers = b.WhitePawns & ThreeFiles[FileOf(BlackKingSq)];
-    return 600 * CountBits(stormers & Rank6) + 300 * CountBits(stormers & Rank5) +
-           100 * CountBits(stormers & Rank4);
-  }
-  const uint64_t stormers = b.BlackPawns & ThreeFiles[FileOf(WhiteKingSq)];
-  return 600 * CountBits(stormers & Rank3) + 300 * CountBits(stormers & Rank4) +
-         100 * CountBits(stormers & Rank5);
+  const uint64_t stormers = side == 0 ? b.WhitePawns & ThreeFiles[FileOf(BlackKingSq)]
+                                      : b.BlackPawns & ThreeFiles[FileOf(WhiteKingSq)];
+  // Ranks counted from the storming side: its sixth, fifth and fourth.
+  auto on = [&](int rank) { return PopCount(stormers & RankMasks[side == 0 ? rank : 7 - rank]); };
+  return 600 * on(5) + 300 * on(4) + 100 * on(3);
 }
 
 int32_t PositionEvaluate::AttackCounts(char side) {
   const ChessBoard& b = *bb;
   const bool white = side == 0;   // the defender
   const int kingSq = white ? WhiteKingSq : BlackKingSq;
-  const uint64_t king = Bit(kingSq);
+  const uint64_t king = SquareMask(kingSq);
   const uint64_t zone = white ? WhiteKingAttacks : BlackKingAttacks;
   const int32_t open = white ? WhiteOpenShield : BlackOpenShield;
 
@@ -122,7 +115,7 @@ int32_t PositionEvaluate::AttackCounts(char side) {
   const uint64_t bishops = white ? b.BlackBishops : b.WhiteBishops;
   const uint64_t rooks = white ? b.BlackRooks : b.WhiteRooks;
   const uint64_t queens = white ? b.BlackQueens : b.WhiteQueens;
-  const uint64_t noAttackerPawnFiles = white ? NoBlackPawnFiles : NoWhitePawnFiles;
+  const uint64_t noAttackerPawnFiles = white ? Pawn.NoBlackPawnFiles : Pawn.NoWhitePawnFiles;
 
   // Weight of the attack and the number of piece kinds taking part.
   int32_t weight = 0, kinds = 0;
@@ -132,7 +125,7 @@ int32_t PositionEvaluate::AttackCounts(char side) {
   if (queenAtt & zone) weight += 4, kinds += 1;
   if (rookAtt & zone) weight += 2, kinds += 1;
 
-  int32_t attack = (15 * CountBits(zone & allAtt) + 125 * weight) * (open + 1);
+  int32_t attack = (15 * PopCount(zone & allAtt) + 125 * weight) * (open + 1);
   if ((queenAtt & zone) && (rookAtt & zone)) attack += 360;
   if ((queenAtt | rookAtt) & zone) attack += 1620;
   // One kind of piece alone rarely breaks through.
@@ -141,25 +134,25 @@ int32_t PositionEvaluate::AttackCounts(char side) {
   else if (kinds <= 3)
     attack = kinds * attack / 4;
 
-  const int32_t material = CountBits(knights | bishops | rooks) + 2 * CountBits(queens);
+  const int32_t material = PopCount(knights | bishops | rooks) + 2 * PopCount(queens);
   const uint64_t wing = ThreeFiles[FileOf(kingSq)];
   int32_t total = attack + 5 * material * open +
-                  10 * open * CountBits((knights | bishops | rooks | queens) & wing) +
-                  30 * (open + 1) * (CountBits((rooks | queens) & wing & noAttackerPawnFiles) - 1);
+                  10 * open * PopCount((knights | bishops | rooks | queens) & wing) +
+                  30 * (open + 1) * (PopCount((rooks | queens) & wing & noAttackerPawnFiles) - 1);
 
   // Bishops and queens aiming down the long diagonals at a castled king.
   const int homeRank = white ? RankOf(kingSq) : 7 - RankOf(kingSq);
   if (homeRank <= 1 && FileOf(kingSq) != 3 && FileOf(kingSq) != 4) {
     const bool kingside = FileOf(kingSq) >= 5;
     const uint64_t diagonals = (kingside == white) ? DiagonalsToQueenside : DiagonalsToKingside;
-    total += 10 * (open + 1) * CountBits((bishops | queens) & diagonals);
+    total += 10 * (open + 1) * PopCount((bishops | queens) & diagonals);
   }
 
   if (queens == 0) total /= 2;
 
   const uint64_t defenders = white ? (b.WhiteKnights | b.WhiteBishops | b.WhiteRooks | b.WhiteQueens)
                                    : (b.BlackKnights | b.BlackBishops | b.BlackRooks | b.BlackQueens);
-  int32_t defence = 100 * CountBits(defenders & zone);
+  int32_t defence = 100 * PopCount(defenders & zone);
   if ((white ? WhiteQueenAttacks : BlackQueenAttacks) & zone) defence += 500;
   if ((white ? WhiteKnightAttacks : BlackKnightAttacks) & zone) defence += 100;
   if ((white ? WhiteBishopAttacks : BlackBishopAttacks) & zone) defence += 100;
@@ -167,31 +160,32 @@ int32_t PositionEvaluate::AttackCounts(char side) {
   return total - defence;
 }
 
+template <int8_t Us>
+[[gnu::always_inline]] inline void PositionEvaluate::KnightsOf() {
+  constexpr int32_t S = Sign<Us>;
+  const Army us = ArmyOf<Us>(*bb);
+  const uint64_t theirPawns = Own<Us>(bb->BlackPawns, bb->WhitePawns);
+  const uint64_t theirCover = Own<Us>(Pawn.BlackPawnCover, Pawn.WhitePawnCover);
+  const uint64_t empty = ~bb->AllPieces;
+  const SquareTable& square = Us == White ? WKnightSquare : BKnightSquare;
+  const SquareTable& post = Us == White ? WKnightPost : BKnightPost;
+  for (uint64_t set = us.Knights; set; set &= set - 1) {
+    const int s = LowestSquare(set);
+    MidScore += S * square[s];
+    EndScore += S * KnightEnding[s];
+    // An outpost no enemy pawn can ever attack: neither square diagonally in front of it
+    // holds one (outposts lie on files c to f, so no edge is crossed).
+    if (post[s] && (theirPawns & PawnAttacksOf<Us>(SquareMask(s))) == 0) MidScore += S * post[s];
+    const int32_t v = MobilityValue(
+        KnightMobility, UsefulSquares(KnightAttacksOf(SquareMask(s)), us.Pieces, empty, theirCover));
+    MidScore += S * v;
+    EndScore += S * v;
+  }
+}
+
 int32_t PositionEvaluate::KnightEval(char /*side*/) {
-  const ChessBoard& b = *bb;
-  const uint64_t empty = ~b.AllPieces;
-  for (uint64_t set = b.WhiteKnights; set; set &= set - 1) {
-    const int s = LowestSquare(set);
-    MidScore += WKnightSquare[s];
-    EndScore += KnightEnding[s];
-    // An outpost no black pawn can ever attack (outposts lie on files c to f, so s+7 and s+9
-    // are the two squares diagonally in front).
-    if (WKnightPost[s] && (b.BlackPawns & (Bit(s + 7) | Bit(s + 9))) == 0) MidScore += WKnightPost[s];
-    const int32_t v = MobilityValue(
-        KnightMobility, UsefulSquares(KnightAttacksOf(Bit(s)), b.WhitePieces, empty, BlackPawnCover));
-    MidScore += v;
-    EndScore += v;
-  }
-  for (uint64_t set = b.BlackKnights; set; set &= set - 1) {
-    const int s = LowestSquare(set);
-    MidScore -= BKnightSquare[s];
-    EndScore -= KnightEnding[s];
-    if (BKnightPost[s] && (b.WhitePawns & (Bit(s - 7) | Bit(s - 9))) == 0) MidScore -= BKnightPost[s];
-    const int32_t v = MobilityValue(
-        KnightMobility, UsefulSquares(KnightAttacksOf(Bit(s)), b.BlackPieces, empty, WhitePawnCover));
-    MidScore -= v;
-    EndScore -= v;
-  }
+  KnightsOf<White>();
+  KnightsOf<Black>();
   return 0;
 }
 
@@ -201,24 +195,24 @@ void PositionEvaluate::BishopsOfColour(BishopRecord& rec, bool white) {
   const uint64_t bishops = white ? b.WhiteBishops : b.BlackBishops;
   const uint64_t own = white ? b.WhitePieces : b.BlackPieces;
   const uint64_t ownPawns = white ? b.WhitePawns : b.BlackPawns;
-  const uint64_t enemyCover = white ? BlackPawnCover : WhitePawnCover;
+  const uint64_t enemyCover = white ? Pawn.BlackPawnCover : Pawn.WhitePawnCover;
   const SquareTable& square = white ? WBishopSquare : BBishopSquare;
   rec.Count = white ? b.WhiteBishopCount : b.BlackBishopCount;
-  rec.FianchettoSquare = white ? Bit(G2) : Bit(G7);
+  rec.FianchettoSquare = white ? SquareMask(G2) : SquareMask(G7);
   rec.Bonus = rec.Mid = rec.End = rec.Processed = 0;
   // The pawns that complete a fianchetto: one in front of the bishop and one beside it.
-  const uint64_t frontPawn = white ? Bit(G3) : Bit(G6);
-  const uint64_t sidePawns = white ? (Bit(F2) | Bit(H2)) : (Bit(F7) | Bit(H7));
+  const uint64_t frontPawn = white ? SquareMask(G3) : SquareMask(G6);
+  const uint64_t sidePawns = white ? (SquareMask(F2) | SquareMask(H2)) : (SquareMask(F7) | SquareMask(H7));
   for (uint64_t set = bishops; set; set &= set - 1) {
     const int s = LowestSquare(set);
     rec.Mid += square[s];
     rec.End += BishopEnding[s];
     const uint64_t attacks = rec.Count < 2 ? (white ? WhiteBishopAttacks : BlackBishopAttacks)
-                                           : BishopAttacksOf(Bit(s), empty);
+                                           : BishopAttacksOf(SquareMask(s), empty);
     const int32_t v = MobilityValue(BishopMobility, UsefulSquares(attacks, own, empty, enemyCover));
     rec.Mid += v;
     rec.End += v;
-    if (Bit(s) == rec.FianchettoSquare && (ownPawns & frontPawn) && (ownPawns & sidePawns))
+    if (SquareMask(s) == rec.FianchettoSquare && (ownPawns & frontPawn) && (ownPawns & sidePawns))
       rec.Mid += 200;
     ++rec.Processed;
   }
@@ -233,148 +227,154 @@ int32_t PositionEvaluate::BishopEval(char /*side*/) {
   return WhiteBishopRecord.Bonus - BlackBishopRecord.Bonus;
 }
 
-int32_t PositionEvaluate::RookEval(char /*side*/) {
-  const ChessBoard& b = *bb;
-  const uint64_t empty = ~b.AllPieces;
-  int32_t halfOpen = 0;
-  for (uint64_t set = b.WhiteRooks; set; set &= set - 1) {
+namespace {
+
+// Whether a rook on rookRank stands behind the passer of colour C on its file, seen from C's
+// side (a passer rank of 0 means no passer).
+template <int8_t C>
+[[gnu::always_inline]] inline bool BehindPasser(int passerRank, int rookRank) {
+  if constexpr (C == White) return passerRank > rookRank;
+  else return passerRank != 0 && passerRank < rookRank;
+}
+
+}  // namespace
+
+template <int8_t Us>
+[[gnu::always_inline]] inline void PositionEvaluate::RooksOf(int32_t& halfOpen) {
+  constexpr int32_t S = Sign<Us>;
+  constexpr int8_t Them = Us == White ? Black : White;
+  const Army us = ArmyOf<Us>(*bb);
+  const uint64_t theirPawns = Own<Us>(bb->BlackPawns, bb->WhitePawns);
+  const uint64_t theirCover = Own<Us>(Pawn.BlackPawnCover, Pawn.WhitePawnCover);
+  const uint64_t noOwnPawnFiles = Own<Us>(Pawn.NoWhitePawnFiles, Pawn.NoBlackPawnFiles);
+  const uint8_t* ourPassers = Own<Us>(Pawn.WhitePasserRank, Pawn.BlackPasserRank);
+  const uint8_t* theirPassers = Own<Us>(Pawn.BlackPasserRank, Pawn.WhitePasserRank);
+  const uint64_t empty = ~bb->AllPieces;
+  for (uint64_t set = us.Rooks; set; set &= set - 1) {
     const int s = LowestSquare(set);
     const int f = FileOf(s);
     const int r = RankOf(s);
-    const uint64_t attacks = b.WhiteRookCount < 2 ? WhiteRookAttacks : RookAttacksOf(Bit(s), empty);
-    const int32_t v = MobilityValue(RookMobility, UsefulSquares(attacks, b.WhitePieces, empty, BlackPawnCover));
-    MidScore += v;
-    EndScore += 14 * v / 10;
-    if (OpenFiles & Bit(s)) {
-      MidScore += 320;
-      EndScore += 140;
+    const uint64_t rook = SquareMask(s);
+    const uint64_t attacks =
+        us.RookCount < 2 ? Own<Us>(WhiteRookAttacks, BlackRookAttacks) : RookAttacksOf(rook, empty);
+    const int32_t v = MobilityValue(RookMobility, UsefulSquares(attacks, us.Pieces, empty, theirCover));
+    MidScore += S * v;
+    EndScore += S * (14 * v / 10);
+    if (Pawn.OpenFiles & rook) {
+      MidScore += S * 320;
+      EndScore += S * 140;
     } else {
-      if (r == 0 && (b.BlackPawns & (Bit(s) << 8))) {
-        MidScore -= 100;
-        EndScore -= 200;
+      // On its first rank behind an enemy pawn that stands right in front of it.
+      if (RelativeRank<Us>(r) == 0 && (theirPawns & Up<Us>(rook))) {
+        MidScore -= S * 100;
+        EndScore -= S * 200;
       }
-      if (NoWhitePawnFiles & Bit(s)) halfOpen += 50;
+      if (noOwnPawnFiles & rook) halfOpen += S * 50;
     }
     // Rooks belong behind passed pawns, their own and the enemy's.
-    if (WhitePasserRank[f + 1] > r) {
-      MidScore += 37;
-      EndScore += 75;
+    if (BehindPasser<Us>(ourPassers[f + 1], r)) {
+      MidScore += S * 37;
+      EndScore += S * 75;
     }
-    if (BlackPasserRank[f + 1] != 0 && BlackPasserRank[f + 1] < r) {
-      MidScore += 18;
-      EndScore += 37;
-    }
-  }
-  for (uint64_t set = b.BlackRooks; set; set &= set - 1) {
-    const int s = LowestSquare(set);
-    const int f = FileOf(s);
-    const int r = RankOf(s);
-    const uint64_t attacks = b.BlackRookCount < 2 ? BlackRookAttacks : RookAttacksOf(Bit(s), empty);
-    const int32_t v = MobilityValue(RookMobility, UsefulSquares(attacks, b.BlackPieces, empty, WhitePawnCover));
-    MidScore -= v;
-    EndScore -= 14 * v / 10;
-    if (OpenFiles & Bit(s)) {
-      MidScore -= 320;
-      EndScore -= 140;
-    } else {
-      if (r == 7 && (b.WhitePawns & (Bit(s) >> 8))) {
-        MidScore += 100;
-        EndScore += 200;
-      }
-      if (NoBlackPawnFiles & Bit(s)) halfOpen -= 50;
-    }
-    if (BlackPasserRank[f + 1] != 0 && BlackPasserRank[f + 1] < r) {
-      MidScore -= 37;
-      EndScore -= 75;
-    }
-    if (WhitePasserRank[f + 1] > r) {
-      MidScore -= 18;
-      EndScore -= 37;
+    if (BehindPasser<Them>(theirPassers[f + 1], r)) {
+      MidScore += S * 18;
+      EndScore += S * 37;
     }
   }
+}
+
+int32_t PositionEvaluate::RookEval(char /*side*/) {
+  int32_t halfOpen = 0;
+  RooksOf<White>(halfOpen);
+  RooksOf<Black>(halfOpen);
   return halfOpen;
 }
 
-int32_t PositionEvaluate::QueenEval(char /*side*/) {
-  const ChessBoard& b = *bb;
-  const uint64_t empty = ~b.AllPieces;
-  const uint64_t blackControl = BlackQueenAttacks | BlackRookAttacks | BlackBishopAttacks |
-                                BlackKnightAttacks | BlackPawnAttacks | BlackKingAttacks;
-  const uint64_t whiteControl = WhiteQueenAttacks | WhiteRookAttacks | WhiteBishopAttacks |
-                                WhiteKnightAttacks | WhitePawnAttacks | WhiteKingAttacks;
-  for (uint64_t set = b.WhiteQueens; set; set &= set - 1) {
+template <int8_t Us>
+[[gnu::always_inline]] inline void PositionEvaluate::QueensOf() {
+  constexpr int32_t S = Sign<Us>;
+  const Army us = ArmyOf<Us>(*bb);
+  const uint64_t empty = ~bb->AllPieces;
+  const uint64_t theirCover = Own<Us>(Pawn.BlackPawnCover, Pawn.WhitePawnCover);
+  const uint64_t theirControl =
+      Own<Us>(BlackQueenAttacks, WhiteQueenAttacks) | Own<Us>(BlackRookAttacks, WhiteRookAttacks) |
+      Own<Us>(BlackBishopAttacks, WhiteBishopAttacks) | Own<Us>(BlackKnightAttacks, WhiteKnightAttacks) |
+      Own<Us>(BlackPawnAttacks, WhitePawnAttacks) | Own<Us>(BlackKingAttacks, WhiteKingAttacks);
+  for (uint64_t set = us.Queens; set; set &= set - 1) {
     const int s = LowestSquare(set);
-    const uint64_t attacks = b.WhiteQueenCount < 2
-                                 ? WhiteQueenAttacks
-                                 : RookAttacksOf(Bit(s), empty) | BishopAttacksOf(Bit(s), empty);
-    const uint64_t mobility = UsefulSquares(attacks, b.WhitePieces, empty, BlackPawnCover);
+    const uint64_t attacks = us.QueenCount < 2 ? Own<Us>(WhiteQueenAttacks, BlackQueenAttacks)
+                                               : RookAttacksOf(SquareMask(s), empty) |
+                                                     BishopAttacksOf(SquareMask(s), empty);
+    const uint64_t mobility = UsefulSquares(attacks, us.Pieces, empty, theirCover);
     const int32_t v = MobilityValue(QueenMobility, mobility);
-    MidScore += v;
-    EndScore += v;
+    MidScore += S * v;
+    EndScore += S * v;
     // A queen deep in enemy territory with almost no safe retreat may be trapped.
-    if (RankOf(s) >= 4) {
-      const int safe = CountBits(mobility & ~blackControl);
-      if (safe < 2) EndScore -= 3250 * (2 - safe);
+    if (RelativeRank<Us>(RankOf(s)) >= 4) {
+      const int safe = PopCount(mobility & ~theirControl);
+      if (safe < 2) EndScore -= S * 3250 * (2 - safe);
     }
   }
-  for (uint64_t set = b.BlackQueens; set; set &= set - 1) {
-    const int s = LowestSquare(set);
-    const uint64_t attacks = b.BlackQueenCount < 2
-                                 ? BlackQueenAttacks
-                                 : RookAttacksOf(Bit(s), empty) | BishopAttacksOf(Bit(s), empty);
-    const uint64_t mobility = UsefulSquares(attacks, b.BlackPieces, empty, WhitePawnCover);
-    const int32_t v = MobilityValue(QueenMobility, mobility);
-    MidScore -= v;
-    EndScore -= v;
-    if (RankOf(s) <= 3) {
-      const int safe = CountBits(mobility & ~whiteControl);
-      if (safe < 2) EndScore += 3250 * (2 - safe);
-    }
-  }
+}
+
+int32_t PositionEvaluate::QueenEval(char /*side*/) {
+  QueensOf<White>();
+  QueensOf<Black>();
   return 0;
 }
 
+namespace {
+
+// Trapped-piece patterns of colour Us, as positive penalties; squares are named from White's
+// side and mirrored for Black.
+template <int8_t Us>
+constexpr uint64_t At(int sq) { return RelativeMask<Us>(sq); }
+inline bool All(uint64_t set, uint64_t squares) { return (set & squares) == squares; }
+
+// Knights in a corner, shut in by enemy pawns.
+template <int8_t Us>
+[[gnu::always_inline]] inline int32_t TrappedKnights(uint64_t n, uint64_t p) {
+  int32_t t = 0;
+  if ((n & At<Us>(H8)) && (p & (At<Us>(H7) | At<Us>(F7)))) t += 1219;
+  if ((n & At<Us>(H7)) && (p & At<Us>(G7)) && (p & (At<Us>(H6) | At<Us>(F6)))) t += 1219;
+  if ((n & At<Us>(G7)) && All(p, At<Us>(H7) | At<Us>(G6) | At<Us>(F7))) t += 1219;
+  if ((n & At<Us>(A8)) && (p & (At<Us>(A7) | At<Us>(C7)))) t += 1219;
+  if ((n & At<Us>(A7)) && (p & At<Us>(B7)) && (p & (At<Us>(A6) | At<Us>(C6)))) t += 1219;
+  if ((n & At<Us>(B7)) && All(p, At<Us>(A7) | At<Us>(B6) | At<Us>(C7))) t += 1219;
+  return t;
+}
+
+// A bishop that took a rook pawn and is now walled in (the Bxa7 ... b6 trap).
+template <int8_t Us>
+[[gnu::always_inline]] inline int32_t TrappedBishops(uint64_t bishops, uint64_t p) {
+  int32_t t = 0;
+  if ((bishops & (At<Us>(A7) | At<Us>(B8))) && All(p, At<Us>(B6) | At<Us>(C7))) t += 1600;
+  if ((bishops & (At<Us>(H7) | At<Us>(G8))) && All(p, At<Us>(G6) | At<Us>(F7))) t += 1600;
+  return t;
+}
+
+// A rook locked in the corner by its own uncastled king, while the enemy has a heavy piece.
+template <int8_t Us>
+[[gnu::always_inline]] inline int32_t TrappedRook(uint64_t king, uint64_t rooks, uint64_t pawns, bool theirHeavy) {
+  if ((king & (At<Us>(F1) | At<Us>(G1))) && (rooks & (At<Us>(G1) | At<Us>(H1))))
+    return theirHeavy && (pawns & (At<Us>(F2) | At<Us>(G2) | At<Us>(H2))) ? 1670 : 0;
+  if ((king & (At<Us>(B1) | At<Us>(C1))) && (rooks & (At<Us>(A1) | At<Us>(B1))))
+    return theirHeavy && (pawns & (At<Us>(A2) | At<Us>(B2) | At<Us>(C2))) ? 1670 : 0;
+  return 0;
+}
+
+}  // namespace
+
 int32_t PositionEvaluate::Traps(char /*side*/) {
   const ChessBoard& b = *bb;
-  const uint64_t wn = b.WhiteKnights, bn = b.BlackKnights;
-  const uint64_t wb = b.WhiteBishops, bbish = b.BlackBishops;
-  const uint64_t wp = b.WhitePawns, bp = b.BlackPawns;
-  auto has = [](uint64_t set, int sq) { return (set & Bit(sq)) != 0; };
-  auto all = [](uint64_t set, uint64_t squares) { return (set & squares) == squares; };
-  int32_t t = 0;
-
-  // Knights in a corner, shut in by enemy pawns.
-  if (has(wn, H8) && (bp & (Bit(H7) | Bit(F7)))) t -= 1219;
-  if (has(wn, H7) && has(bp, G7) && (bp & (Bit(H6) | Bit(F6)))) t -= 1219;
-  if (has(wn, G7) && all(bp, Bit(H7) | Bit(G6) | Bit(F7))) t -= 1219;
-  if (has(wn, A8) && (bp & (Bit(A7) | Bit(C7)))) t -= 1219;
-  if (has(wn, A7) && has(bp, B7) && (bp & (Bit(A6) | Bit(C6)))) t -= 1219;
-  if (has(wn, B7) && all(bp, Bit(A7) | Bit(B6) | Bit(C7))) t -= 1219;
-  if (has(bn, H1) && (wp & (Bit(H2) | Bit(F2)))) t += 1219;
-  if (has(bn, H2) && has(wp, G2) && (wp & (Bit(H3) | Bit(F3)))) t += 1219;
-  if (has(bn, G2) && all(wp, Bit(H2) | Bit(G3) | Bit(F2))) t += 1219;
-  if (has(bn, A1) && (wp & (Bit(A2) | Bit(C2)))) t += 1219;
-  if (has(bn, A2) && has(wp, B2) && (wp & (Bit(A3) | Bit(C3)))) t += 1219;
-  if (has(bn, B2) && all(wp, Bit(A2) | Bit(B3) | Bit(C2))) t += 1219;
-
-  // A bishop that took a rook pawn and is now walled in (the Bxa7 ... b6 trap).
-  if ((wb & (Bit(A7) | Bit(B8))) && all(bp, Bit(B6) | Bit(C7))) t -= 1600;
-  if ((wb & (Bit(H7) | Bit(G8))) && all(bp, Bit(G6) | Bit(F7))) t -= 1600;
-  if ((bbish & (Bit(A2) | Bit(B1))) && all(wp, Bit(B3) | Bit(C2))) t += 1600;
-  if ((bbish & (Bit(H2) | Bit(G1))) && all(wp, Bit(G3) | Bit(F2))) t += 1600;
-
-  // A rook locked in the corner by its own uncastled king.
-  const bool blackHeavy = (b.BlackQueens | b.BlackRooks) != 0;
   const bool whiteHeavy = (b.WhiteQueens | b.WhiteRooks) != 0;
-  if ((b.WhiteKing & (Bit(F1) | Bit(G1))) && (b.WhiteRooks & (Bit(G1) | Bit(H1)))) {
-    if (blackHeavy && (wp & (Bit(F2) | Bit(G2) | Bit(H2)))) t -= 1670;
-  } else if ((b.WhiteKing & (Bit(B1) | Bit(C1))) && (b.WhiteRooks & (Bit(A1) | Bit(B1)))) {
-    if (blackHeavy && (wp & (Bit(A2) | Bit(B2) | Bit(C2)))) t -= 1670;
-  }
-  if ((b.BlackKing & (Bit(F8) | Bit(G8))) && (b.BlackRooks & (Bit(G8) | Bit(H8)))) {
-    if (whiteHeavy && (bp & (Bit(F7) | Bit(G7) | Bit(H7)))) t += 1670;
-  } else if ((b.BlackKing & (Bit(B8) | Bit(C8))) && (b.BlackRooks & (Bit(A8) | Bit(B8)))) {
-    if (whiteHeavy && (bp & (Bit(A7) | Bit(B7) | Bit(C7)))) t += 1670;
-  }
+  const bool blackHeavy = (b.BlackQueens | b.BlackRooks) != 0;
+  int32_t t = 0;
+  t -= TrappedKnights<White>(b.WhiteKnights, b.BlackPawns);
+  t += TrappedKnights<Black>(b.BlackKnights, b.WhitePawns);
+  t -= TrappedBishops<White>(b.WhiteBishops, b.BlackPawns);
+  t += TrappedBishops<Black>(b.BlackBishops, b.WhitePawns);
+  t -= TrappedRook<White>(b.WhiteKing, b.WhiteRooks, b.WhitePawns, blackHeavy);
+  t += TrappedRook<Black>(b.BlackKing, b.BlackRooks, b.BlackPawns, whiteHeavy);
   return t;
 }

@@ -29,6 +29,30 @@ inline int32_t Blend(int32_t phase, int32_t mid, int32_t end) {
 inline bool OnQueenside(int sq) { return FileOf(sq) <= 3; }
 inline bool OnKingside(int sq) { return FileOf(sq) >= 5; }
 
+// Against pawns, a side left with a single minor piece (minor is its count of that kind) and
+// nothing else is usually fighting for the draw.
+template <int8_t Us>
+inline bool LoneMinorAgainstPawns(const ChessBoard& b, int32_t minor, int8_t theirNonPawns) {
+  if (minor != 1) return false;
+  const Army us = ArmyOf<Us>(b);
+  const Army them = ArmyOf<Us == White ? Black : White>(b);
+  return us.QueenCount + us.RookCount + us.BishopCount + us.KnightCount + us.PawnCount == 1 &&
+         them.PawnCount >= 1 && theirNonPawns == 0;
+}
+
+// Doubled pawns hurt most when no heavy piece can use the half-open files they leave.
+inline int32_t DoubledPawnWeight(int32_t queens, int32_t rooks) {
+  if (queens == 0 && rooks == 0) return 190;
+  if (queens == 0 && rooks == 1) return 125;
+  return 62;
+}
+
+// A lone bishop is hampered by the enemy pawns standing on squares of its colour.
+inline int32_t PawnsOnBishopColour(uint64_t bishops, uint64_t enemyPawns) {
+  const uint64_t colour = (bishops & LightSquares) ? LightSquares : DarkSquares;
+  return 50 * PopCount(enemyPawns & colour);
+}
+
 }  // namespace
 
 int PositionEvaluate::MaterialOnly(char side, int /*bound*/, ChessBoard& board) {
@@ -42,11 +66,8 @@ int PositionEvaluate::MaterialOnly(char side, int /*bound*/, ChessBoard& board) 
 }
 
 int PositionEvaluate::SideMaterialValue(char side, ChessBoard* board) {
-  if (side)
-    return QueenValue * board->BlackQueenCount + RookValue * board->BlackRookCount +
-           MinorValue * (board->BlackBishopCount + board->BlackKnightCount);
-  return QueenValue * board->WhiteQueenCount + RookValue * board->WhiteRookCount +
-         MinorValue * (board->WhiteBishopCount + board->WhiteKnightCount);
+  const Army a = side ? ArmyOf<Black>(*board) : ArmyOf<White>(*board);
+  return QueenValue * a.QueenCount + RookValue * a.RookCount + MinorValue * (a.BishopCount + a.KnightCount);
 }
 
 int32_t PositionEvaluate::KingEval(char /*side*/) {
@@ -64,37 +85,41 @@ int32_t PositionEvaluate::KingEval(char /*side*/) {
 int32_t PositionEvaluate::DynamicPieceAdjustments(int32_t /*phase*/) {
   const ChessBoard& b = *bb;
   int32_t adjust = 0;
-  // A lone minor piece cannot win against pawns; its side is usually fighting for a draw.
-  if (b.WhiteBishopCount == 1 &&
-      b.WhiteRookCount + b.WhiteQueenCount + b.WhiteKnightCount + b.WhitePawnCount == 0 &&
-      b.BlackPawnCount >= 1 && BlackNonPawnCount == 0)
-    adjust -= 750;
-  if (b.BlackBishopCount == 1 &&
-      b.BlackRookCount + b.BlackQueenCount + b.BlackKnightCount + b.BlackPawnCount == 0 &&
-      b.WhitePawnCount >= 1 && WhiteNonPawnCount == 0)
-    adjust += 750;
-  if (b.WhiteKnightCount == 1 &&
-      b.WhiteBishopCount + b.WhiteRookCount + b.WhiteQueenCount + b.WhitePawnCount == 0 &&
-      b.BlackPawnCount >= 1 && BlackNonPawnCount == 0)
-    adjust -= 800;
-  if (b.BlackKnightCount == 1 &&
-      b.BlackBishopCount + b.BlackRookCount + b.BlackQueenCount + b.BlackPawnCount == 0 &&
-      b.WhitePawnCount >= 1 && WhiteNonPawnCount == 0)
-    adjust += 800;
-  // Doubled pawns hurt most when no heavy piece can use the half-open files they leave.
-  if (b.WhiteQueenCount == 0 && b.WhiteRookCount == 0)
-    adjust -= 190 * WhiteDoubled;
-  else if (b.WhiteQueenCount == 0 && b.WhiteRookCount == 1)
-    adjust -= 125 * WhiteDoubled;
-  else
-    adjust -= 62 * WhiteDoubled;
-  if (b.BlackQueenCount == 0 && b.BlackRookCount == 0)
-    adjust += 190 * BlackDoubled;
-  else if (b.BlackQueenCount == 0 && b.BlackRookCount == 1)
-    adjust += 125 * BlackDoubled;
-  else
-    adjust += 62 * BlackDoubled;
+  if (LoneMinorAgainstPawns<White>(b, b.WhiteBishopCount, BlackNonPawnCount)) adjust -= 750;
+  if (LoneMinorAgainstPawns<Black>(b, b.BlackBishopCount, WhiteNonPawnCount)) adjust += 750;
+  if (LoneMinorAgainstPawns<White>(b, b.WhiteKnightCount, BlackNonPawnCount)) adjust -= 800;
+  if (LoneMinorAgainstPawns<Black>(b, b.BlackKnightCount, WhiteNonPawnCount)) adjust += 800;
+  adjust -= DoubledPawnWeight(b.WhiteQueenCount, b.WhiteRookCount) * Pawn.WhiteDoubled;
+  adjust += DoubledPawnWeight(b.BlackQueenCount, b.BlackRookCount) * Pawn.BlackDoubled;
   return adjust;
+}
+
+// Rooks and queens on the seventh, where they attack pawns or confine the king.
+template <int8_t Us>
+[[gnu::always_inline]] inline void PositionEvaluate::HeavyPiecesOnSeventh() {
+  constexpr int32_t S = Sign<Us>;
+  const Army us = ArmyOf<Us>(*bb);
+  const Army them = ArmyOf<Us == White ? Black : White>(*bb);
+  if ((them.Pawns & RankMasks[RelativeRank<Us>(6)]) || (them.King & RankMasks[RelativeRank<Us>(7)])) {
+    const uint64_t seventh = RankMasks[RelativeRank<Us>(6)] | RankMasks[RelativeRank<Us>(7)];
+    const int32_t v = Majorson7[std::min(PopCount(us.Rooks & seventh), 15)];
+    EndScore += S * v;
+    MidScore += S * (v / 2);
+    if (us.Queens & seventh) EndScore += S * 200;
+  }
+}
+
+// Squares of the centre attacked by Us's knights, bishops and rooks, once per piece kind.
+template <int8_t Us>
+[[gnu::always_inline]] inline int32_t PositionEvaluate::CentreSquaresAttacked() const {
+  return PopCount(Centre & Own<Us>(WhiteKnightAttacks, BlackKnightAttacks)) +
+         PopCount(Centre & Own<Us>(WhiteBishopAttacks, BlackBishopAttacks)) +
+         PopCount(Centre & Own<Us>(WhiteRookAttacks, BlackRookAttacks));
+}
+
+// Control of the centre by minor pieces and rooks (middlegame term, White's view).
+int32_t PositionEvaluate::CentreControl() const {
+  return 30 * (CentreSquaresAttacked<White>() - CentreSquaresAttacked<Black>());
 }
 
 int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board, char /*flag*/) {
@@ -143,8 +168,8 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board,
   int32_t score = pieceMaterial + PawnValue * pawnDiff + 200 * pawnDiff * Phase / 24 +
                   PawnEval04(side);
 
-  MidScore += 13 * WhitePasserScore / 10 - 13 * BlackPasserScore / 10;
-  EndScore += 19 * WhitePasserScore / 10 - 19 * BlackPasserScore / 10;
+  MidScore += 13 * Pawn.WhitePasserScore / 10 - 13 * Pawn.BlackPasserScore / 10;
+  EndScore += 19 * Pawn.WhitePasserScore / 10 - 19 * Pawn.BlackPasserScore / 10;
 
   score += KingEval(side);
   score += Blend(Phase, MidScore, EndScore);
@@ -166,15 +191,8 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board,
 
   score += RuleofSquare(side);
 
-  // A lone bishop is hampered by enemy pawns fixed on its own colour.
-  if (BB == 1) {
-    const uint64_t colour = (b.BlackBishops & LightSquares) ? LightSquares : DarkSquares;
-    EndScore -= 50 * CountBits(b.WhitePawns & colour);
-  }
-  if (WB == 1) {
-    const uint64_t colour = (b.WhiteBishops & LightSquares) ? LightSquares : DarkSquares;
-    EndScore += 50 * CountBits(b.BlackPawns & colour);
-  }
+  if (BB == 1) EndScore -= PawnsOnBishopColour(b.BlackBishops, b.WhitePawns);
+  if (WB == 1) EndScore += PawnsOnBishopColour(b.WhiteBishops, b.BlackPawns);
 
   const int32_t traps = Traps(side);
   MidScore += traps;
@@ -198,21 +216,8 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board,
     MidScore -= oppositeWings ? storm : storm / 2;
   }
 
-  // Rooks and queens on the seventh, where they attack pawns or confine the king.
-  if ((b.BlackPawns & Rank7) || (b.BlackKing & Rank8)) {
-    const uint64_t seventh = Rank7 | Rank8;
-    const int32_t v = Majorson7[std::min(CountBits(b.WhiteRooks & seventh), 15)];
-    EndScore += v;
-    MidScore += v / 2;
-    if (b.WhiteQueens & seventh) EndScore += 200;
-  }
-  if ((b.WhitePawns & Rank2) || (b.WhiteKing & Rank1)) {
-    const uint64_t seventh = Rank2 | Rank1;
-    const int32_t v = Majorson7[std::min(CountBits(b.BlackRooks & seventh), 15)];
-    EndScore -= v;
-    MidScore -= v / 2;
-    if (b.BlackQueens & seventh) EndScore -= 200;
-  }
+  HeavyPiecesOnSeventh<White>();
+  HeavyPiecesOnSeventh<Black>();
 
   score += DynamicPieceAdjustments(Phase) + Blend(Phase, MidScore, EndScore);
   MidScore = 0;
@@ -225,10 +230,7 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board,
   }
 
   // Control of the centre by minor pieces and rooks, each square once per piece kind.
-  MidScore = 30 * ((CountBits(Centre & WhiteKnightAttacks) + CountBits(Centre & WhiteBishopAttacks) +
-                    CountBits(Centre & WhiteRookAttacks)) -
-                   (CountBits(Centre & BlackKnightAttacks) + CountBits(Centre & BlackBishopAttacks) +
-                    CountBits(Centre & BlackRookAttacks)));
+  MidScore = CentreControl();
 
   score += KnightEval(side);
   score += BishopEval(side);

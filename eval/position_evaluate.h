@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "board/chess_board.h"
+#include "hash/pawn_hash.h"
 
 // Per-colour accumulators of BishopEval.
 struct BishopRecord {
@@ -26,18 +27,10 @@ public:
   int32_t WhiteKingSq, BlackKingSq;
   uint64_t WhiteKingFile, BlackKingFile;
   int8_t WhiteNonPawnCount, BlackNonPawnCount;
-  int32_t WhitePasserScore, BlackPasserScore;
-  int32_t WhiteDoubled, BlackDoubled;
 
-  // Pawn structure. The passer-rank arrays carry a zero guard on each side: the entry of
-  // file f (0 = a) is at index f + 1, so the neighbours of any file can be read freely.
-  uint8_t WhitePasserRank[10];
-  uint8_t BlackPasserRank[10];
-  int8_t WhitePasserCount, BlackPasserCount;
-  uint8_t PasserFlags;         // 1 white passer, 2 white connected, 16 black passer, 32 black connected
-  uint64_t NoWhitePawnFiles, NoBlackPawnFiles, PawnFiles, OpenFiles;
-  uint64_t BackwardPawns;
-  uint64_t WhitePawnCover, BlackPawnCover;
+  // Pawn structure of the evaluated board, as cached in the pawn hash; the passer scores
+  // then gain the terms that depend on kings and pieces.
+  PawnStructure Pawn;
 
   // Attack maps, rebuilt by AttackMasks.
   uint64_t WhitePawnAttacks, BlackPawnAttacks;
@@ -59,6 +52,7 @@ public:
   int SideMaterialValue(char side, ChessBoard* board);
   int32_t DynamicPieceAdjustments(int32_t phase);
   int32_t KingEval(char side);
+  int32_t CentreControl() const;
 
   // Pawn structure (pawn_eval.cpp).
   int32_t PawnEval04(char side);
@@ -79,21 +73,18 @@ public:
   int32_t Traps(char side);
 
 private:
-  uint64_t ScoreWhitePawns(int32_t& score, int32_t& mid, int32_t& end);
-  uint64_t ScoreBlackPawns(int32_t& score, int32_t& mid, int32_t& end);
-  void ValueWhitePassers(uint64_t doubledFiles);
-  void ValueBlackPassers(uint64_t doubledFiles);
-  void WhitePasserExtras(char side);
-  void BlackPasserExtras(char side);
+  // Each colour's half of a term, written once as a template on the colour (White or Black).
+  template <int8_t Us> uint64_t ScorePawns();
+  template <int8_t Us> void ValuePassers(uint64_t doubledFiles);
+  template <int8_t Us> void PasserExtras(char side);
+  template <int8_t Us> void AttackMapsOf();
+  template <int8_t Us> void KnightsOf();
+  template <int8_t Us> void RooksOf(int32_t& halfOpen);
+  template <int8_t Us> void QueensOf();
+  template <int8_t Us> void HeavyPiecesOnSeventh();
+  template <int8_t Us> int32_t CentreSquaresAttacked() const;
   void BishopsOfColour(BishopRecord& rec, bool white);
 };
 
 extern PositionEvaluate PE;
 extern ChessBoard* bb;
-
-// Tables that move ordering reads too.
-extern const int32_t WKnightPost[64];
-extern const int32_t BKnightPost[64];
-extern const int32_t Passers[8];
-extern const int32_t OpenFileControl[8];
-extern const int16_t Majorson7[16];

@@ -14,11 +14,11 @@ namespace {
 // structure was stored there before.
 void StoreEmptyStructure(PawnHashEntry& entry) {
   entry = PawnHashEntry{};
-  entry.WhitePawnScore = -30;
-  entry.BlackPawnScore = -30;
-  entry.OpenFiles = ~0ULL;
-  entry.NoWhitePawnFiles = ~0ULL;
-  entry.NoBlackPawnFiles = ~0ULL;
+  entry.Pawn.WhitePawnScore = -30;
+  entry.Pawn.BlackPawnScore = -30;
+  entry.Pawn.OpenFiles = ~0ULL;
+  entry.Pawn.NoWhitePawnFiles = ~0ULL;
+  entry.Pawn.NoBlackPawnFiles = ~0ULL;
 }
 
 struct EmptyStructureAtStart {
@@ -36,17 +36,18 @@ void ClearPawnHash() {
   for (PawnHashEntry& entry : PawnHashArray) {
     entry.PawnKey = 0;
     entry.Pawns = 0;
-    for (int f = 0; f < 8; ++f) {
-      entry.WhitePasserRank[f] = 0;
-      entry.BlackPasserRank[f] = 0;
+    PawnStructure& pawn = entry.Pawn;
+    for (int i = 0; i < 10; ++i) {
+      pawn.WhitePasserRank[i] = 0;
+      pawn.BlackPasserRank[i] = 0;
     }
-    entry.WhitePawnScore = 0;
-    entry.BlackPawnScore = 0;
-    entry.WhitePasserScore = 0;
-    entry.BlackPasserScore = 0;
-    entry.WhitePasserCount = 0;
-    entry.BlackPasserCount = 0;
-    entry.PasserFlags = 0;
+    pawn.WhitePawnScore = 0;
+    pawn.BlackPawnScore = 0;
+    pawn.WhitePasserScore = 0;
+    pawn.BlackPasserScore = 0;
+    pawn.WhitePasserCount = 0;
+    pawn.BlackPasserCount = 0;
+    pawn.PasserFlags = 0;
   }
   // Only entry 0 can be reached with key 0; make it a true record of "no pawns".
   StoreEmptyStructure(PawnHashArray[0]);

@@ -4,29 +4,37 @@
 
 #include <cstdint>
 
+// What the pawn evaluation caches for one pawn structure (White's view where a sign matters).
+// The evaluator keeps the same record for the board it evaluates, so a hit or a store copies
+// it whole. The passer-rank arrays carry a zero guard on each side: the entry of file f
+// (0 = a) is at index f + 1, so the neighbours of any file can be read freely.
+struct PawnStructure {
+  int32_t WhiteDoubled;        // doubled pawns of each side
+  int32_t BlackDoubled;
+  int32_t MidTerm;             // middlegame pawn term
+  uint64_t BackwardPawns;      // pawns of both colours marked backward
+  uint64_t PawnFiles;          // all squares of the files holding a pawn
+  uint64_t OpenFiles;          // ... and of the files holding none
+  uint64_t WhitePawnCover;     // squares attacked by each side's pawns
+  uint64_t BlackPawnCover;
+  uint8_t WhitePasserRank[10]; // rank of the most advanced passer of each file, 0 if none
+  int32_t BlackPawnScore;
+  int32_t WhitePawnScore;
+  int32_t BlackPasserScore;    // passer values before the terms that are not cached
+  int32_t WhitePasserScore;
+  uint8_t BlackPasserRank[10];
+  int8_t BlackPasserCount;
+  int8_t WhitePasserCount;
+  uint8_t PasserFlags;         // 1 white passer, 2 white connected, 16 black passer, 32 black connected
+  int32_t EndTerm;             // endgame pawn term
+  uint64_t NoBlackPawnFiles;   // all squares of the files without a pawn of that colour
+  uint64_t NoWhitePawnFiles;
+};
+
 struct PawnHashEntry {
   uint32_t PawnKey;            // full pawn key of the stored structure
   uint64_t Pawns;              // all pawns of both colours, the check value
-  int32_t WhiteDoubled;
-  int32_t BlackDoubled;
-  int32_t MidTerm;             // middlegame pawn term, White's view
-  uint64_t BackwardPawns;
-  uint64_t PawnFiles;
-  uint64_t OpenFiles;
-  uint64_t WhitePawnCover;
-  uint64_t BlackPawnCover;
-  uint8_t WhitePasserRank[8];  // files a to h
-  int32_t BlackPawnScore;
-  int32_t WhitePawnScore;
-  int32_t BlackPasserScore;
-  int32_t WhitePasserScore;
-  uint8_t BlackPasserRank[8];
-  uint8_t BlackPasserCount;
-  uint8_t WhitePasserCount;
-  uint8_t PasserFlags;
-  int32_t EndTerm;             // endgame pawn term, White's view
-  uint64_t NoBlackPawnFiles;
-  uint64_t NoWhitePawnFiles;
+  PawnStructure Pawn;
 };
 
 constexpr uint32_t PawnHashSize = 65538;       // entries 0..65535 are reachable

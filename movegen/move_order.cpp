@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "board/masks.h"
+#include "eval/eval_tables.h"
 #include "eval/position_evaluate.h"
 #include "movegen/move_gen.h"
 #include "search/search_routines.h"
@@ -25,9 +26,11 @@ constexpr int32_t QuiesceCaptureBase = 10;
 
 enum MoverKind { Pawn, Knight, Bishop, Rook, Queen, King, NoPiece };
 
-// Victim values by kind. A king never stands capturable in a searched position; it is given
-// more than a queen so such a move (if one ever appears) is looked at first.
-constexpr int32_t OrderVictimValue[7] = {800, 3248, 3250, 5000, 9750, 10000, 0};
+// Victim values by kind, the piece values with a knight a shade below a bishop. A king never
+// stands capturable in a searched position; it is given more than a queen so such a move (if
+// one ever appears) is looked at first.
+constexpr int32_t OrderVictimValue[7] = {PawnValue, KnightValue - 2, BishopValue, RookValue,
+                                         QueenValue, 10000, 0};
 // What the quiescence ordering subtracts for the capturing piece.
 constexpr int32_t QuiesceMoverPenalty[7] = {3, 12, 12, 19, 38, 38, 0};
 

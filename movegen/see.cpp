@@ -8,16 +8,12 @@
 #include <cstdlib>
 
 #include "board/masks.h"
+#include "eval/eval_tables.h"
 
 SEE see;
 
 namespace {
 
-constexpr int PawnValue = 800;
-constexpr int KnightValue = 3250;
-constexpr int BishopValue = 3250;
-constexpr int RookValue = 5000;
-constexpr int QueenValue = 9750;
 constexpr int KingValue = 1000000;
 
 // At most 32 pieces can take part in one exchange.

@@ -76,3 +76,36 @@ TEST(EvalDriver, MaterialHelpers) {
   EXPECT_EQ(PE.SideMaterialValue(White, &b), 9750 + 5000 + 3250);
   EXPECT_EQ(PE.SideMaterialValue(Black, &b), 5000);
 }
+
+TEST(EvalDriver, DoubledPawnsAndLoneMinorsAgainstPawns) {
+  // Doubled e-pawns weigh 190 without heavy pieces, 125 with one rook, 62 with a queen.
+  const char* const Doubled[] = {"4k3/8/8/8/8/4P3/4P3/4K3 w - - 0 1",
+                                 "4k3/8/8/8/8/4P3/4P3/R3K3 w - - 0 1",
+                                 "4k3/8/8/8/8/4P3/4P3/3QK3 w - - 0 1"};
+  const int Weight[] = {190, 125, 62};
+  for (int i = 0; i < 3; ++i) {
+    ChessBoard b = FromFen(Doubled[i]);
+    Evaluate(b);
+    EXPECT_EQ(PE.DynamicPieceAdjustments(PE.Phase), -Weight[i]) << Doubled[i];
+  }
+  ChessBoard bishop = FromFen("4k3/4p3/8/8/8/8/8/2B1K3 w - - 0 1");
+  Evaluate(bishop);
+  EXPECT_EQ(PE.DynamicPieceAdjustments(PE.Phase), -750);
+  ChessBoard knight = FromFen("4k3/4p3/8/8/8/8/8/1N2K3 w - - 0 1");
+  Evaluate(knight);
+  EXPECT_EQ(PE.DynamicPieceAdjustments(PE.Phase), -800);
+}
+
+TEST(EvalDriver, CentreControlCountsEachSquareOncePerKind) {
+  // Nf3 covers d4 and e5: 2 x 30. Nb3 adds d4 again, which the knights already count.
+  ChessBoard one = FromFen("4k3/8/8/8/8/5N2/7P/4K3 w - - 0 1");
+  Evaluate(one);
+  EXPECT_EQ(PE.CentreControl(), 60);
+  ChessBoard twice = FromFen("4k3/8/8/8/8/1N3N2/7P/4K3 w - - 0 1");
+  Evaluate(twice);
+  EXPECT_EQ(PE.CentreControl(), 60);
+  // A black rook on d8 covers d5 and d4 for Black.
+  ChessBoard rook = FromFen("3rk3/8/8/8/8/5N2/7P/4K3 w - - 0 1");
+  Evaluate(rook);
+  EXPECT_EQ(PE.CentreControl(), 0);
+}

@@ -28,7 +28,7 @@ TEST(EvalTables, CentreTablesAreSymmetric) {
   EXPECT_TRUE(SymmetricLeftRight(WKnightSquare));
   EXPECT_TRUE(SymmetricLeftRight(WBishopSquare));
   EXPECT_TRUE(SymmetricLeftRight(WPawnSquare));
-  EXPECT_TRUE(SymmetricLeftRight(WKnightPostTable));
+  EXPECT_TRUE(SymmetricLeftRight(WKnightPost));
   // The ending tables serve both colours, so they are symmetric top to bottom as well.
   EXPECT_EQ(MirrorRanks(KingEnding), KingEnding);
   EXPECT_EQ(MirrorRanks(KnightEnding), KnightEnding);
@@ -87,7 +87,7 @@ TEST(EvalGeometry, FillsMatchSingleSquareMasks) {
     EXPECT_EQ(evalgeo::BishopAttacksOf(pieces, empty), bishopUnion);
     EXPECT_EQ(evalgeo::KnightAttacksOf(pieces), knightUnion);
   }
-  EXPECT_EQ(evalgeo::WhitePawnAttacksOf(Bit(A2) | Bit(H2)), Bit(B3) | Bit(G3));
-  EXPECT_EQ(evalgeo::BlackPawnAttacksOf(Bit(A7) | Bit(H7)), Bit(B6) | Bit(G6));
+  EXPECT_EQ(evalgeo::PawnAttacksOf<White>(Bit(A2) | Bit(H2)), Bit(B3) | Bit(G3));
+  EXPECT_EQ(evalgeo::PawnAttacksOf<Black>(Bit(A7) | Bit(H7)), Bit(B6) | Bit(G6));
   EXPECT_EQ(evalgeo::FileFill(Bit(C4)), FileC);
 }

@@ -74,3 +74,10 @@ inline int Evaluate(ChessBoard& b, bool fresh = true, int alpha = -110000, int b
   if (fresh) PawnHashArray[b.PawnKingKey & PawnHashIndexMask].Pawns = ~0ULL;
   return PE.PosEval(b.SideToMove, alpha, beta, &b, 0);
 }
+
+// Evaluates the board (filling the attack maps and the pawn structure) and clears the
+// accumulators, so that one term called next can be read alone in MidScore and EndScore.
+inline void ReadyForOneTerm(ChessBoard& b) {
+  Evaluate(b);
+  PE.MidScore = PE.EndScore = 0;
+}

@@ -108,3 +108,69 @@ TEST(PieceEval, TrappedPieces) {
   Evaluated(mirrored);
   EXPECT_EQ(PE.Traps(White), 1670);
 }
+
+TEST(PieceEval, RookMobilityOpenAndHalfOpenFilesAndPassers) {
+  // Ra1 on an open file reaches ten squares (170; x 1.4 = 238 in the ending), +320/+140.
+  ChessBoard open = FromFen("4k3/8/8/8/8/8/8/R3K3 w - - 0 1");
+  ReadyForOneTerm(open);
+  EXPECT_EQ(PE.RookEval(White), 0);
+  EXPECT_EQ(PE.MidScore, 170 + 320);
+  EXPECT_EQ(PE.EndScore, 238 + 140);
+  // Without pawns the side with the rook brings its king to the lone king: -80 x distance 7.
+  EXPECT_EQ(PE.KingEval(White), -560);
+  // Blocked on its first rank by the a2 pawn (-100/-200), no white pawn on the file (+50 in
+  // the returned term); the pawn covers b1, leaving a2, c1 and d1 (-30, -42).
+  ChessBoard blocked = FromFen("4k3/8/8/8/8/8/p7/R3K3 w - - 0 1");
+  ReadyForOneTerm(blocked);
+  EXPECT_EQ(PE.RookEval(White), 50);
+  EXPECT_EQ(PE.MidScore, -30 - 100);
+  EXPECT_EQ(PE.EndScore, -42 - 200);
+  // Behind its own passer on a5 (+37/+75), six squares (70, 98); behind Black's h4 passer
+  // from above (+18/+37), reaching h7..h4 and g8..a8: eleven squares (190, 266).
+  ChessBoard behind = FromFen("7R/8/4k3/P7/7p/8/8/R3K3 w - - 0 1");
+  ReadyForOneTerm(behind);
+  EXPECT_EQ(PE.RookEval(White), 50);   // the h-file holds no white pawn
+  EXPECT_EQ(PE.MidScore, 70 + 37 + 190 + 18);
+  EXPECT_EQ(PE.EndScore, 98 + 75 + 266 + 37);
+}
+
+TEST(PieceEval, KnightSquareOutpostAndMobility) {
+  // Na1: table -400/-250, two squares (-20).
+  ChessBoard corner = FromFen("4k3/8/8/8/8/8/7P/N3K3 w - - 0 1");
+  ReadyForOneTerm(corner);
+  PE.KnightEval(White);
+  EXPECT_EQ(PE.MidScore, -400 - 20);
+  EXPECT_EQ(PE.EndScore, -250 - 20);
+  // Nd5: table 80/150, eight squares (120), outpost +120 until a black pawn on c6 can chase it.
+  ChessBoard post = FromFen("4k3/8/8/3N4/8/8/7P/4K3 w - - 0 1");
+  ReadyForOneTerm(post);
+  PE.KnightEval(White);
+  EXPECT_EQ(PE.MidScore, 80 + 120 + 120);
+  EXPECT_EQ(PE.EndScore, 150 + 120);
+  ChessBoard chased = FromFen("4k3/8/2p5/3N4/8/8/7P/4K3 w - - 0 1");
+  ReadyForOneTerm(chased);
+  PE.KnightEval(White);
+  EXPECT_EQ(PE.MidScore, 80 + 120);
+}
+
+TEST(PieceEval, FianchettoAndBishopPair) {
+  // Bg2 behind g3 with f2 and h2: table 25/-50, nine squares (90), fianchetto +200.
+  ChessBoard g2 = FromFen("4k3/8/8/8/8/6P1/5PBP/4K3 w - - 0 1");
+  ReadyForOneTerm(g2);
+  EXPECT_EQ(PE.BishopEval(White), 0);
+  EXPECT_EQ(PE.MidScore, 25 + 90 + 200);
+  EXPECT_EQ(PE.EndScore, -50 + 90);
+  ChessBoard pair = FromFen("4k3/8/8/8/8/6P1/5PBP/2B1K3 w - - 0 1");
+  ReadyForOneTerm(pair);
+  EXPECT_EQ(PE.BishopEval(White), 500);
+}
+
+TEST(KingSafety, OpenShieldFilesWeighTheAttackers) {
+  // Kg1 without a g-pawn (one open file). The queen on g4 alone is one kind: no attack
+  // term, but 5 x material 2 x 1 open file + 10 x 1 x one piece on the king's files, and
+  // -30 x 2 + 30 x 2 for the queen on a file without black pawns.
+  ChessBoard b = FromFen("k7/8/8/8/6q1/8/5P1P/6K1 w - - 0 1");
+  Evaluated(b);
+  EXPECT_EQ(PE.PawnShield(White), 700);
+  EXPECT_EQ(PE.AttackCounts(White), 10 + 10);
+}

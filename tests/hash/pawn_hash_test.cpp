@@ -35,9 +35,9 @@ TEST(PawnHash, EmptyStructureAtKeyZeroIsATrueHit) {
   ASSERT_EQ(b.PawnKingKey, 0u);
   const int fresh = Evaluate(b, true);
   // Leave rubbish in entry 0, as an earlier structure with the same low bits would.
-  PawnHashArray[0].MidTerm = 12345;
-  PawnHashArray[0].OpenFiles = 0;
-  PawnHashArray[0].NoBlackPawnFiles = 0;
+  PawnHashArray[0].Pawn.MidTerm = 12345;
+  PawnHashArray[0].Pawn.OpenFiles = 0;
+  PawnHashArray[0].Pawn.NoBlackPawnFiles = 0;
   ClearPawnHash();
   EXPECT_TRUE(InPawnHash(0, 0));
   const int32_t misses = Phashmisses;
