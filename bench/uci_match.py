@@ -230,8 +230,11 @@ def uci_text(move):
 
 class Engine:
     def __init__(self, command, options):
-        self.name = os.path.basename(shlex.split(command)[0])
-        self.proc = subprocess.Popen(shlex.split(command), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+        argv = shlex.split(command)
+        if os.path.exists(argv[0]):
+            argv[0] = os.path.abspath(argv[0])   # the engine runs in a scratch folder of its own
+        self.name = os.path.basename(argv[0])
+        self.proc = subprocess.Popen(argv, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                      stderr=subprocess.DEVNULL, cwd=tempfile.mkdtemp(prefix="uci_match_"),
                                      bufsize=0)
         self.lines = queue.Queue()
