@@ -234,9 +234,9 @@ class Engine:
         if os.path.exists(argv[0]):
             argv[0] = os.path.abspath(argv[0])   # the engine runs in a scratch folder of its own
         self.name = os.path.basename(argv[0])
+        self.cwd = tempfile.mkdtemp(prefix="uci_match_")   # the engine's files (a log) go here
         self.proc = subprocess.Popen(argv, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                     stderr=subprocess.DEVNULL, cwd=tempfile.mkdtemp(prefix="uci_match_"),
-                                     bufsize=0)
+                                     stderr=subprocess.DEVNULL, cwd=self.cwd, bufsize=0)
         self.lines = queue.Queue()
         threading.Thread(target=self._read, daemon=True).start()
         self.send("uci")

@@ -104,8 +104,7 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
     ComputeTimeBudget(LastBookPly);
     NodesPerMove = NodesForTime(s.NodesPerSecond, 2000, s.TimePerMove);
     s.EmergencyTimeThreshold = DoubledBudget(NodesPerMove);
-    PollCountdown = (waitsForStop || s.BenchMode) ? UntimedPollInterval()
-                                                  : TimedPollInterval(SafeNodesPerSecond(), NodesPerMove, HardTimeLimitMs);
+    PollCountdown = (waitsForStop || s.BenchMode) ? UntimedPollInterval() : TimedSearchPollInterval();
     LogInitialBudget();
   }
   NpsCalibrated = false;

@@ -29,6 +29,9 @@ char PendingCommand[10000];
 // The interval never depends on the measured speed, so that a node-limited search stops at the
 // same node whatever the machine does: fixed-node games repeat exactly.
 constexpr int64_t LimitPollInterval = 4096;
+// Until the process has measured its speed, the estimate may be far too high (a loaded or slow
+// machine): a timed search then looks at the clock this often, in nodes.
+constexpr int64_t FirstSearchPollInterval = 512;
 
 void AbortForCommand() {
   printf(" Search Aborted due to receiveing following string: %s\n", PendingCommand);
@@ -91,6 +94,9 @@ bool ClockCheck() {
   // The safety net: never past the wall-clock limit, whatever the node counts say.
   if (HardTimeLimitMs > 0 && now - s.StartTime >= HardTimeLimitMs) {
     LogPrintf("Hard time limit of %d ms reached\n", HardTimeLimitMs);
+    // The speed estimate was far too high (it never reached half its budget): measure it now,
+    // so that the next move's budget is right.
+    if (!S.NpsCalibrated) CalibrateSpeed(false);
     S.StopNow = S.TimeUp = true;
     return true;
   }
@@ -109,7 +115,7 @@ bool ClockCheck() {
     S.StopNow = true;
     return true;
   }
-  S.PollCountdown = TimedPollInterval(SafeNodesPerSecond(), S.NodesPerMove, HardTimeLimitMs);
+  S.PollCountdown = TimedSearchPollInterval();
   return false;
 }
 
@@ -140,6 +146,11 @@ int64_t UntimedPollInterval() {
   // look at the input as often as a timed search does.
   if (MainStatus.NoTimeControl && !MainStatus.AnalyzeMode) return std::min<int64_t>(interval, 16384);
   return interval;
+}
+
+int64_t TimedSearchPollInterval() {
+  if (!SpeedMeasured) return FirstSearchPollInterval;
+  return TimedPollInterval(SafeNodesPerSecond(), Search.NodesPerMove, HardTimeLimitMs);
 }
 
 void SeedNodesPerSecond(int32_t guess) {

@@ -33,6 +33,9 @@ int32_t SafeNodesPerSecond();
 // or mate limit).
 int64_t UntimedPollInterval();
 
+// Poll interval of a timed search, in nodes: frequent until the process has measured its speed.
+int64_t TimedSearchPollInterval();
+
 // Sets the speed estimate to a fixed guess, unless a search of this process has measured the
 // real speed: a measurement is never replaced by a guess.
 void SeedNodesPerSecond(int32_t guess);

@@ -124,7 +124,7 @@ int32_t DoubledBudget(int32_t value) { return ClampToInt32(2 * static_cast<int64
 int64_t TimedPollInterval(int32_t nodesPerSecond, int32_t nodesPerMove, int32_t hardLimitMs) {
   // The speed estimate can be far off (a loaded machine, a slow build), so the clock is looked at
   // every few thousand nodes whatever the estimate says; the look costs next to nothing.
-  constexpr int64_t MinInterval = 1024;
+  constexpr int64_t MinInterval = 512;
   constexpr int64_t MaxInterval = 16384;
   int64_t interval = std::min<int64_t>(nodesPerSecond >> 1, MaxInterval);
   interval = std::min<int64_t>(interval, std::max<int64_t>(MinInterval, nodesPerMove / 4));
