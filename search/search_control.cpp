@@ -101,7 +101,9 @@ bool ClockCheck() {
     return true;
   }
   if (!S.NpsCalibrated) {
-    if (S.Nodes() > S.NodesPerMove) {
+    // Half the node budget is half the time budget only when the speed estimate is right; the
+    // clock tells when it was too high (a first search, a loaded machine).
+    if (S.Nodes() > S.NodesPerMove || now - s.StartTime >= s.TimePerMove / 2) {
       CalibrateSpeed(true);
       if (S.Nodes() > S.NodesPerMove && BudgetOverrun()) return true;
     }
