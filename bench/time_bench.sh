@@ -8,9 +8,10 @@ ENGINE="${1:-build/orvo}"
 PLIES="${PLIES:-60}"
 ROW_SECONDS="${ROW_SECONDS:-60}"
 python3 bench/time_check.py "$ENGINE" --plies "$PLIES" --row-seconds "$ROW_SECONDS"
+# The reference runs single-threaded, as Orvo does.
 for ref in /usr/games/glaurung /usr/games/stockfish; do
   if [ -x "$ref" ]; then
-    python3 bench/time_check.py "$ref" --plies "$PLIES" --row-seconds "$ROW_SECONDS" --no-xboard || true
+    python3 bench/time_check.py "$ref" --plies "$PLIES" --row-seconds "$ROW_SECONDS" --no-xboard --option Threads=1 || true
     break
   fi
 done

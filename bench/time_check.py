@@ -6,6 +6,7 @@ figure, read from its match.log), the number of plies played and the mean time p
 largest share of the remaining clock one move used, and the time losses (must be 0).
 
 usage: time_check.py ENGINE [--plies N] [--row-seconds S] [--rows NAME,NAME,...] [--strict]
+                     [--option NAME=VALUE]
 The engine speaks UCI; the xboard row is skipped for an engine that does not speak xboard
 (ENGINE given with --no-xboard). Exit status 1 when a clock ran out (or, with --strict, when the
 engine refused one of its own moves)."""
@@ -92,7 +93,7 @@ class XboardEngine:
             self.proc.kill()
 
 
-def play_row(command, row, plies, row_seconds):
+def play_row(command, row, plies, row_seconds, options):
     name, kind, base, inc, mps = row
     if kind == "xboard":
         e = XboardEngine(command)
@@ -100,7 +101,7 @@ def play_row(command, row, plies, row_seconds):
         e.send("go")  # plays White now; each later "go" plays the side to move
         folder = e.cwd
     else:
-        e = Engine(command, [])
+        e = Engine(command, options)
         e.send("ucinewgame")
         e.ready()
         folder = e.cwd
@@ -177,6 +178,7 @@ def main():
     ap.add_argument("--rows", default="", help="comma-separated row names (default: all)")
     ap.add_argument("--no-xboard", action="store_true")
     ap.add_argument("--strict", action="store_true")
+    ap.add_argument("--option", action="append", default=[], help="UCI option NAME=VALUE")
     args = ap.parse_args()
     wanted = [r for r in ROWS if not args.rows or r[0] in args.rows.split(",")]
     if args.no_xboard:
@@ -185,7 +187,7 @@ def main():
     print(f"{'control':22} {'1st move':>9} {'budget':>7} {'plies':>5} {'mean/ply':>9} {'max share':>9} {'losses':>6}")
     failed = False
     for row in wanted:
-        r = play_row(args.engine, row, args.plies, args.row_seconds)
+        r = play_row(args.engine, row, args.plies, args.row_seconds, args.option)
         share = f"{100 * r['share']:.1f} %" if r["share"] is not None else "-"
         budget = str(r["budget"]) if r["budget"] is not None else "-"
         first = f"{r['first']:.0f}" if r["first"] is not None else "-"
