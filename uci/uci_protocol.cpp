@@ -437,7 +437,8 @@ void UCIProtocol::NewGame() {
   MainStatus.initVars();
   ClearPawnHash();
   PositionCache.ClearTranspositionTables();
-  // The GUI set Ponder once with setoption; it holds for every game that follows.
+  // Ponder stays as the GUI set it: GUIs send setoption once and ucinewgame before every game.
+  // The killers start empty, so that a fixed-node search of a new game repeats exactly.
   memset(Search.Killers, 0, sizeof Search.Killers);
   State = WAITING;
   MainStatus.HumanToMove = 1;
