@@ -43,6 +43,12 @@ void AbortForCommand() {
 // return at once; otherwise the root finishes its current move (TimeUp) or the budget grew.
 bool BudgetOverrun() {
   Status& s = MainStatus;
+  // A fixed time per move is known exactly: when the clock says the nodes came faster than the
+  // measured speed promised (the first part of a search runs slower), measure again and go on.
+  if (s.ST != 0 && ProcessClockMs() - s.StartTime < s.TimePerMove - s.TimePerMove / 16) {
+    CalibrateSpeed(false);
+    if (Search.Nodes() <= Search.NodesPerMove) return false;
+  }
   if (Search.FailingLow && !Search.TimerExtended) {
     if (s.ST != 0) {
       Search.StopNow = Search.TimeUp = true;
