@@ -119,7 +119,7 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
     if (!s.AnalyzeMode && !s.NoTimeControl && s.FD == 0 && !byLimits && Nodes() > NodesPerMove) {
       bool over = true;
       if (budgetState == NotCalibrated) {
-        CalibrateSpeed(false);
+        if (!NpsCalibrated) CalibrateSpeed(false);  // not yet measured inside the tree
         budgetState = Calibrated;
         over = Nodes() > NodesPerMove;
       }
