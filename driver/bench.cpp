@@ -98,6 +98,12 @@ void Bench() {
 
 void Bench2() {
   constexpr int Position = 5;
+  // Both passes search to the fixed depth; without -fd the exact-depth pass would never end.
+  constexpr int DefaultDepth = 8;
+  if (MainStatus.FD <= 0) {
+    printf("No depth given (-fd); searching %d plies\n", DefaultDepth);
+    MainStatus.setFD(DefaultDepth);
+  }
   const Driver drivers[2] = {Driver::Deepening, Driver::ExactDepth};
   const char* titles[2] = {"Progressive Deepening\n", "Search Exact Depth\n"};
   for (int pass = 0; pass < 2; pass++) {

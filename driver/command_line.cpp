@@ -52,7 +52,12 @@ constexpr Option Options[] = {
     {"-bench5", Match::Exact, false, [](const char*) { return SetFlag(MainStatus.BenchMode, 5); }},
     {"-fd", Match::Exact, true,
      [](const char* arg) {
+       // A negative or missing number reads as 0, which is refused like any depth out of range.
        const int n = LeadingNumber(arg);
+       if (n < MinFixedDepth || n > MaxFixedDepth) {
+         printf("-fd %s refused: the search depth must be %d to %d plies\n", arg, MinFixedDepth, MaxFixedDepth);
+         return false;
+       }
        MainStatus.setFD(static_cast<char>(n));  // the status record keeps the depth in 8 bits
        MainBoard.MaxDepth = n;
        MainBoard.FixedDepth = n;
@@ -116,7 +121,7 @@ constexpr Option Options[] = {
     {"-trace", Match::Contains, false, [](const char*) { return SetFlag(MainStatus.TraceFlag, 1); }},
     {"-st", Match::Contains, true,
      [](const char* arg) {
-       SetSecondsPerMove(LeadingNumber(arg));
+       SetSecondsPerMove(static_cast<double>(LeadingNumber(arg)));
        return false;
      }},
     {"-tc", Match::Contains, true, [](const char*) { return false; }},
@@ -139,7 +144,6 @@ bool Matches(const Option& option, const char* word) {
                                     : strstr(word, option.Text) != nullptr;
 }
 
-int32_t Saturate(int64_t v) { return v > INT32_MAX ? INT32_MAX : static_cast<int32_t>(v); }
 
 }  // namespace
 
@@ -152,11 +156,14 @@ int LeadingNumber(const char* word) {
   return static_cast<int>(n);
 }
 
-void SetSecondsPerMove(int n) {
-  // The search reads ST in milliseconds, like the xboard "st" command leaves it.
-  MainStatus.ST = Saturate(int64_t{1000} * n);
-  MainStatus.TimePerMove = Saturate(int64_t{900} * n);
-  MainStatus.TimeLeft = Saturate(int64_t{60000} * n);
+void SetSecondsPerMove(double seconds) {
+  // Clock values stay below about 23 days, so that the time arithmetic keeps to 32 bits.
+  constexpr double MaxClockMs = 2000000000.0;
+  auto ms = [](double v) { return static_cast<int32_t>(v <= 0 ? 0 : (v > MaxClockMs ? MaxClockMs : v)); };
+  // The search reads ST in milliseconds.
+  MainStatus.ST = ms(seconds * 1000.0);
+  MainStatus.TimePerMove = ms(seconds * 900.0);
+  MainStatus.TimeLeft = ms(seconds * 60000.0);
 }
 
 void PrintHelp() {

@@ -9,9 +9,14 @@ bool ScanCommandLine(int argc, char** argv);
 // Prints the nine lines of the help text.
 void PrintHelp();
 
-// Fixed time per move of n seconds, as the xboard "st" command sets it: ST (milliseconds, as the
-// search reads it), TimePerMove (90 % of that) and TimeLeft (a minute per second of move time).
-void SetSecondsPerMove(int n);
+// Fixed time per move of the given seconds, for the option -st and the xboard "st" command: ST
+// (milliseconds, as the search reads it), TimePerMove (90 % of that) and TimeLeft (a minute per
+// second of move time). Negative times count as 0.
+void SetSecondsPerMove(double seconds);
+
+// The fixed search depths -fd and the xboard "sd" command accept, in plies.
+constexpr int MinFixedDepth = 1;
+constexpr int MaxFixedDepth = 100;
 
 // Leading decimal digits of a word as a number, 0 when there are none; saturates instead of
 // overflowing.

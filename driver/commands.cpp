@@ -14,6 +14,7 @@
 #include "board/fen.h"
 #include "board/masks.h"
 #include "driver/clock.h"
+#include "driver/command_line.h"
 #include "driver/game_state.h"
 #include "driver/input.h"
 #include "driver/log_file.h"
@@ -22,6 +23,7 @@
 #include "driver/status.h"
 #include "hash/transposition_table.h"
 #include "movegen/see.h"
+#include "search/search_control.h"
 #include "search/search_routines.h"
 #include "uci/uci_protocol.h"
 
@@ -210,7 +212,7 @@ uint8_t AnalyzeCommand() {
   MainStatus.Post = 1;
   MainStatus.Force = 0;
   MainStatus.HumanToMove = 0;
-  MainStatus.NodesPerSecond = 200001;
+  SeedNodesPerSecond(200001);
   // The fixed time per move is already held in milliseconds; without one, think "forever".
   if (MainStatus.ST == 0) MainStatus.ST = AnalysisTime;
   return CmdStop;
@@ -257,12 +259,12 @@ uint8_t LevelCommand() {
   const long perSession = strtol(moves, nullptr, 10);
   double baseMs = strtod(base, nullptr) * 60000.0;
   if (const char* colon = strchr(base, ':')) baseMs += strtod(colon + 1, nullptr) * 1000.0;
-  // The increment is kept in whole seconds, rounded down: planning with less time than the
-  // clock gives never loses on time.
+  // The increment is kept in milliseconds (its fraction counts) and in whole seconds.
   const double incSeconds = strtod(inc, nullptr);
   MainStatus.MovesPerSession = perSession < 0 ? 0 : (perSession > 10000 ? 10000 : static_cast<int32_t>(perSession));
   MainStatus.TimeLeft = ClampMs(baseMs);
-  MainStatus.TimeInc = incSeconds > 0 && incSeconds < 100000 ? static_cast<int32_t>(incSeconds) : 0;
+  MainStatus.TimeIncMs = incSeconds > 0 && incSeconds < 100000 ? static_cast<int32_t>(incSeconds * 1000.0) : 0;
+  MainStatus.TimeInc = MainStatus.TimeIncMs / 1000;
   LogPrintf("MovesPerSession %d TimeLeft %d TimeInc %d \n", MainStatus.MovesPerSession, MainStatus.TimeLeft,
             MainStatus.TimeInc);
   return CmdHandled;
@@ -271,10 +273,7 @@ uint8_t LevelCommand() {
 // "st N": N seconds per move. The search reads the fixed time per move in milliseconds.
 uint8_t FixedTimeCommand() {
   char word[WordSize];
-  const double seconds = ReadNumber(word, sizeof word);
-  MainStatus.ST = ClampMs(seconds * 1000.0);
-  MainStatus.TimePerMove = ClampMs(seconds * 900.0);
-  MainStatus.TimeLeft = ClampMs(seconds * 60000.0);
+  SetSecondsPerMove(ReadNumber(word, sizeof word));
   return CmdHandled;
 }
 
@@ -288,7 +287,13 @@ uint8_t DepthCommand(const char* command, bool readsInXboard, bool setsFixedDept
   if (console || readsInXboard) {
     ReadWord(word, sizeof word);
     const long n = strtol(word, nullptr, 10);
-    MainBoard.MaxDepth = n < 0 ? 0 : (n > 1000 ? 1000 : static_cast<int32_t>(n));
+    if (n < MinFixedDepth || n > MaxFixedDepth) {
+      char text[WordSize + 32];
+      snprintf(text, sizeof text, "%s %s", command, word);
+      ReportError("the depth must be 1 to 100 plies; ignored", text);
+      return CmdHandled;
+    }
+    MainBoard.MaxDepth = static_cast<int32_t>(n);
   }
   if (console) printf("MAXDEPTH %d\n", MainBoard.MaxDepth);
   if (setsFixedDepth) MainBoard.FixedDepth = MainBoard.MaxDepth;

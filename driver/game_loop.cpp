@@ -57,6 +57,28 @@ int MoveNumber() {
   return (ply & 1) ? (ply >> 1) + 1 : ply >> 1;
 }
 
+// A console game without a clock gets the time control a person expects: 40 moves in 5 minutes
+// (about 7 seconds a move). The console keeps no running clock: every move is planned on it
+// afresh. "level", "st", "sd" and the options -fd and -st replace it.
+constexpr int32_t ConsoleMovesPerSession = 40;
+constexpr int32_t ConsoleSessionMs = 5 * 60000;
+
+void SetConsoleClock() {
+  Status& s = MainStatus;
+  if (s.XboardMode || s.UCIMode == 1 || s.FD != 0 || s.ST != 0) return;
+  if (s.TimeLeft > 0) return;
+  s.MovesPerSession = ConsoleMovesPerSession;
+  s.TimeLeft = ConsoleSessionMs;
+}
+
+// The iteration limit of a console search: the depth set with "sd" or -sd (the clock still
+// applies), or that of -fd.
+char ConsoleDepthLimit() {
+  if (MainStatus.getFD() != 0 || MainStatus.XboardMode) return MainStatus.getFD();
+  const int32_t d = MainBoard.MaxDepth;
+  return static_cast<char>(d >= 1 && d <= 100 ? d : 0);
+}
+
 // The opponent's turn. Returns false when the loop must end (quit).
 bool OpponentTurn(uint8_t* lastCode) {
   PositionCache.AgeTranspositionTables();
@@ -83,7 +105,8 @@ bool EngineTurn(int* lastScore) {
   MainStatus.HumanToMove = 1;
   PositionReplaced = false;
   SearchRunning = true;
-  const int score = Search.ProgressiveDeepening(MainBoard, MainStatus.getFD(), &MainBoard.BestFrom,
+  SetConsoleClock();
+  const int score = Search.ProgressiveDeepening(MainBoard, ConsoleDepthLimit(), &MainBoard.BestFrom,
                                                 &MainBoard.BestTo,
                                                 reinterpret_cast<char*>(&MainBoard.BestPromotion));
   SearchEnded();
@@ -158,6 +181,16 @@ void GameLoop() {
   if (MainStatus.UCIMode == 1) return;
   MainBoard.InitPieceCounts();
   ResetGameHistory();
+  if (!MainStatus.XboardMode) {
+    SetConsoleClock();
+    if (MainStatus.FD != 0)
+      printf("The engine searches %d plies a move.\n", MainStatus.FD);
+    else if (MainStatus.ST != 0)
+      printf("The engine thinks %g seconds a move.\n", MainStatus.ST / 1000.0);
+    else if (MainStatus.MovesPerSession == ConsoleMovesPerSession && MainStatus.TimeLeft == ConsoleSessionMs)
+      printf("The engine plays 40 moves in 5 minutes (change it with level, st or sd).\n");
+    fflush(stdout);
+  }
   for (;;) {
     if (QuitRequested || MainStatus.UCIMode == 1) return;
     if (!MainStatus.GameInProgress) {

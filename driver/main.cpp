@@ -43,6 +43,8 @@ int main(int argc, char** argv) {
     ConsumeOneChar();
     if (strstr(FirstWord, "uci")) MainStatus.UCIMode = 1;
     if (strstr(FirstWord, "xboard")) MainStatus.XboardMode = 1;
+    // A person at the console may end the program with Ctrl-C, in analysis too.
+    if (!MainStatus.UCIMode && !MainStatus.XboardMode) signal(SIGINT, SIG_DFL);
   }
 
   return MatchLoop();

@@ -12,6 +12,7 @@ public:
   int32_t CompletedDepth;
   int32_t ElapsedSeconds;
   int32_t TimeInc;               // seconds
+  int32_t TimeIncMs;             // the same increment in milliseconds, fraction kept
   int32_t TimePerMove;           // milliseconds
   int32_t TimeLeft;              // milliseconds
   int32_t NodesPerSecond;

@@ -29,91 +29,7 @@ constexpr int MateFoundScore = 109899;   // above: a mate was found
 constexpr int MatedScore = -109900;      // -110000 .. this: the engine is mated
 constexpr int DeadDrawIteration = 71;    // a draw score this deep ends infinite thinking
 
-int32_t SafeNodesPerSecond() { return std::max<int32_t>(MainStatus.NodesPerSecond, 1); }
-
 bool IsMateScore(int score) { return score > MateFoundScore || (score >= -MateValue && score <= MatedScore); }
-
-// One command read while the search runs: a line for UCI, a word for xboard and the console.
-char PendingCommand[10000];
-
-void AbortForCommand() {
-  printf(" Search Aborted due to receiveing following string: %s\n", PendingCommand);
-  fflush(stdout);
-  Search.Aborted = Search.StopNow = Search.TimeUp = true;
-}
-
-// Overrun of the node budget found at a poll inside the tree. Returns true when the node must
-// return at once; otherwise the root finishes its current move (TimeUp) or the budget grew.
-bool BudgetOverrun() {
-  Status& s = MainStatus;
-  if (Search.FailingLow && !Search.TimerExtended) {
-    if (s.ST != 0) {
-      Search.StopNow = Search.TimeUp = true;
-      return true;
-    }
-    ExtendBudget();
-    return false;
-  }
-  if (s.ST != 0) {
-    Search.StopNow = Search.TimeUp = true;
-    return true;
-  }
-  Search.TimeUp = true;
-  return false;
-}
-
-// Poll interval of a search without a budget. A ponder search is answered by "ponderhit" while
-// the opponent's clock already runs for us: look at the input as often as a timed search does.
-int64_t UntimedPollInterval() {
-  const int64_t interval = Search.InitMoveTimer();
-  if (MainStatus.NoTimeControl && !MainStatus.AnalyzeMode) return std::min<int64_t>(interval, 16384);
-  return interval;
-}
-
-
-// The time check of a poll inside the tree. Returns true when the node must return 0.
-bool ClockCheck() {
-  Status& s = MainStatus;
-  SearchRoutines& S = Search;
-  const int32_t now = ProcessClockMs();
-  if (S.IterationDepth > 7 && s.AnalyzeMode) {
-    if (s.XboardMode == 1) {
-      printf("stat01: %d %lld %d %d %d\n", (now - s.StartTime) / 10, static_cast<long long>(S.Nodes()),
-             S.IterationDepth, S.RootMoveTotal - S.RootMovesDone, S.RootMoveTotal);
-      fflush(stdout);
-    }
-    S.PollCountdown = s.NodesPerSecond >> 3;
-    return false;
-  }
-  // Untimed searches only look at their input.
-  if (s.AnalyzeMode || s.NoTimeControl || s.FD != 0) {
-    S.PollCountdown = UntimedPollInterval();
-    return false;
-  }
-  // The safety net: never past the wall-clock limit, whatever the node counts say.
-  if (HardTimeLimitMs > 0 && now - s.StartTime >= HardTimeLimitMs) {
-    LogPrintf("Hard time limit of %d ms reached\n", HardTimeLimitMs);
-    S.StopNow = S.TimeUp = true;
-    return true;
-  }
-  if (!S.NpsCalibrated) {
-    if (S.Nodes() > S.NodesPerMove) {
-      CalibrateSpeed(true);
-      if (S.Nodes() > S.NodesPerMove && BudgetOverrun()) return true;
-    }
-  } else if (S.Nodes() > S.NodesPerMove) {
-    if (BudgetOverrun()) return true;
-    if (S.Nodes() >= s.EmergencyTimeThreshold) {
-      S.StopNow = true;
-      return true;
-    }
-  } else if (S.Nodes() >= s.EmergencyTimeThreshold) {
-    S.StopNow = true;
-    return true;
-  }
-  S.PollCountdown = TimedPollInterval(SafeNodesPerSecond(), S.NodesPerMove, HardTimeLimitMs);
-  return false;
-}
 
 // Everything the two drivers reset before a search.
 void ResetForSearch(ChessBoard& board, bool pushRoot) {
@@ -143,20 +59,8 @@ void LogInitialBudget() {
   LogPrintf("Current TimerPerMove is %d\n", s.TimePerMove);
 }
 
-const char* VariationOf(uint64_t from, uint64_t to, char promo, int score) {
-  static char text[MoveTextSize];
-  auto index = [](uint64_t m) { return static_cast<uint8_t>(m ? __builtin_ctzll(m) : 0); };
-  fillmovestring(text, score, index(from), index(to), promo, 1);
-  return text;
-}
-
 void PrintIterationLine(int d, int score, const char* variation) {
-  printf("%d %d %d %lld %s", d, score / 10, MainStatus.ElapsedSeconds, static_cast<long long>(Search.Nodes()),
-         variation);
-}
-
-void PrintUciLine(int d, int score, const char* variation) {
-  printf("info depth %d score cp %d time %d nodes %lld pv%s", d, score / 10, MainStatus.ElapsedSeconds * 1000,
+  printf("%d %d %d %lld %s", d, ThinkingScore(score), MainStatus.ElapsedSeconds,
          static_cast<long long>(Search.Nodes()), variation);
 }
 
@@ -173,75 +77,6 @@ void WaitForCommand() {
 
 }  // namespace
 
-bool HardStopRequested() { return (Search.StopNow && MainStatus.FD == 0) || Search.MoveNow; }
-
-bool DispatchPendingCommand() {
-  uint8_t result;
-  if (MainStatus.UCIMode == 1) {
-    ReadLine(PendingCommand, sizeof PendingCommand);
-    result = UCI.UCIPrep(PendingCommand);
-  } else {
-    ReadWord(PendingCommand, sizeof PendingCommand);
-    result = DoCommand(PendingCommand);
-  }
-  if (result == 2 || result == 3) {
-    AbortForCommand();
-    return true;
-  }
-  if (MainStatus.XboardMode == 1 && MainStatus.UCIMode != 1) DiscardRestOfLine();
-  return false;
-}
-
-bool PollInputAndClock() {
-  if (Search.InputDetected() && DispatchPendingCommand()) return true;
-  if (HardStopRequested()) return true;
-  return ClockCheck();
-}
-
-void CalibrateSpeed(bool inTree) {
-  Status& s = MainStatus;
-  SearchRoutines& S = Search;
-  const float t = static_cast<float>((ProcessClockMs() - s.StartTime + 500) / 1000);
-  LogPrintf(inTree ? "Time Consumption for first half of search was %f \n"
-                   : "Time Consumption for first 7 ply was %f \n",
-            static_cast<double>(t));
-  if (t > 0) {
-    LogPrintf("Current TimerPerMove is %d\n", s.TimePerMove);
-    LogPrintf("Previous NPS was %d\n", s.NodesPerSecond);
-    LogPrintf("Previous NodesPerMove was %d\n", S.NodesPerMove);
-    LogPrintf("Nodes for the first 7 ply %lld\n", static_cast<long long>(S.Nodes()));
-    const double nps = static_cast<double>(S.Nodes()) / static_cast<double>(t);
-    s.NodesPerSecond = static_cast<int32_t>(std::clamp(nps, 1.0, static_cast<double>(INT32_MAX)));
-    S.NodesPerMove = NodesForTime(s.NodesPerSecond, 1000, s.TimePerMove);
-    s.EmergencyTimeThreshold = DoubledBudget(S.NodesPerMove);
-    LogPrintf(" Dynamic Nodes Per Second = %d\n", s.NodesPerSecond);
-    LogPrintf(" NodesPeMove after Dynamic Adjustment = %d   Emergency Threshold = %d\n", S.NodesPerMove,
-              s.EmergencyTimeThreshold);
-    if (inTree) {
-      printf("info nps %d time %d\n", s.NodesPerSecond, static_cast<int>(t * 1000));
-      fflush(stdout);
-    }
-  }
-  S.NpsCalibrated = true;
-}
-
-void ExtendBudget() {
-  Status& s = MainStatus;
-  SearchRoutines& S = Search;
-  auto doubleAll = [&] {
-    S.NodesPerMove = DoubledBudget(S.NodesPerMove);
-    s.TimePerMove = DoubledBudget(s.TimePerMove);
-    s.EmergencyTimeThreshold = DoubledBudget(s.EmergencyTimeThreshold);
-  };
-  doubleAll();
-  S.TimerExtended = true;
-  LogPrintf("Timer Extended - Failing Low\n");
-  if (S.TimeUp) {
-    doubleAll();
-    S.TimeUp = false;
-  }
-}
-
 int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64_t* bestFrom, uint64_t* bestTo,
                                          char* bestPromo) {
   Status& s = MainStatus;
@@ -252,17 +87,24 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
   *bestPromo = NoPromotion;
 
   // 2. and 3. The budget: none for a fixed depth, otherwise milliseconds turned into nodes.
+  const bool byLimits = NoClock && s.FD == 0;
   if (s.FD != 0) {
     s.CompletedDepth = s.FD;
     LogInitialBudget();
     PollCountdown = InitMoveTimer();
     if (s.FD < 0) return 0;  // nothing to search, nothing to play
+  } else if (byLimits) {
+    // A node, depth or mate limit: no clock, no speed measurement; the same nodes every time.
+    NodesPerMove = s.EmergencyTimeThreshold = INT32_MAX;
+    HardTimeLimitMs = 0;
+    PollCountdown = UntimedPollInterval();
+    if (NodeLimit > 0) PollCountdown = std::min<int64_t>(PollCountdown, NodeLimit);
+    LogInitialBudget();
   } else {
     ComputeTimeBudget(LastBookPly);
     NodesPerMove = NodesForTime(s.NodesPerSecond, 2000, s.TimePerMove);
     s.EmergencyTimeThreshold = DoubledBudget(NodesPerMove);
-    PollCountdown = (waitsForStop || s.BenchMode) ? UntimedPollInterval()
-                                                  : TimedPollInterval(SafeNodesPerSecond(), NodesPerMove, HardTimeLimitMs);
+    PollCountdown = (waitsForStop || s.BenchMode) ? UntimedPollInterval() : TimedSearchPollInterval();
     LogInitialBudget();
   }
   NpsCalibrated = false;
@@ -274,10 +116,10 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
   int d = 1;
   for (;; d++) {
     // 4.1 Between iterations: is the budget spent?
-    if (!s.AnalyzeMode && !s.NoTimeControl && s.FD == 0 && Nodes() > NodesPerMove) {
+    if (!s.AnalyzeMode && !s.NoTimeControl && s.FD == 0 && !byLimits && Nodes() > NodesPerMove) {
       bool over = true;
       if (budgetState == NotCalibrated) {
-        CalibrateSpeed(false);
+        if (!NpsCalibrated) CalibrateSpeed(false);  // not yet measured inside the tree
         budgetState = Calibrated;
         over = Nodes() > NodesPerMove;
       }
@@ -294,11 +136,14 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
     }
     // 4.2 Analysis reports its speed before every iteration.
     if (s.AnalyzeMode) {
-      const int32_t seconds = (ProcessClockMs() - s.StartTime + 500) / 1000;
-      if (seconds > 0)
-        s.NodesPerSecond = static_cast<int32_t>(std::clamp<int64_t>(Nodes() / seconds, 1, INT32_MAX));
+      // Measured in milliseconds; the first iterations take too little time to tell.
+      const int32_t ms = ProcessClockMs() - s.StartTime;
+      if (ms >= 100) {
+        s.NodesPerSecond = static_cast<int32_t>(std::clamp<int64_t>(Nodes() * 1000 / ms, 1, INT32_MAX));
+        SpeedMeasured = true;
+      }
       printf("info nps %d\n", s.NodesPerSecond);
-      printf("info time %d\n", s.ElapsedSeconds * 1000);
+      printf("info time %d\n", std::max(ms, 0));
       fflush(stdout);
     }
     // 4.3
@@ -333,7 +178,7 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
     if (s.ElapsedSeconds > 3) {
       LogPrintf("Move Time: %d milliseconds", s.ElapsedSeconds * 1000);
       LogPrintf(" %d  %d %d  %lld %s", d, score, s.ElapsedSeconds, static_cast<long long>(Nodes()),
-                VariationOf(*bestFrom, *bestTo, *bestPromo, score));
+                BestLineText(*bestFrom, *bestTo, *bestPromo, score));
     }
     // An iteration cut short, or one that had no time to search a single move, counts for nothing.
     if (StopNow || score == NoScore) {
@@ -344,9 +189,9 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
     previousScore = score;
 
     if (s.Post || s.AnalyzeMode) {
-      const char* variation = VariationOf(*bestFrom, *bestTo, *bestPromo, score);
+      const char* variation = BestLineText(*bestFrom, *bestTo, *bestPromo, score);
       if (s.UCIMode == 1) {
-        PrintUciLine(d, score, variation);
+        PrintUciInfoLine(d, score, variation);
       } else {
         if (s.Post && s.ElapsedSeconds > 3) {
           PrintIterationLine(d, score, variation);
@@ -366,7 +211,9 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
       WaitForCommand();
       break;
     }
-    if (!s.FD && !s.NoTimeControl) {
+    if (byLimits) {
+      if (NodeLimit > 0 && Nodes() >= NodeLimit) break;
+    } else if (!s.FD && !s.NoTimeControl) {
       if (s.ST != 0) {
         if (ProcessClockMs() - s.StartTime > s.ST) break;
       } else {
@@ -398,9 +245,9 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
     MainBoard.MakeMove(*bestFrom, *bestTo, *bestPromo, mask);
     MainBoard.CastleFlags = static_cast<uint8_t>(MainBoard.CastleFlags & mask);
   }
-  const char* variation = VariationOf(*bestFrom, *bestTo, *bestPromo, score);
+  const char* variation = BestLineText(*bestFrom, *bestTo, *bestPromo, score);
   if (s.UCIMode == 1) {
-    PrintUciLine(std::max(d, 1), score, variation);
+    PrintUciInfoLine(std::max(d, 1), score, variation);
   } else {
     if (s.Post && !Aborted) PrintIterationLine(std::max(d, 1), score, variation);
     if (s.Kibitz) {

@@ -18,14 +18,6 @@ namespace {
 
 int SquareIndex(uint64_t mask) { return mask ? LowestSquare(mask) : 0; }
 
-// The move text of the best move followed by the root variation.
-const char* VariationText(uint64_t from, uint64_t to, char promo, int score) {
-  static char text[MoveTextSize];
-  fillmovestring(text, score, static_cast<uint8_t>(SquareIndex(from)), static_cast<uint8_t>(SquareIndex(to)),
-                 promo, 1);
-  return text;
-}
-
 // Finds the legal move of board with this move code (and this promotion, when it names one).
 bool FindLegalMove(ChessBoard& board, int8_t side, uint8_t castle, const PVEntry& entry, uint64_t* from,
                    uint64_t* to, char* promo) {
@@ -121,17 +113,13 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
                               board.WhiteKnightCount + board.BlackQueenCount + board.BlackRookCount +
                               board.BlackBishopCount + board.BlackKnightCount;
 
-  auto printBestLine = [&](int score, bool withTime) {
-    const char* variation = VariationText(*bestFrom, *bestTo, *bestPromo, score);
+  auto printBestLine = [&](int score) {
+    const char* variation = BestLineText(*bestFrom, *bestTo, *bestPromo, score);
     const long long nodes = static_cast<long long>(Nodes());
     if (uci) {
-      if (withTime && status.AnalyzeMode)
-        printf("info depth %d score cp %d time %d nodes %lld pv%s", depth, score / 10, status.ElapsedSeconds * 1000,
-               nodes, variation);
-      else
-        printf("info depth %d score cp %d nodes %lld pv%s", depth, score / 10, nodes, variation);
+      PrintUciInfoLine(depth, score, variation);
     } else if (status.XboardMode == 1 && status.Post) {
-      printf("%d %d %d %lld %s", depth, score / 10, status.ElapsedSeconds, nodes, variation);
+      printf("%d %d %d %lld %s", depth, ThinkingScore(score), status.ElapsedSeconds, nodes, variation);
     }
     fflush(stdout);
   };
@@ -184,9 +172,9 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
       LogPrintf("%s Interrupted at m=%d LegalMoves=%d NumMove=%d\n", what, i, legal, n);
       LogPrintf("Tree Root Search Choice #1 From=%d  To=%d  Promo=%d\n", SquareIndex(*bestFrom),
                 SquareIndex(*bestTo), *bestPromo);
-      WriteLogFile(VariationText(*bestFrom, *bestTo, *bestPromo, best));
+      WriteLogFile(BestLineText(*bestFrom, *bestTo, *bestPromo, best));
       // The unfinished move's score means nothing: report the best move with its own score.
-      printBestLine(best > NoScore ? best : RootScore, false);
+      printBestLine(best > NoScore ? best : RootScore);
       return v;
     };
 
@@ -234,7 +222,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
       *bestTo = to;
       *bestPromo = promo;
       FailingLow = depth > 9 && (status.MovesPerSession == 0 || status.MovesPerSession > 2) && v + 200 < RootScore &&
-                   status.TimeLeft / 4 >= static_cast<int64_t>(status.TimeInc) * 1000;
+                   status.TimeLeft / 4 >= static_cast<int64_t>(status.TimeIncMs);
       if (v > alpha) {
         RootChange++;
         PV[0][0] = PVEntry{MoveCode(LowestSquare(from), LowestSquare(to)), promo};
@@ -245,9 +233,9 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
         if (PVLength < 1) PVLength = 1;
         if (depth > 7) {
           LogPrintf("ply %d  v %d  TimeLastPly %d  TotalNodes %lld  %s", depth, v, status.ElapsedSeconds,
-                    static_cast<long long>(Nodes()), VariationText(from, to, promo, v));
+                    static_cast<long long>(Nodes()), BestLineText(from, to, promo, v));
         }
-        if (uci || IterationDepth > 7) printBestLine(v, true);
+        if (uci || IterationDepth > 7) printBestLine(v);
         alpha = v;
       }
       best = v;
@@ -259,7 +247,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   // After the loop: a stopped search reports its line once more; with no legal move the
   // result tells mate from stalemate.
   if ((Aborted || TimeUp || StopNow) && !status.NoTimeControl) {
-    printBestLine(best > NoScore ? best : RootScore, false);
+    printBestLine(best > NoScore ? best : RootScore);
     if (StopNow) return best;
   }
   if (!Aborted && !TimeUp) {

@@ -1,6 +1,7 @@
 #pragma once
 // What the search does between nodes: reading commands that arrive while it thinks, checking its
-// time and node budget, measuring its speed. Used by the node procedure, the root and the driver.
+// time and node budget, measuring its speed. Also the thinking lines all search levels print.
+// Used by the node procedure, the root and the driver.
 
 #include <cstdint>
 
@@ -24,3 +25,33 @@ void CalibrateSpeed(bool inTree);
 
 // Doubles the node and time budgets once for a root score that is falling.
 void ExtendBudget();
+
+// The speed estimate, at least 1 node per second.
+int32_t SafeNodesPerSecond();
+
+// Poll interval of a search without a clock budget (analysis, pondering, fixed depth, a node
+// or mate limit).
+int64_t UntimedPollInterval();
+
+// Poll interval of a timed search, in nodes: frequent until the process has measured its speed.
+int64_t TimedSearchPollInterval();
+
+// Sets the speed estimate to a fixed guess, unless a search of this process has measured the
+// real speed: a measurement is never replaced by a guess.
+void SeedNodesPerSecond(int32_t guess);
+// Whether the speed has been measured (cleared only by tests).
+extern bool SpeedMeasured;
+
+// The move text of a best move followed by the root variation (starts with a space, ends with
+// a newline). The text lives in a static buffer until the next call.
+const char* BestLineText(uint64_t from, uint64_t to, char promo, int score);
+
+// A score as the thinking lines show it. UCI: "cp X" or "mate N" (moves; negative when the
+// engine is being mated). xboard and console: centipawns, and 100000 + N for "mate in N moves",
+// -100000 - N for "mated in N moves".
+const char* UciScoreText(int score);
+int ThinkingScore(int score);
+
+// One UCI "info" line for the best line: depth, seldepth, score, nodes, nps, hashfull, time (from
+// the clock) and the variation text.
+void PrintUciInfoLine(int depth, int score, const char* variation);

@@ -11,11 +11,6 @@ SearchRoutines Search;
 
 SearchRoutines::SearchRoutines() { std::memset(static_cast<void*>(this), 0, sizeof(*this)); }
 
-void SearchRoutines::InitValues() {
-  Aborted = TimeUp = StopNow = TimerExtended = false;
-  RootScore = 0;
-}
-
 void SearchRoutines::AbortSearch() { Aborted = TimeUp = StopNow = true; }
 
 int SearchRoutines::ValueCapturedPiece(char colour, uint64_t square, const ChessBoard* board) const {
@@ -46,6 +41,8 @@ int64_t SearchRoutines::InitMoveTimer() const {
 }
 
 uint32_t SearchRoutines::InputDetected() const {
-  if (MainStatus.XboardMode != 1 && MainStatus.UCIMode != 1) return 0;
+  // A console game is not interrupted while the engine thinks, but console analysis is: it runs
+  // until the user types "exit" or "quit" (or the input ends).
+  if (MainStatus.XboardMode != 1 && MainStatus.UCIMode != 1 && !MainStatus.AnalyzeMode) return 0;
   return InputWaiting() ? 1 : 0;
 }

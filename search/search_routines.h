@@ -50,9 +50,13 @@ public:
   // Set by "?" (xboard) and "stop" (UCI): end the search as soon as possible and play the best
   // move found so far, also under a fixed depth. Cleared at the start of every search.
   bool MoveNow;
+  // Limits of a search that ends by itself without a clock (UCI "go nodes", "go mate"): with
+  // NoClock set the time budget is not used; NodeLimit > 0 stops it after about that many nodes.
+  // Set by the caller before the search, kept until it changes them.
+  bool NoClock;
+  int64_t NodeLimit;
 
   SearchRoutines();
-  void InitValues();
   void AbortSearch();
   int ValueCapturedPiece(char colour, uint64_t square, const ChessBoard* board) const;
   void ClearHistory();

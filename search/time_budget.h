@@ -9,7 +9,13 @@
 // when the speed estimate is far off.
 extern int32_t HardTimeLimitMs;
 
-// Reads the clock settings of MainStatus (ST, MovesPerSession, TimeLeft, TimeInc, GamePly, UCIMode)
+// Milliseconds that every move is assumed to lose outside the engine (GUI, pipes, network): taken
+// off every budget. The UCI option "Move Overhead"; the same default in xboard and console play.
+constexpr int32_t DefaultMoveOverheadMs = 30;
+constexpr int32_t MaxMoveOverheadMs = 5000;
+extern int32_t MoveOverheadMs;
+
+// Reads the clock settings of MainStatus (ST, MovesPerSession, TimeLeft, TimeIncMs, GamePly, UCIMode)
 // and writes MainStatus.TimePerMove and MainStatus.EmergencyTimeThreshold (both in milliseconds)
 // and HardTimeLimitMs. lastBookPly is the game ply of the last book move. Logs every step.
 void ComputeTimeBudget(int32_t lastBookPly);

@@ -28,7 +28,9 @@
 #include "hash/move_history.h"
 #include "hash/pawn_hash.h"
 #include "hash/transposition_table.h"
+#include "search/search_control.h"
 #include "search/search_routines.h"
+#include "search/time_budget.h"
 
 UCIProtocol UCI;
 
@@ -44,7 +46,10 @@ constexpr int32_t InfiniteThinkingMs = 1209600000;
 constexpr int32_t LargestNumber = 2147483647;
 // The deepest fixed depth "go depth" accepts: the search runs at most this many iterations.
 constexpr int32_t DeepestFixedDepth = 100;
-// The speed estimates the dispatcher sets for analysis and for a new game.
+// "go mate N" searches at most 2N + 1 plies deep; N is capped so that stays within the limit.
+constexpr int32_t LongestMateSearched = (DeepestFixedDepth - 1) / 2;
+// The speed guesses the dispatcher sets for analysis and for a new game, before any search has
+// measured the real speed.
 constexpr int32_t AnalysisNodesPerSecond = 800000;
 constexpr int32_t AnalyseModeNodesPerSecond = 200005;
 constexpr int32_t NewGameNodesPerSecond = 800000;
@@ -415,6 +420,7 @@ void UCIProtocol::Identify() {
   printf("option name BookVariety type check default %s\n", FileBook.Variety ? "true" : "false");
   printf("option name UCI_ShowCurrLine type check default true\n");
   printf("option name Ponder type check default false\n");
+  printf("option name Move Overhead type spin default %d min 0 max %d\n", DefaultMoveOverheadMs, MaxMoveOverheadMs);
   printf("option name UCI_EngineAbout type string default %s\n", AboutText);
   printf("option name Hash type spin default %d min %d max %d\n", TranspositionTables::DefaultSizeMb,
          TranspositionTables::MinSizeMb, TranspositionTables::MaxSizeMb);
@@ -443,14 +449,16 @@ void UCIProtocol::NewGame() {
   MainStatus.initVars();
   ClearPawnHash();
   PositionCache.ClearTranspositionTables();
-  PonderOption = 0;
+  // Ponder stays as the GUI set it: GUIs send setoption once and ucinewgame before every game.
+  // The killers start empty, so that a fixed-node search of a new game repeats exactly.
+  memset(Search.Killers, 0, sizeof Search.Killers);
   State = WAITING;
   MainStatus.HumanToMove = 1;
   MainBoard.FiftyMoveCount = 0;
   MainBoard.SideToMove = White;
   MainStatus.GameInProgress = 1;
   MainStatus.NoTimeControl = 0;
-  MainStatus.NodesPerSecond = NewGameNodesPerSecond;
+  SeedNodesPerSecond(NewGameNodesPerSecond);
   WriteLogFile("Processing ucinewgame\n");
 }
 
@@ -502,7 +510,7 @@ void UCIProtocol::SetOption() {
       s.Post = 1;
       s.Force = 0;
       s.HumanToMove = 0;
-      s.NodesPerSecond = AnalyseModeNodesPerSecond;
+      SeedNodesPerSecond(AnalyseModeNodesPerSecond);
       const int64_t st = s.ST != 0 ? static_cast<int64_t>(s.ST) * 1000 : InfiniteThinkingMs;
       s.ST = static_cast<int32_t>(st < InfiniteThinkingMs ? st : InfiniteThinkingMs);
     } else {
@@ -512,6 +520,13 @@ void UCIProtocol::SetOption() {
   } else if (EqualsIgnoringCase(name, "Ponder")) {
     PonderOption = on ? 1 : 0;
     if (on) MainStatus.NoTimeControl = 0;
+  } else if (EqualsIgnoringCase(name, "Move Overhead")) {
+    if (value == nullptr || *value < '0' || *value > '9') {
+      SendInfoString("Move Overhead needs a number of milliseconds, 0 to 5000");
+    } else {
+      const int32_t ms = LeadingNumber(value);
+      MoveOverheadMs = ms > MaxMoveOverheadMs ? MaxMoveOverheadMs : ms;
+    }
   } else if (EqualsIgnoringCase(name, "UCI_EngineAbout")) {
     // Read-only text for the GUI.
   } else if (EqualsIgnoringCase(name, "Hash")) {
@@ -644,7 +659,7 @@ void UCIProtocol::Go() {
   const char* cmd = CommandBuffer;
   Status& s = MainStatus;
   State = SEARCHING;
-  s.TimeInc = 0;
+  s.TimeInc = s.TimeIncMs = 0;
   s.TimeLeft = 0;
   MainBoard.FixedDepth = 0;
   s.FD = 0;
@@ -667,27 +682,43 @@ void UCIProtocol::Go() {
     fflush(stdout);
   }
 
-  const bool infinite = AfterWord(cmd, "infinite") != nullptr;
   const bool ponder = AfterWord(cmd, "ponder") != nullptr;
+  const bool white = MainBoard.SideToMove == White;
+  const char* clock = white ? "wtime" : "btime";
+  const char* increment = white ? "winc" : "binc";
+  const bool nodes = AfterWord(cmd, "nodes") != nullptr;
+  const bool mate = AfterWord(cmd, "mate") != nullptr;
+  const bool depth = AfterWord(cmd, "depth") != nullptr && NumberAfter(cmd, "depth") > 0;
+  const bool timed = AfterWord(cmd, "wtime") || AfterWord(cmd, "btime") || AfterWord(cmd, "movetime") ||
+                     AfterWord(cmd, "movestogo") || AfterWord(cmd, "winc") || AfterWord(cmd, "binc");
+  // A plain "go" (or "go depth 0") has no limit at all: it thinks until "stop", as "infinite".
+  const bool infinite = AfterWord(cmd, "infinite") != nullptr || (!ponder && !nodes && !mate && !depth && !timed);
+  Search.NoClock = (nodes || mate) && !infinite;
+  Search.NodeLimit = nodes ? NumberAfter(cmd, "nodes") : 0;
+  if (nodes && Search.NodeLimit == 0) Search.NodeLimit = 1;
+  int32_t iterationLimit = 0;
+  if (mate) {
+    int32_t moves = NumberAfter(cmd, "mate");
+    moves = moves < 1 ? 1 : (moves > LongestMateSearched ? LongestMateSearched : moves);
+    iterationLimit = 2 * moves + 1;
+  }
   if (infinite) {
     s.AnalyzeMode = 1;
     s.ST = InfiniteThinkingMs;
     s.Force = 0;
     State = INFINITE;
-    s.NodesPerSecond = AnalysisNodesPerSecond;
+    SeedNodesPerSecond(AnalysisNodesPerSecond);
   }
   if (AfterWord(cmd, "searchmoves"))
     SendInfoString("searchmoves is not supported; all moves are searched");
 
-  const bool white = MainBoard.SideToMove == White;
-  const char* clock = white ? "wtime" : "btime";
-  const char* increment = white ? "winc" : "binc";
   if (AfterWord(cmd, clock)) {
     s.TimeLeft = NumberAfter(cmd, clock);
     LogPrintf("MainStatus.TimeLeft = %d\n", s.TimeLeft);
   }
   if (AfterWord(cmd, increment)) {
-    s.TimeInc = NumberAfter(cmd, increment) / 1000;
+    s.TimeIncMs = NumberAfter(cmd, increment);
+    s.TimeInc = s.TimeIncMs / 1000;
     LogPrintf("MainStatus.TimeInc = %d\n", s.TimeInc);
   }
   if (AfterWord(cmd, "movestogo")) {
@@ -696,7 +727,7 @@ void UCIProtocol::Go() {
   } else {
     s.MovesPerSession = 0;
   }
-  if (AfterWord(cmd, "depth")) {
+  if (depth) {
     MainBoard.FixedDepth = NumberAfter(cmd, "depth", DeepestFixedDepth);
     s.FD = static_cast<int8_t>(MainBoard.FixedDepth);
     LogPrintf("MainBoard.FixedDepth = %d\n", MainBoard.FixedDepth);
@@ -725,14 +756,17 @@ void UCIProtocol::Go() {
     char promotion = NoPromotion;
     int score = 0;
     const bool canMove = CountLegalMoves(root) > 0;
-    if (canMove) score = Search.ProgressiveDeepening(MainBoard, s.FD, &from, &to, &promotion);
+    const char maxDepth = static_cast<char>(s.FD != 0 ? s.FD : iterationLimit);
+    if (canMove) score = Search.ProgressiveDeepening(MainBoard, maxDepth, &from, &to, &promotion);
     // An analysis or ponder search that has finished on its own waits for "stop" or "ponderhit".
     WaitForStop();
-    SendBestMove(root, canMove ? score : 0, from, to, promotion);
+    SendBestMove(root, canMove, canMove ? score : 0, from, to, promotion);
     // The search has played its move on the board; the GUI's position stays the one to search
     // until the next "position" command.
     MainBoard = root;
   }
+  Search.NoClock = false;
+  Search.NodeLimit = 0;
   State = WAITING;
   StoreCommand(CommandBuffer, "OrvoSearchFinished");
   Dispatch();
@@ -748,11 +782,12 @@ void UCIProtocol::WaitForStop() {
   }
 }
 
-void UCIProtocol::SendBestMove(const ChessBoard& root, int score, uint64_t from, uint64_t to, char promotion) {
+void UCIProtocol::SendBestMove(const ChessBoard& root, bool canMove, int score, uint64_t from, uint64_t to,
+                               char promotion) {
   uint64_t f = 0, t = 0;
   char p = NoPromotion;
   char text[64];
-  if (CountLegalMoves(root) == 0) {
+  if (!canMove) {
     // Mate or stalemate on the board: there is no move to send.
     Send("bestmove 0000");
     State = WAITING;
@@ -776,7 +811,7 @@ void UCIProtocol::SendBestMove(const ChessBoard& root, int score, uint64_t from,
     strncat(text, "ponder ", sizeof text - strlen(text) - 1);
     strncat(text, reply, sizeof text - strlen(text) - 1);
   }
-  printf("info score cp %d\n", score / 10);
+  printf("info score %s\n", UciScoreText(score));
   printf("bestmove%s\n", text);
   fflush(stdout);
   State = WAITING;

@@ -69,7 +69,8 @@ public:
   void Defer();
   bool TakePending();
   void WaitForStop();
-  void SendBestMove(const ChessBoard& root, int score, uint64_t from, uint64_t to, char promotion);
+  // canMove: the root position has a legal move (counted once per "go").
+  void SendBestMove(const ChessBoard& root, bool canMove, int score, uint64_t from, uint64_t to, char promotion);
 };
 
 extern UCIProtocol UCI;

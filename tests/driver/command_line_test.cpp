@@ -64,6 +64,12 @@ TEST_F(CommandLineTest, DepthAndTimeOptions) {
   EXPECT_EQ(MainStatus.TimeLeft, 600000);
 
   // Any word containing -sd takes the next word as the maximum depth; the fixed depth stays.
+  // Depths outside 1 to 100 are refused with a message and leave the depth as it was.
+  Scan({"-fd", "200"});
+  EXPECT_EQ(MainStatus.getFD(), 0);
+  EXPECT_NE(output_.find("-fd 200 refused"), std::string::npos) << output_;
+  Scan({"-fd", "0"});
+  EXPECT_EQ(MainStatus.getFD(), 0);
   Scan({"-fd", "5", "-sdepth", "12"});
   EXPECT_EQ(MainBoard.MaxDepth, 12);
   EXPECT_EQ(MainStatus.getFD(), 5);
@@ -72,7 +78,7 @@ TEST_F(CommandLineTest, DepthAndTimeOptions) {
   Scan({"-sd", "x7"});
   EXPECT_EQ(MainBoard.MaxDepth, 0);
   Scan({"-st", "99999999999"});
-  EXPECT_EQ(MainStatus.TimeLeft, INT32_MAX);
+  EXPECT_EQ(MainStatus.TimeLeft, 2000000000);
   EXPECT_GT(MainStatus.TimePerMove, 0);
 }
 

@@ -117,8 +117,7 @@ TEST_F(CommandsTest, MoveNowPlaysTheBestMoveFound) {
   EXPECT_TRUE(Search.TimeUp);
   EXPECT_FALSE(Search.Aborted);
   // While analysing there is no move to play: the analysis ends.
-  Search.InitValues();
-  Search.MoveNow = false;
+  ClearSearchFlags();
   Run("analyze");
   EXPECT_EQ(Run("?"), CmdStop);
   EXPECT_TRUE(Search.Aborted);

@@ -13,6 +13,12 @@
 #include "search/search_routines.h"
 
 // Start position, settings reset, key tables drawn, game history holding the start position.
+// The search flags a search resets before it starts, cleared for a test that runs commands.
+inline void ClearSearchFlags() {
+  Search.Aborted = Search.TimeUp = Search.StopNow = Search.TimerExtended = Search.MoveNow = false;
+  Search.RootScore = 0;
+}
+
 class FrontEndTest : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -31,8 +37,7 @@ protected:
     ProtocolVersion = 1;
     SearchEnded();  // no search running, nothing left pending
     PositionReplaced = false;
-    Search.InitValues();
-    Search.MoveNow = false;
+    ClearSearchFlags();
     ResetGameHistory();
   }
   void TearDown() override {

@@ -82,6 +82,26 @@ def end_of_input(binary, checks):
     checks.check(eng.wait(10) == 0, "end of input ends the console game")
 
 
+def clock_and_analysis(binary, checks):
+    """Without options the console plays on a clock; an out-of-range depth is refused; analysis
+    ends on "exit" and the game goes on, then "quit" ends the program."""
+    eng = Engine(binary)
+    eng.send("hello")
+    m, got = eng.expect(r"40 moves in 5 minutes", 10)
+    checks.check(m is not None, "console greeting names the default clock", got)
+    eng.send("sd 200")
+    m, got = eng.expect(r"^Error \(the depth must be 1 to 100", 10)
+    checks.check(m is not None, "sd 200 refused", got)
+    eng.send("analyze")
+    m, got = eng.expect(r"^\d+ -?\d+ \d+ \d+ ", 20)
+    checks.check(m is not None, "console analysis shows its thinking", got)
+    eng.send("exit")
+    m, got = eng.expect(r"^Enter Move: $", 10)
+    checks.check(m is not None, "exit ends the console analysis", got)
+    eng.send("quit")
+    checks.check(eng.wait(10) == 0, "quit after the analysis")
+
+
 def self_play_ending(binary, checks):
     """King and queen against king, engine playing both sides: the game ends by itself with an
     announcement, then the program ends."""
@@ -105,6 +125,7 @@ def main():
     checks = Checks()
     game(binary, checks)
     end_of_input(binary, checks)
+    clock_and_analysis(binary, checks)
     self_play_ending(binary, checks)
     return checks.report("test_console")
 

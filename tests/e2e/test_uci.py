@@ -260,10 +260,10 @@ def test_identification(path):
     check("id name", any(l.startswith("id name Orvo ") for l in lines), lines)
     check("id author", any(l.startswith("id author ") for l in lines), lines)
     options = [l for l in lines if l.startswith("option name ")]
-    names = [l.split()[2] for l in options]
+    names = [l[len("option name "):l.index(" type ")] for l in options]
     check("the options", names == ["UCI_AnalyseMode", "OwnBook", "SecondaryBook", "BookFile", "BookDepth",
-                                   "BookVariety", "UCI_ShowCurrLine", "Ponder", "UCI_EngineAbout",
-                                   "Hash", "Clear", "Threads"], names)
+                                   "BookVariety", "UCI_ShowCurrLine", "Ponder", "Move Overhead",
+                                   "UCI_EngineAbout", "Hash", "Clear Hash", "Threads"], names)
     engine.send("isready")
     check("isready while waiting", engine.until("readyok") is not None)
     for option in ("UCI_AnalyseMode value true", "UCI_AnalyseMode value false", "OwnBook value true",
@@ -376,6 +376,66 @@ def test_go_forms(path):
     check("quit after go forms", engine.close() == 0)
 
 
+def info_lines(lines):
+    return [l for l in lines or [] if l.startswith("info depth") and " pv " in l]
+
+
+def test_limits(path):
+    """The go forms match runners send, the clock windows, and the end of a finished ponder."""
+    engine, _ = start(path)
+    legal = position_after(START, ["e2e4"]).legal_moves()
+    # movetime: close to the time asked, never past it (generous slack: a shared, loaded machine).
+    engine.send("position startpos moves e2e4")
+    began = time.monotonic()
+    engine.send("go movetime 1000")
+    lines = engine.until("bestmove", 10)
+    used = time.monotonic() - began
+    check(f"movetime 1000 spent in its window ({used:.2f}s)", lines is not None and 0.6 < used < 1.3, used)
+    info = info_lines(lines)
+    check("info lines carry seldepth nodes nps hashfull time",
+          bool(info) and all(f" {k} " in info[-1] for k in ("seldepth", "nodes", "nps", "hashfull", "time")), info)
+
+    # go nodes: stops near the count, and the same search every time.
+    results = []
+    for _ in range(2):
+        engine.send("ucinewgame")
+        engine.send("position startpos moves e2e4")
+        engine.send("go nodes 30000")
+        lines = engine.until("bestmove", 20) or []
+        nodes = [int(l.split(" nodes ")[1].split()[0]) for l in info_lines(lines)]
+        results.append((lines[-1] if lines else None, nodes[-1] if nodes else None))
+    check("go nodes repeats exactly", results[0] == results[1] and results[0][0] is not None, results)
+    check("go nodes stops near the count", results[0][1] is not None and 15000 < results[0][1] <= 33000, results)
+
+    # go mate 2 on a mate in two: "score mate 2" and the mating line's first move.
+    engine.send("position fen k7/8/2K5/8/8/8/8/7R w - - 0 1")
+    engine.send("go mate 2")
+    lines = engine.until("bestmove", 20) or []
+    check("go mate 2 finds the mate", any("score mate 2 " in l for l in lines) and lines[-1].split()[1] == "c6b6",
+          lines[-3:])
+
+    # A plain go and go depth 0 think until "stop".
+    for go in ("go", "go depth 0"):
+        engine.send("position startpos moves e2e4")
+        engine.send(go)
+        check(f"{go} waits for stop", engine.quiet_for(0.7, "bestmove"))
+        check(f"{go} then stop", engine.bestmove("stop", timeout=3) in legal)
+
+    # Ponder survives ucinewgame; ponderhit after a ponder search that finished on its own (one
+    # legal move) sends bestmove at once, without "stop".
+    engine.send("setoption name Ponder value true")
+    engine.send("ucinewgame")
+    engine.send("position startpos moves e2e4")
+    engine.send("go wtime 3000 btime 3000")
+    lines = engine.until("bestmove", 10) or [""]
+    check("ponder move after ucinewgame", " ponder " in lines[-1], lines[-1])
+    engine.send("position fen k7/8/8/8/8/8/1q6/K7 w - - 0 1")
+    engine.send("go ponder wtime 3000 btime 3000")
+    check("finished ponder search waits", engine.quiet_for(0.5, "bestmove"))
+    check("ponderhit after a finished ponder search", engine.bestmove("ponderhit", timeout=2) == "a1b2")
+    check("quit after the limits", engine.close() == 0)
+
+
 def test_game(path):
     """A short game of the engine against itself; every move must be legal."""
     engine, _ = start(path)
@@ -448,6 +508,7 @@ def main():
     test_hash_and_clean_output(path)
     test_positions(path)
     test_go_forms(path)
+    test_limits(path)
     test_game(path)
     if FAILURES:
         print(f"{len(FAILURES)} failure(s)")

@@ -2,6 +2,7 @@
 
 #include "driver/clock.h"
 #include "driver/input.h"
+#include "search/search_control.h"
 #include "search_test_util.h"
 
 namespace {
@@ -161,4 +162,67 @@ TEST(Search, WallClockLimitHoldsWhenTheSpeedEstimateIsWrong) {
   EXPECT_NE(r.From, r.To);
   MainStatus.ST = 0;
   MainStatus.NodesPerSecond = 1200000;
+}
+
+TEST(Search, ShortSearchesCalibrateTheSpeed) {
+  // 100000 nodes in at least 50 ms: the speed comes out near 2 million, not skipped as "0 s".
+  QuietEngine();
+  const bool measured = SpeedMeasured;
+  Search.NodeCount = 60000;
+  Search.QuiesceNodeCount = 40000;
+  MainStatus.TimePerMove = 1000;
+  MainStatus.StartTime = ProcessClockMs() - 50;
+  CalibrateSpeed(false);
+  EXPECT_TRUE(Search.NpsCalibrated);
+  EXPECT_TRUE(SpeedMeasured);
+  EXPECT_LE(MainStatus.NodesPerSecond, 2000000);
+  EXPECT_GE(MainStatus.NodesPerSecond, 400000);  // even a very slow clock read leaves a sane figure
+  EXPECT_EQ(Search.NodesPerMove, MainStatus.NodesPerSecond / 1000 * 1000);
+  // The guesses of new games and analysis never replace the measurement.
+  const int32_t nps = MainStatus.NodesPerSecond;
+  SeedNodesPerSecond(800000);
+  EXPECT_EQ(MainStatus.NodesPerSecond, nps);
+  // No time passed at all: nothing is divided by zero and the estimate stays.
+  MainStatus.StartTime = ProcessClockMs() + 1000;
+  CalibrateSpeed(false);
+  EXPECT_EQ(MainStatus.NodesPerSecond, nps);
+  SpeedMeasured = measured;
+  Search.NodeCount = Search.QuiesceNodeCount = 0;
+  MainStatus.NodesPerSecond = 1200000;
+}
+
+TEST(Search, MateScoresAreShownInMoves) {
+  EXPECT_STREQ(UciScoreText(MateValue - 3), "mate 2");   // mate on ply 3: two moves of ours
+  EXPECT_STREQ(UciScoreText(MateValue - 1), "mate 1");
+  EXPECT_STREQ(UciScoreText(4 - MateValue), "mate -2");  // mated on ply 4
+  EXPECT_STREQ(UciScoreText(125), "cp 12");
+  EXPECT_STREQ(UciScoreText(-125), "cp -12");
+  EXPECT_EQ(ThinkingScore(MateValue - 3), 100002);
+  EXPECT_EQ(ThinkingScore(4 - MateValue), -100002);
+  EXPECT_EQ(ThinkingScore(-125), -12);
+  EXPECT_EQ(ThinkingScore(MateBound), MateBound / 10);  // the largest ordinary score
+}
+
+TEST(Search, NodeLimitStopsNearTheCountAndRepeats) {
+  LoadPosition("r1bqk2r/pp2bppp/2p5/3pP3/P2Q1P2/2N1B3/1PP3PP/R4RK1 b kq - 0 0");
+  const ChessBoard start = MainBoard;
+  int64_t nodes[2];
+  uint64_t from[2];
+  for (int run = 0; run < 2; run++) {
+    MainBoard = start;
+    ForgetEverything();
+    MainStatus.NodesPerSecond = run == 0 ? 1200000 : 90000;  // the speed estimate plays no part
+    Search.NoClock = true;
+    Search.NodeLimit = 50000;
+    const ThinkResult r = Think(0);
+    nodes[run] = r.Nodes;
+    from[run] = r.From;
+  }
+  Search.NoClock = false;
+  Search.NodeLimit = 0;
+  MainStatus.NodesPerSecond = 1200000;
+  EXPECT_EQ(nodes[0], nodes[1]);
+  EXPECT_EQ(from[0], from[1]);
+  EXPECT_GE(nodes[0], 50000);
+  EXPECT_LT(nodes[0], 51000);
 }

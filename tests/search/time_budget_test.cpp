@@ -17,7 +17,9 @@ void XboardClock(int32_t timeLeft, int32_t inc, int32_t gamePly) {
   s.MovesPerSession = 0;
   s.TimeLeft = timeLeft;
   s.TimeInc = inc;
+  s.TimeIncMs = inc * 1000;
   s.GamePly = gamePly;
+  MoveOverheadMs = 0;  // the formulas themselves; the overhead has its own test
 }
 
 constexpr int32_t LongAgo = -100;
@@ -59,11 +61,11 @@ TEST(TimeBudget, IncrementIsAddedAndBoundedByTheEmergencyTime) {
   ComputeTimeBudget(LongAgo);
   EXPECT_EQ(MainStatus.EmergencyTimeThreshold, 3000);
   EXPECT_EQ(MainStatus.TimePerMove, 166);
-  // With almost nothing left the share becomes half the emergency time, more than is left:
-  // the wall-clock limit is what keeps the engine on the board.
+  // With almost nothing left the share would be half the emergency time, more than is left:
+  // it is cut to the wall-clock limit, half of what is left.
   XboardClock(100, 1, 30);
   ComputeTimeBudget(LongAgo);
-  EXPECT_EQ(MainStatus.TimePerMove, 150);
+  EXPECT_EQ(MainStatus.TimePerMove, 50);
   EXPECT_EQ(HardTimeLimitMs, 50);
 }
 
@@ -77,14 +79,43 @@ TEST(TimeBudget, SessionsAndFixedTime) {
   EXPECT_EQ(MainStatus.TimePerMove, 1425);
   MainStatus.MovesPerSession = 0;
 
-  MainStatus.ST = 2000;
-  ComputeTimeBudget(LongAgo);
-  EXPECT_EQ(MainStatus.TimePerMove, 2000);
-  EXPECT_EQ(MainStatus.EmergencyTimeThreshold, 2000);
-  EXPECT_LE(HardTimeLimitMs, 2000);
-  EXPECT_GE(HardTimeLimitMs, 1800);
+  // A fixed time per move aims a little short of it: within 85 to 100 % whatever the overhead.
+  for (int32_t overhead : {0, 30, 5000}) {
+    MoveOverheadMs = overhead;
+    for (int32_t st : {100, 1000, 2000}) {
+      MainStatus.ST = st;
+      ComputeTimeBudget(LongAgo);
+      EXPECT_EQ(MainStatus.EmergencyTimeThreshold, st);
+      EXPECT_EQ(HardTimeLimitMs, MainStatus.TimePerMove);
+      EXPECT_LE(MainStatus.TimePerMove, st);
+      EXPECT_GE(MainStatus.TimePerMove, st * 85 / 100) << st << " ms, overhead " << overhead;
+    }
+  }
   MainStatus.ST = 0;
   MainStatus.XboardMode = 0;
+}
+
+TEST(TimeBudget, MoveOverheadComesOffEveryClockBudget) {
+  // 10 s + 0.1 s in UCI: the fraction of the increment counts (383 ms, not 333 ms).
+  XboardClock(10000, 0, 1);
+  MainStatus.UCIMode = 1;
+  MainStatus.TimeIncMs = 100;
+  ComputeTimeBudget(LongAgo);
+  EXPECT_EQ(MainStatus.TimePerMove, 383);
+  const int32_t hard = HardTimeLimitMs;
+  MoveOverheadMs = 30;
+  ComputeTimeBudget(LongAgo);
+  EXPECT_EQ(MainStatus.TimePerMove, 353);
+  EXPECT_EQ(HardTimeLimitMs, hard - 30);
+  // Never past the clock minus the overhead, and never below a quarter of the share.
+  XboardClock(40, 0, 30);
+  MoveOverheadMs = 30;
+  ComputeTimeBudget(LongAgo);
+  EXPECT_GE(MainStatus.TimePerMove, 1);
+  EXPECT_LE(HardTimeLimitMs, 10);
+  MainStatus.UCIMode = 0;
+  MainStatus.XboardMode = 0;
+  MoveOverheadMs = DefaultMoveOverheadMs;
 }
 
 TEST(TimeBudget, WallClockLimitNeverExceedsHalfTheTimeLeft) {

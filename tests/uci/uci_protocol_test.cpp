@@ -11,7 +11,10 @@
 #include "driver/status.h"
 #include "hash/keys.h"
 #include "hash/move_history.h"
+#include "search/search_control.h"
 #include "search/search_routines.h"
+#include "search/time_budget.h"
+#include "search/time_budget.h"
 
 namespace {
 
@@ -228,7 +231,7 @@ TEST_F(UciTest, BestMoveLineCarriesPromotionAndPonderMove) {
   ChessBoard root = MainBoard;
   testing::internal::CaptureStdout();
   Search.PVLength = 1;
-  UCI.SendBestMove(root, 9000, Bit(E7), Bit(E8), 'Q');
+  UCI.SendBestMove(root, true, 9000, Bit(E7), Bit(E8), 'Q');
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "info score cp 900\nbestmove e7e8q \n");
   EXPECT_EQ(UCI.PromotionChar, 'q');
 
@@ -239,7 +242,7 @@ TEST_F(UciTest, BestMoveLineCarriesPromotionAndPonderMove) {
   Search.PVLength = 2;
   Search.PV[0][1] = PVEntry{MoveCode(G2, G1), 'q'};
   testing::internal::CaptureStdout();
-  UCI.SendBestMove(root, -35, Bit(E7), Bit(E8), 'Q');
+  UCI.SendBestMove(root, true, -35, Bit(E7), Bit(E8), 'Q');
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "info score cp -3\nbestmove e7e8q ponder g2g1q\n");
 
   // A reply that is not legal after the best move is left out; so is a stale best move.
@@ -247,10 +250,10 @@ TEST_F(UciTest, BestMoveLineCarriesPromotionAndPonderMove) {
   root = MainBoard;
   Search.PV[0][1] = PVEntry{MoveCode(E2, E4), NoPromotion};
   testing::internal::CaptureStdout();
-  UCI.SendBestMove(root, 0, Bit(E2), Bit(E4), NoPromotion);
+  UCI.SendBestMove(root, true, 0, Bit(E2), Bit(E4), NoPromotion);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "info score cp 0\nbestmove e2e4 \n");
   testing::internal::CaptureStdout();
-  UCI.SendBestMove(root, 0, Bit(E2), Bit(E5), NoPromotion);
+  UCI.SendBestMove(root, true, 0, Bit(E2), Bit(E5), NoPromotion);
   EXPECT_TRUE(LegalIn(root, BestMove(testing::internal::GetCapturedStdout())));
   Search.PVLength = 0;
 }
@@ -337,12 +340,32 @@ TEST_F(UciTest, NewGameAndOptions) {
   EXPECT_EQ(Run("setoption name NoSuchThing value 64"), "info string No such option: NoSuchThing\n");
 
   Run("position startpos moves e2e4 e7e5");
+  Run("setoption name Ponder value true");
+  SpeedMeasured = false;
   Run("ucinewgame");
-  EXPECT_EQ(UCI.PonderOption, 0);
+  // GUIs set Ponder once and send ucinewgame before every game.
+  EXPECT_EQ(UCI.PonderOption, 1);
   EXPECT_EQ(MainBoard.AllPieces, 0xFFFF00000000FFFFull);
   EXPECT_EQ(MainBoard.SideToMove, White);
   EXPECT_EQ(UCI.HistorySide, White);
   EXPECT_EQ(MainStatus.NodesPerSecond, 800000);
+  // A measured speed is never replaced by the guess.
+  SpeedMeasured = true;
+  MainStatus.NodesPerSecond = 2500000;
+  Run("ucinewgame");
+  Run("setoption name UCI_AnalyseMode value true");
+  Run("setoption name UCI_AnalyseMode value false");
+  EXPECT_EQ(MainStatus.NodesPerSecond, 2500000);
+  Run("setoption name Ponder value false");
+
+  Run("setoption name Move Overhead value 120");
+  EXPECT_EQ(MoveOverheadMs, 120);
+  Run("setoption name move overhead value 99999");
+  EXPECT_EQ(MoveOverheadMs, MaxMoveOverheadMs);
+  EXPECT_EQ(Run("setoption name Move Overhead value -5"),
+            "info string Move Overhead needs a number of milliseconds, 0 to 5000\n");
+  EXPECT_EQ(MoveOverheadMs, MaxMoveOverheadMs);
+  Run("setoption name Move Overhead value 30");
 }
 
 TEST_F(UciTest, LongGamesKeepRoomInTheHistory) {
