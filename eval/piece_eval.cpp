@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "board/attack_tables.h"
 #include "board/bit_ops.h"
 #include "board/masks.h"
 #include "eval/eval_geometry.h"
@@ -28,20 +29,16 @@ inline uint64_t UsefulSquares(uint64_t attacks, uint64_t own, uint64_t empty, ui
 
 void PositionEvaluate::AttackMasks() {
   const ChessBoard& b = *bb;
-  const uint64_t empty = ~b.AllPieces;
   WhitePawnAttacks = WhitePawnAttacksOf(b.WhitePawns);
   BlackPawnAttacks = BlackPawnAttacksOf(b.BlackPawns);
   WhiteKnightAttacks = KnightAttacksOf(b.WhiteKnights);
   BlackKnightAttacks = KnightAttacksOf(b.BlackKnights);
-  // The sliding fills are the expensive part; skip them for kinds that are off the board.
-  WhiteBishopAttacks = b.WhiteBishops ? BishopAttacksOf(b.WhiteBishops, empty) : 0;
-  BlackBishopAttacks = b.BlackBishops ? BishopAttacksOf(b.BlackBishops, empty) : 0;
-  WhiteRookAttacks = b.WhiteRooks ? RookAttacksOf(b.WhiteRooks, empty) : 0;
-  BlackRookAttacks = b.BlackRooks ? RookAttacksOf(b.BlackRooks, empty) : 0;
-  WhiteQueenAttacks =
-      b.WhiteQueens ? RookAttacksOf(b.WhiteQueens, empty) | BishopAttacksOf(b.WhiteQueens, empty) : 0;
-  BlackQueenAttacks =
-      b.BlackQueens ? RookAttacksOf(b.BlackQueens, empty) | BishopAttacksOf(b.BlackQueens, empty) : 0;
+  WhiteBishopAttacks = attacktab::BishopsFrom(b.WhiteBishops, b.AllPieces);
+  BlackBishopAttacks = attacktab::BishopsFrom(b.BlackBishops, b.AllPieces);
+  WhiteRookAttacks = attacktab::RooksFrom(b.WhiteRooks, b.AllPieces);
+  BlackRookAttacks = attacktab::RooksFrom(b.BlackRooks, b.AllPieces);
+  WhiteQueenAttacks = attacktab::QueensFrom(b.WhiteQueens, b.AllPieces);
+  BlackQueenAttacks = attacktab::QueensFrom(b.BlackQueens, b.AllPieces);
   WhiteKingAttacks = KingAttacksOf(b.WhiteKing);
   BlackKingAttacks = KingAttacksOf(b.BlackKing);
   AllWhiteAttacks = WhitePawnAttacks | WhiteKnightAttacks | WhiteBishopAttacks | WhiteRookAttacks |
@@ -214,7 +211,7 @@ void PositionEvaluate::BishopsOfColour(BishopRecord& rec, bool white) {
     rec.Mid += square[s];
     rec.End += BishopEnding[s];
     const uint64_t attacks = rec.Count < 2 ? (white ? WhiteBishopAttacks : BlackBishopAttacks)
-                                           : BishopAttacksOf(Bit(s), empty);
+                                           : attacktab::Bishop(s, b.AllPieces);
     const int32_t v = MobilityValue(BishopMobility, UsefulSquares(attacks, own, empty, enemyCover));
     rec.Mid += v;
     rec.End += v;
@@ -241,7 +238,7 @@ int32_t PositionEvaluate::RookEval(char /*side*/) {
     const int s = LowestSquare(set);
     const int f = FileOf(s);
     const int r = RankOf(s);
-    const uint64_t attacks = b.WhiteRookCount < 2 ? WhiteRookAttacks : RookAttacksOf(Bit(s), empty);
+    const uint64_t attacks = b.WhiteRookCount < 2 ? WhiteRookAttacks : attacktab::Rook(s, b.AllPieces);
     const int32_t v = MobilityValue(RookMobility, UsefulSquares(attacks, b.WhitePieces, empty, BlackPawnCover));
     MidScore += v;
     EndScore += 14 * v / 10;
@@ -269,7 +266,7 @@ int32_t PositionEvaluate::RookEval(char /*side*/) {
     const int s = LowestSquare(set);
     const int f = FileOf(s);
     const int r = RankOf(s);
-    const uint64_t attacks = b.BlackRookCount < 2 ? BlackRookAttacks : RookAttacksOf(Bit(s), empty);
+    const uint64_t attacks = b.BlackRookCount < 2 ? BlackRookAttacks : attacktab::Rook(s, b.AllPieces);
     const int32_t v = MobilityValue(RookMobility, UsefulSquares(attacks, b.BlackPieces, empty, WhitePawnCover));
     MidScore -= v;
     EndScore -= 14 * v / 10;
@@ -306,7 +303,7 @@ int32_t PositionEvaluate::QueenEval(char /*side*/) {
     const int s = LowestSquare(set);
     const uint64_t attacks = b.WhiteQueenCount < 2
                                  ? WhiteQueenAttacks
-                                 : RookAttacksOf(Bit(s), empty) | BishopAttacksOf(Bit(s), empty);
+                                 : attacktab::Queen(s, b.AllPieces);
     const uint64_t mobility = UsefulSquares(attacks, b.WhitePieces, empty, BlackPawnCover);
     const int32_t v = MobilityValue(QueenMobility, mobility);
     MidScore += v;
@@ -321,7 +318,7 @@ int32_t PositionEvaluate::QueenEval(char /*side*/) {
     const int s = LowestSquare(set);
     const uint64_t attacks = b.BlackQueenCount < 2
                                  ? BlackQueenAttacks
-                                 : RookAttacksOf(Bit(s), empty) | BishopAttacksOf(Bit(s), empty);
+                                 : attacktab::Queen(s, b.AllPieces);
     const uint64_t mobility = UsefulSquares(attacks, b.BlackPieces, empty, WhitePawnCover);
     const int32_t v = MobilityValue(QueenMobility, mobility);
     MidScore -= v;

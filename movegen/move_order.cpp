@@ -41,8 +41,6 @@ MoverKind KindOn(const ChessBoard& b, bool black, uint64_t s) {
   return NoPiece;
 }
 
-int SquareIndex(uint64_t mask) { return mask ? __builtin_ctzll(mask) : 0; }
-
 // Rank counted from the mover's own side (0 = its first rank).
 int RelativeRank(bool black, int sq) { return black ? 7 - sq / 8 : sq / 8; }
 

@@ -145,7 +145,7 @@ void LogInitialBudget() {
 
 const char* VariationOf(uint64_t from, uint64_t to, char promo, int score) {
   static char text[MoveTextSize];
-  auto index = [](uint64_t m) { return static_cast<uint8_t>(m ? __builtin_ctzll(m) : 0); };
+  auto index = [](uint64_t m) { return static_cast<uint8_t>(SquareIndex(m)); };
   fillmovestring(text, score, index(from), index(to), promo, 1);
   return text;
 }

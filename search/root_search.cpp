@@ -16,8 +16,6 @@
 
 namespace {
 
-int SquareIndex(uint64_t mask) { return mask ? LowestSquare(mask) : 0; }
-
 // The move text of the best move followed by the root variation.
 const char* VariationText(uint64_t from, uint64_t to, char promo, int score) {
   static char text[MoveTextSize];
