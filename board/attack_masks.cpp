@@ -1,5 +1,7 @@
-// Attack sets of single pieces in the board's occupancy. Sliding pieces step their rays one
-// square at a time; the edge files stop a ray before it can wrap round to the other side.
+// Attack sets in the board's occupancy by stepping the rays one square at a time; the edge
+// files stop a ray before it can wrap round to the other side. Single squares are answered
+// from the tables (chess_board.h); these walks serve masks of several squares, which they
+// treat together, and the check-line masks of check evasions.
 
 #include "board/bit_ops.h"
 #include "board/chess_board.h"
@@ -25,7 +27,7 @@ inline uint64_t Ray(uint64_t s, uint64_t occupied, uint64_t edge) {
 
 }  // namespace
 
-uint64_t ChessBoard::KnightMask(uint64_t s) const {
+uint64_t ChessBoard::KnightMaskStepped(uint64_t s) const {
   uint64_t m = 0;
   if (!(s & FilesGH)) m |= s >> 6;
   if (!(s & FilesAB)) m |= s >> 10;
@@ -38,14 +40,14 @@ uint64_t ChessBoard::KnightMask(uint64_t s) const {
   return m;
 }
 
-uint64_t ChessBoard::KingMask(uint64_t s) const {
+uint64_t ChessBoard::KingMaskStepped(uint64_t s) const {
   uint64_t m = (s << 8) | (s >> 8);
   if (!(s & FileH)) m |= (s << 9) | (s >> 7) | (s << 1);
   if (!(s & FileA)) m |= (s << 7) | (s >> 9) | (s >> 1);
   return m;
 }
 
-uint64_t ChessBoard::BishopMask(uint64_t s) const {
+uint64_t ChessBoard::BishopMaskStepped(uint64_t s) const {
   if (!s) return 0;
   uint64_t m = 0;
   if (!(s & FileH)) m |= Ray<-7>(s, AllPieces, FileH) | Ray<9>(s, AllPieces, FileH);
@@ -53,7 +55,7 @@ uint64_t ChessBoard::BishopMask(uint64_t s) const {
   return m;
 }
 
-uint64_t ChessBoard::RookMask(uint64_t s) const {
+uint64_t ChessBoard::RookMaskStepped(uint64_t s) const {
   if (!s) return 0;
   uint64_t m = Ray<-8>(s, AllPieces, 0) | Ray<8>(s, AllPieces, 0);
   if (!(s & FileA)) m |= Ray<-1>(s, AllPieces, FileA);
@@ -115,7 +117,7 @@ uint64_t ChessBoard::NorthAttacks(uint64_t sliders, uint64_t empty) {
   return flood << 8;
 }
 
-int ChessBoard::InCheck(uint64_t s, int8_t colour) const {
+int ChessBoard::InCheckStepped(uint64_t s, int8_t colour) const {
   const bool black = colour != 0;
   // Pawns first, then knights, then sliders, then the king: cheapest tests first.
   if (black) {
@@ -126,11 +128,11 @@ int ChessBoard::InCheck(uint64_t s, int8_t colour) const {
     if (!(s & FileH) && ((s << 9) & BlackPawns)) return 1;
   }
   const uint64_t knights = black ? WhiteKnights : BlackKnights;
-  if (KnightMask(s) & knights) return 1;
+  if (KnightMaskStepped(s) & knights) return 1;
   const uint64_t queens = black ? WhiteQueens : BlackQueens;
   const uint64_t diagonal = (black ? WhiteBishops : BlackBishops) | queens;
-  if (diagonal && (BishopMask(s) & diagonal)) return 1;
+  if (diagonal && (BishopMaskStepped(s) & diagonal)) return 1;
   const uint64_t straight = (black ? WhiteRooks : BlackRooks) | queens;
-  if (straight && (RookMask(s) & straight)) return 1;
-  return (KingMask(s) & (black ? WhiteKing : BlackKing)) ? 1 : 0;
+  if (straight && (RookMaskStepped(s) & straight)) return 1;
+  return (KingMaskStepped(s) & (black ? WhiteKing : BlackKing)) ? 1 : 0;
 }

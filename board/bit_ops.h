@@ -12,6 +12,9 @@ inline uint64_t BSR(uint64_t x) { return 63u - static_cast<uint64_t>(__builtin_c
 // Index of the lowest set bit; x must not be 0.
 inline int LowestSquare(uint64_t x) { return __builtin_ctzll(x); }
 
+// Whether x is exactly one square.
+inline constexpr bool IsOneSquare(uint64_t x) { return x && !(x & (x - 1)); }
+
 inline int PopCount(uint64_t x) { return __builtin_popcountll(x); }
 
 // Population count of one bitboard the classic SWAR way, on each 32-bit half.
@@ -36,4 +39,9 @@ inline uint32_t MyLog2(uint64_t x) {
   return static_cast<uint32_t>(PopCount(x)) - 1u;
 }
 
+// Square index <-> square mask. Bit is the short name the board code uses.
 inline constexpr uint64_t SquareMask(int sq) { return uint64_t{1} << sq; }
+inline constexpr uint64_t Bit(int sq) { return uint64_t{1} << sq; }
+
+// Index of the lowest square of a mask, 0 for an empty mask (move codes and move text).
+inline int SquareIndex(uint64_t mask) { return mask ? LowestSquare(mask) : 0; }

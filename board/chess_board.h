@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
+#include "board/attack_tables.h"
+#include "board/bit_ops.h"
+
 constexpr int8_t White = 0;
 constexpr int8_t Black = 1;
 
@@ -99,19 +102,43 @@ public:
   bool Test50MoveRule(int8_t from, int8_t to);
   void RecomputeUnions();
 
-  // Attack masks and check detection (attack_masks.cpp).
-  uint64_t KnightMask(uint64_t s) const;
-  uint64_t KingMask(uint64_t s) const;
-  uint64_t BishopMask(uint64_t s) const;
-  uint64_t RookMask(uint64_t s) const;
+  // Attack masks and check detection. A single square is answered from the attack tables;
+  // an empty or multi-square mask (only an edited position with several kings passes one)
+  // takes the ray-stepping path of attack_masks.cpp, which treats the squares together.
+  uint64_t KnightMask(uint64_t s) const { return IsOneSquare(s) ? attacktab::Knight[LowestSquare(s)] : KnightMaskStepped(s); }
+  uint64_t KingMask(uint64_t s) const { return IsOneSquare(s) ? attacktab::King[LowestSquare(s)] : KingMaskStepped(s); }
+  uint64_t BishopMask(uint64_t s) const {
+    return IsOneSquare(s) ? attacktab::Bishop(LowestSquare(s), AllPieces) : BishopMaskStepped(s);
+  }
+  uint64_t RookMask(uint64_t s) const {
+    return IsOneSquare(s) ? attacktab::Rook(LowestSquare(s), AllPieces) : RookMaskStepped(s);
+  }
   uint64_t QueenMask(uint64_t s) const { return BishopMask(s) | RookMask(s); }
   uint64_t BishopCheckMask(uint64_t s, uint64_t target) const;
   uint64_t RookCheckMask(uint64_t s, uint64_t target) const;
   int32_t RookAttackCount(uint64_t s) const;
   static uint64_t NorthAttacks(uint64_t sliders, uint64_t empty);
   static uint64_t SouthAttacks(uint64_t sliders, uint64_t empty);
-  int InCheck(uint64_t s, int8_t colour) const;
+  int InCheck(uint64_t s, int8_t colour) const {
+    if (!IsOneSquare(s)) return InCheckStepped(s, colour);
+    // Cheapest tests first: pawns, knights, the sliders, the king.
+    const bool black = colour != 0;
+    const int sq = LowestSquare(s);
+    if (attacktab::Pawn[black ? Black : White][sq] & (black ? WhitePawns : BlackPawns)) return 1;
+    if (attacktab::Knight[sq] & (black ? WhiteKnights : BlackKnights)) return 1;
+    const uint64_t queens = black ? WhiteQueens : BlackQueens;
+    const uint64_t diagonal = (black ? WhiteBishops : BlackBishops) | queens;
+    if (diagonal && (attacktab::Bishop(sq, AllPieces) & diagonal)) return 1;
+    const uint64_t straight = (black ? WhiteRooks : BlackRooks) | queens;
+    if (straight && (attacktab::Rook(sq, AllPieces) & straight)) return 1;
+    return (attacktab::King[sq] & (black ? WhiteKing : BlackKing)) ? 1 : 0;
+  }
   int IsAttacked(uint64_t s, int8_t colour) const { return InCheck(s, colour); }
+  uint64_t KnightMaskStepped(uint64_t s) const;
+  uint64_t KingMaskStepped(uint64_t s) const;
+  uint64_t BishopMaskStepped(uint64_t s) const;
+  uint64_t RookMaskStepped(uint64_t s) const;
+  int InCheckStepped(uint64_t s, int8_t colour) const;
 
   // Making and unmaking moves (make_move.cpp).
   void MakeMove(uint64_t from, uint64_t to, char promotion, uint8_t& castleMask);

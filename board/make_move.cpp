@@ -2,6 +2,8 @@
 // undo copy, so UndoMove can take back exactly one move; deeper take-backs keep whole copies
 // of the board instead.
 
+#include <array>
+
 #include "board/bit_ops.h"
 #include "board/chess_board.h"
 #include "board/masks.h"
@@ -16,18 +18,24 @@ constexpr int32_t BishopValue = 3250;
 constexpr int32_t RookValue = 5000;
 constexpr int32_t QueenValue = 9750;
 
-// What survives of the castling rights after the moving piece leaves its square.
+// Castling rights that survive a move, judged from the moving piece alone: a king move gives
+// up both of its side's rights, a rook leaving its home corner the right on that wing. A rook
+// captured at home leaves the mask alone. Index: the mover's colour, the from-square.
 constexpr uint8_t AllRights = 15;
-constexpr uint8_t WhiteKingMoved = 12;
-constexpr uint8_t WhiteRookLeftH1 = 14;
-constexpr uint8_t WhiteRookLeftA1 = 13;
-constexpr uint8_t BlackKingMoved = 3;
-constexpr uint8_t BlackRookLeftH8 = 11;
-constexpr uint8_t BlackRookLeftA8 = 7;
+constexpr uint8_t KingMovedRights[2] = {12, 3};
+constexpr auto RookLeavesRights = [] {
+  std::array<std::array<uint8_t, 64>, 2> t{};
+  for (auto& side : t) side.fill(AllRights);
+  t[White][H1] = 14;
+  t[White][A1] = 13;
+  t[Black][H8] = 11;
+  t[Black][A8] = 7;
+  return t;
+}();
 
 // The pawn-and-king key of a piece on a square: the low half of its lower Zobrist code.
 inline uint32_t PawnKingCode(int piece, uint64_t sq) {
-  return sq ? static_cast<uint32_t>(LPStable[piece * 64 + __builtin_ctzll(sq)]) : 0;
+  return sq ? static_cast<uint32_t>(LPStable[piece * 64 + LowestSquare(sq)]) : 0;
 }
 
 // Moves one piece within its bitboard.
@@ -48,14 +56,14 @@ struct Side {
   int32_t& QueenCount;
 };
 
-inline Side WhiteSide(ChessBoard& b) {
-  return {b.WhitePawns, b.WhiteKnights, b.WhiteBishops, b.WhiteRooks, b.WhiteQueens, b.WhiteKing,
-          b.WhitePawnCount, b.WhiteKnightCount, b.WhiteBishopCount, b.WhiteRookCount, b.WhiteQueenCount};
-}
-
-inline Side BlackSide(ChessBoard& b) {
-  return {b.BlackPawns, b.BlackKnights, b.BlackBishops, b.BlackRooks, b.BlackQueens, b.BlackKing,
-          b.BlackPawnCount, b.BlackKnightCount, b.BlackBishopCount, b.BlackRookCount, b.BlackQueenCount};
+template <int8_t Colour>
+inline Side SideOf(ChessBoard& b) {
+  if constexpr (Colour == White)
+    return {b.WhitePawns, b.WhiteKnights, b.WhiteBishops, b.WhiteRooks, b.WhiteQueens, b.WhiteKing,
+            b.WhitePawnCount, b.WhiteKnightCount, b.WhiteBishopCount, b.WhiteRookCount, b.WhiteQueenCount};
+  else
+    return {b.BlackPawns, b.BlackKnights, b.BlackBishops, b.BlackRooks, b.BlackQueens, b.BlackKing,
+            b.BlackPawnCount, b.BlackKnightCount, b.BlackBishopCount, b.BlackRookCount, b.BlackQueenCount};
 }
 
 // Removes the victim standing on `to`; a king is never taken off the board.
@@ -107,6 +115,60 @@ inline void PromoteOn(ChessBoard& b, Side s, int8_t colour, uint64_t to, char pr
   --s.PawnCount;
 }
 
+// Moves a piece of colour Us from `from` to `to`: en passant, the rook half of castling and the
+// pawn-and-king key included. The board's Prev fields already hold the position before the move.
+template <int8_t Us>
+inline void MovePiece(ChessBoard& b, uint64_t from, uint64_t to, uint8_t& castleMask) {
+  constexpr int8_t Them = Us == White ? Black : White;
+  Side us = SideOf<Us>(b);
+  Side them = SideOf<Them>(b);
+  const int ownPawn = Us == White ? WPawn : BPawn;
+  const int ownKing = Us == White ? WKingCode : BKingCode;
+  if (us.Pawns & from) {
+    // En passant: the enemy pawn that has just made a double step beside ours is taken while
+    // ours lands behind it. Mirrored for Black: rank 4, a double step from rank 2.
+    constexpr uint64_t OurFifth = Us == White ? Rank5 : Rank4;
+    constexpr uint64_t TheirStart = Us == White ? Rank7 : Rank2;
+    const uint64_t prevTheirs = Us == White ? b.PrevBlackPieces : b.PrevWhitePieces;
+    if ((from & OurFifth) && (b.PrevLastFrom & TheirStart) && (b.PrevLastTo & OurFifth) &&
+        (them.Pawns & b.PrevLastTo) && !(to & prevTheirs)) {
+      // Towards file a: White captures up-left (+7), Black down-left (-9); towards file h the
+      // other diagonal.
+      const bool towardsA = !(from & FileA) && b.PrevLastTo == (from >> 1) && to == (Us == White ? from << 7 : from >> 9);
+      const bool towardsH = !(from & FileH) && b.PrevLastTo == (from << 1) && to == (Us == White ? from << 9 : from >> 7);
+      if (towardsA || towardsH) {
+        const uint64_t victim = Us == White ? to >> 8 : to << 8;
+        them.Pawns &= ~victim;
+        (Us == White ? b.BlackPieces : b.WhitePieces) &= ~victim;
+        b.PawnKingKey ^= PawnKingCode(Us == White ? BPawn : WPawn, victim);
+        --them.PawnCount;
+      }
+    }
+    Shift(us.Pawns, from, to);
+    b.PawnKingKey ^= PawnKingCode(ownPawn, from) ^ PawnKingCode(ownPawn, to);
+    b.FiftyMoveCount = 0;
+  } else if (us.Knights & from) {
+    Shift(us.Knights, from, to);
+  } else if (us.Bishops & from) {
+    Shift(us.Bishops, from, to);
+  } else if (us.Rooks & from) {
+    Shift(us.Rooks, from, to);
+    castleMask = RookLeavesRights[Us][LowestSquare(from)];
+  } else if (us.Queens & from) {
+    Shift(us.Queens, from, to);
+  } else if (us.King & from) {
+    b.PawnKingKey ^= PawnKingCode(ownKing, from) ^ PawnKingCode(ownKing, to);
+    Shift(us.King, from, to);
+    castleMask = KingMovedRights[Us];
+    // The rook half of castling, when the rook is there to move.
+    constexpr uint64_t KingHome = Bit(Us == White ? E1 : E8);
+    constexpr uint64_t ShortTo = Bit(Us == White ? G1 : G8), LongTo = Bit(Us == White ? C1 : C8);
+    constexpr uint64_t ShortRook = Bit(Us == White ? H1 : H8), LongRook = Bit(Us == White ? A1 : A8);
+    if (from == KingHome && to == ShortTo && (us.Rooks & ShortRook)) Shift(us.Rooks, ShortRook, ShortRook >> 2);
+    else if (from == KingHome && to == LongTo && (us.Rooks & LongRook)) Shift(us.Rooks, LongRook, LongRook << 3);
+  }
+}
+
 }  // namespace
 
 void ChessBoard::MakeMove(uint64_t from, uint64_t to, char promotion, uint8_t& castleMask) {
@@ -152,87 +214,16 @@ void ChessBoard::MakeMove(uint64_t from, uint64_t to, char promotion, uint8_t& c
   CapturedValue = 0;
 
   // 3, 4. A captured piece leaves the board.
-  if (to & WhitePieces) RemoveCaptured(*this, WhiteSide(*this), WPawn, to);
-  else if (to & BlackPieces) RemoveCaptured(*this, BlackSide(*this), BPawn, to);
+  if (to & WhitePieces) RemoveCaptured(*this, SideOf<White>(*this), WPawn, to);
+  else if (to & BlackPieces) RemoveCaptured(*this, SideOf<Black>(*this), BPawn, to);
 
-  // 5. A white piece moves.
-  if (from & WhitePieces) {
-    if (WhitePawns & from) {
-      // En passant: the black pawn that just went from rank 7 to rank 5 beside ours is taken
-      // while our pawn lands behind it.
-      if ((from & Rank5) && (PrevLastFrom & Rank7) && (PrevLastTo & Rank5) && (BlackPawns & PrevLastTo) &&
-          !(to & PrevBlackPieces)) {
-        const bool left = !(from & FileA) && PrevLastTo == (from >> 1) && to == (from << 7);
-        const bool right = !(from & FileH) && PrevLastTo == (from << 1) && to == (from << 9);
-        if (left || right) {
-          const uint64_t victim = to >> 8;
-          BlackPawns &= ~victim;
-          BlackPieces &= ~victim;
-          PawnKingKey ^= PawnKingCode(BPawn, victim);
-          --BlackPawnCount;
-        }
-      }
-      Shift(WhitePawns, from, to);
-      PawnKingKey ^= PawnKingCode(WPawn, from) ^ PawnKingCode(WPawn, to);
-      FiftyMoveCount = 0;
-    } else if (WhiteBishops & from) {
-      Shift(WhiteBishops, from, to);
-    } else if (WhiteKnights & from) {
-      Shift(WhiteKnights, from, to);
-    } else if (WhiteRooks & from) {
-      Shift(WhiteRooks, from, to);
-      if (from == Bit(H1)) castleMask = WhiteRookLeftH1;
-      else if (from == Bit(A1)) castleMask = WhiteRookLeftA1;
-    } else if (WhiteQueens & from) {
-      Shift(WhiteQueens, from, to);
-    } else if (WhiteKing & from) {
-      PawnKingKey ^= PawnKingCode(WKingCode, from) ^ PawnKingCode(WKingCode, to);
-      Shift(WhiteKing, from, to);
-      castleMask = WhiteKingMoved;
-      // The rook half of castling, when the rook is there to move.
-      if (from == Bit(E1) && to == Bit(G1) && (WhiteRooks & Bit(H1))) Shift(WhiteRooks, Bit(H1), Bit(F1));
-      else if (from == Bit(E1) && to == Bit(C1) && (WhiteRooks & Bit(A1))) Shift(WhiteRooks, Bit(A1), Bit(D1));
-    }
-  } else if (from & BlackPieces) {
-    // 6. A black piece moves: the mirror image.
-    if (BlackPawns & from) {
-      if ((from & Rank4) && (PrevLastFrom & Rank2) && (PrevLastTo & Rank4) && (WhitePawns & PrevLastTo) &&
-          !(to & PrevWhitePieces)) {
-        const bool right = !(from & FileH) && PrevLastTo == (from << 1) && to == (from >> 7);
-        const bool left = !(from & FileA) && PrevLastTo == (from >> 1) && to == (from >> 9);
-        if (left || right) {
-          const uint64_t victim = to << 8;
-          WhitePawns &= ~victim;
-          WhitePieces &= ~victim;
-          PawnKingKey ^= PawnKingCode(WPawn, victim);
-          --WhitePawnCount;
-        }
-      }
-      Shift(BlackPawns, from, to);
-      PawnKingKey ^= PawnKingCode(BPawn, from) ^ PawnKingCode(BPawn, to);
-      FiftyMoveCount = 0;
-    } else if (BlackKnights & from) {
-      Shift(BlackKnights, from, to);
-    } else if (BlackBishops & from) {
-      Shift(BlackBishops, from, to);
-    } else if (BlackRooks & from) {
-      Shift(BlackRooks, from, to);
-      if (from == Bit(H8)) castleMask = BlackRookLeftH8;
-      else if (from == Bit(A8)) castleMask = BlackRookLeftA8;
-    } else if (BlackQueens & from) {
-      Shift(BlackQueens, from, to);
-    } else if (BlackKing & from) {
-      PawnKingKey ^= PawnKingCode(BKingCode, from) ^ PawnKingCode(BKingCode, to);
-      Shift(BlackKing, from, to);
-      castleMask = BlackKingMoved;
-      if (from == Bit(E8) && to == Bit(G8) && (BlackRooks & Bit(H8))) Shift(BlackRooks, Bit(H8), Bit(F8));
-      else if (from == Bit(E8) && to == Bit(C8) && (BlackRooks & Bit(A8))) Shift(BlackRooks, Bit(A8), Bit(D8));
-    }
-  }
+  // 5, 6. The piece moves.
+  if (from & WhitePieces) MovePiece<White>(*this, from, to, castleMask);
+  else if (from & BlackPieces) MovePiece<Black>(*this, from, to, castleMask);
 
   // 7, 8. The pawn that has just reached its last rank is promoted.
-  if (WhitePawns & Rank8 & to) PromoteOn(*this, WhiteSide(*this), White, to, promotion);
-  else if (BlackPawns & Rank1 & to) PromoteOn(*this, BlackSide(*this), Black, to, promotion);
+  if (WhitePawns & Rank8 & to) PromoteOn(*this, SideOf<White>(*this), White, to, promotion);
+  else if (BlackPawns & Rank1 & to) PromoteOn(*this, SideOf<Black>(*this), Black, to, promotion);
 
   // 9. Totals and unions from scratch.
   WhitePieceTotal = WhiteQueenCount + WhiteRookCount + WhiteBishopCount + WhiteKnightCount + WhitePawnCount;

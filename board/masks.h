@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "board/bit_ops.h"
+
 constexpr uint64_t FileA = 0x0101010101010101ULL;
 constexpr uint64_t FileB = FileA << 1;
 constexpr uint64_t FileC = FileA << 2;
@@ -46,5 +48,3 @@ enum Square : int {
   A7, B7, C7, D7, E7, F7, G7, H7,
   A8, B8, C8, D8, E8, F8, G8, H8
 };
-
-constexpr uint64_t Bit(int sq) { return uint64_t{1} << sq; }

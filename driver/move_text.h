@@ -8,9 +8,8 @@ constexpr int MoveTextSize = 2048;
 
 extern const char files[9];
 
-// The lower-case promotion letter for a promotion given either as a piece code (1..4 white,
-// 7..10 black knight..queen) or as a letter (N, B, R, Q in either case); 0 when there is none.
-char PromotionLetter(char promotion);
+// PromotionLetter and the bare coordinates come from the board layer.
+#include "board/move_coordinates.h"
 
 // Writes " e2e4" plus the promotion suffix ("e7e8q " : letter and a space; a plain move gets
 // just the space), then, when pv is set, the rest of the root variation ("g1f3 b8c6 "), then a

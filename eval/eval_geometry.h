@@ -34,24 +34,7 @@ constexpr uint64_t Fill(uint64_t gen, uint64_t empty, uint64_t edge) {
 }
 constexpr uint64_t FillNorth(uint64_t gen, uint64_t empty) { return Fill<8>(gen, empty, ~0ULL); }
 constexpr uint64_t FillSouth(uint64_t gen, uint64_t empty) { return Fill<-8>(gen, empty, ~0ULL); }
-constexpr uint64_t FillEast(uint64_t gen, uint64_t empty) { return Fill<1>(gen, empty, NotA); }
-constexpr uint64_t FillWest(uint64_t gen, uint64_t empty) { return Fill<-1>(gen, empty, NotH); }
-constexpr uint64_t FillNorthEast(uint64_t gen, uint64_t empty) { return Fill<9>(gen, empty, NotA); }
-constexpr uint64_t FillNorthWest(uint64_t gen, uint64_t empty) { return Fill<7>(gen, empty, NotH); }
-constexpr uint64_t FillSouthEast(uint64_t gen, uint64_t empty) { return Fill<-7>(gen, empty, NotA); }
-constexpr uint64_t FillSouthWest(uint64_t gen, uint64_t empty) { return Fill<-9>(gen, empty, NotH); }
 
-// Squares attacked by all the given sliders; `empty` is the complement of the occupancy.
-constexpr uint64_t RookAttacksOf(uint64_t rooks, uint64_t empty) {
-  return (FillNorth(rooks, empty) << 8) | (FillSouth(rooks, empty) >> 8) |
-         ((FillEast(rooks, empty) << 1) & NotA) | ((FillWest(rooks, empty) >> 1) & NotH);
-}
-constexpr uint64_t BishopAttacksOf(uint64_t bishops, uint64_t empty) {
-  return ((FillNorthEast(bishops, empty) << 9) & NotA) |
-         ((FillNorthWest(bishops, empty) << 7) & NotH) |
-         ((FillSouthEast(bishops, empty) >> 7) & NotA) |
-         ((FillSouthWest(bishops, empty) >> 9) & NotH);
-}
 constexpr uint64_t KnightAttacksOf(uint64_t knights) {
   const uint64_t l1 = (knights >> 1) & NotH;
   const uint64_t l2 = (knights >> 2) & NotGH;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "board/attack_tables.h"
 #include "board/bit_ops.h"
 #include "board/masks.h"
 #include "eval/eval_geometry.h"
@@ -29,7 +30,6 @@ inline uint64_t UsefulSquares(uint64_t attacks, uint64_t own, uint64_t empty, ui
 template <int8_t Us>
 [[gnu::always_inline]] inline void PositionEvaluate::AttackMapsOf() {
   const Army us = ArmyOf<Us>(*bb);
-  const uint64_t empty = ~bb->AllPieces;
   uint64_t& pawns = Own<Us>(WhitePawnAttacks, BlackPawnAttacks);
   uint64_t& knights = Own<Us>(WhiteKnightAttacks, BlackKnightAttacks);
   uint64_t& bishops = Own<Us>(WhiteBishopAttacks, BlackBishopAttacks);
@@ -38,10 +38,9 @@ template <int8_t Us>
   uint64_t& king = Own<Us>(WhiteKingAttacks, BlackKingAttacks);
   pawns = PawnAttacksOf<Us>(us.Pawns);
   knights = KnightAttacksOf(us.Knights);
-  // The sliding fills are the expensive part; skip them for kinds that are off the board.
-  bishops = us.Bishops ? BishopAttacksOf(us.Bishops, empty) : 0;
-  rooks = us.Rooks ? RookAttacksOf(us.Rooks, empty) : 0;
-  queens = us.Queens ? RookAttacksOf(us.Queens, empty) | BishopAttacksOf(us.Queens, empty) : 0;
+  bishops = attacktab::BishopsFrom(us.Bishops, bb->AllPieces);
+  rooks = attacktab::RooksFrom(us.Rooks, bb->AllPieces);
+  queens = attacktab::QueensFrom(us.Queens, bb->AllPieces);
   king = KingAttacksOf(us.King);
   Own<Us>(AllWhiteAttacks, AllBlackAttacks) = pawns | knights | bishops | rooks | queens | king;
 }
@@ -208,7 +207,7 @@ void PositionEvaluate::BishopsOfColour(BishopRecord& rec, bool white) {
     rec.Mid += square[s];
     rec.End += BishopEnding[s];
     const uint64_t attacks = rec.Count < 2 ? (white ? WhiteBishopAttacks : BlackBishopAttacks)
-                                           : BishopAttacksOf(SquareMask(s), empty);
+                                           : attacktab::Bishop(s, bb->AllPieces);
     const int32_t v = MobilityValue(BishopMobility, UsefulSquares(attacks, own, empty, enemyCover));
     rec.Mid += v;
     rec.End += v;
@@ -256,7 +255,7 @@ template <int8_t Us>
     const int r = RankOf(s);
     const uint64_t rook = SquareMask(s);
     const uint64_t attacks =
-        us.RookCount < 2 ? Own<Us>(WhiteRookAttacks, BlackRookAttacks) : RookAttacksOf(rook, empty);
+        us.RookCount < 2 ? Own<Us>(WhiteRookAttacks, BlackRookAttacks) : attacktab::Rook(s, bb->AllPieces);
     const int32_t v = MobilityValue(RookMobility, UsefulSquares(attacks, us.Pieces, empty, theirCover));
     MidScore += S * v;
     EndScore += S * (14 * v / 10);
@@ -303,8 +302,7 @@ template <int8_t Us>
   for (uint64_t set = us.Queens; set; set &= set - 1) {
     const int s = LowestSquare(set);
     const uint64_t attacks = us.QueenCount < 2 ? Own<Us>(WhiteQueenAttacks, BlackQueenAttacks)
-                                               : RookAttacksOf(SquareMask(s), empty) |
-                                                     BishopAttacksOf(SquareMask(s), empty);
+                                               : attacktab::Queen(s, bb->AllPieces);
     const uint64_t mobility = UsefulSquares(attacks, us.Pieces, empty, theirCover);
     const int32_t v = MobilityValue(QueenMobility, mobility);
     MidScore += S * v;

@@ -97,7 +97,7 @@ void genhashcode(int8_t side, uint8_t castle, uint64_t* upper, uint64_t* lower, 
     const uint64_t* upCodes = UPStable + piece * 64;
     const uint64_t* lowCodes = LPStable + piece * 64;
     for (uint64_t bits = boards[piece]; bits; bits &= bits - 1) {
-      const int sq = __builtin_ctzll(bits);
+      const int sq = LowestSquare(bits);
       up ^= upCodes[sq];
       low ^= lowCodes[sq];
     }
@@ -111,8 +111,8 @@ void genhashcode(int8_t side, uint8_t castle, uint64_t* upper, uint64_t* lower, 
 void genpawnhashcode(int8_t /*side*/, ChessBoard board, uint32_t* pawnKey) {
   uint64_t key = 0;
   for (uint64_t bits = board.WhitePawns; bits; bits &= bits - 1)
-    key ^= LPStable[WPawn * 64 + __builtin_ctzll(bits)];
+    key ^= LPStable[WPawn * 64 + LowestSquare(bits)];
   for (uint64_t bits = board.BlackPawns; bits; bits &= bits - 1)
-    key ^= LPStable[BPawn * 64 + __builtin_ctzll(bits)];
+    key ^= LPStable[BPawn * 64 + LowestSquare(bits)];
   *pawnKey = static_cast<uint32_t>(key);
 }

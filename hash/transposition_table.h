@@ -67,6 +67,13 @@ public:
                                  int score, char bound, int alpha, int beta);
   unsigned SearchTranspositionTables(uint64_t upper, uint64_t lower, char side, int depth, int alpha,
                                      int beta, int* score, int* move);
+  // Asks the memory system for a position's bucket ahead of its probe; a bucket may straddle
+  // two cache lines, so both are requested.
+  void Prefetch(uint64_t lower) const {
+    const char* bucket = reinterpret_cast<const char*>(&Buckets[static_cast<uint32_t>(lower) & IndexMask]);
+    __builtin_prefetch(bucket);
+    __builtin_prefetch(bucket + sizeof(TTBucket) - 1);
+  }
   uint64_t SizeInBytes() const { return BucketCount * sizeof(TTBucket); }
 };
 

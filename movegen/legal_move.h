@@ -52,7 +52,7 @@ inline KingSafetyFilter MakeKingSafetyFilter(const ChessBoard& b, int8_t colour,
   const uint64_t queens = black ? b.WhiteQueens : b.BlackQueens;
   const uint64_t straight = (black ? b.WhiteRooks : b.BlackRooks) | queens;
   const uint64_t diagonal = (black ? b.WhiteBishops : b.BlackBishops) | queens;
-  const int k = __builtin_ctzll(filter.King);
+  const int k = LowestSquare(filter.King);
   for (int d = 0; d < 8; ++d) {
     const uint64_t ray = EmptyBoardRays[d][k];
     if (ray & (d < 4 ? straight : diagonal)) filter.Pinnable |= ray;

@@ -198,7 +198,7 @@ template <PieceKind Kind>
 inline void FillCache(AttackCache& cache, const ChessBoard& b, bool black) {
   for (uint64_t pieces = PiecesOf<Kind>(b, black); pieces; pieces &= pieces - 1) {
     const uint64_t from = pieces & (~pieces + 1);
-    cache.Attacks[__builtin_ctzll(from)] = AttacksOf<Kind>(b, from);
+    cache.Attacks[LowestSquare(from)] = AttacksOf<Kind>(b, from);
   }
 }
 
@@ -206,7 +206,7 @@ template <PieceKind Kind>
 inline int EmitCached(MoveGen& list, const AttackCache& cache, bool black, uint64_t targets, int i) {
   for (uint64_t pieces = PiecesOf<Kind>(*list.Board, black); pieces; pieces &= pieces - 1) {
     const uint64_t from = pieces & (~pieces + 1);
-    i = EmitAll(list, i, from, cache.Attacks[__builtin_ctzll(from)] & targets, NoPromotion);
+    i = EmitAll(list, i, from, cache.Attacks[LowestSquare(from)] & targets, NoPromotion);
   }
   return i;
 }

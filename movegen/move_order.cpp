@@ -44,7 +44,11 @@ MoverKind KindOn(const ChessBoard& b, bool black, uint64_t s) {
   return NoPiece;
 }
 
-int SquareIndex(uint64_t mask) { return mask ? __builtin_ctzll(mask) : 0; }
+// The enemy piece on the destination; most moves go to an empty square, which one test of the
+// enemy's union answers.
+MoverKind VictimOn(const ChessBoard& b, bool moverBlack, uint64_t to) {
+  return ((moverBlack ? b.WhitePieces : b.BlackPieces) & to) ? KindOn(b, !moverBlack, to) : NoPiece;
+}
 
 // Rank counted from the mover's own side (0 = its first rank).
 int RelativeRank(bool black, int sq) { return black ? 7 - sq / 8 : sq / 8; }
@@ -132,7 +136,7 @@ void MoveGen::AssignMoveOrderValues(int count, int ply, uint64_t enemyKingSquare
 
     const bool black = (b.WhitePieces & From[i]) == 0;
     const MoverKind mover = KindOn(b, black, From[i]);
-    const MoverKind victim = KindOn(b, !black, To[i]);
+    const MoverKind victim = VictimOn(b, black, To[i]);
     int32_t value;
     if (victim != NoPiece)
       value = CaptureBase + OrderVictimValue[victim] + AttackerAdjustment(b, mover, black, from, to);
@@ -154,7 +158,7 @@ void MoveGen::QuiesceAssignMoveOrderValues(int count) {
   for (int i = 0; i < count; i++) {
     const bool black = (b.WhitePieces & From[i]) == 0;
     const MoverKind mover = KindOn(b, black, From[i]);
-    const MoverKind victim = KindOn(b, !black, To[i]);
+    const MoverKind victim = VictimOn(b, black, To[i]);
     if (victim != NoPiece) {
       OrderValue[i] = OrderVictimValue[victim] + QuiesceCaptureBase - QuiesceMoverPenalty[mover];
     } else {

@@ -7,8 +7,8 @@
 #include <cstdio>
 
 #include "board/bit_ops.h"
-#include "driver/clock.h"
-#include "driver/move_text.h"
+#include "board/clock.h"
+#include "board/move_coordinates.h"
 #include "driver/status.h"
 #include "movegen/legal_move.h"
 #include "movegen/move_gen.h"
@@ -17,10 +17,8 @@ namespace {
 
 inline uint64_t KingOf(const ChessBoard& b, char colour) { return colour ? b.BlackKing : b.WhiteKing; }
 
-inline int SquareIndex(uint64_t sq) { return sq ? __builtin_ctzll(sq) : 0; }
-
-// The tree walk. `board` belongs to the caller's frame and is used as scratch: each move is
-// made on it, tested, and taken back; the child position is a copy.
+// The tree walk. `board` belongs to the caller's frame; each move is made on a copy of it, which
+// becomes the child position. At the last ply moves are only made when they might be illegal.
 void Walk(PerfT& counts, char colour, int depth, ChessBoard& board, uint8_t castleFlags, bool trace) {
   if (depth < 1) {
     ++counts.LeafNodes;
@@ -33,30 +31,47 @@ void Walk(PerfT& counts, char colour, int depth, ChessBoard& board, uint8_t cast
   const int n = inCheck ? list.GenCheckEvasions(side, &board) : list.GenerateAllMoves(side, &board, castleFlags);
   const KingSafetyFilter filter = MakeKingSafetyFilter(board, side, inCheck);
   const char other = colour ? White : Black;
+  if (depth == 1 && !trace) {
+    // The last ply only counts: a move that cannot expose the king is legal as it stands, and
+    // only the others are made and tested. Each legal move is both a node and a leaf.
+    uint64_t legal = 0;
+    for (int i = 0; i < n; ++i) {
+      const uint64_t from = list.From[i];
+      const uint64_t to = list.To[i];
+      if (!MayExposeKing(board, filter, from, to)) {
+        ++legal;
+        continue;
+      }
+      uint8_t castleMask;
+      board.MakeMove(from, to, list.Promotion[i], castleMask);
+      legal += !board.InCheck(KingOf(board, colour), side);
+      board.UndoMove(0);
+    }
+    counts.TotalNodes += legal;
+    counts.LeafNodes += legal;
+    return;
+  }
   for (int i = 0; i < n; ++i) {
     const uint64_t from = list.From[i];
     const uint64_t to = list.To[i];
     const char promotion = list.Promotion[i];
     const bool mayExpose = MayExposeKing(board, filter, from, to);
+    // The child is a copy of this position with the move made on it; this board stays as it is.
+    ChessBoard child = board;
     uint8_t castleMask;
-    board.MakeMove(from, to, promotion, castleMask);
-    if (!mayExpose || !board.InCheck(KingOf(board, colour), side)) {
+    child.MakeMove(from, to, promotion, castleMask);
+    if (!mayExpose || !child.InCheck(KingOf(child, colour), side)) {
       ++counts.TotalNodes;
       if (trace) {
-        char text[MoveTextSize];
-        fillmovestring(text, 0, static_cast<uint8_t>(SquareIndex(from)), static_cast<uint8_t>(SquareIndex(to)),
-                       promotion, 0);
-        printf("<Move name=\"{ %snodes %" PRIu64 "\">\n", text, counts.TotalNodes);
+        // The move as the protocols print it, " e2e4 " and a line feed, then the node count.
+        char text[8];
+        *PutMoveCoordinates(text, SquareIndex(from), SquareIndex(to), promotion) = '\0';
+        printf("<Move name=\"{  %s \nnodes %" PRIu64 "\">\n", text, counts.TotalNodes);
       }
-      if (depth == 1) {
-        ++counts.LeafNodes;  // the child would only count itself
-      } else {
-        ChessBoard child = board;
-        Walk(counts, other, depth - 1, child, castleFlags & castleMask, trace);
-      }
+      if (depth == 1) ++counts.LeafNodes;  // the child would only count itself
+      else Walk(counts, other, depth - 1, child, castleFlags & castleMask, trace);
       if (trace) printf("</Move >\n} \n");
     }
-    board.UndoMove(0);
   }
 }
 

@@ -80,7 +80,7 @@ int SEE::LVP(char colour, uint64_t set) const {
       black ? b.BlackBishops : b.WhiteBishops, black ? b.BlackRooks : b.WhiteRooks,
       black ? b.BlackQueens : b.WhiteQueens,   black ? b.BlackKing : b.WhiteKing};
   for (uint64_t pieces : byValue)
-    if (const uint64_t found = pieces & set) return __builtin_ctzll(found);
+    if (const uint64_t found = pieces & set) return LowestSquare(found);
   return -1;
 }
 
@@ -119,8 +119,8 @@ uint64_t SEE::AddXrayAttacker(uint64_t set, int sq, int step) const {
 int SEE::StaticExchangeEvaluation(char colour, uint64_t from, uint64_t to, ChessBoard* board) {
   Board = board;
   if (to == 0 || from == 0) return 0;
-  const int toIndex = __builtin_ctzll(to);
-  const int fromIndex = __builtin_ctzll(from);
+  const int toIndex = LowestSquare(to);
+  const int fromIndex = LowestSquare(from);
   uint64_t attackers = SquareAttacksDefences(to) & ~from;
 
   int32_t gain[MaxExchange];

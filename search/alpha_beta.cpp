@@ -88,6 +88,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
 
   // 2. This node's keys go on the game history for the repetition test of its descendants.
   genhashcode(me, static_cast<uint8_t>(castleFlags), &upperKey, &lowerKey, &board);
+  PositionCache.Prefetch(lowerKey);
   const bool pushed = MoveList.InsertHashCodeMoveHistory(upperKey, lowerKey);
   auto leave = [&](int value) {
     if (pushed) MoveList.RetractMove();

@@ -16,7 +16,6 @@
 
 namespace {
 
-int SquareIndex(uint64_t mask) { return mask ? LowestSquare(mask) : 0; }
 
 // Finds the legal move of board with this move code (and this promotion, when it names one).
 bool FindLegalMove(ChessBoard& board, int8_t side, uint8_t castle, const PVEntry& entry, uint64_t* from,

@@ -75,6 +75,13 @@ TEST(MakeMove, CapturingARookOnItsCornerKeepsTheMask) {
   b = BoardFromFen("r3k2r/8/8/8/8/8/6B1/4K3 w kq - 0 1");
   b.MakeMove(Bit(G2), Bit(A8), NoPromotion, mask);
   EXPECT_EQ(mask, 15);
+  // A rook leaving the other side's corner gives up nothing: only its own corners count.
+  b = BoardFromFen("R7/8/8/4k3/8/3K4/8/7r b - - 0 1");
+  b.MakeMove(Bit(H1), Bit(H2), NoPromotion, mask);
+  EXPECT_EQ(mask, 15);
+  b = BoardFromFen("R7/8/8/4k3/8/3K4/8/7r w - - 0 1");
+  b.MakeMove(Bit(A8), Bit(A7), NoPromotion, mask);
+  EXPECT_EQ(mask, 15);
 }
 
 TEST(MakeMove, EnPassantRemovesThePassedPawn) {
