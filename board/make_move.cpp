@@ -25,6 +25,17 @@ constexpr uint8_t BlackKingMoved = 3;
 constexpr uint8_t BlackRookLeftH8 = 11;
 constexpr uint8_t BlackRookLeftA8 = 7;
 
+// A move to or from a rook's corner ends the castling on that side: the rook has left, or it is
+// being captured there. Another rook that reaches the corner later never castles.
+inline uint8_t CornerRightsKept(uint64_t squares) {
+  uint8_t kept = AllRights;
+  if (squares & Bit(H1)) kept &= WhiteRookLeftH1;
+  if (squares & Bit(A1)) kept &= WhiteRookLeftA1;
+  if (squares & Bit(H8)) kept &= BlackRookLeftH8;
+  if (squares & Bit(A8)) kept &= BlackRookLeftA8;
+  return kept;
+}
+
 // The pawn-and-king key of a piece on a square: the low half of its lower Zobrist code.
 inline uint32_t PawnKingCode(int piece, uint64_t sq) {
   return sq ? static_cast<uint32_t>(LPStable[piece * 64 + __builtin_ctzll(sq)]) : 0;
@@ -233,6 +244,8 @@ void ChessBoard::MakeMove(uint64_t from, uint64_t to, char promotion, uint8_t& c
   // 7, 8. The pawn that has just reached its last rank is promoted.
   if (WhitePawns & Rank8 & to) PromoteOn(*this, WhiteSide(*this), White, to, promotion);
   else if (BlackPawns & Rank1 & to) PromoteOn(*this, BlackSide(*this), Black, to, promotion);
+
+  castleMask &= CornerRightsKept(from | to);
 
   // 9. Totals and unions from scratch.
   WhitePieceTotal = WhiteQueenCount + WhiteRookCount + WhiteBishopCount + WhiteKnightCount + WhitePawnCount;

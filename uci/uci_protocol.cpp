@@ -167,38 +167,6 @@ void MoveText(char* out, int from, int to, char promotion) {
 
 // ---- Positions ---------------------------------------------------------------------------
 
-// Castling rights are only kept where the king and the rook still stand on their squares, so a
-// FEN that claims more cannot make the generator castle with a piece that is not there.
-void DropImpossibleCastling(ChessBoard& b) {
-  if (!(b.WhiteKing & Bit(E1))) b.CastleFlags &= 12;
-  if (!(b.WhiteRooks & Bit(H1))) b.CastleFlags &= 14;
-  if (!(b.WhiteRooks & Bit(A1))) b.CastleFlags &= 13;
-  if (!(b.BlackKing & Bit(E8))) b.CastleFlags &= 3;
-  if (!(b.BlackRooks & Bit(H8))) b.CastleFlags &= 11;
-  if (!(b.BlackRooks & Bit(A8))) b.CastleFlags &= 7;
-}
-
-// The board remembers an en passant chance as the last move (a double pawn step). A FEN names it
-// by the square passed over; turn that back into the pawn's move when the position agrees.
-void SetEnPassantFromFen(ChessBoard& b, const char* field) {
-  if (field == nullptr || WordLength(field) != 2) return;
-  const int file = field[0] - 'a';
-  if (file < 0 || file > 7) return;
-  if (field[1] == '3' && b.SideToMove == Black) {
-    const uint64_t passed = Bit(16 + file), from = Bit(8 + file), to = Bit(24 + file);
-    if ((b.WhitePawns & to) && !(b.AllPieces & (passed | from))) {
-      b.LastFrom = from;
-      b.LastTo = to;
-    }
-  } else if (field[1] == '6' && b.SideToMove == White) {
-    const uint64_t passed = Bit(40 + file), from = Bit(48 + file), to = Bit(32 + file);
-    if ((b.BlackPawns & to) && !(b.AllPieces & (passed | from))) {
-      b.LastFrom = from;
-      b.LastTo = to;
-    }
-  }
-}
-
 // Starts a new game record: the settings a position command resets.
 void ResetGameState() {
   Search.ClearHistory();
@@ -513,9 +481,6 @@ void UCIProtocol::Position() {
       return;
     }
     ResetGameState();
-    DropImpossibleCastling(MainBoard);
-    // Fields: placement, side, castling, en passant square.
-    SetEnPassantFromFen(MainBoard, NextWord(NextWord(NextWord(fen))));
     HistorySide = MainBoard.SideToMove;
   } else {
     SendInfoString("position needs startpos or fen; ignored");
@@ -571,19 +536,10 @@ void UCIProtocol::MakeMoves(const char* text) {
   ToMask = SquareMask(ToSquare);
   MainStatus.GamePly += 1;
 
-  // A king or rook leaving its square gives up the castling it was needed for.
-  switch (FromSquare) {
-    case E1: MainBoard.CastleFlags &= 12; break;
-    case H1: MainBoard.CastleFlags &= 14; break;
-    case A1: MainBoard.CastleFlags &= 13; break;
-    case E8: MainBoard.CastleFlags &= 3; break;
-    case H8: MainBoard.CastleFlags &= 11; break;
-    case A8: MainBoard.CastleFlags &= 7; break;
-    default: break;
-  }
   uint8_t castleMask = 15;
   const char promotion = text[4] ? text[4] : NoPromotion;
   MainBoard.MakeMove(FromMask, ToMask, promotion, castleMask);
+  MainBoard.CastleFlags &= castleMask;
 
   MainBoard.SideToMove = MainBoard.SideToMove ? White : Black;
   HistorySide = HistorySide ? White : Black;

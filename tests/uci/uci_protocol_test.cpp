@@ -175,6 +175,11 @@ TEST_F(UciTest, FenSetsSideForRepetitionsEnPassantAndCastling) {
   // Rights without the king or rook at home are dropped.
   Run("position fen 4k3/8/8/8/8/8/8/R3K3 w KQkq - 0 1");
   EXPECT_EQ(MainBoard.CastleFlags, 2);
+  // A rook taken on its corner takes the right along: the rook that arrives later cannot castle.
+  const std::string out = Run("position fen 4k3/8/8/7R/8/8/6b1/4K2R b K - 0 1 moves g2h1 h5h1 e8d8 e1g1");
+  EXPECT_NE(out.find("Illegal move e1g1"), std::string::npos) << out;
+  EXPECT_EQ(MainBoard.CastleFlags, 0);
+  EXPECT_EQ(MainStatus.GamePly, 3);
 }
 
 TEST_F(UciTest, GoReadsTheClockOfTheSideToMove) {
