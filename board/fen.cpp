@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <sys/stat.h>
+
 #include "board/bit_ops.h"
 #include "board/masks.h"
 
@@ -81,7 +83,9 @@ const char* ReadPlacement(ChessBoard& b, const char* text, const char** reason) 
       if (c == 'k') kings[Black]++;
       file++;
     } else {
-      *reason = Reject("unknown character '%c' in the placement", static_cast<unsigned char>(c));
+      const unsigned char byte = static_cast<unsigned char>(c);
+      *reason = byte >= 0x20 && byte < 0x7F ? Reject("unknown character '%c' in the placement", byte)
+                                            : Reject("unknown byte 0x%02X in the placement", byte);
       return nullptr;
     }
     if (file > 8) break;
@@ -274,17 +278,42 @@ void LoadPositionFile(const char* path) {
     printf("ERROR: opening file %s\n", path);
     exit(1);
   }
-  // Only the first line counts; a longer line than the buffer is cut, the rest ignored.
+  // Only the first line counts, and of a long one (an EPD line with long comments) only its
+  // start, where the FEN fields are.
   char line[PositionLineSize];
-  if (!fgets(line, sizeof line, file)) {
+  const FileLine read = ReadFileLine(file, line, sizeof line);
+  fclose(file);
+  if (read == FileLine::Failed) {
+    printf("ERROR: reading file %s\n", path);
+    exit(1);
+  }
+  if (read == FileLine::End) {
     printf("Empty file\n");
-    fclose(file);
     exit(0);
   }
-  fclose(file);
-  line[strcspn(line, "\r\n")] = '\0';
   if (const char* reason = SetupBoard(line)) {
     printf("ERROR: no valid position in file %s: %s\n", path, reason);
     exit(1);
   }
+}
+
+FileLine ReadFileLine(FILE* file, char* line, size_t size) {
+  size_t len = 0;
+  int c = getc(file);
+  if (c == EOF) {
+    if (size > 0) line[0] = '\0';
+    // A folder opens like a file but reads as nothing.
+    struct stat info;
+    const bool folder = fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode);
+    return ferror(file) || folder ? FileLine::Failed : FileLine::End;
+  }
+  bool tooLong = false;
+  for (; c != EOF && c != '\n'; c = getc(file)) {
+    if (c == '\r') continue;
+    if (len + 1 < size) line[len++] = static_cast<char>(c);
+    else tooLong = true;
+  }
+  if (size > 0) line[len] = '\0';
+  if (ferror(file)) return FileLine::Failed;
+  return tooLong ? FileLine::TooLong : FileLine::Ok;
 }

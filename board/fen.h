@@ -1,6 +1,9 @@
 #pragma once
 // FEN positions: reading into MainBoard, writing, and loading a position file.
 
+#include <cstddef>
+#include <cstdio>
+
 #include "board/chess_board.h"
 
 // Reads the placement, side to move, castling and en passant fields of text into MainBoard.
@@ -21,3 +24,8 @@ void pos2fen(ChessBoard board, int number);
 void pos2fenString(ChessBoard board, char* out);
 void LoadPositionFile(const char* path);
 
+enum class FileLine { Ok, TooLong, End, Failed };
+// Reads one line of a text file into line, without its line feed and carriage return: Ok;
+// TooLong when it has more than size - 1 characters (the rest of the line is skipped and line
+// holds its start); End at the end of the file; Failed when the file cannot be read (a folder).
+FileLine ReadFileLine(FILE* file, char* line, size_t size);

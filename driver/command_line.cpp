@@ -12,6 +12,7 @@
 
 #include "board/chess_board.h"
 #include "board/fen.h"
+#include "driver/input.h"
 #include "driver/match_loop.h"
 #include "driver/status.h"
 
@@ -112,15 +113,6 @@ bool Matches(const Option& option, const char* word) {
 int32_t Saturate(int64_t v) { return v > INT32_MAX ? INT32_MAX : static_cast<int32_t>(v); }
 
 }  // namespace
-
-int LeadingNumber(const char* word) {
-  int64_t n = 0;
-  for (const char* c = word; *c >= '0' && *c <= '9'; c++) {
-    n = n * 10 + (*c - '0');
-    if (n > INT_MAX) return INT_MAX;
-  }
-  return static_cast<int>(n);
-}
 
 void SetSecondsPerMove(int n) {
   // The search reads ST in milliseconds, like the xboard "st" command leaves it.

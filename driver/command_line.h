@@ -12,7 +12,3 @@ void PrintHelp();
 // Fixed time per move of n seconds, as the xboard "st" command sets it: ST (milliseconds, as the
 // search reads it), TimePerMove (90 % of that) and TimeLeft (a minute per second of move time).
 void SetSecondsPerMove(int n);
-
-// Leading decimal digits of a word as a number, 0 when there are none; saturates instead of
-// overflowing.
-int LeadingNumber(const char* word);

@@ -25,7 +25,7 @@
 
 namespace {
 
-constexpr int WordSize = 256;
+constexpr int WordSize = static_cast<int>(InputWordSize);
 constexpr int LineSize = 1024;
 // Two weeks in milliseconds: the time per move while analysing without a set time.
 constexpr int32_t AnalysisTime = 1209600000;
@@ -42,11 +42,22 @@ int32_t TimeBeforeAnalysis = 0;
 
 void Flush() { fflush(stdout); }
 
-// An error in the protocol's own form; the console reads the same text.
+// An error in the protocol's own form; the console reads the same text. What the opponent sent
+// is shown without its control bytes.
 void ReportError(const char* kind, const char* text) {
-  printf("Error (%s): %s\n", kind, text);
+  char shownKind[160], shownText[160];
+  PrintableExcerpt(shownKind, sizeof shownKind, kind, 120);
+  PrintableExcerpt(shownText, sizeof shownText, text, 120);
+  printf("Error (%s): %s\n", shownKind, shownText);
   Flush();
-  LogPrintf("Error (%s): %s", kind, text);
+  LogPrintf("Error (%s): %s", shownKind, shownText);
+}
+
+// Reads the next word of a command. An over-long word is refused, and so is its command.
+bool ReadArgument(char* word, size_t size) {
+  if (ReadWord(word, size) != InputResult::TooLong) return true;
+  ReportTooLong(word, size, "command ignored");
+  return false;
 }
 
 int32_t ClampMs(double ms) {
@@ -55,11 +66,14 @@ int32_t ClampMs(double ms) {
   return static_cast<int32_t>(ms);
 }
 
-// Reads a word and converts it as a decimal number; 0 when it holds none.
-double ReadNumber(char* word, size_t size) {
-  ReadWord(word, size);
-  const double value = strtod(word, nullptr);
-  return value == value ? value : 0;  // NaN counts as 0
+// Reads a word and converts it as a decimal number; 0 when it holds none. False when the word
+// was refused as too long.
+bool ReadNumber(double* value) {
+  char word[WordSize];
+  if (!ReadArgument(word, sizeof word)) return false;
+  const double v = strtod(word, nullptr);
+  *value = v == v ? v : 0;  // NaN counts as 0
+  return true;
 }
 
 // Square index 0..63 from a decimal word, -1 when it is none.
@@ -139,9 +153,11 @@ uint8_t MoveDuringSearch(const char* word) {
 
 uint8_t MoveCommand(const char* word) {
   if (!ParseLegalMove(MainBoard, word, &PendingFrom, &PendingTo, &PendingPromotion)) {
-    printf("Illegal move: %s\n", word);
+    char shown[64];
+    PrintableExcerpt(shown, sizeof shown, word);
+    printf("Illegal move: %s\n", shown);
     Flush();
-    LogPrintf("Illegal move: %s", word);
+    LogPrintf("Illegal move: %s", shown);
     return CmdHandled;
   }
   if (SearchRunning) return MoveDuringSearch(word);
@@ -223,8 +239,7 @@ uint8_t ExitCommand() {
 
 uint8_t DumpSeeCommand() {
   char a[WordSize], b[WordSize];
-  ReadWord(a, sizeof a);
-  ReadWord(b, sizeof b);
+  if (!ReadArgument(a, sizeof a) || !ReadArgument(b, sizeof b)) return CmdHandled;
   const int from = ParseSquareIndex(a);
   const int to = ParseSquareIndex(b);
   char text[2 * WordSize + 16];
@@ -248,9 +263,8 @@ uint8_t DumpSeeCommand() {
 // "level MPS BASE INC": BASE in minutes or minutes:seconds, INC in seconds, possibly decimal.
 uint8_t LevelCommand() {
   char moves[WordSize], base[WordSize], inc[WordSize];
-  ReadWord(moves, sizeof moves);
-  ReadWord(base, sizeof base);
-  ReadWord(inc, sizeof inc);
+  if (!ReadArgument(moves, sizeof moves) || !ReadArgument(base, sizeof base) || !ReadArgument(inc, sizeof inc))
+    return CmdHandled;
   const long perSession = strtol(moves, nullptr, 10);
   double baseMs = strtod(base, nullptr) * 60000.0;
   if (const char* colon = strchr(base, ':')) baseMs += strtod(colon + 1, nullptr) * 1000.0;
@@ -267,8 +281,8 @@ uint8_t LevelCommand() {
 
 // "st N": N seconds per move. The search reads the fixed time per move in milliseconds.
 uint8_t FixedTimeCommand() {
-  char word[WordSize];
-  const double seconds = ReadNumber(word, sizeof word);
+  double seconds = 0;
+  if (!ReadNumber(&seconds)) return CmdHandled;
   MainStatus.ST = ClampMs(seconds * 1000.0);
   MainStatus.TimePerMove = ClampMs(seconds * 900.0);
   MainStatus.TimeLeft = ClampMs(seconds * 60000.0);
@@ -283,7 +297,7 @@ uint8_t DepthCommand(const char* command, bool readsInXboard, bool setsFixedDept
     printf("scanstring %s\n", command);
   }
   if (console || readsInXboard) {
-    ReadWord(word, sizeof word);
+    if (!ReadArgument(word, sizeof word)) return CmdHandled;
     const long n = strtol(word, nullptr, 10);
     MainBoard.MaxDepth = n < 0 ? 0 : (n > 1000 ? 1000 : static_cast<int32_t>(n));
   }
@@ -297,7 +311,10 @@ uint8_t DepthCommand(const char* command, bool readsInXboard, bool setsFixedDept
 
 uint8_t SetBoardCommand() {
   char line[LineSize];
-  ReadLine(line, sizeof line);
+  if (ReadLine(line, sizeof line) == InputResult::TooLong) {
+    ReportTooLong(line, sizeof line, "the position is unchanged");
+    return CmdHandled;
+  }
   const char* fen = line;
   while (*fen == ' ' || *fen == '\t') fen++;
   WriteLogFile(fen);
@@ -383,7 +400,12 @@ void SetupBoardFromEdit() {
   bool black = false;
   char word[WordSize];
   for (;;) {
-    if (!ReadWord(word, sizeof word) || strcmp(word, "quit") == 0) {
+    const InputResult read = ReadWord(word, sizeof word);
+    if (read == InputResult::TooLong) {
+      ReportTooLong(word, sizeof word, "ignored");
+      continue;
+    }
+    if (read == InputResult::End || strcmp(word, "quit") == 0) {
       // The input ended (or the GUI gave up): the position stays as it was.
       QuitCommand();
       return;
@@ -450,7 +472,7 @@ uint8_t DoCommand(const char* word) {
   if (strcmp(word, "name") == 0) {
     // The opponent's name may have several words: the rest of the line is the name.
     char name[LineSize];
-    ReadLine(name, sizeof name);
+    if (ReadLine(name, sizeof name) == InputResult::TooLong) ReportTooLong(name, sizeof name);
     return CmdHandled;
   }
   if (strcmp(word, "new") == 0) return NewCommand();
@@ -459,8 +481,9 @@ uint8_t DoCommand(const char* word) {
     return CmdHandled;
   }
   if (strcmp(word, "otim") == 0) {
-    char arg[WordSize];
-    LogPrintf(" %d\n", static_cast<int>(ReadNumber(arg, sizeof arg)));
+    // The opponent's clock is only logged; any number, however large, is shown as read.
+    double centiseconds = 0;
+    if (ReadNumber(&centiseconds)) LogPrintf(" %.0f\n", centiseconds);
     return CmdHandled;
   }
   if (strcmp(word, "ponder") == 0) return CmdHandled;
@@ -480,8 +503,8 @@ uint8_t DoCommand(const char* word) {
   if (strcmp(word, "sfd") == 0) return DepthCommand(word, false, true);
   if (strcmp(word, "st") == 0) return FixedTimeCommand();
   if (strcmp(word, "time") == 0) {
-    char arg[WordSize];
-    MainStatus.TimeLeft = ClampMs(ReadNumber(arg, sizeof arg) * 10.0);
+    double centiseconds = 0;
+    if (ReadNumber(&centiseconds)) MainStatus.TimeLeft = ClampMs(centiseconds * 10.0);
     return CmdHandled;
   }
   if (strcmp(word, "traceflag") == 0) {
@@ -508,9 +531,14 @@ uint8_t HumanMove() {
       printf("Enter Move: ");
       Flush();
     }
-    ReadWord(word, sizeof word);
+    if (ReadWord(word, sizeof word) == InputResult::TooLong) {
+      ReportTooLong(word, sizeof word, "ignored");
+      continue;
+    }
     if (console) {
-      printf("%s\n", word);
+      char shown[64];
+      PrintableExcerpt(shown, sizeof shown, word);
+      printf("%s\n", shown);
       Flush();
     }
     const uint8_t r = DoCommand(word);

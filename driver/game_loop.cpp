@@ -154,7 +154,7 @@ void RecordGamePosition() {
   }
   uint64_t upper, lower;
   CurrentKeys(&upper, &lower);
-  MoveList.InsertMoveHistory(upper, lower);
+  MoveList.InsertGamePosition(upper, lower, MainBoard.FiftyMoveCount);
 }
 
 int EarlierOccurrences() {

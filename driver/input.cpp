@@ -7,10 +7,12 @@
 
 #include <cctype>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "driver/log_file.h"
+#include "driver/status.h"
 
 namespace {
 
@@ -68,24 +70,48 @@ void StoreQuit(char* buf, size_t size) {
   if (size > 0) snprintf(buf, size, "%s", "quit");
 }
 
+// Blanks end words; a NUL byte is one too, so that no text is hidden behind it.
+bool IsBlank(int c) { return c == '\0' || isspace(c); }
+
+// Drops the rest of the line: the over-long word or line is refused whole. This waits for the
+// newline, which the sender has already started sending.
+void DropThroughNewline() {
+  for (int c = NextChar(); c != EOF && c != '\n'; c = NextChar()) {
+  }
+}
+
+// An over-long text: what fits is turned into an excerpt for the message, the rest is dropped.
+InputResult Refuse(char* buf, size_t size, size_t len, bool lineEndReached) {
+  if (!lineEndReached) DropThroughNewline();
+  if (size == 0) return InputResult::TooLong;
+  buf[len < size ? len : size - 1] = '\0';
+  // Its start, short enough to leave room for the "..." that shows it was cut.
+  const size_t shown = size > 44 ? 40 : (size > 4 ? size - 4 : 0);
+  char excerpt[64];
+  PrintableExcerpt(excerpt, sizeof excerpt, buf, shown);
+  snprintf(buf, size, "%s", excerpt);
+  return InputResult::TooLong;
+}
+
 }  // namespace
 
-bool ReadWord(char* buf, size_t size) {
+InputResult ReadWord(char* buf, size_t size) {
   int c = NextChar();
-  while (c != EOF && isspace(c)) c = NextChar();
+  while (c != EOF && IsBlank(c)) c = NextChar();
   if (c == EOF) {
     StoreQuit(buf, size);
-    return false;
+    return InputResult::End;
   }
   size_t len = 0;
-  while (c != EOF && !isspace(c)) {
-    if (len + 1 < size) buf[len++] = static_cast<char>(c);
+  while (c != EOF && !IsBlank(c)) {
+    if (len + 1 >= size) return Refuse(buf, size, len, false);
+    buf[len++] = static_cast<char>(c);
     int next = PeekChar();
-    if (next == EOF || isspace(next)) break;
+    if (next == EOF || IsBlank(next)) break;
     c = NextChar();
   }
   if (size > 0) buf[len] = '\0';
-  return true;
+  return InputResult::Ok;
 }
 
 void ConsumeOneChar() {
@@ -94,29 +120,58 @@ void ConsumeOneChar() {
   }
 }
 
-bool ReadLine(char* buf, size_t size) {
+InputResult ReadLine(char* buf, size_t size) {
   int c = NextChar();
   if (c == EOF) {
     StoreQuit(buf, size);
-    return false;
+    return InputResult::End;
   }
   size_t len = 0;
   while (c != EOF && c != '\n') {
-    if (c != '\r' && len + 1 < size) buf[len++] = static_cast<char>(c);
+    if (c != '\r') {
+      if (len + 1 >= size) return Refuse(buf, size, len, false);
+      buf[len++] = c == '\0' ? ' ' : static_cast<char>(c);
+    }
     c = NextChar();
   }
   if (size > 0) buf[len] = '\0';
-  return true;
+  return InputResult::Ok;
 }
 
-int ReadInt() {
-  char word[64];
-  ReadWord(word, sizeof word);
-  // strtol instead of atoi: an over-long number saturates instead of overflowing.
-  long n = strtol(word, nullptr, 10);
-  if (n > INT_MAX) return INT_MAX;
-  if (n < INT_MIN) return INT_MIN;
-  return static_cast<int>(n);
+void ReportTooLong(const char* excerpt, size_t limit, const char* consequence) {
+  const int most = static_cast<int>(limit > 0 ? limit - 1 : 0);
+  const char* tail = consequence ? "; " : "";
+  const char* rest = consequence ? consequence : "";
+  if (MainStatus.UCIMode == 1)
+    printf("info string Input longer than %d characters refused: %s%s%s\n", most, excerpt, tail, rest);
+  else if (MainStatus.XboardMode == 1)
+    printf("Error (input longer than %d characters): %s%s%s\n", most, excerpt, tail, rest);
+  else
+    printf("Input longer than %d characters refused: %s%s%s\n", most, excerpt, tail, rest);
+  fflush(stdout);
+  LogPrintf("Refused input longer than %d characters: %s", most, excerpt);
+}
+
+void PrintableExcerpt(char* out, size_t size, const char* text, size_t n) {
+  if (size == 0) return;
+  size_t len = 0;
+  size_t i = 0;
+  for (; text[i] && i < n && len + 1 < size; i++) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    out[len++] = (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
+  }
+  out[len] = '\0';
+  if (text[i]) snprintf(out + len, size - len, "...");
+}
+
+int32_t LeadingNumber(const char* text, int32_t cap) {
+  int64_t value = 0;
+  if (text == nullptr) return 0;
+  for (; *text >= '0' && *text <= '9'; text++) {
+    value = value * 10 + (*text - '0');
+    if (value > cap) value = cap;
+  }
+  return static_cast<int32_t>(value);
 }
 
 void DiscardRestOfLine() {

@@ -33,8 +33,8 @@ int32_t SafeNodesPerSecond() { return std::max<int32_t>(MainStatus.NodesPerSecon
 
 bool IsMateScore(int score) { return score > MateFoundScore || (score >= -MateValue && score <= MatedScore); }
 
-// One command read while the search runs: a line for UCI, a word for xboard and the console.
-char PendingCommand[10000];
+// The word read while the search runs in xboard and console mode (UCI reads its own lines).
+char PendingCommand[InputWordSize];
 
 void AbortForCommand() {
   printf(" Search Aborted due to receiveing following string: %s\n", PendingCommand);
@@ -178,10 +178,12 @@ bool HardStopRequested() { return (Search.StopNow && MainStatus.FD == 0) || Sear
 bool DispatchPendingCommand() {
   uint8_t result;
   if (MainStatus.UCIMode == 1) {
-    ReadLine(PendingCommand, sizeof PendingCommand);
-    result = UCI.UCIPrep(PendingCommand);
+    PendingCommand[0] = '\0';
+    result = UCI.ReadCommand() ? UCI.UCICore() : 1;
+  } else if (ReadWord(PendingCommand, sizeof PendingCommand) == InputResult::TooLong) {
+    ReportTooLong(PendingCommand, sizeof PendingCommand, "ignored");
+    return false;
   } else {
-    ReadWord(PendingCommand, sizeof PendingCommand);
     result = DoCommand(PendingCommand);
   }
   if (result == 2 || result == 3) {

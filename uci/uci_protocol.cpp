@@ -47,9 +47,6 @@ constexpr int32_t DeepestFixedDepth = 100;
 constexpr int32_t AnalysisNodesPerSecond = 800000;
 constexpr int32_t AnalyseModeNodesPerSecond = 200005;
 constexpr int32_t NewGameNodesPerSecond = 800000;
-// A long game keeps in its history only the keys a repetition can still reach, once it
-// passes this many entries, so that the search path always has room on top.
-constexpr int32_t HistoryCompactionPoint = MoveHistory::Capacity / 2;
 
 // ---- Words of a command line -------------------------------------------------------------
 
@@ -117,7 +114,8 @@ bool EqualsIgnoringCase(const char* a, const char* b) {
 }
 
 // Copies text into the command buffer with tabs and carriage returns turned into spaces and the
-// spaces at both ends removed. Returns false when the text did not fit.
+// spaces at both ends removed (text may be the buffer itself). Returns false when the text did
+// not fit.
 bool StoreCommand(char* buffer, const char* text) {
   while (*text == ' ' || *text == '\t' || *text == '\r' || *text == '\n') text++;
   size_t n = 0;
@@ -139,10 +137,13 @@ void Send(const char* line) {
   fflush(stdout);
 }
 
+// Texts may quote what the GUI sent; its control bytes are never echoed.
 void SendInfoString(const char* text) {
-  printf("info string %s\n", text);
+  char shown[512];
+  PrintableExcerpt(shown, sizeof shown, text, sizeof shown - 4);
+  printf("info string %s\n", shown);
   fflush(stdout);
-  LogPrintf("Sent info string %s", text);
+  LogPrintf("Sent info string %s", shown);
 }
 
 char PromotionSuffix(char promotion) {
@@ -176,20 +177,12 @@ void ResetGameState() {
   MainBoard.FiftyMoveCount = 0;
 }
 
-// Pushes the key pair of MainBoard on the game history. In a very long game the entries that a
-// repetition can no longer reach (those before the last capture or pawn move) are dropped first.
+// Pushes the key pair of MainBoard on the game history, dropping in a very long game the
+// entries a repetition can no longer reach.
 void RecordPosition(int8_t side) {
-  MoveHistory& h = MoveList;
-  if (h.NumMoves >= HistoryCompactionPoint) {
-    int32_t keep = MainBoard.FiftyMoveCount + 1;
-    if (keep > HistoryCompactionPoint - 1) keep = HistoryCompactionPoint - 1;
-    if (keep > h.NumMoves) keep = h.NumMoves;
-    memmove(h.Entries, h.Entries + (h.NumMoves - keep), static_cast<size_t>(keep) * sizeof(HistoryEntry));
-    h.NumMoves = keep;
-  }
   uint64_t upper = 0, lower = 0;
   genhashcode(side, MainBoard.CastleFlags, &upper, &lower, &MainBoard);
-  h.InsertHashCodeMoveHistory(upper, lower);
+  MoveList.InsertGamePosition(upper, lower, MainBoard.FiftyMoveCount);
 }
 
 // Finds some legal move of the position, for the rare case that the search reports none.
@@ -244,16 +237,24 @@ uint8_t UCIProtocol::UCICore() {
     const uint8_t result = DispatchAndCatchUp();
     if (result != 0) return result;
     // Waiting: the next line from the GUI (at the end of input this reads "quit").
-    char line[UCICommandSize];
-    ReadLine(line, sizeof line);
-    const bool complete = StoreCommand(CommandBuffer, line) && strlen(line) + 1 < sizeof line;
-    AcceptCommand(complete);
+    while (!ReadCommand()) {
+    }
   }
 }
 
-uint8_t UCIProtocol::RunCommand(const char* line) {
-  StoreCommand(CommandBuffer, line ? line : "");
-  return DispatchAndCatchUp();
+// Every line from the GUI comes in here, whatever the state: waiting, during a search, or
+// waiting for "stop" after one.
+bool UCIProtocol::ReadCommand() {
+  if (ReadLine(CommandBuffer, sizeof CommandBuffer) == InputResult::TooLong) {
+    // Nothing of an over-long line is carried out; a GUI that sent a position must know that
+    // the engine still has the previous one.
+    const bool position = WordIs(CommandBuffer, "position");
+    ReportTooLong(CommandBuffer, sizeof CommandBuffer, position ? "the previous position is kept" : "ignored");
+    CommandBuffer[0] = '\0';
+    return false;
+  }
+  AcceptCommand(StoreCommand(CommandBuffer, CommandBuffer));  // tidied in place
+  return true;
 }
 
 // Logs the command just stored; a line cut short by the buffer is refused rather than half done.
@@ -520,27 +521,21 @@ int32_t UCIProtocol::ProcessMoves(const char* text) {
       SendInfoString(message);
       break;
     }
-    char move[6];
-    MoveText(move, LowestSquare(from), LowestSquare(to), promotion);
-    MakeMoves(move);
+    MakeMoves(from, to, promotion);
     count++;
   }
   return count;
 }
 
-void UCIProtocol::MakeMoves(const char* text) {
-  if (!LooksLikeMoveText(text)) return;
-  FromSquare = (text[0] - 'a') + 8 * (text[1] - '0') - 8;
-  ToSquare = (text[2] - 'a') + 8 * (text[3] - '0') - 8;
-  FromMask = SquareMask(FromSquare);
-  ToMask = SquareMask(ToSquare);
+void UCIProtocol::MakeMoves(uint64_t from, uint64_t to, char promotion) {
+  FromMask = from;
+  ToMask = to;
+  FromSquare = LowestSquare(from);
+  ToSquare = LowestSquare(to);
   MainStatus.GamePly += 1;
-
   uint8_t castleMask = 15;
-  const char promotion = text[4] ? text[4] : NoPromotion;
-  MainBoard.MakeMove(FromMask, ToMask, promotion, castleMask);
+  MainBoard.MakeMove(from, to, promotion, castleMask);
   MainBoard.CastleFlags &= castleMask;
-
   MainBoard.SideToMove = MainBoard.SideToMove ? White : Black;
   HistorySide = HistorySide ? White : Black;
   RecordPosition(HistorySide);
@@ -646,13 +641,8 @@ void UCIProtocol::Go() {
 }
 
 void UCIProtocol::WaitForStop() {
-  while (State == PONDERING || State == INFINITE) {
-    char line[UCICommandSize];
-    ReadLine(line, sizeof line);
-    StoreCommand(CommandBuffer, line);
-    WriteLogFile(CommandBuffer);
-    DispatchDuringSearch(CommandBuffer);
-  }
+  while (State == PONDERING || State == INFINITE)
+    if (ReadCommand()) DispatchDuringSearch(CommandBuffer);
 }
 
 void UCIProtocol::SendBestMove(const ChessBoard& root, int score, uint64_t from, uint64_t to, char promotion) {

@@ -184,6 +184,7 @@ TEST(Fen, PositionFile) {
   EXPECT_EQ(MainBoard.CastleFlags, 2);
 
   EXPECT_EXIT(LoadPositionFile("/nonexistent/orvo.fen"), testing::ExitedWithCode(1), "");
+  EXPECT_EXIT(LoadPositionFile(testing::TempDir().c_str()), testing::ExitedWithCode(1), "");  // a folder
   EXPECT_EXIT(LoadPositionFile(WriteTempFile("orvo_empty.fen", "").c_str()), testing::ExitedWithCode(0), "");
   EXPECT_EXIT(LoadPositionFile(WriteTempFile("orvo_bad.fen", "8/8/8 w - -\n").c_str()),
               testing::ExitedWithCode(1), "");
