@@ -174,6 +174,20 @@ TEST(Fen, InvalidTextLeavesBoardUnchanged) {
   EXPECT_EQ(SetupBoard("4k3/8/8/8/8/8/8/4K2r w - - 0 1"), nullptr);
 }
 
+TEST(Fen, FileLinesUpToTheBufferFit) {
+  std::string text = std::string(511, 'a') + "\r\n" + std::string(512, 'b') + "\nlast";
+  FILE* file = fmemopen(text.data(), text.size(), "r");
+  ASSERT_NE(file, nullptr);
+  char line[512];
+  EXPECT_EQ(ReadFileLine(file, line, sizeof line), FileLine::Ok);
+  EXPECT_EQ(strlen(line), 511u);
+  EXPECT_EQ(ReadFileLine(file, line, sizeof line), FileLine::TooLong);
+  EXPECT_EQ(ReadFileLine(file, line, sizeof line), FileLine::Ok);
+  EXPECT_STREQ(line, "last");
+  EXPECT_EQ(ReadFileLine(file, line, sizeof line), FileLine::End);
+  fclose(file);
+}
+
 TEST(Fen, PositionFile) {
   GlobalsGuard guard;
   // A first line far longer than the reader's buffer: the FEN at its start counts.
