@@ -76,18 +76,8 @@ const char* AfterWord(const char* line, const char* key) {
   return nullptr;
 }
 
-// The decimal number at the start of p; 0 when there are no digits (a minus sign gives 0 too,
-// as a clock that has run out). Large numbers are capped.
-int32_t LeadingNumber(const char* p, int32_t cap = LargestNumber) {
-  int64_t value = 0;
-  if (p == nullptr) return 0;
-  for (; *p >= '0' && *p <= '9'; p++) {
-    value = value * 10 + (*p - '0');
-    if (value > cap) value = cap;
-  }
-  return static_cast<int32_t>(value);
-}
-
+// The number after the word key (0 when there is none; a minus sign gives 0 too, as a clock
+// that has run out). Large numbers are capped.
 int32_t NumberAfter(const char* line, const char* key, int32_t cap = LargestNumber) {
   return LeadingNumber(AfterWord(line, key), cap);
 }
