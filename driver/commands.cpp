@@ -335,6 +335,12 @@ uint8_t EditCommand() {
 // "white" / "black": xboard names the side to move, mostly the one already on move.
 uint8_t SideCommand(int8_t side) {
   if (MainBoard.SideToMove == side) return CmdHandled;
+  // The side that would wait must not be in check: its king could be taken at once.
+  const int8_t waiting = side ? White : Black;
+  if (MainBoard.InCheck(waiting == White ? MainBoard.WhiteKing : MainBoard.BlackKing, waiting)) {
+    ReportError("the other side is in check", side ? "black" : "white");
+    return CmdHandled;
+  }
   MainBoard.SideToMove = side;
   // The recorded positions alternate sides; a changed side starts a new record.
   ResetGameHistory();

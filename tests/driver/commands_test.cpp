@@ -210,6 +210,11 @@ TEST_F(CommandsTest, SetBoard) {
   EXPECT_EQ(Run("setboard", " 4k3/8/8/8/8/8/4P3/8 w - - 0 1\n"), CmdHandled);  // no white king
   EXPECT_EQ(Run("setboard", " garbage\n"), CmdHandled);
   EXPECT_EQ(0, memcmp(&before, &MainBoard, sizeof before));
+  // "black" cannot hand the move to the side giving check.
+  EXPECT_EQ(Run("setboard", " 8/k7/8/8/8/8/8/r3K2R w - - 0 1\n"), CmdHandled);
+  EXPECT_EQ(Run("black"), CmdHandled);
+  EXPECT_EQ(MainBoard.SideToMove, White);
+  EXPECT_EQ(Run("setboard", " 4k3/8/8/8/8/8/4P3/4K3 b - - 37 60\n"), CmdHandled);
   // Refusals never echo control bytes.
   testing::internal::CaptureStdout();
   Run("setboard", " 4k3/8/8/8/8/8/4\x1b[2J/4K3 w - - 0 1\n");
