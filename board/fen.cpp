@@ -7,7 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <sys/stat.h>
+
 #include "board/bit_ops.h"
+#include "board/masks.h"
 
 namespace {
 
@@ -80,7 +83,9 @@ const char* ReadPlacement(ChessBoard& b, const char* text, const char** reason) 
       if (c == 'k') kings[Black]++;
       file++;
     } else {
-      *reason = Reject("unknown character '%c' in the placement", static_cast<unsigned char>(c));
+      const unsigned char byte = static_cast<unsigned char>(c);
+      *reason = byte >= 0x20 && byte < 0x7F ? Reject("unknown character '%c' in the placement", byte)
+                                            : Reject("unknown byte 0x%02X in the placement", byte);
       return nullptr;
     }
     if (file > 8) break;
@@ -140,6 +145,13 @@ void ReadSideAndCastling(ChessBoard& b, const char* side) {
   }
 }
 
+// The start of the word after the one at p (the end of the text when there is none).
+const char* NextField(const char* p) {
+  while (*p && *p != ' ') p++;
+  while (*p == ' ') p++;
+  return p;
+}
+
 // Placement field: ranks 8 to 1, runs of empty squares as one digit, ranks joined by '/'.
 char* WritePlacement(const ChessBoard& board, char* out) {
   for (int rank = 7; rank >= 0; rank--) {
@@ -184,10 +196,45 @@ const char* SetupBoard(const char* text) {
   b.RecomputeUnions();
   b.LastFrom = 0;
   b.LastTo = 0;
-  ReadSideAndCastling(b, *end ? end + 1 : end);
+  const char* side = *end ? end + 1 : end;
+  ReadSideAndCastling(b, side);
+  DropImpossibleCastling(b);
+  if (*side) SetEnPassantFromFen(b, NextField(NextField(side)));
   if ((reason = CheckPlayable(b))) return reason;
   MainBoard = b;
   return nullptr;
+}
+
+void DropImpossibleCastling(ChessBoard& b) {
+  if (!(b.WhiteKing & Bit(E1))) b.CastleFlags &= 12;
+  if (!(b.WhiteRooks & Bit(H1))) b.CastleFlags &= 14;
+  if (!(b.WhiteRooks & Bit(A1))) b.CastleFlags &= 13;
+  if (!(b.BlackKing & Bit(E8))) b.CastleFlags &= 3;
+  if (!(b.BlackRooks & Bit(H8))) b.CastleFlags &= 11;
+  if (!(b.BlackRooks & Bit(A8))) b.CastleFlags &= 7;
+}
+
+void SetEnPassantFromFen(ChessBoard& b, const char* field) {
+  if (field == nullptr || field[0] < 'a' || field[0] > 'h' || field[1] == '\0') return;
+  if (field[2] != '\0' && field[2] != ' ') return;
+  const int file = field[0] - 'a';
+  // The square passed over, where the pawn came from and where it stands now; the pawns of the
+  // side to move that could take it stand beside it on its rank.
+  int passed, from, to;
+  uint64_t moved, takers;
+  if (field[1] == '3' && b.SideToMove == Black) {
+    passed = 16 + file, from = 8 + file, to = 24 + file;
+    moved = b.WhitePawns, takers = b.BlackPawns;
+  } else if (field[1] == '6' && b.SideToMove == White) {
+    passed = 40 + file, from = 48 + file, to = 32 + file;
+    moved = b.BlackPawns, takers = b.WhitePawns;
+  } else {
+    return;
+  }
+  const uint64_t beside = ((Bit(to) << 1) & ~FileA) | ((Bit(to) >> 1) & ~FileH);
+  if (!(moved & Bit(to)) || (b.AllPieces & (Bit(passed) | Bit(from))) || !(takers & beside)) return;
+  b.LastFrom = Bit(from);
+  b.LastTo = Bit(to);
 }
 
 void AddPiece(char letter, int square) { AddPieceTo(MainBoard, letter, square); }
@@ -231,17 +278,42 @@ void LoadPositionFile(const char* path) {
     printf("ERROR: opening file %s\n", path);
     exit(1);
   }
-  // Only the first line counts; a longer line than the buffer is cut, the rest ignored.
+  // Only the first line counts, and of a long one (an EPD line with long comments) only its
+  // start, where the FEN fields are.
   char line[PositionLineSize];
-  if (!fgets(line, sizeof line, file)) {
+  const FileLine read = ReadFileLine(file, line, sizeof line);
+  fclose(file);
+  if (read == FileLine::Failed) {
+    printf("ERROR: reading file %s\n", path);
+    exit(1);
+  }
+  if (read == FileLine::End) {
     printf("Empty file\n");
-    fclose(file);
     exit(0);
   }
-  fclose(file);
-  line[strcspn(line, "\r\n")] = '\0';
   if (const char* reason = SetupBoard(line)) {
     printf("ERROR: no valid position in file %s: %s\n", path, reason);
     exit(1);
   }
+}
+
+FileLine ReadFileLine(FILE* file, char* line, size_t size) {
+  size_t len = 0;
+  int c = getc(file);
+  if (c == EOF) {
+    if (size > 0) line[0] = '\0';
+    // A folder opens like a file but reads as nothing.
+    struct stat info;
+    const bool folder = fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode);
+    return ferror(file) || folder ? FileLine::Failed : FileLine::End;
+  }
+  bool tooLong = false;
+  for (; c != EOF && c != '\n'; c = getc(file)) {
+    if (c == '\r') continue;
+    if (len + 1 < size) line[len++] = static_cast<char>(c);
+    else tooLong = true;
+  }
+  if (size > 0) line[len] = '\0';
+  if (ferror(file)) return FileLine::Failed;
+  return tooLong ? FileLine::TooLong : FileLine::Ok;
 }

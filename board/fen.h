@@ -1,14 +1,31 @@
 #pragma once
 // FEN positions: reading into MainBoard, writing, and loading a position file.
 
+#include <cstddef>
+#include <cstdio>
+
 #include "board/chess_board.h"
 
-// Reads the placement, side to move and castling fields of text into MainBoard.
+// Reads the placement, side to move, castling and en passant fields of text into MainBoard.
+// Castling rights whose king or rook is not in place are dropped; the en passant square is kept
+// only when a pawn of the side to move stands ready to take there.
 // Returns nullptr on success; otherwise a one-line reason, and MainBoard is unchanged.
 const char* SetupBoard(const char* text);
+// Keeps only the castling rights whose king and rook stand on their squares.
+void DropImpossibleCastling(ChessBoard& b);
+// The board knows an en passant chance as the last move, a double pawn step. field is a FEN en
+// passant field (the square passed over); it becomes that last move when the pawn stands there,
+// the two squares behind it are empty and a pawn of the side to move can take it.
+void SetEnPassantFromFen(ChessBoard& b, const char* field);
 void AddPiece(char letter, int square);
 char DecodePiece(uint64_t mask, ChessBoard board);
 void CastleRights(char* out, char flags);
 void pos2fen(ChessBoard board, int number);
 void pos2fenString(ChessBoard board, char* out);
 void LoadPositionFile(const char* path);
+
+enum class FileLine { Ok, TooLong, End, Failed };
+// Reads one line of a text file into line, without its line feed and carriage return: Ok;
+// TooLong when it has more than size - 1 characters (the rest of the line is skipped and line
+// holds its start); End at the end of the file; Failed when the file cannot be read (a folder).
+FileLine ReadFileLine(FILE* file, char* line, size_t size);

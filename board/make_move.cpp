@@ -2,8 +2,6 @@
 // undo copy, so UndoMove can take back exactly one move; deeper take-backs keep whole copies
 // of the board instead.
 
-#include <array>
-
 #include "board/bit_ops.h"
 #include "board/chess_board.h"
 #include "board/masks.h"
@@ -18,20 +16,19 @@ constexpr int32_t BishopValue = 3250;
 constexpr int32_t RookValue = 5000;
 constexpr int32_t QueenValue = 9750;
 
-// Castling rights that survive a move, judged from the moving piece alone: a king move gives
-// up both of its side's rights, a rook leaving its home corner the right on that wing. A rook
-// captured at home leaves the mask alone. Index: the mover's colour, the from-square.
+// Castling rights that survive a move. A king move gives up both of its side's rights. A move to
+// or from a rook's corner ends the castling on that wing: the rook has left, or it is being
+// captured there, so another rook that reaches the corner later never castles.
 constexpr uint8_t AllRights = 15;
 constexpr uint8_t KingMovedRights[2] = {12, 3};
-constexpr auto RookLeavesRights = [] {
-  std::array<std::array<uint8_t, 64>, 2> t{};
-  for (auto& side : t) side.fill(AllRights);
-  t[White][H1] = 14;
-  t[White][A1] = 13;
-  t[Black][H8] = 11;
-  t[Black][A8] = 7;
-  return t;
-}();
+inline uint8_t CornerRightsKept(uint64_t squares) {
+  uint8_t kept = AllRights;
+  if (squares & Bit(H1)) kept &= 14;
+  if (squares & Bit(A1)) kept &= 13;
+  if (squares & Bit(H8)) kept &= 11;
+  if (squares & Bit(A8)) kept &= 7;
+  return kept;
+}
 
 // The pawn-and-king key of a piece on a square: the low half of its lower Zobrist code.
 inline uint32_t PawnKingCode(int piece, uint64_t sq) {
@@ -153,7 +150,6 @@ inline void MovePiece(ChessBoard& b, uint64_t from, uint64_t to, uint8_t& castle
     Shift(us.Bishops, from, to);
   } else if (us.Rooks & from) {
     Shift(us.Rooks, from, to);
-    castleMask = RookLeavesRights[Us][LowestSquare(from)];
   } else if (us.Queens & from) {
     Shift(us.Queens, from, to);
   } else if (us.King & from) {
@@ -172,7 +168,7 @@ inline void MovePiece(ChessBoard& b, uint64_t from, uint64_t to, uint8_t& castle
 }  // namespace
 
 void ChessBoard::MakeMove(uint64_t from, uint64_t to, char promotion, uint8_t& castleMask) {
-  // 1. The undo copy of everything a move may change.
+  // The undo copy of everything a move may change.
   PrevWhitePawns = WhitePawns;
   PrevWhiteBishops = WhiteBishops;
   PrevWhiteKnights = WhiteKnights;
@@ -206,26 +202,28 @@ void ChessBoard::MakeMove(uint64_t from, uint64_t to, char promotion, uint8_t& c
   PrevBlackKnightCount = BlackKnightCount;
   PrevBlackPawnCount = BlackPawnCount;
 
-  // 2. The move itself is remembered for the next move's en passant test.
+  // The move itself is remembered for the next move's en passant test.
   LastFrom = from;
   LastTo = to;
   castleMask = AllRights;
   ++FiftyMoveCount;
   CapturedValue = 0;
 
-  // 3, 4. A captured piece leaves the board.
+  // A captured piece leaves the board.
   if (to & WhitePieces) RemoveCaptured(*this, SideOf<White>(*this), WPawn, to);
   else if (to & BlackPieces) RemoveCaptured(*this, SideOf<Black>(*this), BPawn, to);
 
-  // 5, 6. The piece moves.
+  // The piece moves.
   if (from & WhitePieces) MovePiece<White>(*this, from, to, castleMask);
   else if (from & BlackPieces) MovePiece<Black>(*this, from, to, castleMask);
 
-  // 7, 8. The pawn that has just reached its last rank is promoted.
+  // The pawn that has just reached its last rank is promoted.
   if (WhitePawns & Rank8 & to) PromoteOn(*this, SideOf<White>(*this), White, to, promotion);
   else if (BlackPawns & Rank1 & to) PromoteOn(*this, SideOf<Black>(*this), Black, to, promotion);
 
-  // 9. Totals and unions from scratch.
+  castleMask &= CornerRightsKept(from | to);
+
+  // Totals and unions from scratch.
   WhitePieceTotal = WhiteQueenCount + WhiteRookCount + WhiteBishopCount + WhiteKnightCount + WhitePawnCount;
   BlackPieceTotal = BlackQueenCount + BlackRookCount + BlackBishopCount + BlackKnightCount + BlackPawnCount;
   WhitePieces = WhitePawns | WhiteKnights | WhiteBishops | WhiteRooks | WhiteQueens | WhiteKing;

@@ -13,6 +13,7 @@
 #include "board/chess_board.h"
 #include "board/fen.h"
 #include "book/polyglot_book.h"
+#include "driver/input.h"
 #include "driver/log_file.h"
 #include "driver/match_loop.h"
 #include "driver/status.h"
@@ -146,15 +147,6 @@ bool Matches(const Option& option, const char* word) {
 
 
 }  // namespace
-
-int LeadingNumber(const char* word) {
-  int64_t n = 0;
-  for (const char* c = word; *c >= '0' && *c <= '9'; c++) {
-    n = n * 10 + (*c - '0');
-    if (n > INT_MAX) return INT_MAX;
-  }
-  return static_cast<int>(n);
-}
 
 void SetSecondsPerMove(double seconds) {
   // Clock values stay below about 23 days, so that the time arithmetic keeps to 32 bits.

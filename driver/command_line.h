@@ -18,6 +18,3 @@ void SetSecondsPerMove(double seconds);
 constexpr int MinFixedDepth = 1;
 constexpr int MaxFixedDepth = 100;
 
-// Leading decimal digits of a word as a number, 0 when there are none; saturates instead of
-// overflowing.
-int LeadingNumber(const char* word);

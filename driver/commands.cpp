@@ -29,7 +29,7 @@
 
 namespace {
 
-constexpr int WordSize = 256;
+constexpr int WordSize = static_cast<int>(InputWordSize);
 constexpr int LineSize = 1024;
 // Two weeks in milliseconds: the time per move while analysing without a set time.
 constexpr int32_t AnalysisTime = 1209600000;
@@ -46,11 +46,22 @@ int32_t TimeBeforeAnalysis = 0;
 
 void Flush() { fflush(stdout); }
 
-// An error in the protocol's own form; the console reads the same text.
+// An error in the protocol's own form; the console reads the same text. What the opponent sent
+// is shown without its control bytes.
 void ReportError(const char* kind, const char* text) {
-  printf("Error (%s): %s\n", kind, text);
+  char shownKind[160], shownText[160];
+  PrintableExcerpt(shownKind, sizeof shownKind, kind, 120);
+  PrintableExcerpt(shownText, sizeof shownText, text, 120);
+  printf("Error (%s): %s\n", shownKind, shownText);
   Flush();
-  LogPrintf("Error (%s): %s", kind, text);
+  LogPrintf("Error (%s): %s", shownKind, shownText);
+}
+
+// Reads the next word of a command. An over-long word is refused, and so is its command.
+bool ReadArgument(char* word, size_t size) {
+  if (ReadWord(word, size) != InputResult::TooLong) return true;
+  ReportTooLong(word, size, "command ignored");
+  return false;
 }
 
 int32_t ClampMs(double ms) {
@@ -59,11 +70,14 @@ int32_t ClampMs(double ms) {
   return static_cast<int32_t>(ms);
 }
 
-// Reads a word and converts it as a decimal number; 0 when it holds none.
-double ReadNumber(char* word, size_t size) {
-  ReadWord(word, size);
-  const double value = strtod(word, nullptr);
-  return value == value ? value : 0;  // NaN counts as 0
+// Reads a word and converts it as a decimal number; 0 when it holds none. False when the word
+// was refused as too long.
+bool ReadNumber(double* value) {
+  char word[WordSize];
+  if (!ReadArgument(word, sizeof word)) return false;
+  const double v = strtod(word, nullptr);
+  *value = v == v ? v : 0;  // NaN counts as 0
+  return true;
 }
 
 // A square from a word: a decimal index 0..63 when numbered, else a name such as "e4" (exactly
@@ -143,9 +157,11 @@ uint8_t MoveDuringSearch(const char* word) {
 
 uint8_t MoveCommand(const char* word) {
   if (!ParseLegalMove(MainBoard, word, &PendingFrom, &PendingTo, &PendingPromotion)) {
-    printf("Illegal move: %s\n", word);
+    char shown[64];
+    PrintableExcerpt(shown, sizeof shown, word);
+    printf("Illegal move: %s\n", shown);
     Flush();
-    LogPrintf("Illegal move: %s", word);
+    LogPrintf("Illegal move: %s", shown);
     return CmdHandled;
   }
   if (SearchRunning) return MoveDuringSearch(word);
@@ -228,8 +244,7 @@ uint8_t ExitCommand() {
 
 uint8_t DumpSeeCommand() {
   char a[WordSize], b[WordSize];
-  ReadWord(a, sizeof a);
-  ReadWord(b, sizeof b);
+  if (!ReadArgument(a, sizeof a) || !ReadArgument(b, sizeof b)) return CmdHandled;
   const int from = ParseSquare(a, true);
   const int to = ParseSquare(b, true);
   char text[2 * WordSize + 16];
@@ -253,9 +268,8 @@ uint8_t DumpSeeCommand() {
 // "level MPS BASE INC": BASE in minutes or minutes:seconds, INC in seconds, possibly decimal.
 uint8_t LevelCommand() {
   char moves[WordSize], base[WordSize], inc[WordSize];
-  ReadWord(moves, sizeof moves);
-  ReadWord(base, sizeof base);
-  ReadWord(inc, sizeof inc);
+  if (!ReadArgument(moves, sizeof moves) || !ReadArgument(base, sizeof base) || !ReadArgument(inc, sizeof inc))
+    return CmdHandled;
   const long perSession = strtol(moves, nullptr, 10);
   double baseMs = strtod(base, nullptr) * 60000.0;
   if (const char* colon = strchr(base, ':')) baseMs += strtod(colon + 1, nullptr) * 1000.0;
@@ -272,8 +286,9 @@ uint8_t LevelCommand() {
 
 // "st N": N seconds per move. The search reads the fixed time per move in milliseconds.
 uint8_t FixedTimeCommand() {
-  char word[WordSize];
-  SetSecondsPerMove(ReadNumber(word, sizeof word));
+  double seconds = 0;
+  if (!ReadNumber(&seconds)) return CmdHandled;
+  SetSecondsPerMove(seconds);
   return CmdHandled;
 }
 
@@ -285,7 +300,7 @@ uint8_t DepthCommand(const char* command, bool readsInXboard, bool setsFixedDept
     printf("scanstring %s\n", command);
   }
   if (console || readsInXboard) {
-    ReadWord(word, sizeof word);
+    if (!ReadArgument(word, sizeof word)) return CmdHandled;
     const long n = strtol(word, nullptr, 10);
     if (n < MinFixedDepth || n > MaxFixedDepth) {
       char text[WordSize + 32];
@@ -305,7 +320,10 @@ uint8_t DepthCommand(const char* command, bool readsInXboard, bool setsFixedDept
 
 uint8_t SetBoardCommand() {
   char line[LineSize];
-  ReadLine(line, sizeof line);
+  if (ReadLine(line, sizeof line) == InputResult::TooLong) {
+    ReportTooLong(line, sizeof line, "the position is unchanged");
+    return CmdHandled;
+  }
   const char* fen = line;
   while (*fen == ' ' || *fen == '\t') fen++;
   WriteLogFile(fen);
@@ -333,6 +351,12 @@ uint8_t EditCommand() {
 // "white" / "black": xboard names the side to move, mostly the one already on move.
 uint8_t SideCommand(int8_t side) {
   if (MainBoard.SideToMove == side) return CmdHandled;
+  // The side that would wait must not be in check: its king could be taken at once.
+  const int8_t waiting = side ? White : Black;
+  if (MainBoard.InCheck(waiting == White ? MainBoard.WhiteKing : MainBoard.BlackKing, waiting)) {
+    ReportError("the other side is in check", side ? "black" : "white");
+    return CmdHandled;
+  }
   MainBoard.SideToMove = side;
   // The recorded positions alternate sides; a changed side starts a new record.
   ResetGameHistory();
@@ -360,8 +384,8 @@ uint8_t SetFlagCommand(int8_t& flag, int8_t value) {
 // "protover N": from version 2 on the GUI learns the engine's features. Their names go back as
 // "accepted" or "rejected", which need no answer.
 uint8_t ProtoverCommand() {
-  char word[WordSize];
-  const double version = ReadNumber(word, sizeof word);
+  double version = 0;
+  if (!ReadNumber(&version)) return CmdHandled;
   ProtocolVersion = version >= 2 ? (version > 1000 ? 1000 : static_cast<int>(version)) : 1;
   if (ProtocolVersion < 2) return CmdHandled;
   printf("feature done=0\n");
@@ -376,7 +400,7 @@ uint8_t ProtoverCommand() {
 
 uint8_t FeatureReplyCommand() {
   char name[WordSize];
-  ReadWord(name, sizeof name);
+  ReadArgument(name, sizeof name);
   return CmdHandled;
 }
 
@@ -384,7 +408,7 @@ uint8_t FeatureReplyCommand() {
 // own move answers after the move; analysis, like pondering, answers at once.
 uint8_t PingCommand() {
   char number[WordSize];
-  ReadWord(number, sizeof number);
+  if (!ReadArgument(number, sizeof number)) return CmdHandled;
   if (SearchRunning && !MainStatus.AnalyzeMode) {
     QueuePong(number);
   } else {
@@ -396,7 +420,7 @@ uint8_t PingCommand() {
 
 uint8_t UserMoveCommand() {
   char move[WordSize];
-  ReadWord(move, sizeof move);
+  if (!ReadArgument(move, sizeof move)) return CmdHandled;
   WriteLogFile(move);
   return MoveCommand(move);
 }
@@ -431,7 +455,7 @@ uint8_t TakeBackCommand(const char* word, int plies) {
 // "result RESULT {COMMENT}": the game is over; a search still running plays nothing.
 uint8_t ResultCommand() {
   char line[LineSize];
-  ReadLine(line, sizeof line);
+  if (ReadLine(line, sizeof line) == InputResult::TooLong) ReportTooLong(line, sizeof line);
   WriteLogFile(line);
   MainStatus.GameInProgress = 0;
   return PositionChanged();
@@ -439,8 +463,8 @@ uint8_t ResultCommand() {
 
 // "memory N": the transposition table takes N MiB (at most), as the UCI option "Hash" does.
 uint8_t MemoryCommand() {
-  char word[WordSize];
-  const double mb = ReadNumber(word, sizeof word);
+  double mb = 0;
+  if (!ReadNumber(&mb)) return CmdHandled;
   if (SearchRunning) {
     ReportError("not while thinking", "memory");
     return CmdHandled;
@@ -522,7 +546,7 @@ constexpr Command Commands[] = {
      [](const char*) {
        // The opponent's name may have several words: the rest of the line is the name.
        char name[LineSize];
-       ReadLine(name, sizeof name);
+       if (ReadLine(name, sizeof name) == InputResult::TooLong) ReportTooLong(name, sizeof name);
        return CmdHandled;
      }},
     {"new", [](const char*) { return NewCommand(); }},
@@ -530,8 +554,9 @@ constexpr Command Commands[] = {
     {"option", IgnoreArguments},
     {"otim",
      [](const char*) {
-       char arg[WordSize];
-       LogPrintf(" %d\n", static_cast<int>(ReadNumber(arg, sizeof arg)));
+       // The opponent's clock is only logged; any number, however large, is shown as read.
+       double centiseconds = 0;
+       if (ReadNumber(&centiseconds)) LogPrintf(" %.0f\n", centiseconds);
        return CmdHandled;
      }},
     {"ping", [](const char*) { return PingCommand(); }},
@@ -558,8 +583,8 @@ constexpr Command Commands[] = {
     {"st", [](const char*) { return FixedTimeCommand(); }},
     {"time",
      [](const char*) {
-       char arg[WordSize];
-       MainStatus.TimeLeft = ClampMs(ReadNumber(arg, sizeof arg) * 10.0);
+       double centiseconds = 0;
+       if (ReadNumber(&centiseconds)) MainStatus.TimeLeft = ClampMs(centiseconds * 10.0);
        return CmdHandled;
      }},
     {"traceflag",
@@ -630,7 +655,12 @@ void SetupBoardFromEdit() {
   bool black = false;
   char word[WordSize];
   for (;;) {
-    if (!ReadWord(word, sizeof word) || strcmp(word, "quit") == 0) {
+    const InputResult read = ReadWord(word, sizeof word);
+    if (read == InputResult::TooLong) {
+      ReportTooLong(word, sizeof word, "ignored");
+      continue;
+    }
+    if (read == InputResult::End || strcmp(word, "quit") == 0) {
       // The input ended (or the GUI gave up): the position stays as it was.
       QuitCommand();
       return;
@@ -676,9 +706,14 @@ uint8_t HumanMove() {
       printf("Enter Move: ");
       Flush();
     }
-    ReadWord(word, sizeof word);
+    if (ReadWord(word, sizeof word) == InputResult::TooLong) {
+      ReportTooLong(word, sizeof word, "ignored");
+      continue;
+    }
     if (console) {
-      printf("%s\n", word);
+      char shown[64];
+      PrintableExcerpt(shown, sizeof shown, word);
+      printf("%s\n", shown);
       Flush();
     }
     const uint8_t r = DoCommand(word);

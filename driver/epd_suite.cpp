@@ -21,24 +21,6 @@ namespace {
 constexpr int SuiteLineSize = 512;
 constexpr int DefaultSuiteDepth = 3;
 
-// Reads one line without its line feed (and carriage return). Returns false at the end of the
-// file; *tooLong is set when the line did not fit, its rest is skipped.
-bool ReadSuiteLine(FILE* file, char* line, size_t size, bool* tooLong) {
-  *tooLong = false;
-  if (!fgets(line, static_cast<int>(size), file)) return false;
-  size_t len = strlen(line);
-  if (len > 0 && line[len - 1] == '\n') {
-    line[--len] = '\0';
-  } else if (!feof(file)) {
-    *tooLong = true;
-    int c;
-    while ((c = fgetc(file)) != EOF && c != '\n') {
-    }
-  }
-  if (len > 0 && line[len - 1] == '\r') line[--len] = '\0';
-  return true;
-}
-
 void SearchLine(const char* line) {
   printf("%s\n", line);
   if (MainStatus.getFD() == 0) MainStatus.setFD(DefaultSuiteDepth);
@@ -80,11 +62,17 @@ void ParseEPDSuite(const char* path) {
   if (MainStatus.Mimic == 1) printf("In ParseEPDSuite and Mimic == STUDENT \n");
 
   char line[SuiteLineSize];
-  bool tooLong = false;
   int count = 0;
-  while (ReadSuiteLine(file, line, sizeof line, &tooLong)) {
+  for (;;) {
+    const FileLine read = ReadFileLine(file, line, sizeof line);
+    if (read == FileLine::End) break;
+    if (read == FileLine::Failed) {
+      printf("ERROR: reading file %s\n", path);
+      fflush(stdout);
+      exit(1);
+    }
     count++;
-    if (tooLong) {
+    if (read == FileLine::TooLong) {
       printf("Line %d skipped: longer than %d characters\n", count, SuiteLineSize - 1);
       continue;
     }

@@ -2,6 +2,7 @@
 
 #include "driver/game_state.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -83,7 +84,14 @@ void RecordGamePosition() {
   }
   uint64_t upper, lower;
   CurrentKeys(&upper, &lower);
-  MoveList.InsertMoveHistory(upper, lower);
+  const int32_t before = MoveList.NumMoves;
+  MoveList.InsertGamePosition(upper, lower, MainBoard.FiftyMoveCount);
+  // A long game drops the entries no repetition can reach any more: the history lengths kept
+  // for takebacks move down with the entries that stayed.
+  const int32_t dropped = before + 1 - MoveList.NumMoves;
+  if (dropped > 0)
+    for (int i = 0; i < RecordCount; i++)
+      if (Record[i].HistoryLength >= 0) Record[i].HistoryLength = std::max(Record[i].HistoryLength - dropped, 0);
 }
 
 int EarlierOccurrences() {

@@ -39,8 +39,9 @@ int main(int argc, char** argv) {
 
   // The first word tells the protocol. Perft and the benchmarks run without any input.
   if (!MainStatus.PERFT && !MainStatus.BenchMode && !MainStatus.SATrain) {
-    ReadWord(FirstWord, sizeof FirstWord);
-    ConsumeOneChar();
+    // An over-long first word names no protocol (its line is dropped with it).
+    if (ReadWord(FirstWord, sizeof FirstWord) == InputResult::TooLong) FirstWord[0] = '\0';
+    else ConsumeOneChar();
     if (strstr(FirstWord, "uci")) MainStatus.UCIMode = 1;
     if (strstr(FirstWord, "xboard")) MainStatus.XboardMode = 1;
     // A person at the console may end the program with Ctrl-C, in analysis too.

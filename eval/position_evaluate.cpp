@@ -122,6 +122,15 @@ int32_t PositionEvaluate::CentreControl() const {
   return 30 * (CentreSquaresAttacked<White>() - CentreSquaresAttacked<Black>());
 }
 
+namespace {
+
+// No static score comes near a mate score, however much material is on the board (a FEN may
+// set up nine queens a side): the search must always prefer a mate to material.
+constexpr int32_t StaticScoreBound = 100000;
+int32_t Bounded(int32_t score) { return std::clamp(score, -StaticScoreBound, StaticScoreBound); }
+
+}  // namespace
+
 int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board, char /*flag*/) {
   MidScore = 0;
   EndScore = 0;
@@ -149,13 +158,13 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board,
     const int own = blackToMove ? BlackKingSq : WhiteKingSq;
     const int opp = blackToMove ? WhiteKingSq : BlackKingSq;
     if (WB + WN == BB + BN && WhiteNonPawnCount == BlackNonPawnCount && WR == BR)
-      return KingEnding[own] - KingEnding[opp];
+      return Bounded(KingEnding[own] - KingEnding[opp]);
     const int32_t minorDiff = (WB + WN) - (BB + BN);
     if (WR == BR && WQ == BQ && (minorDiff == 1 || minorDiff == -1) &&
         !(WB == 2 && BB == 0 && BN == 1) && !(WB == 0 && BB == 2 && WN == 1)) {
       const int32_t v =
           KingEnding[WhiteKingSq] - KingEnding[BlackKingSq] + 3 * pieceMaterial / 4;
-      return blackToMove ? -v : v;
+      return Bounded(blackToMove ? -v : v);
     }
   }
 
@@ -180,13 +189,13 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board,
   if (WP == 0 && BP == 0 && WhiteNonPawnCount + BlackNonPawnCount == 2 &&
       ((WR == 1 && BB + BN == 1) || (BR == 1 && WB + WN == 1))) {
     const int32_t half = score / 2;
-    return blackToMove ? -half : half;
+    return Bounded(blackToMove ? -half : half);
   }
 
   // First lazy exit: six pawns outside the window cannot be mended by the remaining terms.
   {
     const int32_t s = blackToMove ? -score : score;
-    if (s + 6000 < alpha || s - 6000 > beta) return s;
+    if (s + 6000 < alpha || s - 6000 > beta) return Bounded(s);
   }
 
   score += RuleofSquare(side);
@@ -226,7 +235,7 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board,
   // Second lazy exit, before mobility: two pawns outside the window.
   {
     const int32_t s = blackToMove ? -score : score;
-    if (s + 2000 < alpha || s - 2000 > beta) return s;
+    if (s + 2000 < alpha || s - 2000 > beta) return Bounded(s);
   }
 
   // Control of the centre by minor pieces and rooks, each square once per piece kind.
@@ -256,5 +265,5 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board,
   }
 
   const int32_t rounded = score / 10 * 10;
-  return blackToMove ? -rounded : rounded;
+  return Bounded(blackToMove ? -rounded : rounded);
 }

@@ -3,6 +3,7 @@
 #include "hash/move_history.h"
 
 #include <cstdio>
+#include <cstring>
 
 MoveHistory MoveList;
 
@@ -25,6 +26,18 @@ bool MoveHistory::InsertHashCodeMoveHistory(uint64_t upper, uint64_t lower) {
     std::fflush(stdout);
   }
   return true;
+}
+
+bool MoveHistory::InsertGamePosition(uint64_t upper, uint64_t lower, int32_t fiftyMoveCount) {
+  if (NumMoves >= CompactionPoint) {
+    int32_t keep = fiftyMoveCount + 1;
+    if (keep > CompactionPoint - 1) keep = CompactionPoint - 1;
+    if (keep > NumMoves) keep = NumMoves;
+    if (keep < 0) keep = 0;
+    std::memmove(Entries, Entries + (NumMoves - keep), static_cast<size_t>(keep) * sizeof(HistoryEntry));
+    NumMoves = keep;
+  }
+  return InsertHashCodeMoveHistory(upper, lower);
 }
 
 void MoveHistory::RetractMove() {

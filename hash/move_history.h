@@ -14,6 +14,8 @@ public:
   static constexpr int Capacity = 2000;
   // A warning is printed after every insertion that leaves more entries than this.
   static constexpr int WarningThreshold = Capacity - 10;
+  // A game record that reaches this many entries is compacted before the next one.
+  static constexpr int CompactionPoint = Capacity / 2;
 
   HistoryEntry Entries[Capacity];
   int32_t NumMoves;
@@ -26,6 +28,10 @@ public:
   // retracted: callers pair RetractMove only with the insertions that returned true.
   bool InsertHashCodeMoveHistory(uint64_t upper, uint64_t lower);
   bool InsertMoveHistory(uint64_t upper, uint64_t lower) { return InsertHashCodeMoveHistory(upper, lower); }
+  // Records a position of the game itself (not of a search path). In a very long game the
+  // entries that a repetition can no longer reach (those before the last capture or pawn move,
+  // fiftyMoveCount plies back) are dropped first, so the search always has room on top.
+  bool InsertGamePosition(uint64_t upper, uint64_t lower, int32_t fiftyMoveCount);
   // Removes the newest entry; an empty stack stays empty.
   void RetractMove();
   // Occurrences of the pair among the newest n entries with the same side to move as the

@@ -22,8 +22,8 @@ bool SpeedMeasured = false;
 
 namespace {
 
-// One command read while the search runs: a line for UCI, a word for xboard and the console.
-char PendingCommand[10000];
+// The word read while the search runs in xboard and console mode (UCI reads its own lines).
+char PendingCommand[InputWordSize];
 
 // A search limited by nodes (or by nothing but "stop") looks at its input this often, in nodes.
 // The interval never depends on the measured speed, so that a node-limited search stops at the
@@ -170,10 +170,12 @@ bool HardStopRequested() { return (Search.StopNow && MainStatus.FD == 0) || Sear
 bool DispatchPendingCommand() {
   uint8_t result;
   if (MainStatus.UCIMode == 1) {
-    ReadLine(PendingCommand, sizeof PendingCommand);
-    result = UCI.UCIPrep(PendingCommand);
+    PendingCommand[0] = '\0';
+    result = UCI.ReadCommand() ? UCI.UCICore() : 1;
+  } else if (ReadWord(PendingCommand, sizeof PendingCommand) == InputResult::TooLong) {
+    ReportTooLong(PendingCommand, sizeof PendingCommand, "ignored");
+    return false;
   } else {
-    ReadWord(PendingCommand, sizeof PendingCommand);
     result = DoCommand(PendingCommand);
   }
   if (result == 2 || result == 3) {

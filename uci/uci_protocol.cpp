@@ -55,9 +55,6 @@ constexpr int32_t AnalyseModeNodesPerSecond = 200005;
 constexpr int32_t NewGameNodesPerSecond = 800000;
 // The deepest ply the BookDepth option offers (0 asks the book at every ply).
 constexpr int32_t MaxBookDepth = 1000;
-// A long game keeps in its history only the keys a repetition can still reach, once it
-// passes this many entries, so that the search path always has room on top.
-constexpr int32_t HistoryCompactionPoint = MoveHistory::Capacity / 2;
 
 // ---- Words of a command line -------------------------------------------------------------
 
@@ -87,18 +84,8 @@ const char* AfterWord(const char* line, const char* key) {
   return nullptr;
 }
 
-// The decimal number at the start of p; 0 when there are no digits (a minus sign gives 0 too,
-// as a clock that has run out). Large numbers are capped.
-int32_t LeadingNumber(const char* p, int32_t cap = LargestNumber) {
-  int64_t value = 0;
-  if (p == nullptr) return 0;
-  for (; *p >= '0' && *p <= '9'; p++) {
-    value = value * 10 + (*p - '0');
-    if (value > cap) value = cap;
-  }
-  return static_cast<int32_t>(value);
-}
-
+// The number after the word key (0 when there is none; a minus sign gives 0 too, as a clock
+// that has run out). Large numbers are capped.
 int32_t NumberAfter(const char* line, const char* key, int32_t cap = LargestNumber) {
   return LeadingNumber(AfterWord(line, key), cap);
 }
@@ -125,7 +112,8 @@ bool EqualsIgnoringCase(const char* a, const char* b) {
 }
 
 // Copies text into the command buffer with tabs and carriage returns turned into spaces and the
-// spaces at both ends removed. Returns false when the text did not fit.
+// spaces at both ends removed (text may be the buffer itself). Returns false when the text did
+// not fit.
 bool StoreCommand(char* buffer, const char* text) {
   while (*text == ' ' || *text == '\t' || *text == '\r' || *text == '\n') text++;
   size_t n = 0;
@@ -147,10 +135,13 @@ void Send(const char* line) {
   fflush(stdout);
 }
 
+// Texts may quote what the GUI sent; its control bytes are never echoed.
 void SendInfoString(const char* text) {
-  printf("info string %s\n", text);
+  char shown[512];
+  PrintableExcerpt(shown, sizeof shown, text, sizeof shown - 4);
+  printf("info string %s\n", shown);
   fflush(stdout);
-  LogPrintf("Sent info string %s", text);
+  LogPrintf("Sent info string %s", shown);
 }
 
 char PromotionSuffix(char promotion) {
@@ -175,38 +166,6 @@ void MoveText(char* out, int from, int to, char promotion) {
 
 // ---- Positions ---------------------------------------------------------------------------
 
-// Castling rights are only kept where the king and the rook still stand on their squares, so a
-// FEN that claims more cannot make the generator castle with a piece that is not there.
-void DropImpossibleCastling(ChessBoard& b) {
-  if (!(b.WhiteKing & Bit(E1))) b.CastleFlags &= 12;
-  if (!(b.WhiteRooks & Bit(H1))) b.CastleFlags &= 14;
-  if (!(b.WhiteRooks & Bit(A1))) b.CastleFlags &= 13;
-  if (!(b.BlackKing & Bit(E8))) b.CastleFlags &= 3;
-  if (!(b.BlackRooks & Bit(H8))) b.CastleFlags &= 11;
-  if (!(b.BlackRooks & Bit(A8))) b.CastleFlags &= 7;
-}
-
-// The board remembers an en passant chance as the last move (a double pawn step). A FEN names it
-// by the square passed over; turn that back into the pawn's move when the position agrees.
-void SetEnPassantFromFen(ChessBoard& b, const char* field) {
-  if (field == nullptr || WordLength(field) != 2) return;
-  const int file = field[0] - 'a';
-  if (file < 0 || file > 7) return;
-  if (field[1] == '3' && b.SideToMove == Black) {
-    const uint64_t passed = Bit(16 + file), from = Bit(8 + file), to = Bit(24 + file);
-    if ((b.WhitePawns & to) && !(b.AllPieces & (passed | from))) {
-      b.LastFrom = from;
-      b.LastTo = to;
-    }
-  } else if (field[1] == '6' && b.SideToMove == White) {
-    const uint64_t passed = Bit(40 + file), from = Bit(48 + file), to = Bit(32 + file);
-    if ((b.BlackPawns & to) && !(b.AllPieces & (passed | from))) {
-      b.LastFrom = from;
-      b.LastTo = to;
-    }
-  }
-}
-
 // Starts a new game record: the settings a position command resets.
 void ResetGameState() {
   Search.ClearHistory();
@@ -216,20 +175,12 @@ void ResetGameState() {
   MainBoard.FiftyMoveCount = 0;
 }
 
-// Pushes the key pair of MainBoard on the game history. In a very long game the entries that a
-// repetition can no longer reach (those before the last capture or pawn move) are dropped first.
+// Pushes the key pair of MainBoard on the game history, dropping in a very long game the
+// entries a repetition can no longer reach.
 void RecordPosition(int8_t side) {
-  MoveHistory& h = MoveList;
-  if (h.NumMoves >= HistoryCompactionPoint) {
-    int32_t keep = MainBoard.FiftyMoveCount + 1;
-    if (keep > HistoryCompactionPoint - 1) keep = HistoryCompactionPoint - 1;
-    if (keep > h.NumMoves) keep = h.NumMoves;
-    memmove(h.Entries, h.Entries + (h.NumMoves - keep), static_cast<size_t>(keep) * sizeof(HistoryEntry));
-    h.NumMoves = keep;
-  }
   uint64_t upper = 0, lower = 0;
   genhashcode(side, MainBoard.CastleFlags, &upper, &lower, &MainBoard);
-  h.InsertHashCodeMoveHistory(upper, lower);
+  MoveList.InsertGamePosition(upper, lower, MainBoard.FiftyMoveCount);
 }
 
 // Finds some legal move of the position, for the rare case that the search reports none.
@@ -284,16 +235,24 @@ uint8_t UCIProtocol::UCICore() {
     const uint8_t result = DispatchAndCatchUp();
     if (result != 0) return result;
     // Waiting: the next line from the GUI (at the end of input this reads "quit").
-    char line[UCICommandSize];
-    ReadLine(line, sizeof line);
-    const bool complete = StoreCommand(CommandBuffer, line) && strlen(line) + 1 < sizeof line;
-    AcceptCommand(complete);
+    while (!ReadCommand()) {
+    }
   }
 }
 
-uint8_t UCIProtocol::RunCommand(const char* line) {
-  StoreCommand(CommandBuffer, line ? line : "");
-  return DispatchAndCatchUp();
+// Every line from the GUI comes in here, whatever the state: waiting, during a search, or
+// waiting for "stop" after one.
+bool UCIProtocol::ReadCommand() {
+  if (ReadLine(CommandBuffer, sizeof CommandBuffer) == InputResult::TooLong) {
+    // Nothing of an over-long line is carried out; a GUI that sent a position must know that
+    // the engine still has the previous one.
+    const bool position = WordIs(CommandBuffer, "position");
+    ReportTooLong(CommandBuffer, sizeof CommandBuffer, position ? "the previous position is kept" : "ignored");
+    CommandBuffer[0] = '\0';
+    return false;
+  }
+  AcceptCommand(StoreCommand(CommandBuffer, CommandBuffer));  // tidied in place
+  return true;
 }
 
 // Logs the command just stored; a line cut short by the buffer is refused rather than half done.
@@ -577,9 +536,6 @@ void UCIProtocol::Position() {
       return;
     }
     ResetGameState();
-    DropImpossibleCastling(MainBoard);
-    // Fields: placement, side, castling, en passant square.
-    SetEnPassantFromFen(MainBoard, NextWord(NextWord(NextWord(fen))));
     HistorySide = MainBoard.SideToMove;
   } else {
     SendInfoString("position needs startpos or fen; ignored");
@@ -619,36 +575,21 @@ int32_t UCIProtocol::ProcessMoves(const char* text) {
       SendInfoString(message);
       break;
     }
-    char move[6];
-    MoveText(move, LowestSquare(from), LowestSquare(to), promotion);
-    MakeMoves(move);
+    MakeMoves(from, to, promotion);
     count++;
   }
   return count;
 }
 
-void UCIProtocol::MakeMoves(const char* text) {
-  if (!LooksLikeMoveText(text)) return;
-  FromSquare = (text[0] - 'a') + 8 * (text[1] - '0') - 8;
-  ToSquare = (text[2] - 'a') + 8 * (text[3] - '0') - 8;
-  FromMask = SquareMask(FromSquare);
-  ToMask = SquareMask(ToSquare);
+void UCIProtocol::MakeMoves(uint64_t from, uint64_t to, char promotion) {
+  FromMask = from;
+  ToMask = to;
+  FromSquare = LowestSquare(from);
+  ToSquare = LowestSquare(to);
   MainStatus.GamePly += 1;
-
-  // A king or rook leaving its square gives up the castling it was needed for.
-  switch (FromSquare) {
-    case E1: MainBoard.CastleFlags &= 12; break;
-    case H1: MainBoard.CastleFlags &= 14; break;
-    case A1: MainBoard.CastleFlags &= 13; break;
-    case E8: MainBoard.CastleFlags &= 3; break;
-    case H8: MainBoard.CastleFlags &= 11; break;
-    case A8: MainBoard.CastleFlags &= 7; break;
-    default: break;
-  }
   uint8_t castleMask = 15;
-  const char promotion = text[4] ? text[4] : NoPromotion;
-  MainBoard.MakeMove(FromMask, ToMask, promotion, castleMask);
-
+  MainBoard.MakeMove(from, to, promotion, castleMask);
+  MainBoard.CastleFlags &= castleMask;
   MainBoard.SideToMove = MainBoard.SideToMove ? White : Black;
   HistorySide = HistorySide ? White : Black;
   RecordPosition(HistorySide);
@@ -773,13 +714,8 @@ void UCIProtocol::Go() {
 }
 
 void UCIProtocol::WaitForStop() {
-  while (State == PONDERING || State == INFINITE) {
-    char line[UCICommandSize];
-    ReadLine(line, sizeof line);
-    StoreCommand(CommandBuffer, line);
-    WriteLogFile(CommandBuffer);
-    DispatchDuringSearch(CommandBuffer);
-  }
+  while (State == PONDERING || State == INFINITE)
+    if (ReadCommand()) DispatchDuringSearch(CommandBuffer);
 }
 
 void UCIProtocol::SendBestMove(const ChessBoard& root, bool canMove, int score, uint64_t from, uint64_t to,

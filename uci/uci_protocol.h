@@ -6,11 +6,12 @@
 #include <cstdint>
 
 #include "board/chess_board.h"
+#include "driver/input.h"
 
 enum UCIState : uint8_t { WAITING = 0, SEARCHING = 1, PONDERING = 2, INFINITE = 3 };
 
 // Size of a command line, terminating NUL included. Longer lines are refused.
-constexpr int UCICommandSize = 10000;
+constexpr int UCICommandSize = static_cast<int>(InputLineSize);
 // Lines that arrive during a search and can only be carried out after it (position, go,
 // setoption, ucinewgame, uci) wait in a queue of this many slots.
 constexpr int UCIPendingSlots = 8;
@@ -42,17 +43,16 @@ public:
   uint8_t UCIPrep(const char* text);
   // Dispatches CommandBuffer; in state WAITING keeps reading and dispatching lines.
   uint8_t UCICore();
-  // Carries out one command line, then any lines deferred during a search it started.
-  // Returns 0 when the conversation goes on with the next line, 1 when a search is running
-  // and should carry on.
-  uint8_t RunCommand(const char* line);
+  // Reads the next line from standard input into CommandBuffer and logs it. An over-long line
+  // is refused (the GUI is told) and false returned: there is nothing to dispatch.
+  bool ReadCommand();
   // Applies a list of move texts ("e2e4 e7e5 e1g1 e7e8q") to MainBoard after resetting the game
   // history. Stops at the first text that is malformed or not a legal move, with an
   // "info string" naming it. Returns the number of moves applied.
   int32_t ProcessMoves(const char* text);
-  // Plays one move text on MainBoard (no legality test), hands the move to the other side and
+  // Plays one move on MainBoard (no legality test), hands the move to the other side and
   // records the new position's keys in the game history.
-  void MakeMoves(const char* text);
+  void MakeMoves(uint64_t from, uint64_t to, char promotion);
 
   // Steps of the dispatcher.
   void AcceptCommand(bool complete);

@@ -73,8 +73,11 @@ TEST(Fen, StartPositionAndFields) {
   EXPECT_EQ(MainBoard.FiftyMoveCount, 17);               // nor the clocks
   EXPECT_EQ(Written(MainBoard), "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 ; ");
 
-  ASSERT_EQ(SetupBoard("4k3/8/8/8/8/8/8/R3K2R b Kq - 0 1"), nullptr);
+  ASSERT_EQ(SetupBoard("r3k3/8/8/8/8/8/8/R3K2R b Kq - 0 1"), nullptr);
   EXPECT_EQ(MainBoard.CastleFlags, 9);
+  // Rights whose king or rook is not in place are dropped.
+  ASSERT_EQ(SetupBoard("4k2r/8/8/8/8/8/8/R4K1R b KQkq - 0 1"), nullptr);
+  EXPECT_EQ(MainBoard.CastleFlags, 4);
   EXPECT_EQ(MainBoard.SideToMove, Black);
   ASSERT_EQ(SetupBoard("4k3/8/8/8/8/8/8/R3K2R w - - bm Ra8; id \"epd 1\";"), nullptr);
   EXPECT_EQ(MainBoard.CastleFlags, 0);
@@ -97,6 +100,24 @@ TEST(Fen, StartPositionAndFields) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "4k3/8/8/8/8/8/8/R3K2R b - - 0 ; 7 \n");
 }
 
+TEST(Fen, EnPassantFieldOnlyWhenAPawnCanTake) {
+  GlobalsGuard guard;
+  ASSERT_EQ(SetupBoard("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1"), nullptr);
+  EXPECT_EQ(MainBoard.LastFrom, Bit(D7));
+  EXPECT_EQ(MainBoard.LastTo, Bit(D5));
+  ASSERT_EQ(SetupBoard("4k3/8/8/8/3Pp3/8/8/4K3 b - d3 0 1"), nullptr);
+  EXPECT_EQ(MainBoard.LastFrom, Bit(D2));
+  EXPECT_EQ(MainBoard.LastTo, Bit(D4));
+  // No pawn beside it, no pawn that moved, the wrong side, a blocked path, a bad field.
+  const char* impossible[] = {"4k3/8/8/3p3P/8/8/8/4K3 w - d6 0 1", "4k3/8/8/4P3/8/8/8/4K3 w - d6 0 1",
+                              "4k3/8/8/3pP3/8/8/8/4K3 b - d6 0 1", "4k3/3n4/8/3pP3/8/8/8/4K3 w - d6 0 1",
+                              "4k3/8/8/3pP3/8/8/8/4K3 w - d6x 0 1", "4k3/8/8/3pP3/8/8/8/4K3 w - d"};
+  for (const char* fen : impossible) {
+    ASSERT_EQ(SetupBoard(fen), nullptr) << fen;
+    EXPECT_EQ(MainBoard.LastFrom | MainBoard.LastTo, 0u) << fen;
+  }
+}
+
 TEST(Fen, RoundTrip) {
   GlobalsGuard guard;
   std::vector<std::string> fens = PerftPositions();
@@ -106,7 +127,8 @@ TEST(Fen, RoundTrip) {
   fens.push_back("K7/8/8/8/8/8/8/7k w - - 0 1");
   for (const std::string& fen : fens) {
     ASSERT_EQ(SetupBoard(fen.c_str()), nullptr) << fen;
-    const ChessBoard first = MainBoard;
+    ChessBoard first = MainBoard;
+    first.LastFrom = first.LastTo = 0;  // the writer leaves the en passant field empty
     const std::string text = Written(first);
     EXPECT_EQ(Fields(text), Fields(fen));
     ASSERT_EQ(SetupBoard(text.c_str()), nullptr) << text;
@@ -152,6 +174,20 @@ TEST(Fen, InvalidTextLeavesBoardUnchanged) {
   EXPECT_EQ(SetupBoard("4k3/8/8/8/8/8/8/4K2r w - - 0 1"), nullptr);
 }
 
+TEST(Fen, FileLinesUpToTheBufferFit) {
+  std::string text = std::string(511, 'a') + "\r\n" + std::string(512, 'b') + "\nlast";
+  FILE* file = fmemopen(text.data(), text.size(), "r");
+  ASSERT_NE(file, nullptr);
+  char line[512];
+  EXPECT_EQ(ReadFileLine(file, line, sizeof line), FileLine::Ok);
+  EXPECT_EQ(strlen(line), 511u);
+  EXPECT_EQ(ReadFileLine(file, line, sizeof line), FileLine::TooLong);
+  EXPECT_EQ(ReadFileLine(file, line, sizeof line), FileLine::Ok);
+  EXPECT_STREQ(line, "last");
+  EXPECT_EQ(ReadFileLine(file, line, sizeof line), FileLine::End);
+  fclose(file);
+}
+
 TEST(Fen, PositionFile) {
   GlobalsGuard guard;
   // A first line far longer than the reader's buffer: the FEN at its start counts.
@@ -162,6 +198,7 @@ TEST(Fen, PositionFile) {
   EXPECT_EQ(MainBoard.CastleFlags, 2);
 
   EXPECT_EXIT(LoadPositionFile("/nonexistent/orvo.fen"), testing::ExitedWithCode(1), "");
+  EXPECT_EXIT(LoadPositionFile(testing::TempDir().c_str()), testing::ExitedWithCode(1), "");  // a folder
   EXPECT_EXIT(LoadPositionFile(WriteTempFile("orvo_empty.fen", "").c_str()), testing::ExitedWithCode(0), "");
   EXPECT_EXIT(LoadPositionFile(WriteTempFile("orvo_bad.fen", "8/8/8 w - -\n").c_str()),
               testing::ExitedWithCode(1), "");

@@ -67,6 +67,14 @@ TEST_F(CommandsTest, ClockCommands) {
   EXPECT_EQ(MainStatus.ST, 0);
   Run("level", "40 nan 0\n");
   EXPECT_EQ(MainStatus.TimeLeft, 0);
+  EXPECT_EQ(Run("otim", "1e99\n"), CmdHandled);  // only logged, never cast to an int
+  // An over-long argument refuses its command whole; the rest of its line goes with it.
+  testing::internal::CaptureStdout();
+  Run("st", (std::string(300, '9') + " 5\nnext\n").c_str());
+  EXPECT_NE(testing::internal::GetCapturedStdout().find("Error (input longer than 255 characters)"),
+            std::string::npos);
+  EXPECT_EQ(MainStatus.ST, 0);
+  EXPECT_EQ(NextWord(), "next");
 }
 
 TEST_F(CommandsTest, AnalyzeAndExit) {
@@ -105,6 +113,10 @@ TEST_F(CommandsTest, BookToggleUnknownWordsAndQuit) {
   EXPECT_EQ(NextWord(), "next");
   EXPECT_EQ(Run("name", "Some Body Else\nnext"), CmdHandled);
   EXPECT_EQ(NextWord(), "next");  // the whole name was read
+  // A search drops the rest of each command's line; a command that read its whole line has none.
+  EXPECT_EQ(Run("name", "Some Body\nnext"), CmdHandled);
+  DiscardRestOfLine();
+  EXPECT_EQ(NextWord(), "next");
   EXPECT_EQ(Run("quit"), CmdQuit);
   EXPECT_EQ(MainStatus.GameInProgress, 0);
   EXPECT_TRUE(QuitRequested);
@@ -257,6 +269,19 @@ TEST_F(CommandsTest, SetBoard) {
   const ChessBoard before = MainBoard;
   EXPECT_EQ(Run("setboard", " 4k3/8/8/8/8/8/4P3/8 w - - 0 1\n"), CmdHandled);  // no white king
   EXPECT_EQ(Run("setboard", " garbage\n"), CmdHandled);
+  EXPECT_EQ(0, memcmp(&before, &MainBoard, sizeof before));
+  // "black" cannot hand the move to the side giving check.
+  EXPECT_EQ(Run("setboard", " 8/k7/8/8/8/8/8/r3K2R w - - 0 1\n"), CmdHandled);
+  EXPECT_EQ(Run("black"), CmdHandled);
+  EXPECT_EQ(MainBoard.SideToMove, White);
+  EXPECT_EQ(Run("setboard", " 4k3/8/8/8/8/8/4P3/4K3 b - - 37 60\n"), CmdHandled);
+  // Refusals never echo control bytes.
+  testing::internal::CaptureStdout();
+  Run("setboard", " 4k3/8/8/8/8/8/4\x1b[2J/4K3 w - - 0 1\n");
+  Run("e2e9\x07");
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(out.find_first_of("\x1b\x07"), std::string::npos) << out;
+  EXPECT_NE(out.find("Illegal move: e2e9?"), std::string::npos) << out;
   EXPECT_EQ(0, memcmp(&before, &MainBoard, sizeof before));
 }
 

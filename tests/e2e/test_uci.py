@@ -313,10 +313,26 @@ def test_positions(path):
     move = engine.bestmove("go depth 1")
     check("previous position kept after invalid FEN",
           move in position_after(START, ["e2e4", "e7e5"]).legal_moves(), move)
-    engine.send("position startpos moves " + "e2e4 " * 3000)
+    engine.send("position startpos moves " + "e2e4 " * 7000)
     engine.send("isready")
     lines = engine.until("readyok") or []
-    check("over-long line refused", any("too long" in l for l in lines), lines[-3:])
+    check("over-long line refused", any("refused" in l and "previous position is kept" in l for l in lines),
+          lines[-3:])
+    move = engine.bestmove("go depth 1")
+    check("previous position kept after an over-long line",
+          move in position_after(START, ["e2e4", "e7e5"]).legal_moves(), move)
+    # The same line while the engine thinks: refused, and neither the search nor the next go
+    # ever sees a cut-short position.
+    engine.send("go infinite")
+    engine.send("position startpos moves " + "e2e4 " * 7000)
+    lines = engine.until("info string Input longer") or []
+    check("over-long line refused during a search", bool(lines), lines[-2:])
+    move = engine.bestmove("stop")
+    check("the search goes on in the GUI's position", move in position_after(START, ["e2e4", "e7e5"]).legal_moves(),
+          move)
+    move = engine.bestmove("go depth 1")
+    check("previous position kept after an over-long line during a search",
+          move in position_after(START, ["e2e4", "e7e5"]).legal_moves(), move)
 
     for fen in ("7k/6Q1/6K1/8/8/8/8/8 b - - 0 1", "7k/5Q2/6K1/8/8/8/8/8 b - - 0 1"):
         engine.send("position fen " + fen)

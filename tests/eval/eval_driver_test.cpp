@@ -31,6 +31,11 @@ TEST(EvalDriver, PawnlessBalancedAndOneMinorUpReturnEarlyUnrounded) {
   EXPECT_GT(bishops, 2000);
 }
 
+TEST(EvalDriver, ScoreStaysWellInsideTheMateScores) {
+  EXPECT_EQ(EvalAs("7k/6pp/8/8/8/Q7/QQQQQQQQ/KNBRRBN1 w - - 0 1", White), 100000);
+  EXPECT_EQ(EvalAs("7k/6pp/8/8/8/Q7/QQQQQQQQ/KNBRRBN1 b - - 0 1", Black), -100000);
+}
+
 TEST(EvalDriver, RookAgainstMinorIsHalved) {
   // Step-9 score: 5000 - 3250 with kings on e1 and e8 adding nothing; halved: 875.
   EXPECT_EQ(EvalAs("4k3/8/8/8/8/8/8/R3K1n1 w - - 0 1", White), 875);

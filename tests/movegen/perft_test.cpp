@@ -77,6 +77,12 @@ TEST(Perft, ReferenceCounts) {
   EXPECT_GE(run, 40);
 }
 
+TEST(Perft, RookReachingACornerWhereOneWasTakenNeverCastles) {
+  uint64_t leaves = 0, total = 0;
+  RunPerft("4k3/8/8/7R/8/8/6b1/4K2R b K - 0 1", 4, &leaves, &total);
+  EXPECT_EQ(leaves, 98958u);
+}
+
 TEST(Perft, ReportLines) {
   uint64_t leaves = 0, total = 0;
   std::string out = RunPerft("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 2, &leaves, &total);

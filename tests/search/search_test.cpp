@@ -28,6 +28,8 @@ TEST(Search, MatesAreFoundAndScoredByDistance) {
       {"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", 2, 1},     // Ra8 mate
       {"k7/8/2K5/8/8/8/8/1R6 w - - 0 1", 4, 3},        // Kc7 Ka7 Ra1 mate
       {"7k/8/5K2/8/8/8/8/R7 w - - 0 1", 5, 3},         // a rook ladder
+      // Nine queens and all the pieces: no static score may outweigh Qe8 mate.
+      {"7k/6pp/8/8/8/Q7/QQQQQQQQ/KNBRRBN1 w - - 0 1", 2, 1},
   };
   for (const Case& c : cases) {
     LoadPosition(c.Fen);

@@ -18,6 +18,12 @@
 
 namespace {
 
+// Carries out one command line as if the GUI had sent it, then any lines deferred meanwhile.
+uint8_t RunCommand(const char* line) {
+  snprintf(UCI.CommandBuffer, sizeof UCI.CommandBuffer, "%s", line);
+  return UCI.DispatchAndCatchUp();
+}
+
 // What a GUI might send while the engine thinks, so that a search that looks at its input finds
 // something harmless there (at the end of the input it would read "quit").
 const std::string& IdleInput() {
@@ -44,7 +50,7 @@ protected:
     UCI.PendingCount = 0;
     Search.MoveNow = Search.StopNow = Search.TimeUp = Search.Aborted = false;
     SetInputForTesting(IdleInput().c_str());
-    UCI.RunCommand("position startpos");
+    RunCommand("position startpos");
   }
   void TearDown() override {
     SetInputForTesting("");
@@ -58,7 +64,7 @@ protected:
   // Runs one command line and returns what it printed.
   static std::string Run(const char* line) {
     testing::internal::CaptureStdout();
-    UCI.RunCommand(line);
+    RunCommand(line);
     return testing::internal::GetCapturedStdout();
   }
 
@@ -178,6 +184,11 @@ TEST_F(UciTest, FenSetsSideForRepetitionsEnPassantAndCastling) {
   // Rights without the king or rook at home are dropped.
   Run("position fen 4k3/8/8/8/8/8/8/R3K3 w KQkq - 0 1");
   EXPECT_EQ(MainBoard.CastleFlags, 2);
+  // A rook taken on its corner takes the right along: the rook that arrives later cannot castle.
+  const std::string out = Run("position fen 4k3/8/8/7R/8/8/6b1/4K2R b K - 0 1 moves g2h1 h5h1 e8d8 e1g1");
+  EXPECT_NE(out.find("Illegal move e1g1"), std::string::npos) << out;
+  EXPECT_EQ(MainBoard.CastleFlags, 0);
+  EXPECT_EQ(MainStatus.GamePly, 3);
 }
 
 TEST_F(UciTest, GoReadsTheClockOfTheSideToMove) {
@@ -271,7 +282,7 @@ TEST_F(UciTest, CommandsDuringASearch) {
   EXPECT_EQ(MainStatus.NoTimeControl, 0);
 
   // "stop" ends a timed search like a time-out: the best move so far is still played.
-  EXPECT_EQ(UCI.RunCommand("stop"), 1);
+  EXPECT_EQ(RunCommand("stop"), 1);
   EXPECT_TRUE(Search.MoveNow && Search.StopNow && Search.TimeUp);
   EXPECT_FALSE(Search.Aborted);
 
@@ -373,7 +384,7 @@ TEST_F(UciTest, LongGamesKeepRoomInTheHistory) {
   std::string line = "position startpos moves";
   for (int i = 0; i < 300; i++) line += " g1f3 g8f6 f3g1 f6g8";
   testing::internal::CaptureStdout();
-  UCI.RunCommand(line.c_str());
+  RunCommand(line.c_str());
   const std::string out = testing::internal::GetCapturedStdout();
   EXPECT_EQ(out.find("info string"), std::string::npos) << out;
   EXPECT_EQ(MainStatus.GamePly, 1200);

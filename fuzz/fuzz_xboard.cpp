@@ -1,0 +1,51 @@
+// The xboard and console interpreter fed with a sequence of words, as the opponent's turn reads
+// them (the engine's own turn, a search, is left out). A word taken as a move must be a legal
+// move of the position it was sent in, and the position stays sound after every word.
+
+#include "driver/commands.h"
+#include "driver/game_loop.h"
+#include "driver/input.h"
+#include "driver/move_parse.h"
+#include "fuzz/fuzz_common.h"
+#include "hash/move_history.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  QuietEngine();
+  if (size == 0) return 0;
+  const std::string text = Text(data + 1, size - 1);
+  MainStatus.UCIMode = 0;
+  MainStatus.XboardMode = data[0] & 1;  // console or xboard
+  MainStatus.Force = 0;
+  MainStatus.AnalyzeMode = 0;
+  QuitRequested = false;
+  SearchRunning = false;
+  MainBoard.InitRep();
+  MainBoard.FiftyMoveCount = 0;
+  MainBoard.InitPieceCounts();
+  MoveList.Init();
+  SetInputForTesting(text.c_str());
+  char word[InputWordSize];
+  for (int words = 0; words < 256 && !QuitRequested; words++) {
+    const InputResult read = ReadWord(word, sizeof word);
+    if (read == InputResult::End) break;
+    if (read == InputResult::TooLong) continue;
+    const ChessBoard before = MainBoard;
+    const uint8_t r = DoCommand(word);
+    if (r == CmdMove) {
+      // Played as the game loop plays the opponent's move.
+      uint64_t from = 0, to = 0;
+      char promotion = NoPromotion;
+      FUZZ_CHECK(ParseLegalMove(MainBoard, word, &from, &to, &promotion));
+      MainBoard.CastleFlags = CastleRightsAfterMove(MainBoard.CastleFlags, from, to);
+      uint8_t mask = 15;
+      MainBoard.MakeMove(from, to, promotion, mask);
+      FUZZ_CHECK(OneLegalMoveApart(before, MainBoard));
+      MainBoard.SideToMove ^= 1;
+      MainStatus.GamePly += 1;
+      RecordGamePosition();
+    }
+    CheckPosition(MainBoard);
+  }
+  SetInputForTesting("");
+  return 0;
+}
