@@ -91,8 +91,10 @@ class XboardEngine:
                     line = self.output.pop(0)
                     if line is None:
                         return None
-                    # The engine's move line: "N. ... e2e4".
+                    # The engine's move line: "move e2e4" after protover 2, "N. ... e2e4" before.
                     words = line.split()
+                    if len(words) == 2 and words[0] == "move":
+                        return words[1]
                     if len(words) == 3 and words[1] == "..." and words[0].endswith("."):
                         return words[2]
                     if line.startswith(("1-0", "0-1", "1/2-1/2")) or "mates!" in line or line == "Stalemate":
