@@ -650,6 +650,12 @@ void CommitEditedBoard(const ChessBoard& edited) {
 
 }  // namespace
 
+void PendingMove(uint64_t* from, uint64_t* to, char* promotion) {
+  *from = PendingFrom;
+  *to = PendingTo;
+  *promotion = PendingPromotion;
+}
+
 void SetupBoardFromEdit() {
   ChessBoard edited = MainBoard;
   bool black = false;

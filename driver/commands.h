@@ -11,6 +11,9 @@ constexpr uint8_t CmdHandled = 4;
 constexpr uint8_t CmdFiftyMoves = 7;
 
 uint8_t DoCommand(const char* word);
+// The move of the last command that answered CmdMove (a bare move or "usermove"), for the
+// caller that plays it.
+void PendingMove(uint64_t* from, uint64_t* to, char* promotion);
 uint8_t HumanMove();
 void SetupBoardFromEdit();
 void MakeGUIMove(uint64_t from, uint64_t to, char promotion, int score);

@@ -4,6 +4,7 @@
 // refused leaves the position as it was.
 
 #include <algorithm>
+#include <cctype>
 
 #include "board/fen.h"
 #include "driver/input.h"
@@ -53,6 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     at = end == std::string::npos ? text.size() : end + 1;
     std::replace(line.begin(), line.end(), '\t', ' ');
     if (line.find("quit") != std::string::npos) continue;
+    // A Hash size takes the memory it asks for, which only the machine limits: left out.
+    std::string lower = line;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (lower.find("hash") != std::string::npos && lower.find("clear") == std::string::npos) continue;
     if (line.rfind("go", 0) == 0) {
       std::string go = "go depth 1";
       if (HasWord(line, "infinite")) go += " infinite";
