@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "board/masks.h"
+#include "board/piece_values.h"
 #include "eval/eval_tables.h"
 #include "eval/position_evaluate.h"
 #include "movegen/move_gen.h"
