@@ -36,9 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       uint64_t from = 0, to = 0;
       char promotion = NoPromotion;
       FUZZ_CHECK(ParseLegalMove(MainBoard, word, &from, &to, &promotion));
-      MainBoard.CastleFlags = CastleRightsAfterMove(MainBoard.CastleFlags, from, to);
       uint8_t mask = 15;
       MainBoard.MakeMove(from, to, promotion, mask);
+      MainBoard.CastleFlags &= mask;
       FUZZ_CHECK(OneLegalMoveApart(before, MainBoard));
       MainBoard.SideToMove ^= 1;
       MainStatus.GamePly += 1;
