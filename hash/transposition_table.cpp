@@ -9,7 +9,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "driver/log_file.h"
+#include "board/log_file.h"
 
 TranspositionTables PositionCache;
 

@@ -104,7 +104,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   const int n = moves.GenerateAllMoves(me, &board, static_cast<uint8_t>(castleFlags));
   RootMoveTotal = n;
   const uint64_t enemyKingSquare = me == White ? board.BlackKing : board.WhiteKing;
-  moves.AssignMoveOrderValues(n, 0, enemyKingSquare, 0, 1);
+  moves.AssignMoveOrderValues(*this, n, 0, enemyKingSquare, 0, 1);
   int best = NoScore;
   int legal = 0;
   const int plyCap = board.PlyLimit;

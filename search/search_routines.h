@@ -5,22 +5,16 @@
 #include <cstdint>
 
 #include "board/chess_board.h"
+#include "movegen/order_tables.h"
 
 constexpr int MateValue = 110000;
 constexpr int NoScore = -110200;
 constexpr int MateBound = 109799;
 constexpr int StalemateScore = 110001;  // what the root reports for a stalemate
-constexpr int MaxPly = 200;             // rows of the PV and killer tables
 
-// Move code: from index * 64 + to index.
-inline uint16_t MoveCode(int from, int to) { return static_cast<uint16_t>(from * 64 + to); }
-
-struct PVEntry {
-  uint16_t Code;
-  char Promotion;
-};
-
-class SearchRoutines {
+// The principal-variation, killer and history tables (PV, Killers, History) come from
+// OrderTables, which move ordering reads.
+class SearchRoutines : public OrderTables {
 public:
   bool NpsCalibrated;
   int32_t NodesPerMove;
@@ -35,13 +29,10 @@ public:
   int32_t RunnerUpScore;
   int32_t RootScore;
   int64_t PollCountdown;
-  int32_t History[2][4096];
   bool Aborted;
   int32_t RootMovesDone;
   int32_t RootMoveTotal;
   int32_t IterationDepth;
-  PVEntry PV[MaxPly][MaxPly];    // slot 0 of each row holds that row's PVEnd in Code
-  uint16_t Killers[MaxPly][2];
   int32_t PVLength;
   // Node counters are 64-bit: a long analysis passes 2^31 nodes.
   int64_t NodeCount;
