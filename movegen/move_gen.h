@@ -51,3 +51,8 @@ public:
   void QuiesceAssignMoveOrderValues(int count);
   void NextMove(int i, int n, uint64_t* from, uint64_t* to, char* promotion);
 };
+
+// Finds the legal move of board whose code is entry's (and whose promotion is entry's, when it
+// names one) and returns it in from, to and promo; false when there is none.
+bool FindLegalMove(ChessBoard& board, int8_t side, uint8_t castle, const PVEntry& entry, uint64_t* from,
+                   uint64_t* to, char* promo);
