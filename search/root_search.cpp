@@ -6,7 +6,6 @@
 #include "board/bit_ops.h"
 #include "book/opening_book.h"
 #include "driver/log_file.h"
-#include "driver/move_text.h"
 #include "driver/status.h"
 #include "hash/keys.h"
 #include "movegen/move_gen.h"
