@@ -25,181 +25,14 @@ import tempfile
 import threading
 import time
 
-# ---- Board -------------------------------------------------------------------------------
+# ---- Board: match_board.py ----------------------------------------------------------------
 
-KNIGHT = (-17, -15, -10, -6, 6, 10, 15, 17)
-KING = (-9, -8, -7, -1, 1, 7, 8, 9)
-BISHOP = (-9, -7, 7, 9)
-ROOK = (-8, -1, 1, 8)
-
-
-def on_board(frm, step, to):
-    """A step from frm to to stays on the board (no wrap between the a and h files)."""
-    return 0 <= to < 64 and abs((frm % 8) - (to % 8)) <= 2
-
-
-class Board:
-    def __init__(self):
-        rows = ["RNBQKBNR", "P" * 8] + ["." * 8] * 4 + ["p" * 8, "rnbqkbnr"]
-        self.sq = list("".join(rows))  # a1 = 0 ... h8 = 63
-        self.white = True
-        self.castling = set("KQkq")
-        self.ep = None
-        self.halfmove = 0
-
-    def copy(self):
-        b = Board.__new__(Board)
-        b.sq, b.white, b.castling, b.ep, b.halfmove = self.sq[:], self.white, set(self.castling), self.ep, self.halfmove
-        return b
-
-    @staticmethod
-    def own(piece, white):
-        return piece != "." and piece.isupper() == white
-
-    def attacked(self, target, by_white):
-        s = self.sq
-        pawn, dirs = ("P", (-7, -9)) if by_white else ("p", (7, 9))
-        for d in dirs:
-            f = target + d
-            if on_board(target, d, f) and abs(f % 8 - target % 8) == 1 and s[f] == pawn:
-                return True
-        for d in KNIGHT:
-            f = target + d
-            if on_board(target, d, f) and s[f] == ("N" if by_white else "n"):
-                return True
-        for d in KING:
-            f = target + d
-            if on_board(target, d, f) and abs(f % 8 - target % 8) <= 1 and s[f] == ("K" if by_white else "k"):
-                return True
-        for dirs, pieces in ((BISHOP, "BQ"), (ROOK, "RQ")):
-            for d in dirs:
-                f = target
-                while True:
-                    n = f + d
-                    if not (0 <= n < 64) or abs(n % 8 - f % 8) > 1:
-                        break
-                    f = n
-                    if s[f] != ".":
-                        if self.own(s[f], by_white) and s[f].upper() in pieces:
-                            return True
-                        break
-        return False
-
-    def king(self, white):
-        return self.sq.index("K" if white else "k")
-
-    def pseudo_moves(self):
-        s, w, out = self.sq, self.white, []
-        for f, p in enumerate(s):
-            if not self.own(p, w):
-                continue
-            kind = p.upper()
-            if kind == "P":
-                fwd = 8 if w else -8
-                last = 7 if w else 0
-                start = 1 if w else 6
-                t = f + fwd
-                if 0 <= t < 64 and s[t] == ".":
-                    out += self._pawn(f, t, last)
-                    if f // 8 == start and s[t + fwd] == ".":
-                        out.append((f, t + fwd, None))
-                for d in ((7, 9) if w else (-7, -9)):
-                    t = f + d
-                    if 0 <= t < 64 and abs(t % 8 - f % 8) == 1:
-                        if (s[t] != "." and not self.own(s[t], w)) or t == self.ep:
-                            out += self._pawn(f, t, last)
-            elif kind in "NK":
-                for d in (KNIGHT if kind == "N" else KING):
-                    t = f + d
-                    if on_board(f, d, t) and abs(t % 8 - f % 8) <= (2 if kind == "N" else 1) and not self.own(s[t], w):
-                        out.append((f, t, None))
-            else:
-                dirs = BISHOP if kind == "B" else ROOK if kind == "R" else BISHOP + ROOK
-                for d in dirs:
-                    t = f
-                    while True:
-                        n = t + d
-                        if not (0 <= n < 64) or abs(n % 8 - t % 8) > 1:
-                            break
-                        t = n
-                        if self.own(s[t], w):
-                            break
-                        out.append((f, t, None))
-                        if s[t] != ".":
-                            break
-        # Castling: king and rook home, squares between empty, king not passing through check.
-        home = 4 if w else 60
-        if s[home] == ("K" if w else "k") and not self.attacked(home, not w):
-            for flag, rook, between, passing in (("K", 7, (5, 6), (5, 6)), ("Q", 0, (1, 2, 3), (3, 2))):
-                flag = flag if w else flag.lower()
-                r = rook + (0 if w else 56)
-                if flag in self.castling and s[r] == ("R" if w else "r") and \
-                        all(s[b + (0 if w else 56)] == "." for b in between) and \
-                        not any(self.attacked(x + (0 if w else 56), not w) for x in passing):
-                    out.append((home, passing[1] + (0 if w else 56), None))
-        return out
-
-    @staticmethod
-    def _pawn(f, t, last):
-        if t // 8 == last:
-            return [(f, t, p) for p in "qrbn"]
-        return [(f, t, None)]
-
-    def make(self, move):
-        f, t, promo = move
-        s = self.sq
-        p = s[f]
-        capture = s[t] != "."
-        if p.upper() == "P" and t == self.ep:
-            s[t + (-8 if self.white else 8)] = "."
-            capture = True
-        self.ep = None
-        if p.upper() == "P" and abs(t - f) == 16:
-            self.ep = (f + t) // 2
-        if p.upper() == "K" and abs(t - f) == 2:
-            rf, rt = (f + 3, f + 1) if t > f else (f - 4, f - 1)
-            s[rt], s[rf] = s[rf], "."
-        s[t], s[f] = p, "."
-        if promo:
-            s[t] = promo.upper() if self.white else promo
-        for square, flags in ((4, "KQ"), (60, "kq"), (0, "Q"), (7, "K"), (56, "q"), (63, "k")):
-            if f == square or t == square:
-                self.castling -= set(flags)
-        self.halfmove = 0 if capture or p.upper() == "P" else self.halfmove + 1
-        self.white = not self.white
-
-    def legal_moves(self):
-        out = []
-        for m in self.pseudo_moves():
-            b = self.copy()
-            b.make(m)
-            if not b.attacked(b.king(self.white), b.white):
-                out.append(m)
-        return out
-
-    def key(self):
-        # The en passant square counts only when a capture there is possible.
-        ep = self.ep if self.ep is not None and any(m[1] == self.ep and self.sq[m[0]].upper() == "P"
-                                                    for m in self.pseudo_moves()) else None
-        return ("".join(self.sq), self.white, "".join(sorted(self.castling)), ep)
-
-    def in_check(self):
-        return self.attacked(self.king(self.white), not self.white)
-
-    def bare_material(self):
-        rest = [p for p in self.sq if p not in ".Kk"]
-        return not rest or (len(rest) == 1 and rest[0] in "NBnb")
-
-
-def move_text(m):
-    f, t, promo = m
-    name = lambda q: "abcdefgh"[q % 8] + str(q // 8 + 1)
-    return name(f) + name(t) + (promo or "")
+from match_board import Board, uci_text  # noqa: E402
 
 
 def parse_move(board, text):
     for m in board.legal_moves():
-        if move_text(m) == text.lower():
+        if uci_text(m) == text.lower():
             return m
     return None
 
@@ -344,12 +177,12 @@ class Game:
         b = self.board
         if not b.legal_moves():
             return ("0-1" if b.white else "1-0", "mate") if b.in_check() else ("1/2-1/2", "stalemate")
-        if b.halfmove >= 100:
+        if b.half >= 100:
             return ("1/2-1/2", "fifty moves")
         key = b.key()
         if sum(1 for h in self.history if h.key() == key) >= 3:
             return ("1/2-1/2", "repetition")
-        if b.bare_material():
+        if b.insufficient():
             return ("1/2-1/2", "insufficient material")
         if len(self.moves) >= self.args.max_plies:
             return ("1/2-1/2", "adjudicated")
@@ -392,7 +225,7 @@ class Game:
         return None
 
     def push(self, text, m):
-        self.board.make(m)
+        self.board.play(m)
         self.history.append(self.board.copy())
         self.moves.append(text)
 

@@ -5,16 +5,10 @@
 #include "board/bit_ops.h"
 #include "board/chess_board.h"
 #include "board/masks.h"
+#include "board/piece_values.h"
 #include "hash/keys.h"
 
 namespace {
-
-// Value of a captured piece as the search reads it from CapturedValue.
-constexpr int32_t PawnValue = 800;
-constexpr int32_t KnightValue = 3250;
-constexpr int32_t BishopValue = 3250;
-constexpr int32_t RookValue = 5000;
-constexpr int32_t QueenValue = 9750;
 
 // Castling rights that survive a move. A king move gives up both of its side's rights. A move to
 // or from a rook's corner ends the castling on that wing: the rook has left, or it is being

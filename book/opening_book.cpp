@@ -7,9 +7,9 @@
 
 #include <cstdio>
 
+#include "board/log_file.h"
+#include "board/move_coordinates.h"
 #include "book/polyglot_book.h"
-#include "driver/log_file.h"
-#include "driver/move_text.h"
 #include "driver/status.h"
 #include "hash/keys.h"
 #include "movegen/move_gen.h"
@@ -108,7 +108,7 @@ int InBook(char side, char castle, ChessBoard board) {
   }
   int best = -100;
   int bestValue = 110000;
-  char text[MoveTextSize];
+  char text[16];  // " e2e4 \n" or " e7e8q \n" for the trace
   for (int i = 0; i < n; i++) {
     uint64_t from = 0, to = 0;
     char promo = NoPromotion;
@@ -116,7 +116,12 @@ int InBook(char side, char castle, ChessBoard board) {
     const uint8_t fromIndex = static_cast<uint8_t>(__builtin_ctzll(from));
     const uint8_t toIndex = static_cast<uint8_t>(__builtin_ctzll(to));
     if (status.TraceFlag) {
-      fillmovestring(text, 0, fromIndex, toIndex, promo, 0);
+      char* p = text;
+      *p++ = ' ';
+      p = PutMoveCoordinates(p, fromIndex, toIndex, promo);
+      *p++ = ' ';
+      *p++ = '\n';
+      *p = '\0';
       printf("  {%s", text);
     }
     uint8_t castleMask = 0;

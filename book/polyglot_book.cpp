@@ -11,7 +11,7 @@
 
 #include "board/bit_ops.h"
 #include "board/masks.h"
-#include "driver/log_file.h"
+#include "board/log_file.h"
 #include "movegen/move_gen.h"
 
 PolyglotBook FileBook;

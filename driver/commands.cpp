@@ -133,9 +133,9 @@ int32_t FenHalfMoveClock(const char* fen) {
 // a hundred half-moves without a capture or a pawn move, otherwise CmdMove.
 uint8_t PlayOpponentMove(uint64_t from, uint64_t to, char promotion) {
   NoteMoveAbout(MainBoard);
-  MainBoard.CastleFlags = CastleRightsAfterMove(MainBoard.CastleFlags, from, to);
   uint8_t castleMask = 15;
   MainBoard.MakeMove(from, to, promotion, castleMask);
+  MainBoard.CastleFlags &= castleMask;
   return MainBoard.FiftyMoveCount > 99 ? CmdFiftyMoves : CmdMove;
 }
 

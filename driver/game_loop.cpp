@@ -136,8 +136,7 @@ bool EngineTurn(int* lastScore) {
   NoteMoveAbout(before);
   if (ProtocolVersion < 2) printf("%d. ...", MoveNumber());
   MakeGUIMove(MainBoard.BestFrom, MainBoard.BestTo, static_cast<char>(MainBoard.BestPromotion), score);
-  // The search kept the rights of the moving side; a rook taken on its corner ends the other's.
-  MainBoard.CastleFlags = CastleRightsAfterMove(MainBoard.CastleFlags, MainBoard.BestFrom, MainBoard.BestTo);
+  // The search has played the move on the game board, castling rights included.
   MainBoard.SideToMove ^= 1;
   MainStatus.GamePly += 1;
   RecordGamePosition();

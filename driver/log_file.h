@@ -1,15 +1,3 @@
 #pragma once
-// The match log "match.log": every command received, every move made, the search's diagnostics.
-
-#include <cstdio>
-
-extern FILE* dlog;
-
-// Opens "match.log" for writing (truncated). Returns false when it cannot be opened;
-// the engine then runs without a log.
-bool OpenLogFile();
-// Writes text and a newline, then flushes. Does nothing when no log is open.
-void WriteLogFile(const char* text);
-// printf-style form of WriteLogFile.
-void LogPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void CloseLogFile();
+// The match log is a shared utility and lives beside the clock in board/.
+#include "board/log_file.h"

@@ -85,14 +85,3 @@ int CountLegalMoves(const ChessBoard& board) {
     if (KeepsKingSafe(board, gen.From[i], gen.To[i], gen.Promotion[i])) legal++;
   return legal;
 }
-
-uint8_t CastleRightsAfterMove(uint8_t flags, uint64_t from, uint64_t to) {
-  const uint64_t squares = from | to;
-  if (from & SquareMask(E1)) flags &= 12;
-  if (squares & SquareMask(H1)) flags &= 14;
-  if (squares & SquareMask(A1)) flags &= 13;
-  if (from & SquareMask(E8)) flags &= 3;
-  if (squares & SquareMask(H8)) flags &= 11;
-  if (squares & SquareMask(A8)) flags &= 7;
-  return flags;
-}

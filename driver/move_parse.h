@@ -20,7 +20,3 @@ bool ParseLegalMove(const ChessBoard& board, const char* text, uint64_t* from, u
 
 // Counts the legal moves of the side to move (0: mate or stalemate).
 int CountLegalMoves(const ChessBoard& board);
-
-// The castling rights left after a move: a king or rook leaving its home square, or a rook
-// captured on its home square, ends the rights that depend on it.
-uint8_t CastleRightsAfterMove(uint8_t flags, uint64_t from, uint64_t to);

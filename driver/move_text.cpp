@@ -4,8 +4,6 @@
 
 #include "search/search_routines.h"
 
-const char files[9] = "abcdefgh";
-
 int fillmovestring(char* out, int /*score*/, uint8_t from, uint8_t to, char promotion, int pv) {
   char* p = out;
   *p++ = ' ';

@@ -6,8 +6,6 @@
 // Big enough for a move and a full variation (at most 200 moves of six characters).
 constexpr int MoveTextSize = 2048;
 
-extern const char files[9];
-
 // PromotionLetter and the bare coordinates come from the board layer.
 #include "board/move_coordinates.h"
 

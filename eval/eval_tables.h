@@ -128,11 +128,3 @@ inline constexpr std::array<int32_t, 8> OpenFileControl = {185, 185, 190, 200, 2
 inline constexpr std::array<int16_t, 16> Majorson7 = {
     0, 350, 650, 950, 1250, 1400, 1450, 1500, 1500, 1500, 1500, 0, 0, 0, 0, 0};
 
-// Piece values, read by the exchange evaluator and move ordering as well. Knights and
-// bishops are worth the same.
-constexpr int32_t QueenValue = 9750;
-constexpr int32_t RookValue = 5000;
-constexpr int32_t MinorValue = 3250;
-constexpr int32_t KnightValue = MinorValue;
-constexpr int32_t BishopValue = MinorValue;
-constexpr int32_t PawnValue = 800;

@@ -7,6 +7,7 @@
 
 #include "board/bit_ops.h"
 #include "board/masks.h"
+#include "board/piece_values.h"
 #include "eval/eval_geometry.h"
 #include "eval/eval_tables.h"
 

@@ -41,9 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       char promotion = NoPromotion;
       PendingMove(&from, &to, &promotion);
       FUZZ_CHECK(from != 0 && to != 0);
-      MainBoard.CastleFlags = CastleRightsAfterMove(MainBoard.CastleFlags, from, to);
       uint8_t mask = 15;
       MainBoard.MakeMove(from, to, promotion, mask);
+      MainBoard.CastleFlags &= mask;
       FUZZ_CHECK(OneLegalMoveApart(before, MainBoard));
       MainBoard.SideToMove ^= 1;
       MainStatus.GamePly += 1;

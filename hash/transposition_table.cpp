@@ -9,11 +9,23 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "driver/log_file.h"
+#include "board/log_file.h"
 
 TranspositionTables PositionCache;
 
 namespace {
+
+// The slots of a position's bucket. An index past the table would mean a broken table: that is
+// reported (caller 1 stores, 2 probes) and the engine stops.
+TTSlot* SlotsOf(TranspositionTables& table, uint64_t lower, int caller) {
+  const uint64_t index = table.BucketIndex(lower);
+  if (index >= table.BucketCount) {
+    std::printf("Major problem%d: index > TTABLESIZE %llu\n", caller, static_cast<unsigned long long>(index));
+    std::fflush(stdout);
+    std::exit(0);
+  }
+  return table.Buckets[index].Slot;
+}
 
 // Scores beyond these carry a mate distance; the store adds the remaining depth to them.
 constexpr int MateStoreHigh = 109800;
@@ -114,13 +126,7 @@ void TranspositionTables::AgeTranspositionTables() {
 void TranspositionTables::InsertTranspositionTables(uint64_t upper, uint64_t lower, char /*side*/,
                                                     int depth, int16_t move, int score, char bound,
                                                     int /*alpha*/, int /*beta*/) {
-  const uint64_t index = (lower & 0xffffffffULL) & IndexMask;
-  if (index >= BucketCount) {
-    std::printf("Major problem1: index > TTABLESIZE %llu\n", static_cast<unsigned long long>(index));
-    std::fflush(stdout);
-    std::exit(0);
-  }
-  TTSlot* slot = Buckets[index].Slot;
+  TTSlot* slot = SlotsOf(*this, lower, 1);
 
   // A mate found with depth d left is stored d further out; the probing node corrects it by
   // its own ply.
@@ -151,13 +157,7 @@ void TranspositionTables::InsertTranspositionTables(uint64_t upper, uint64_t low
 unsigned TranspositionTables::SearchTranspositionTables(uint64_t upper, uint64_t lower, char /*side*/,
                                                         int depth, int alpha, int beta, int* score,
                                                         int* move) {
-  const uint64_t index = (lower & 0xffffffffULL) & IndexMask;
-  if (index >= BucketCount) {
-    std::printf("Major problem2: index > TTABLESIZE %llu\n", static_cast<unsigned long long>(index));
-    std::fflush(stdout);
-    std::exit(0);
-  }
-  TTSlot* slot = Buckets[index].Slot;
+  TTSlot* slot = SlotsOf(*this, lower, 2);
   const int reduction = depth > 5 ? 3 : 2;
   unsigned result = TTNoCut;
   int bestDepth = -1;

@@ -67,10 +67,12 @@ public:
                                  int score, char bound, int alpha, int beta);
   unsigned SearchTranspositionTables(uint64_t upper, uint64_t lower, char side, int depth, int alpha,
                                      int beta, int* score, int* move);
+  // A position's bucket is chosen by the low 32 bits of its lower key.
+  uint64_t BucketIndex(uint64_t lower) const { return static_cast<uint32_t>(lower) & IndexMask; }
   // Asks the memory system for a position's bucket ahead of its probe; a bucket may straddle
   // two cache lines, so both are requested.
   void Prefetch(uint64_t lower) const {
-    const char* bucket = reinterpret_cast<const char*>(&Buckets[static_cast<uint32_t>(lower) & IndexMask]);
+    const char* bucket = reinterpret_cast<const char*>(&Buckets[BucketIndex(lower)]);
     __builtin_prefetch(bucket);
     __builtin_prefetch(bucket + sizeof(TTBucket) - 1);
   }

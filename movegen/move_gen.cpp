@@ -265,3 +265,25 @@ int MoveGen::GetMove(int i, uint64_t* from, uint64_t* to, char* promotion) const
   *promotion = Promotion[i];
   return 0;
 }
+
+// Finds the legal move of board with this move code (and this promotion, when it names one).
+bool FindLegalMove(ChessBoard& board, int8_t side, uint8_t castle, const PVEntry& entry, uint64_t* from,
+                   uint64_t* to, char* promo) {
+  MoveGen list;
+  const int n = list.GenerateAllMoves(side, &board, castle);
+  const uint64_t wantFrom = SquareMask(entry.Code >> 6), wantTo = SquareMask(entry.Code & 63);
+  for (int i = 0; i < n; i++) {
+    if (list.From[i] != wantFrom || list.To[i] != wantTo) continue;
+    if (entry.Promotion != NoPromotion && list.Promotion[i] != NoPromotion && list.Promotion[i] != entry.Promotion)
+      continue;
+    ChessBoard after = board;
+    uint8_t mask = 0;
+    after.MakeMove(list.From[i], list.To[i], list.Promotion[i], mask);
+    if (after.InCheck(side ? after.BlackKing : after.WhiteKing, side)) continue;
+    *from = list.From[i];
+    *to = list.To[i];
+    *promo = list.Promotion[i];
+    return true;
+  }
+  return false;
+}

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "board/chess_board.h"
+#include "movegen/order_tables.h"
 
 constexpr int MaxMoves = 335;
 
@@ -44,7 +45,14 @@ public:
   int GetMove(int i, uint64_t* from, uint64_t* to, char* promotion) const;
 
   // Move ordering (move_order.cpp).
-  void AssignMoveOrderValues(int count, int ply, uint64_t enemyKingSquare, int hashMove, char mode);
+  // The principal variation, killers and history of ply come from learnt.
+  void AssignMoveOrderValues(const OrderTables& learnt, int count, int ply, uint64_t enemyKingSquare,
+                             int hashMove, char mode);
   void QuiesceAssignMoveOrderValues(int count);
   void NextMove(int i, int n, uint64_t* from, uint64_t* to, char* promotion);
 };
+
+// Finds the legal move of board whose code is entry's (and whose promotion is entry's, when it
+// names one) and returns it in from, to and promo; false when there is none.
+bool FindLegalMove(ChessBoard& board, int8_t side, uint8_t castle, const PVEntry& entry, uint64_t* from,
+                   uint64_t* to, char* promo);

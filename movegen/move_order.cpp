@@ -3,11 +3,11 @@
 
 #include <utility>
 
+#include "board/bit_ops.h"
 #include "board/masks.h"
+#include "board/piece_values.h"
 #include "eval/eval_tables.h"
-#include "eval/position_evaluate.h"
 #include "movegen/move_gen.h"
-#include "search/search_routines.h"
 
 namespace {
 
@@ -96,16 +96,17 @@ int32_t AttackerAdjustment(const ChessBoard& b, MoverKind kind, bool black, int 
 
 }  // namespace
 
-void MoveGen::AssignMoveOrderValues(int count, int ply, uint64_t enemyKingSquare, int hashMove, char mode) {
+void MoveGen::AssignMoveOrderValues(const OrderTables& learnt, int count, int ply, uint64_t enemyKingSquare,
+                                     int hashMove, char mode) {
   const ChessBoard& b = *Board;
   const uint64_t kingLines =
       enemyKingSquare ? FileMasks[SquareIndex(enemyKingSquare) % 8] | RankMasks[SquareIndex(enemyKingSquare) / 8]
                       : 0;
   // The principal-variation and killer tables have MaxPly rows; deeper plies have none.
   const bool tableRow = ply >= 0 && ply < MaxPly;
-  const PVEntry pvMove = tableRow ? Search.PV[ply][ply] : PVEntry{0, 0};
-  const uint16_t killer0 = tableRow ? Search.Killers[ply][0] : 0;
-  const uint16_t killer1 = tableRow ? Search.Killers[ply][1] : 0;
+  const PVEntry pvMove = tableRow ? learnt.PV[ply][ply] : PVEntry{0, 0};
+  const uint16_t killer0 = tableRow ? learnt.Killers[ply][0] : 0;
+  const uint16_t killer1 = tableRow ? learnt.Killers[ply][1] : 0;
   bool pvFree = tableRow && mode != 3, hashFree = hashMove != 0, killer0Free = tableRow,
        killer1Free = tableRow;
 
@@ -143,7 +144,7 @@ void MoveGen::AssignMoveOrderValues(int count, int ply, uint64_t enemyKingSquare
     else if (Promotion[i] == (black ? 'q' : 'Q'))
       value = QuietQueenPromotionOrder;
     else if (Promotion[i] == NoPromotion)
-      value = Search.History[black ? 1 : 0][code] >> 7;
+      value = learnt.History[black ? 1 : 0][code] >> 7;
     else
       value = OtherQuietOrder;
     // Rooks and queens moving onto the enemy king's file or rank.

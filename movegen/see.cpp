@@ -8,13 +8,11 @@
 #include <cstdlib>
 
 #include "board/masks.h"
-#include "eval/eval_tables.h"
+#include "board/piece_values.h"
 
 SEE see;
 
 namespace {
-
-constexpr int KingValue = 1000000;
 
 // At most 32 pieces can take part in one exchange.
 constexpr int MaxExchange = 40;

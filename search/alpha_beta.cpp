@@ -202,7 +202,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     n = moves.GenerateAllMoves(me, &board, static_cast<uint8_t>(castleFlags));
   }
   const uint64_t enemyKingSquare = me == White ? board.BlackKing : board.WhiteKing;
-  moves.AssignMoveOrderValues(n, ply, enemyKingSquare, hashMove, nodeType);
+  moves.AssignMoveOrderValues(Learnt(), n, ply, enemyKingSquare, hashMove, nodeType);
 
   int legal = 0;
   bool alphaRaised = false;

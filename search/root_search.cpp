@@ -6,40 +6,12 @@
 #include "board/bit_ops.h"
 #include "book/opening_book.h"
 #include "driver/log_file.h"
-#include "driver/move_text.h"
 #include "driver/status.h"
 #include "hash/keys.h"
 #include "movegen/move_gen.h"
 #include "search/search_control.h"
 #include "search/search_routines.h"
 #include "uci/uci_protocol.h"
-
-namespace {
-
-
-// Finds the legal move of board with this move code (and this promotion, when it names one).
-bool FindLegalMove(ChessBoard& board, int8_t side, uint8_t castle, const PVEntry& entry, uint64_t* from,
-                   uint64_t* to, char* promo) {
-  MoveGen list;
-  const int n = list.GenerateAllMoves(side, &board, castle);
-  const uint64_t wantFrom = SquareMask(entry.Code >> 6), wantTo = SquareMask(entry.Code & 63);
-  for (int i = 0; i < n; i++) {
-    if (list.From[i] != wantFrom || list.To[i] != wantTo) continue;
-    if (entry.Promotion != NoPromotion && list.Promotion[i] != NoPromotion && list.Promotion[i] != entry.Promotion)
-      continue;
-    ChessBoard after = board;
-    uint8_t mask = 0;
-    after.MakeMove(list.From[i], list.To[i], list.Promotion[i], mask);
-    if (after.InCheck(side ? after.BlackKing : after.WhiteKing, side)) continue;
-    *from = list.From[i];
-    *to = list.To[i];
-    *promo = list.Promotion[i];
-    return true;
-  }
-  return false;
-}
-
-}  // namespace
 
 // Cuts the root variation at its first move that cannot be played from the position it is
 // played in. Table moves stand in the variation without a full check, and a table entry can
@@ -104,7 +76,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   const int n = moves.GenerateAllMoves(me, &board, static_cast<uint8_t>(castleFlags));
   RootMoveTotal = n;
   const uint64_t enemyKingSquare = me == White ? board.BlackKing : board.WhiteKing;
-  moves.AssignMoveOrderValues(n, 0, enemyKingSquare, 0, 1);
+  moves.AssignMoveOrderValues(Learnt(), n, 0, enemyKingSquare, 0, 1);
   int best = NoScore;
   int legal = 0;
   const int plyCap = board.PlyLimit;

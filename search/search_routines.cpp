@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "board/piece_values.h"
 #include "driver/input.h"
 #include "driver/status.h"
 
@@ -16,12 +17,12 @@ void SearchRoutines::AbortSearch() { Aborted = TimeUp = StopNow = true; }
 int SearchRoutines::ValueCapturedPiece(char colour, uint64_t square, const ChessBoard* board) const {
   // Colour 1 asks about White's pieces (the enemy of Black), any other value about Black's.
   const bool white = colour == 1;
-  if ((white ? board->WhitePawns : board->BlackPawns) & square) return 800;
-  if ((white ? board->WhiteBishops : board->BlackBishops) & square) return 3250;
-  if ((white ? board->WhiteKnights : board->BlackKnights) & square) return 3250;
-  if ((white ? board->WhiteRooks : board->BlackRooks) & square) return 5000;
-  if ((white ? board->WhiteQueens : board->BlackQueens) & square) return 9750;
-  if ((white ? board->WhiteKing : board->BlackKing) & square) return 1000000;
+  if ((white ? board->WhitePawns : board->BlackPawns) & square) return PawnValue;
+  if ((white ? board->WhiteBishops : board->BlackBishops) & square) return BishopValue;
+  if ((white ? board->WhiteKnights : board->BlackKnights) & square) return KnightValue;
+  if ((white ? board->WhiteRooks : board->BlackRooks) & square) return RookValue;
+  if ((white ? board->WhiteQueens : board->BlackQueens) & square) return QueenValue;
+  if ((white ? board->WhiteKing : board->BlackKing) & square) return KingValue;
   return 0;
 }
 

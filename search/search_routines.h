@@ -5,23 +5,17 @@
 #include <cstdint>
 
 #include "board/chess_board.h"
+#include "movegen/order_tables.h"
 
 constexpr int MateValue = 110000;
 constexpr int NoScore = -110200;
 constexpr int MateBound = 109799;
 constexpr int StalemateScore = 110001;  // what the root reports for a stalemate
-constexpr int MaxPly = 200;             // rows of the PV and killer tables
-
-// Move code: from index * 64 + to index.
-inline uint16_t MoveCode(int from, int to) { return static_cast<uint16_t>(from * 64 + to); }
-
-struct PVEntry {
-  uint16_t Code;
-  char Promotion;
-};
 
 class SearchRoutines {
 public:
+  // The tables move ordering reads.
+  OrderTables Learnt() const { return {PV, Killers, History}; }
   bool NpsCalibrated;
   int32_t NodesPerMove;
   bool BookMovePlayed;

@@ -56,31 +56,31 @@ TEST_F(MoveOrdering, PrincipalVariationHashAndKillersEachMatchOnce) {
   Search.Killers[2][1] = MoveCode(B1, C3);
   Search.History[White][MoveCode(D2, D4)] = 1280;
   Search.History[White][MoveCode(G1, F3)] = 256;
-  list.AssignMoveOrderValues(7, 2, MainBoard.BlackKing, MoveCode(E2, E4), 2);
+  list.AssignMoveOrderValues(Search.Learnt(), 7, 2, MainBoard.BlackKing, MoveCode(E2, E4), 2);
   const int32_t want[] = {28998, 29000, 1020, 1010, 2, 10, 0};
   for (int i = 0; i < 7; i++) EXPECT_EQ(list.OrderValue[i], want[i]) << "entry " << i;
 
   // Node type 3 skips the principal-variation rule; the hash rule then takes the move.
-  list.AssignMoveOrderValues(7, 2, MainBoard.BlackKing, MoveCode(E2, E4), 3);
+  list.AssignMoveOrderValues(Search.Learnt(), 7, 2, MainBoard.BlackKing, MoveCode(E2, E4), 3);
   EXPECT_EQ(list.OrderValue[0], 29000);
   EXPECT_EQ(list.OrderValue[1], 0);
   // Another ply reads another row: nothing but history there.
-  list.AssignMoveOrderValues(7, 5, MainBoard.BlackKing, 0, 2);
+  list.AssignMoveOrderValues(Search.Learnt(), 7, 5, MainBoard.BlackKing, 0, 2);
   EXPECT_EQ(list.OrderValue[0], 0);
   EXPECT_EQ(list.OrderValue[2], 2);
   // A ply beyond the tables has no principal variation or killers, and reads nothing there.
-  list.AssignMoveOrderValues(7, MaxPly + 10, MainBoard.BlackKing, 0, 2);
+  list.AssignMoveOrderValues(Search.Learnt(), 7, MaxPly + 10, MainBoard.BlackKing, 0, 2);
   EXPECT_EQ(list.OrderValue[5], 10);
 }
 
 TEST_F(MoveOrdering, PromotionCharacterIsPartOfThePrincipalMove) {
   MoveGen& list = ListFor("7k/1P6/8/8/8/8/8/K7 w - - 0 1", {{B7, B8, 'N'}, {B7, B8, 'Q'}});
   Search.PV[0][0] = {MoveCode(B7, B8), 'Q'};
-  list.AssignMoveOrderValues(2, 0, MainBoard.BlackKing, 0, 1);
+  list.AssignMoveOrderValues(Search.Learnt(), 2, 0, MainBoard.BlackKing, 0, 1);
   EXPECT_EQ(list.OrderValue[0], 500);  // an under-promotion is an "other" quiet move
   EXPECT_EQ(list.OrderValue[1], 28998);
   Search.PV[0][0] = {0, 0};
-  list.AssignMoveOrderValues(2, 0, MainBoard.BlackKing, 0, 1);
+  list.AssignMoveOrderValues(Search.Learnt(), 2, 0, MainBoard.BlackKing, 0, 1);
   EXPECT_EQ(list.OrderValue[1], 4875);
 }
 
@@ -88,41 +88,41 @@ TEST_F(MoveOrdering, CaptureValues) {
   // e4xd5 wins a queen and leaves a passed pawn on d5 (rank 4 -> 5: 270 - 160);
   // Qh3xf5 wins a pawn with the queen.
   MoveGen& list = ListFor("4k3/8/8/3q1p2/4P3/7Q/8/4K3 w - - 0 1", {{E4, D5}, {H3, F5}, {E4, F5}});
-  list.AssignMoveOrderValues(3, 0, MainBoard.BlackKing, 0, 1);
+  list.AssignMoveOrderValues(Search.Learnt(), 3, 0, MainBoard.BlackKing, 0, 1);
   EXPECT_EQ(list.OrderValue[0], 9750 + 9750 - 3 + 110);
   EXPECT_EQ(list.OrderValue[1], 9750 + 800 - 38);
   EXPECT_EQ(list.OrderValue[2], 9750 + 800 - 3 + 110);
 
   // A pawn capture that does not leave a passed pawn gets no passer change.
   MoveGen& blocked = ListFor("4k3/2p5/8/3q4/4P3/8/8/4K3 w - - 0 1", {{E4, D5}});
-  blocked.AssignMoveOrderValues(1, 0, MainBoard.BlackKing, 0, 1);
+  blocked.AssignMoveOrderValues(Search.Learnt(), 1, 0, MainBoard.BlackKing, 0, 1);
   EXPECT_EQ(blocked.OrderValue[0], 9750 + 9750 - 3);
 
   // Black's ranks count from Black's side: d4 is its rank 4 and e3 its rank 5 (of 0..7).
   MoveGen& black = ListFor("4k3/8/8/8/3p4/4N3/8/4K3 b - - 0 1", {{D4, E3}});
-  black.AssignMoveOrderValues(1, 0, MainBoard.WhiteKing, 0, 1);
+  black.AssignMoveOrderValues(Search.Learnt(), 1, 0, MainBoard.WhiteKing, 0, 1);
   EXPECT_EQ(black.OrderValue[0], 9750 + 3248 - 3 + 550 - 270);
 }
 
 TEST_F(MoveOrdering, RookAndPieceAdjustments) {
   // The rook takes on the black king's rank (a8) or elsewhere (a1); open a-file.
   MoveGen& list = ListFor("n6k/8/8/8/R7/8/8/n3K3 w - - 0 1", {{A4, A8}, {A4, A1}, {A4, B4}, {A4, A6}});
-  list.AssignMoveOrderValues(4, 0, MainBoard.BlackKing, 0, 1);
+  list.AssignMoveOrderValues(Search.Learnt(), 4, 0, MainBoard.BlackKing, 0, 1);
   EXPECT_EQ(list.OrderValue[0], 9750 + 3248 + 185 - 19 + 28);
   EXPECT_EQ(list.OrderValue[1], 9750 + 3248 + 185 - 19);
   EXPECT_EQ(list.OrderValue[2], 0);
   Search.History[White][MoveCode(A4, A6)] = 640;
-  list.AssignMoveOrderValues(4, 0, Bit(H6), 0, 1);  // a quiet move onto the king's rank
+  list.AssignMoveOrderValues(Search.Learnt(), 4, 0, Bit(H6), 0, 1);  // a quiet move onto the king's rank
   EXPECT_EQ(list.OrderValue[3], 5 + 28);
 
   // Seventh rank, with a pawn on the file: no open-file term.
   MoveGen& seventh = ListFor("4k3/n7/8/8/R7/8/P7/4K3 w - - 0 1", {{A4, A7}});
-  seventh.AssignMoveOrderValues(1, 0, MainBoard.BlackKing, 0, 1);
+  seventh.AssignMoveOrderValues(Search.Learnt(), 1, 0, MainBoard.BlackKing, 0, 1);
   EXPECT_EQ(seventh.OrderValue[0], 9750 + 3248 + 350 - 19);
 
   // Bishop, knight (with its outpost value), king; the king never gets the king-line bonus.
   MoveGen& minor = ListFor("4k3/8/8/3p4/8/1B3N2/8/3nK3 w - - 0 1", {{B3, D5}, {F3, D4}, {E1, D1}, {F3, D2}});
-  minor.AssignMoveOrderValues(4, 0, Bit(D8), 0, 1);
+  minor.AssignMoveOrderValues(Search.Learnt(), 4, 0, Bit(D8), 0, 1);
   EXPECT_EQ(minor.OrderValue[0], 9750 + 800 - 12);
   EXPECT_EQ(minor.OrderValue[2], 9750 + 3248 - 14625);
 }

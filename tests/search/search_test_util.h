@@ -68,19 +68,11 @@ inline ThinkResult Think(int depth) {
 
 // Plays code (with promotion, when the entry names one) on board if it is legal there.
 inline bool PlayIfLegal(ChessBoard& board, int8_t side, uint8_t& castle, const PVEntry& entry) {
-  MoveGen list;
-  const int n = list.GenerateAllMoves(side, &board, castle);
-  for (int i = 0; i < n; i++) {
-    if (list.From[i] != SquareMask(entry.Code >> 6) || list.To[i] != SquareMask(entry.Code & 63)) continue;
-    if (entry.Promotion != NoPromotion && list.Promotion[i] != NoPromotion && list.Promotion[i] != entry.Promotion)
-      continue;
-    ChessBoard after = board;
-    uint8_t mask = 0;
-    after.MakeMove(list.From[i], list.To[i], list.Promotion[i], mask);
-    if (after.InCheck(side ? after.BlackKing : after.WhiteKing, side)) continue;
-    board = after;
-    castle = static_cast<uint8_t>(castle & mask);
-    return true;
-  }
-  return false;
+  uint64_t from = 0, to = 0;
+  char promo = NoPromotion;
+  if (!FindLegalMove(board, side, castle, entry, &from, &to, &promo)) return false;
+  uint8_t mask = 0;
+  board.MakeMove(from, to, promo, mask);
+  castle = static_cast<uint8_t>(castle & mask);
+  return true;
 }

@@ -1,4 +1,4 @@
-#include "driver/log_file.h"
+#include "board/log_file.h"
 
 #include <cstdarg>
 

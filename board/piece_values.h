@@ -1,0 +1,16 @@
+#pragma once
+// What each piece is worth, in the engine's score units (a pawn is 800). The evaluation counts
+// material with these, the exchange evaluator and move ordering weigh captures with them, and
+// MakeMove records the value of the piece it takes.
+
+#include <cstdint>
+
+constexpr int32_t PawnValue = 800;
+// Knights and bishops are worth the same.
+constexpr int32_t MinorValue = 3250;
+constexpr int32_t KnightValue = MinorValue;
+constexpr int32_t BishopValue = MinorValue;
+constexpr int32_t RookValue = 5000;
+constexpr int32_t QueenValue = 9750;
+// A king is never really captured; taking it outweighs any material there is.
+constexpr int32_t KingValue = 1000000;
