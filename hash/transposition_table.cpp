@@ -62,13 +62,44 @@ unsigned TryCutoff(const TTSlot& slot, int depth, int reduction, int alpha, int 
   return TTNoCut;
 }
 
+// The table lives in its own mapping, aligned to 2 MiB and marked for transparent huge pages:
+// a probe then needs one TLB entry per 2 MiB instead of one per 4 KiB, and the first touch of
+// the table faults in 512 times fewer pages. The mapping starts zeroed and costs nothing until
+// it is touched, so start-up stays fast.
+constexpr size_t HugePage = size_t{2} << 20;
+
+size_t MappedBytes(uint64_t buckets) {
+  const size_t bytes = static_cast<size_t>(buckets) * sizeof(TTBucket);
+  return (bytes + HugePage - 1) & ~(HugePage - 1);
+}
+
+TTBucket* MapTable(uint64_t buckets) {
+  const size_t bytes = MappedBytes(buckets);
+  // Map one huge page more than needed and trim both ends to a 2 MiB boundary.
+  void* raw = mmap(nullptr, bytes + HugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (raw == MAP_FAILED) return nullptr;
+  const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
+  const uintptr_t aligned = (start + HugePage - 1) & ~(uintptr_t{HugePage} - 1);
+  if (aligned > start) munmap(raw, aligned - start);
+  const uintptr_t tail = aligned + bytes;
+  const uintptr_t mappedEnd = start + bytes + HugePage;
+  if (mappedEnd > tail) munmap(reinterpret_cast<void*>(tail), mappedEnd - tail);
+  void* table = reinterpret_cast<void*>(aligned);
+#ifdef MADV_HUGEPAGE
+  madvise(table, bytes, MADV_HUGEPAGE);  // only a hint: without it the table still works
+#endif
+  return static_cast<TTBucket*>(table);
+}
+
+void UnmapTable(TTBucket* table, uint64_t buckets) {
+  if (table != nullptr) munmap(table, MappedBytes(buckets));
+}
+
 }  // namespace
 
 TranspositionTables::TranspositionTables()
     : Buckets(nullptr), Hits(0), Misses(0), IndexMask(TTABLESIZE - 4), BucketCount(TTABLESIZE) {
-  // calloc hands back pages the system has already zeroed, so start-up does not have to
-  // write the whole table.
-  Buckets = static_cast<TTBucket*>(std::calloc(BucketCount, sizeof(TTBucket)));
+  Buckets = MapTable(BucketCount);
   if (Buckets == nullptr) {
     std::printf("ERROR: cannot allocate the transposition table (%llu bytes)\n",
                 static_cast<unsigned long long>(SizeInBytes()));
@@ -89,9 +120,9 @@ uint64_t TranspositionTables::BucketsFor(int sizeMb) {
 bool TranspositionTables::Resize(int sizeMb) {
   const uint64_t count = BucketsFor(sizeMb);
   if (count == BucketCount) return true;
-  auto* fresh = static_cast<TTBucket*>(std::calloc(count, sizeof(TTBucket)));
+  TTBucket* fresh = MapTable(count);
   if (fresh == nullptr) return false;
-  std::free(Buckets);
+  UnmapTable(Buckets, BucketCount);
   Buckets = fresh;
   BucketCount = count;
   IndexMask = count - 4;
