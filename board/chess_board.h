@@ -93,6 +93,19 @@ public:
   bool IsRook(int8_t colour, uint64_t sq) const { return (colour ? BlackRooks : WhiteRooks) & sq; }
   bool IsQueen(int8_t colour, uint64_t sq) const { return (colour ? BlackQueens : WhiteQueens) & sq; }
   bool IsEmptySquare(uint64_t sq) const { return (AllPieces & sq) == 0; }
+  // The kind of colour's piece on sq, as an offset from the colour's pawn code (WPawn 0 ..
+  // WKingCode 5), or NoKind when none of colour's pieces stands there.
+  static constexpr int NoKind = 6;
+  int KindOn(int8_t colour, uint64_t sq) const {
+    const bool black = colour != White;
+    if ((black ? BlackPawns : WhitePawns) & sq) return WPawn;
+    if ((black ? BlackKnights : WhiteKnights) & sq) return WKnight;
+    if ((black ? BlackBishops : WhiteBishops) & sq) return WBishop;
+    if ((black ? BlackRooks : WhiteRooks) & sq) return WRook;
+    if ((black ? BlackQueens : WhiteQueens) & sq) return WQueen;
+    if ((black ? BlackKing : WhiteKing) & sq) return WKingCode;
+    return NoKind;
+  }
   int8_t PieceColor(uint64_t sq) const { return (WhitePieces & sq) ? White : Black; }
   int32_t QuickPieceCount(int8_t colour) const;
   int32_t QuickPawnCount(int8_t colour) const { return colour ? BlackPawnCount : WhitePawnCount; }

@@ -57,6 +57,22 @@ inline void PieceBoards(const ChessBoard& b, uint64_t (&boards)[12]) {
   boards[BKingCode] = b.BlackKing;
 }
 
+// The same bitboards as they stood before the board's last move (its undo copy).
+inline void PrevPieceBoards(const ChessBoard& b, uint64_t (&boards)[12]) {
+  boards[WPawn] = b.PrevWhitePawns;
+  boards[WKnight] = b.PrevWhiteKnights;
+  boards[WBishop] = b.PrevWhiteBishops;
+  boards[WRook] = b.PrevWhiteRooks;
+  boards[WQueen] = b.PrevWhiteQueens;
+  boards[WKingCode] = b.PrevWhiteKing;
+  boards[BPawn] = b.PrevBlackPawns;
+  boards[BKnight] = b.PrevBlackKnights;
+  boards[BBishop] = b.PrevBlackBishops;
+  boards[BRook] = b.PrevBlackRooks;
+  boards[BQueen] = b.PrevBlackQueens;
+  boards[BKingCode] = b.PrevBlackKing;
+}
+
 }  // namespace
 
 // Knuth's Algorithm A (additive lagged Fibonacci, lags 24 and 55), modulo 2^32.
@@ -106,6 +122,38 @@ void genhashcode(int8_t side, uint8_t castle, uint64_t* upper, uint64_t* lower, 
   const uint64_t castleCode = CastleCode[castle & 15];
   *upper = up ^ sideCode ^ castleCode;
   *lower = low ^ sideCode ^ castleCode;
+}
+
+void UpdateKeysAfterMove(const ChessBoard& board, uint8_t castleBefore, uint8_t castleAfter, uint64_t* upper,
+                         uint64_t* lower) {
+  uint64_t now[12], before[12];
+  PieceBoards(board, now);
+  PrevPieceBoards(board, before);
+  const uint64_t castleChange = CastleCode[castleBefore & 15] ^ CastleCode[castleAfter & 15];
+  uint64_t up = SideToggled(*upper) ^ castleChange;
+  uint64_t low = SideToggled(*lower) ^ castleChange;
+  // A move changes two to four squares: the mover's from and to, a capture, the castling rook,
+  // the pawn taken en passant, the promoted piece.
+  for (int piece = 0; piece < 12; ++piece) {
+    for (uint64_t bits = now[piece] ^ before[piece]; bits; bits &= bits - 1) {
+      const int sq = LowestSquare(bits);
+      up ^= UPStable[piece * 64 + sq];
+      low ^= LPStable[piece * 64 + sq];
+    }
+  }
+  *upper = up;
+  *lower = low;
+}
+
+uint64_t LowerKeyHint(const ChessBoard& board, int8_t side, uint64_t lower, uint64_t from, uint64_t to) {
+  const int8_t enemy = side == White ? Black : White;
+  const int mover = board.KindOn(side, from);
+  if (mover == ChessBoard::NoKind) return lower;
+  const int moverCode = mover + (side == White ? WPawn : BPawn);
+  lower = SideToggled(lower) ^ LPStable[moverCode * 64 + LowestSquare(from)] ^ LPStable[moverCode * 64 + LowestSquare(to)];
+  const int victim = board.KindOn(enemy, to);
+  if (victim != ChessBoard::NoKind) lower ^= LPStable[(victim + (enemy == White ? WPawn : BPawn)) * 64 + LowestSquare(to)];
+  return lower;
 }
 
 void genpawnhashcode(int8_t /*side*/, ChessBoard board, uint32_t* pawnKey) {

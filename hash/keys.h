@@ -17,4 +17,16 @@ uint32_t BetterRandom32();
 // Draws all codes; must be the generator's first user, called once at start-up.
 void initPStable();
 void genhashcode(int8_t side, uint8_t castle, uint64_t* upper, uint64_t* lower, const ChessBoard* board);
+// A key of the same position with the other side to move.
+inline uint64_t SideToggled(uint64_t key) { return key ^ WtoMove ^ BtoMove; }
+// The key pair of the position the board's last MakeMove produced, from the pair before it:
+// *upper and *lower hold the keys of the position before the move with castleBefore, and
+// receive those after it, the other side to move, with castleAfter. The same pair genhashcode
+// gives, for the price of the two to four squares the move changed.
+void UpdateKeysAfterMove(const ChessBoard& board, uint8_t castleBefore, uint8_t castleAfter, uint64_t* upper,
+                         uint64_t* lower);
+// The lower key after side plays from-to, worked out before the move is made so that its table
+// bucket can be fetched early. Exact for plain moves and captures that keep the castling rights;
+// for the rest it may miss, which costs only the wasted fetch.
+uint64_t LowerKeyHint(const ChessBoard& board, int8_t side, uint64_t lower, uint64_t from, uint64_t to);
 void genpawnhashcode(int8_t side, ChessBoard board, uint32_t* pawnKey);

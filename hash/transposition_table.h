@@ -69,11 +69,12 @@ public:
                                      int beta, int* score, int* move);
   // A position's bucket is chosen by the low 32 bits of its lower key.
   uint64_t BucketIndex(uint64_t lower) const { return static_cast<uint32_t>(lower) & IndexMask; }
-  // Asks the memory system for a position's bucket ahead of its probe; a bucket may straddle
-  // two cache lines, so both are requested.
+  // Asks the memory system for a position's bucket ahead of its probe. The 81 bytes of a
+  // bucket touch two or three 64-byte cache lines; these three addresses reach all of them.
   void Prefetch(uint64_t lower) const {
     const char* bucket = reinterpret_cast<const char*>(&Buckets[BucketIndex(lower)]);
     __builtin_prefetch(bucket);
+    __builtin_prefetch(bucket + 64);
     __builtin_prefetch(bucket + sizeof(TTBucket) - 1);
   }
   uint64_t SizeInBytes() const { return BucketCount * sizeof(TTBucket); }

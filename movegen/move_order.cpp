@@ -34,14 +34,11 @@ constexpr int32_t OrderVictimValue[7] = {PawnValue, KnightValue - 2, BishopValue
 // What the quiescence ordering subtracts for the capturing piece.
 constexpr int32_t QuiesceMoverPenalty[7] = {3, 12, 12, 19, 38, 38, 0};
 
+static_assert(int{Pawn} == int{WPawn} && int{Knight} == int{WKnight} && int{Bishop} == int{WBishop} &&
+              int{Rook} == int{WRook} && int{Queen} == int{WQueen} && int{King} == int{WKingCode} &&
+              int{NoPiece} == ChessBoard::NoKind);
 MoverKind KindOn(const ChessBoard& b, bool black, uint64_t s) {
-  if ((black ? b.BlackPawns : b.WhitePawns) & s) return Pawn;
-  if ((black ? b.BlackKnights : b.WhiteKnights) & s) return Knight;
-  if ((black ? b.BlackBishops : b.WhiteBishops) & s) return Bishop;
-  if ((black ? b.BlackRooks : b.WhiteRooks) & s) return Rook;
-  if ((black ? b.BlackQueens : b.WhiteQueens) & s) return Queen;
-  if ((black ? b.BlackKing : b.WhiteKing) & s) return King;
-  return NoPiece;
+  return static_cast<MoverKind>(b.KindOn(black ? Black : White, s));
 }
 
 // The enemy piece on the destination; most moves go to an empty square, which one test of the

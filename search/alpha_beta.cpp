@@ -86,9 +86,8 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     }
   }
 
-  // 2. This node's keys go on the game history for the repetition test of its descendants.
-  genhashcode(me, static_cast<uint8_t>(castleFlags), &upperKey, &lowerKey, &board);
-  PositionCache.Prefetch(lowerKey);
+  // 2. This node's keys, which the caller worked out and prefetched the table for, go on the
+  // game history for the repetition test of its descendants.
   const bool pushed = MoveList.InsertHashCodeMoveHistory(upperKey, lowerKey);
   auto leave = [&](int value) {
     if (pushed) MoveList.RetractMove();
@@ -159,8 +158,8 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     if (nullAllowed && probe != 4 && !inCheck &&
         (depth <= 6 || PE.SideMaterialValue(side, &board) > NullMoveMaterialGate) &&
         PE.MaterialOnly(side, alpha, board) + NullMoveMargin >= beta) {
-      uint64_t nullUpper = 0, nullLower = 0;
-      genhashcode(enemy, static_cast<uint8_t>(castleFlags), &nullUpper, &nullLower, &board);
+      const uint64_t nullUpper = SideToggled(upperKey), nullLower = SideToggled(lowerKey);
+      PositionCache.Prefetch(nullLower);
       const int theirMaterial = PE.SideMaterialValue(side ^ 1, &board);
       int reduced = depth - 4;
       if (depth <= 5) reduced += 1;
@@ -216,6 +215,14 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
       uint64_t from = 0, to = 0;
       char promo = NoPromotion;
       moves.NextMove(i, n, &from, &to, &promo);
+      // The next move's table bucket is fetched while this move is searched. NextMove only
+      // reads the order values, so picking the next move early picks the same one.
+      if (depth > 1 && i + 1 < n) {
+        uint64_t nextFrom = 0, nextTo = 0;
+        char nextPromo = NoPromotion;
+        moves.NextMove(i + 1, n, &nextFrom, &nextTo, &nextPromo);
+        PositionCache.Prefetch(LowerKeyHint(board, me, lowerKey, nextFrom, nextTo));
+      }
       const uint64_t enemyBefore = me == White ? board.BlackPieces : board.WhitePieces;
       const bool toWasEmpty = board.IsEmptySquare(to);
       uint8_t castleMask = 0;
@@ -225,6 +232,13 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
         board.UndoMove(i);
         continue;
       }
+      // The child's keys now, so its table bucket is on its way while this node decides how
+      // deep to search it.
+      const char childCastle = static_cast<char>(castleFlags & castleMask);
+      uint64_t childUpper = upperKey, childLower = lowerKey;
+      UpdateKeysAfterMove(board, static_cast<uint8_t>(castleFlags), static_cast<uint8_t>(childCastle), &childUpper,
+                          &childLower);
+      PositionCache.Prefetch(childLower);
       NodeCount++;
       legal++;
       const uint64_t theirKing = me == White ? board.BlackKing : board.WhiteKing;
@@ -246,7 +260,6 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
 
       const int newDepth = depth - 1 + ext - futile - reduction;
       const char childFlags = static_cast<char>((capture ? 1 : 0) | (ext ? 2 : 0) | (reduction > 0 ? 4 : 0));
-      const char childCastle = static_cast<char>(castleFlags & castleMask);
       const char childCheck = givesCheck ? 1 : 0;
       // The child's variation row starts empty, so whatever it leaves there belongs to this move.
       PV[ply + 1][0].Code = static_cast<uint16_t>(ply + 1);
@@ -258,17 +271,17 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
         else if (nodeType == 3)
           childType = 2;
         if (newDepth > 0 || givesCheck)
-          v = -Search(side ^ 1, -beta, -alpha, board, newDepth, ply + 1, 1, childCastle, childCheck, upperKey,
-                      lowerKey, childType, childFlags, plyCap, rootFlag);
+          v = -Search(side ^ 1, -beta, -alpha, board, newDepth, ply + 1, 1, childCastle, childCheck, childUpper,
+                      childLower, childType, childFlags, plyCap, rootFlag);
         else
           v = -Quiesce(side ^ 1, -beta, -alpha, board, depth - 1, 0, ply + 1);
       } else {
         if (newDepth > 0 || givesCheck) {
-          v = -Search(side ^ 1, -alpha - 1, -alpha, board, newDepth, ply + 1, 1, childCastle, childCheck, upperKey,
-                      lowerKey, 3, childFlags, plyCap, rootFlag);
+          v = -Search(side ^ 1, -alpha - 1, -alpha, board, newDepth, ply + 1, 1, childCastle, childCheck, childUpper,
+                      childLower, 3, childFlags, plyCap, rootFlag);
           if (v > alpha && v < beta)
-            v = -Search(side ^ 1, -beta, -alpha, board, newDepth, ply + 1, 1, childCastle, childCheck, upperKey,
-                        lowerKey, 3, childFlags, plyCap, rootFlag);
+            v = -Search(side ^ 1, -beta, -alpha, board, newDepth, ply + 1, 1, childCastle, childCheck, childUpper,
+                        childLower, 3, childFlags, plyCap, rootFlag);
         } else {
           v = -Quiesce(side ^ 1, -beta, -alpha, board, newDepth, 0, ply + 1);
         }
@@ -276,8 +289,8 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
       }
       // A reduced move that beats alpha is searched again at its full depth.
       if (reduction > 0 && v > alpha)
-        v = -Search(side ^ 1, -beta, -alpha, board, depth - 1 + ext, ply + 1, 1, childCastle, childCheck, upperKey,
-                    lowerKey, 1, childFlags, plyCap, rootFlag);
+        v = -Search(side ^ 1, -beta, -alpha, board, depth - 1 + ext, ply + 1, 1, childCastle, childCheck, childUpper,
+                    childLower, 1, childFlags, plyCap, rootFlag);
 
       board.UndoMove(i);
       if (HardStopRequested() || Aborted) return leave(0);

@@ -8,6 +8,7 @@
 #include "driver/log_file.h"
 #include "driver/status.h"
 #include "hash/keys.h"
+#include "hash/transposition_table.h"
 #include "movegen/move_gen.h"
 #include "search/search_control.h"
 #include "search/search_routines.h"
@@ -111,6 +112,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     const char childCastle = static_cast<char>(castleFlags & castleMask);
     uint64_t upper = 0, lower = 0;
     genhashcode(enemy, static_cast<uint8_t>(childCastle), &upper, &lower, &board);
+    PositionCache.Prefetch(lower);
     if (board.InCheck(me == White ? board.WhiteKing : board.BlackKing, me)) {
       board.UndoMove(i);
       continue;

@@ -79,3 +79,39 @@ TEST(Keys, EmptyBoardHasEqualHalves) {
 }
 
 }  // namespace
+
+// Every legal move of random games (castling, en passant and promotions included): the keys
+// kept move by move equal the keys computed from scratch, and the early hint is exact for the
+// plain moves and captures that keep the castling rights.
+TEST(Keys, KeysAfterAMoveMatchTheKeysFromScratch) {
+  int moves = 0, plain = 0;
+  PlayRandomGames(60, 120, 4242, [&](const ChessBoard& position, int8_t side, uint8_t flags) {
+    uint64_t upper, lower;
+    genhashcode(side, flags, &upper, &lower, &position);
+    for (const TestMove& m : LegalMoves(position, side, flags)) {
+      ChessBoard b = position;
+      const uint64_t hint = LowerKeyHint(b, side, lower, m.From, m.To);
+      const bool enPassant = b.IsPawn(side, m.From) && b.IsEmptySquare(m.To) &&
+                             LowestSquare(m.From) % 8 != LowestSquare(m.To) % 8;
+      const bool special = m.Promotion != NoPromotion || enPassant;
+      uint8_t mask;
+      b.MakeMove(m.From, m.To, m.Promotion, mask);
+      const uint8_t after = flags & mask;
+      uint64_t keptUpper = upper, keptLower = lower;
+      UpdateKeysAfterMove(b, flags, after, &keptUpper, &keptLower);
+      uint64_t freshUpper, freshLower;
+      genhashcode(side ^ 1, after, &freshUpper, &freshLower, &b);
+      ASSERT_EQ(keptUpper, freshUpper);
+      ASSERT_EQ(keptLower, freshLower);
+      const bool castles = b.IsKing(side, m.To) && (LowestSquare(m.From) - LowestSquare(m.To) == 2 ||
+                                                     LowestSquare(m.To) - LowestSquare(m.From) == 2);
+      if (!special && !castles && after == flags) {
+        EXPECT_EQ(hint, freshLower);
+        ++plain;
+      }
+      ++moves;
+    }
+  });
+  EXPECT_GT(moves, 20000);
+  EXPECT_GT(plain, moves / 2);
+}
