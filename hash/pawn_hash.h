@@ -44,6 +44,15 @@ extern PawnHashEntry PawnHashArray[PawnHashSize];
 extern int32_t Phashattempts;
 extern int32_t Phashmisses;
 
+// Asks the memory system for a pawn key's entry ahead of its lookup; the 136 bytes of an entry
+// touch three cache lines.
+inline void PrefetchPawnEntry(uint32_t key) {
+  const char* entry = reinterpret_cast<const char*>(&PawnHashArray[key & PawnHashIndexMask]);
+  __builtin_prefetch(entry);
+  __builtin_prefetch(entry + 64);
+  __builtin_prefetch(entry + sizeof(PawnHashEntry) - 1);
+}
+
 // True when the entry of this key holds exactly this pawn key and this pawn set.
 bool InPawnHash(uint32_t key, uint64_t pawns);
 // Clears the identifying and passer fields of every entry.

@@ -8,6 +8,7 @@
 #include "eval/position_evaluate.h"
 #include "hash/keys.h"
 #include "hash/move_history.h"
+#include "hash/pawn_hash.h"
 #include "hash/transposition_table.h"
 #include "movegen/move_gen.h"
 #include "search/search_control.h"
@@ -227,18 +228,19 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
       const bool toWasEmpty = board.IsEmptySquare(to);
       uint8_t castleMask = 0;
       board.MakeMove(from, to, promo, castleMask);
-      const uint64_t ownKing = me == White ? board.WhiteKing : board.BlackKing;
-      if (board.InCheck(ownKing, me)) {
-        board.UndoMove(i);
-        continue;
-      }
-      // The child's keys now, so its table bucket is on its way while this node decides how
-      // deep to search it.
+      // The child's keys at once, so its table bucket and its pawn entry are on their way while
+      // this node tests the move and decides how deep to search it.
       const char childCastle = static_cast<char>(castleFlags & castleMask);
       uint64_t childUpper = upperKey, childLower = lowerKey;
       UpdateKeysAfterMove(board, static_cast<uint8_t>(castleFlags), static_cast<uint8_t>(childCastle), &childUpper,
                           &childLower);
       PositionCache.Prefetch(childLower);
+      PrefetchPawnEntry(board.PawnKingKey);
+      const uint64_t ownKing = me == White ? board.WhiteKing : board.BlackKing;
+      if (board.InCheck(ownKing, me)) {
+        board.UndoMove(i);
+        continue;
+      }
       NodeCount++;
       legal++;
       const uint64_t theirKing = me == White ? board.BlackKing : board.WhiteKing;

@@ -2,6 +2,7 @@
 // the position is quiet, so the static evaluation is never taken in the middle of an exchange.
 
 #include "eval/position_evaluate.h"
+#include "hash/pawn_hash.h"
 #include "movegen/move_gen.h"
 #include "movegen/see.h"
 #include "search/search_routines.h"
@@ -45,6 +46,7 @@ int SearchRoutines::Quiesce(char side, int alpha, int beta, ChessBoard board, in
     if (!losing) {
       uint8_t castleMask = 15;
       board.MakeMove(from, to, promotion, castleMask);
+      PrefetchPawnEntry(board.PawnKingKey);  // the child's evaluation starts with its pawns
       const uint64_t ownKing = side ? board.BlackKing : board.WhiteKing;
       if (!board.InCheck(ownKing, side)) {
         const int score = -Quiesce(enemy, -beta, -alpha, board, depth - 1, castleFlags, ply + 1);
