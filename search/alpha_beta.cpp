@@ -212,16 +212,21 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
 
   if (n > 0 && beta >= BetaFloor) {
     // 11. The move loop.
+    int picked = -1;  // the move already put in its place by the look-ahead below
     for (int i = 0; i < n && best < beta; i++) {
       uint64_t from = 0, to = 0;
       char promo = NoPromotion;
-      moves.NextMove(i, n, &from, &to, &promo);
+      if (i == picked)
+        moves.GetMove(i, &from, &to, &promo);
+      else
+        moves.NextMove(i, n, &from, &to, &promo);
       // The next move's table bucket is fetched while this move is searched. NextMove only
       // reads the order values, so picking the next move early picks the same one.
       if (depth > 1 && i + 1 < n) {
         uint64_t nextFrom = 0, nextTo = 0;
         char nextPromo = NoPromotion;
         moves.NextMove(i + 1, n, &nextFrom, &nextTo, &nextPromo);
+        picked = i + 1;
         PositionCache.Prefetch(LowerKeyHint(board, me, lowerKey, nextFrom, nextTo));
       }
       const uint64_t enemyBefore = me == White ? board.BlackPieces : board.WhitePieces;
