@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "board/chess_board.h"
+#include "board/masks.h"
 
 namespace legality_detail {
 
@@ -39,16 +40,22 @@ inline constexpr std::array<std::array<uint64_t, 64>, 8> EmptyBoardRays = legali
 struct KingSafetyFilter {
   uint64_t King;     // the mover's king
   uint64_t Pinnable; // squares on a line between the king and an enemy slider that could use it
+  uint64_t EnPassant; // own pawns beside an enemy pawn that has just made a double step
   bool InCheck;
 };
 
 inline KingSafetyFilter MakeKingSafetyFilter(const ChessBoard& b, int8_t colour, bool inCheck) {
   const bool black = colour != 0;
-  KingSafetyFilter filter{black ? b.BlackKing : b.WhiteKing, 0, inCheck};
+  KingSafetyFilter filter{black ? b.BlackKing : b.WhiteKing, 0, 0, inCheck};
   if (!filter.King || (filter.King & (filter.King - 1))) {
     filter.InCheck = true;  // no king or several: always ask
     return filter;
   }
+  // An en passant capture takes two pawns off one rank, which may open it to the king; the
+  // pawns that might capture so are always tested.
+  const uint64_t theirStart = black ? Rank2 : Rank7, ourFifth = black ? Rank4 : Rank5;
+  if ((b.LastFrom & theirStart) && (b.LastTo & ourFifth & (black ? b.WhitePawns : b.BlackPawns)))
+    filter.EnPassant = (((b.LastTo << 1) & ~FileA) | ((b.LastTo >> 1) & ~FileH)) & (black ? b.BlackPawns : b.WhitePawns);
   const uint64_t queens = black ? b.WhiteQueens : b.BlackQueens;
   const uint64_t straight = (black ? b.WhiteRooks : b.BlackRooks) | queens;
   const uint64_t diagonal = (black ? b.WhiteBishops : b.BlackBishops) | queens;
@@ -60,10 +67,7 @@ inline KingSafetyFilter MakeKingSafetyFilter(const ChessBoard& b, int8_t colour,
   return filter;
 }
 
-// True when the move from -> to, judged on the board before it is made, needs the full test.
-inline bool MayExposeKing(const ChessBoard& b, const KingSafetyFilter& filter, uint64_t from, uint64_t to) {
-  if (filter.InCheck || (from & (filter.King | filter.Pinnable))) return true;
-  // En passant: a pawn moving diagonally onto an empty square also removes the pawn beside it.
-  const uint64_t diagonalSteps = (from << 7) | (from << 9) | (from >> 7) | (from >> 9);
-  return (from & (b.WhitePawns | b.BlackPawns)) && (to & diagonalSteps) && !(to & b.AllPieces);
+// True when a move from `from`, judged on the board before it is made, needs the full test.
+inline bool MayExposeKing(const KingSafetyFilter& filter, uint64_t from) {
+  return filter.InCheck || (from & (filter.King | filter.Pinnable | filter.EnPassant));
 }

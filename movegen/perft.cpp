@@ -38,7 +38,7 @@ void Walk(PerfT& counts, char colour, int depth, ChessBoard& board, uint8_t cast
     for (int i = 0; i < n; ++i) {
       const uint64_t from = list.From[i];
       const uint64_t to = list.To[i];
-      if (!MayExposeKing(board, filter, from, to)) {
+      if (!MayExposeKing(filter, from)) {
         ++legal;
         continue;
       }
@@ -55,7 +55,7 @@ void Walk(PerfT& counts, char colour, int depth, ChessBoard& board, uint8_t cast
     const uint64_t from = list.From[i];
     const uint64_t to = list.To[i];
     const char promotion = list.Promotion[i];
-    const bool mayExpose = MayExposeKing(board, filter, from, to);
+    const bool mayExpose = MayExposeKing(filter, from);
     // The child is a copy of this position with the move made on it; this board stays as it is.
     ChessBoard child = board;
     uint8_t castleMask;
