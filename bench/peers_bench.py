@@ -8,8 +8,8 @@ engines under the same machine load. Engines that are not installed are skipped.
 
 Environment: PEERS_SECONDS (search time per position, default 5), PEERS_REPS (repetitions,
 default 1; the table shows the median), PEERS_ENGINES (comma-separated subset of the peers),
-ORVO_BENCH_ENGINE (the Orvo binary, default build/orvo), ORVO_BENCH_BASELINE (an earlier
-Orvo binary to measure alongside, for before-and-after comparisons).
+ORVO_BENCH_ENGINE (the Orvo binary, default build/orvo), ORVO_BENCH_BASELINE (earlier
+Orvo binaries to measure alongside, comma-separated, for before-and-after comparisons).
 """
 
 import os
@@ -151,8 +151,10 @@ def main():
     peers = [p for p in PEERS if (not wanted or p[0] in wanted.split(",")) and shutil.which(p[1])]
     skipped = [p[0] for p in PEERS if p not in peers and (not wanted or p[0] in wanted.split(","))]
     engines = [("orvo", orvo, {}, "orvo")] + peers
-    if os.environ.get("ORVO_BENCH_BASELINE"):
-        engines.insert(1, ("orvo-baseline", os.path.abspath(os.environ["ORVO_BENCH_BASELINE"]), {}, "orvo"))
+    baselines = [b for b in os.environ.get("ORVO_BENCH_BASELINE", "").split(",") if b]
+    for i, binary in enumerate(baselines):
+        label = "orvo-baseline" if len(baselines) == 1 else os.path.basename(binary)
+        engines.insert(1 + i, (label, os.path.abspath(binary), {}, "orvo"))
     work = tempfile.mkdtemp(prefix="orvo-peers-")
     nps = {name: {pos: [] for pos, _ in POSITIONS} for name, *_ in engines}
     perft = {name: [] for name, _, _, style in engines if style}
