@@ -119,8 +119,9 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     return leave(q);
   }
 
-  // 4. An interior node.
+  // 4. An interior node. The null move's bucket is fetched now, alongside this node's own probe.
   if (ply > status.SearchDepthReached) status.SearchDepthReached = ply;
+  if (nullAllowed && !inCheck && nodeType != 1) PositionCache.Prefetch(SideToggled(lowerKey));
   uint16_t& pvEnd = PV[ply][0].Code;
 
   // 5. Draws: material, the fifty-move rule, and any earlier occurrence of the position.
@@ -160,7 +161,6 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
         (depth <= 6 || PE.SideMaterialValue(side, &board) > NullMoveMaterialGate) &&
         PE.MaterialOnly(side, alpha, board) + NullMoveMargin >= beta) {
       const uint64_t nullUpper = SideToggled(upperKey), nullLower = SideToggled(lowerKey);
-      PositionCache.Prefetch(nullLower);
       const int theirMaterial = PE.SideMaterialValue(side ^ 1, &board);
       int reduced = depth - 4;
       if (depth <= 5) reduced += 1;
