@@ -3,6 +3,10 @@
 
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "board/bit_ops.h"
 #include "board/masks.h"
 #include "board/piece_values.h"
@@ -96,6 +100,7 @@ int32_t AttackerAdjustment(const ChessBoard& b, MoverKind kind, bool black, int 
 void MoveGen::AssignMoveOrderValues(const OrderTables& learnt, int count, int ply, uint64_t enemyKingSquare,
                                      int hashMove, char mode) {
   const ChessBoard& b = *Board;
+  PickedSlot = -1;
   const uint64_t kingLines =
       enemyKingSquare ? FileMasks[SquareIndex(enemyKingSquare) % 8] | RankMasks[SquareIndex(enemyKingSquare) / 8]
                       : 0;
@@ -152,6 +157,7 @@ void MoveGen::AssignMoveOrderValues(const OrderTables& learnt, int count, int pl
 
 void MoveGen::QuiesceAssignMoveOrderValues(int count) {
   const ChessBoard& b = *Board;
+  PickedSlot = -1;
   if (count > MaxMoves) count = MaxMoves;
   for (int i = 0; i < count; i++) {
     const bool black = (b.WhitePieces & From[i]) == 0;
@@ -166,22 +172,54 @@ void MoveGen::QuiesceAssignMoveOrderValues(int count) {
   }
 }
 
-void MoveGen::NextMove(int i, int n, uint64_t* from, uint64_t* to, char* promotion) {
-  if (i < 0 || i >= MaxMoves) return;
-  if (n > MaxMoves) n = MaxMoves;
-  if (i < n) {
-    // Selection sort, one step: strictly greater wins, so equal values keep list order.
-    int best = i;
-    for (int j = i + 1; j < n; j++)
-      if (OrderValue[j] > OrderValue[best]) best = j;
-    if (best != i) {
-      std::swap(From[i], From[best]);
-      std::swap(To[i], To[best]);
-      std::swap(Promotion[i], Promotion[best]);
-      std::swap(OrderValue[i], OrderValue[best]);
+namespace {
+
+// Index of the first of values[i .. n - 1] holding their largest value; i < n.
+int FirstIndexOfMax(const int32_t* values, int i, int n) {
+#if defined(__SSE2__)
+  // Long ranges: the largest value four lanes at a time, then the first lane holding it. A
+  // range that is not a whole number of vectors ends with a vector overlapping the one before,
+  // which changes neither the maximum nor the first place it is found.
+  if (n - i >= 8) {
+    auto load = [values](int j) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + j)); };
+    auto larger = [](__m128i a, __m128i b) {
+      const __m128i aWins = _mm_cmpgt_epi32(a, b);
+      return _mm_or_si128(_mm_and_si128(aWins, a), _mm_andnot_si128(aWins, b));
+    };
+    __m128i best = load(i);
+    int j = i + 4;
+    for (; j + 4 <= n; j += 4) best = larger(best, load(j));
+    if (j < n) best = larger(best, load(n - 4));
+    best = larger(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
+    best = larger(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
+    for (j = i;; j += 4) {
+      const int start = j + 4 <= n ? j : n - 4;
+      const int lanes = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(load(start), best)));
+      if (lanes) return start + __builtin_ctz(static_cast<unsigned>(lanes));
     }
   }
-  *from = From[i];
-  *to = To[i];
-  *promotion = Promotion[i];
+#endif
+  // Short ranges one by one; the best move is usually among the first few, so the test rarely
+  // succeeds.
+  const int32_t* best = values + i;
+  int32_t bestValue = *best;
+  for (const int32_t *p = best + 1, *end = values + n; p < end; ++p) {
+    if (*p > bestValue) {
+      best = p;
+      bestValue = *p;
+    }
+  }
+  return static_cast<int>(best - values);
+}
+
+}  // namespace
+
+void MoveGen::SelectBest(int i, int n) {
+  const int best = FirstIndexOfMax(OrderValue, i, n);
+  if (best != i) {
+    std::swap(From[i], From[best]);
+    std::swap(To[i], To[best]);
+    std::swap(Promotion[i], Promotion[best]);
+    std::swap(OrderValue[i], OrderValue[best]);
+  }
 }
