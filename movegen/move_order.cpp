@@ -97,6 +97,24 @@ int32_t AttackerAdjustment(const ChessBoard& b, MoverKind kind, bool black, int 
 
 }  // namespace
 
+namespace {
+
+// What the ordering needs to know of the piece on a from-square. A generated list holds each
+// piece's moves one after another, so this is worked out once per piece, not once per move.
+struct Mover {
+  uint64_t From;
+  int FromIndex;
+  bool Black;
+  MoverKind Kind;
+};
+
+Mover MoverOn(const ChessBoard& b, uint64_t from) {
+  const bool black = (b.WhitePieces & from) == 0;
+  return {from, SquareIndex(from), black, KindOn(b, black, from)};
+}
+
+}  // namespace
+
 void MoveGen::AssignMoveOrderValues(const OrderTables& learnt, int count, int ply, uint64_t enemyKingSquare,
                                      int hashMove, char mode) {
   const ChessBoard& b = *Board;
@@ -107,42 +125,46 @@ void MoveGen::AssignMoveOrderValues(const OrderTables& learnt, int count, int pl
   // The principal-variation and killer tables have MaxPly rows; deeper plies have none.
   const bool tableRow = ply >= 0 && ply < MaxPly;
   const PVEntry pvMove = tableRow ? learnt.PV[ply][ply] : PVEntry{0, 0};
-  const uint16_t killer0 = tableRow ? learnt.Killers[ply][0] : 0;
-  const uint16_t killer1 = tableRow ? learnt.Killers[ply][1] : 0;
-  bool pvFree = tableRow && mode != 3, hashFree = hashMove != 0, killer0Free = tableRow,
-       killer1Free = tableRow;
+  // Each of these rules matches once: its code, or Spent (which no move code equals) when the
+  // rule is not open or has matched.
+  constexpr int Spent = -1;
+  int pvCode = tableRow && mode != 3 ? pvMove.Code : Spent;
+  int hashCode = hashMove != 0 ? hashMove : Spent;
+  int killer0Code = tableRow ? learnt.Killers[ply][0] : Spent;
+  int killer1Code = tableRow ? learnt.Killers[ply][1] : Spent;
 
+  Mover mover = MoverOn(b, 0);
   if (count > MaxMoves) count = MaxMoves;
   for (int i = 0; i < count; i++) {
-    const int from = SquareIndex(From[i]), to = SquareIndex(To[i]);
-    const int code = MoveCode(from, to);
-    if (pvFree && code == pvMove.Code && Promotion[i] == pvMove.Promotion) {
+    if (From[i] != mover.From) mover = MoverOn(b, From[i]);
+    const int to = SquareIndex(To[i]);
+    const int code = MoveCode(mover.FromIndex, to);
+    if (code == pvCode && Promotion[i] == pvMove.Promotion) {
       OrderValue[i] = PVMoveOrder;
-      pvFree = false;
+      pvCode = Spent;
       continue;
     }
-    if (hashFree && code == hashMove) {
+    if (code == hashCode) {
       OrderValue[i] = HashMoveOrder;
-      hashFree = false;
+      hashCode = Spent;
       continue;
     }
-    if (killer0Free && code == killer0) {
+    if (code == killer0Code) {
       OrderValue[i] = FirstKillerOrder;
-      killer0Free = false;
+      killer0Code = Spent;
       continue;
     }
-    if (killer1Free && code == killer1) {
+    if (code == killer1Code) {
       OrderValue[i] = SecondKillerOrder;
-      killer1Free = false;
+      killer1Code = Spent;
       continue;
     }
 
-    const bool black = (b.WhitePieces & From[i]) == 0;
-    const MoverKind mover = KindOn(b, black, From[i]);
+    const bool black = mover.Black;
     const MoverKind victim = VictimOn(b, black, To[i]);
     int32_t value;
     if (victim != NoPiece)
-      value = CaptureBase + OrderVictimValue[victim] + AttackerAdjustment(b, mover, black, from, to);
+      value = CaptureBase + OrderVictimValue[victim] + AttackerAdjustment(b, mover.Kind, black, mover.FromIndex, to);
     else if (Promotion[i] == (black ? 'q' : 'Q'))
       value = QuietQueenPromotionOrder;
     else if (Promotion[i] == NoPromotion)
@@ -150,7 +172,7 @@ void MoveGen::AssignMoveOrderValues(const OrderTables& learnt, int count, int pl
     else
       value = OtherQuietOrder;
     // Rooks and queens moving onto the enemy king's file or rank.
-    if ((mover == Rook || mover == Queen) && (To[i] & kingLines)) value += KingLineBonus;
+    if ((mover.Kind == Rook || mover.Kind == Queen) && (To[i] & kingLines)) value += KingLineBonus;
     OrderValue[i] = value;
   }
 }
@@ -161,12 +183,12 @@ void MoveGen::QuiesceAssignMoveOrderValues(int count) {
   if (count > MaxMoves) count = MaxMoves;
   for (int i = 0; i < count; i++) {
     const bool black = (b.WhitePieces & From[i]) == 0;
-    const MoverKind mover = KindOn(b, black, From[i]);
     const MoverKind victim = VictimOn(b, black, To[i]);
     if (victim != NoPiece) {
-      OrderValue[i] = OrderVictimValue[victim] + QuiesceCaptureBase - QuiesceMoverPenalty[mover];
+      OrderValue[i] = OrderVictimValue[victim] + QuiesceCaptureBase - QuiesceMoverPenalty[KindOn(b, black, From[i])];
     } else {
-      const bool promotes = mover == Pawn && (To[i] & (black ? Rank1 : Rank8));
+      // Most of these are pawn pushes; only a pawn reaching the last rank counts.
+      const bool promotes = (To[i] & (black ? Rank1 : Rank8)) && ((black ? b.BlackPawns : b.WhitePawns) & From[i]);
       OrderValue[i] = promotes ? QuietPromotionQuiesceOrder : 0;
     }
   }
