@@ -100,45 +100,71 @@ int MoveGen::GenKingCaptures(int8_t colour, int i) {
   return GenPieceMoves<PieceKind::King>(*this, colour != 0, Enemy(*Board, colour != 0), i);
 }
 
-// Every pawn move, pawn by pawn: double push, single push, the two captures, en passant.
+namespace {
+
+// A pawn step of n squares towards the colour's last rank, and back.
+template <bool Black>
+constexpr uint64_t Forward(uint64_t squares, int n) {
+  return Black ? squares >> n : squares << n;
+}
+template <bool Black>
+constexpr uint64_t Backward(uint64_t squares, int n) {
+  return Black ? squares << n : squares >> n;
+}
+
+// Every pawn move of one colour, pawn by pawn: double push, single push, the two captures
+// (White up-left then up-right, Black down-right then down-left), en passant. The squares each
+// kind of move reaches are found for all pawns at once; the pawns are then visited lowest
+// square first, those about to promote apart, since all their moves carry the promotion.
+template <bool Black>
+int GenPawnMovesOf(MoveGen& list, int i) {
+  const ChessBoard& b = *list.Board;
+  constexpr uint64_t StartRank = Black ? Rank7 : Rank2;
+  constexpr uint64_t PromotingRank = Black ? Rank2 : Rank7;
+  constexpr uint64_t LastRank = Black ? Rank1 : Rank8;
+  constexpr uint64_t EnPassantRank = Black ? Rank4 : Rank5;
+  constexpr uint64_t FirstCaptureEdge = Black ? FileH : FileA;   // the capture by 7 squares
+  constexpr uint64_t SecondCaptureEdge = Black ? FileA : FileH;  // the capture by 9 squares
+  constexpr char Queen = Black ? 'q' : 'Q';
+
+  // A pawn already on the last rank (an edited position) has no move.
+  const uint64_t pawns = (Black ? b.BlackPawns : b.WhitePawns) & ~LastRank;
+  const uint64_t enemy = Black ? b.WhitePieces : b.BlackPieces;
+  const uint64_t empty = ~b.AllPieces;
+  const uint64_t single = Forward<Black>(pawns, 8) & empty;
+  const uint64_t twice = Forward<Black>(single & Forward<Black>(StartRank, 8), 8) & empty;
+  const uint64_t first = Forward<Black>(pawns & ~FirstCaptureEdge, 7) & enemy;
+  const uint64_t second = Forward<Black>(pawns & ~SecondCaptureEdge, 9) & enemy;
+  // En passant is possible only right after an enemy double push to the pawn's rank.
+  const bool epChance = (b.LastTo & (Black ? b.WhitePawns : b.BlackPawns) & EnPassantRank) &&
+                        (b.LastFrom & (Black ? Rank2 : Rank7));
+  const uint64_t movers = Backward<Black>(single, 8) | Backward<Black>(first, 7) | Backward<Black>(second, 9) |
+                          (epChance ? pawns & EnPassantRank : 0);
+
+  auto emitPawn = [&](uint64_t from, char promotion) {
+    if (twice & Forward<Black>(from, 16)) i = Emit(list, i, from, Forward<Black>(from, 16), NoPromotion);
+    if (single & Forward<Black>(from, 8)) i = Emit(list, i, from, Forward<Black>(from, 8), promotion);
+    if (first & Forward<Black>(from, 7)) i = Emit(list, i, from, Forward<Black>(from, 7), promotion);
+    if (second & Forward<Black>(from, 9)) i = Emit(list, i, from, Forward<Black>(from, 9), promotion);
+    if (epChance && (from & EnPassantRank)) {
+      const uint64_t target = Forward<Black>(b.LastTo, 8);
+      if (!(b.LastFrom & FileA) && from == (b.LastTo >> 1)) i = Emit(list, i, from, target, NoPromotion);
+      if (!(b.LastFrom & FileH) && from == (b.LastTo << 1)) i = Emit(list, i, from, target, NoPromotion);
+    }
+  };
+  // White's promoting pawns stand above all its others, Black's below.
+  const uint64_t lowerGroup = movers & (Black ? PromotingRank : ~PromotingRank);
+  const uint64_t upperGroup = movers & (Black ? ~PromotingRank : PromotingRank);
+  for (uint64_t p = lowerGroup; p; p &= p - 1) emitPawn(p & (~p + 1), Black ? Queen : NoPromotion);
+  for (uint64_t p = upperGroup; p; p &= p - 1) emitPawn(p & (~p + 1), Black ? NoPromotion : Queen);
+  return i;
+}
+
+}  // namespace
+
 // A pawn reaching the last rank becomes a queen; no other promotion is generated.
 int MoveGen::GenPawns(int8_t colour, int i) {
-  const ChessBoard& b = *Board;
-  const uint64_t empty = ~b.AllPieces;
-  if (colour == 0) {
-    const uint64_t enemy = b.BlackPieces;
-    // En passant is possible only right after a black double push to rank 5.
-    const bool epChance = (b.LastTo & b.BlackPawns & Rank5) && (b.LastFrom & Rank7);
-    // A pawn already on rank 8 (an edited position) has no move.
-    for (uint64_t pawns = b.WhitePawns & ~Rank8; pawns; pawns &= pawns - 1) {
-      const uint64_t from = pawns & (~pawns + 1);
-      const uint64_t ahead = from << 8;
-      if ((from & Rank2) && (ahead & empty) && ((from << 16) & empty)) i = Emit(*this, i, from, from << 16, NoPromotion);
-      if (ahead & empty) i = Emit(*this, i, from, ahead, (ahead & Rank8) ? 'Q' : NoPromotion);
-      if (!(from & FileA) && ((from << 7) & enemy)) i = Emit(*this, i, from, from << 7, ((from << 7) & Rank8) ? 'Q' : NoPromotion);
-      if (!(from & FileH) && ((from << 9) & enemy)) i = Emit(*this, i, from, from << 9, ((from << 9) & Rank8) ? 'Q' : NoPromotion);
-      if (epChance && (from & Rank5)) {
-        if (!(b.LastFrom & FileA) && from == (b.LastTo >> 1)) i = Emit(*this, i, from, b.LastTo << 8, NoPromotion);
-        if (!(b.LastFrom & FileH) && from == (b.LastTo << 1)) i = Emit(*this, i, from, b.LastTo << 8, NoPromotion);
-      }
-    }
-  } else {
-    const uint64_t enemy = b.WhitePieces;
-    const bool epChance = (b.LastTo & b.WhitePawns & Rank4) && (b.LastFrom & Rank2);
-    for (uint64_t pawns = b.BlackPawns & ~Rank1; pawns; pawns &= pawns - 1) {
-      const uint64_t from = pawns & (~pawns + 1);
-      const uint64_t ahead = from >> 8;
-      if ((from & Rank7) && (ahead & empty) && ((from >> 16) & empty)) i = Emit(*this, i, from, from >> 16, NoPromotion);
-      if (ahead & empty) i = Emit(*this, i, from, ahead, (ahead & Rank1) ? 'q' : NoPromotion);
-      if (!(from & FileH) && ((from >> 7) & enemy)) i = Emit(*this, i, from, from >> 7, ((from >> 7) & Rank1) ? 'q' : NoPromotion);
-      if (!(from & FileA) && ((from >> 9) & enemy)) i = Emit(*this, i, from, from >> 9, ((from >> 9) & Rank1) ? 'q' : NoPromotion);
-      if (epChance && (from & Rank4)) {
-        if (!(b.LastFrom & FileA) && from == (b.LastTo >> 1)) i = Emit(*this, i, from, b.LastTo >> 8, NoPromotion);
-        if (!(b.LastFrom & FileH) && from == (b.LastTo << 1)) i = Emit(*this, i, from, b.LastTo >> 8, NoPromotion);
-      }
-    }
-  }
-  return i;
+  return colour == 0 ? GenPawnMovesOf<false>(*this, i) : GenPawnMovesOf<true>(*this, i);
 }
 
 namespace {
