@@ -15,13 +15,14 @@ namespace {
 // Which attack set a piece type uses.
 enum class PieceKind { Knight, Bishop, Rook, Queen, King };
 
+// The attack set of a piece on the square with index sq (the tables behind the board's masks).
 template <PieceKind Kind>
-inline uint64_t AttacksOf(const ChessBoard& b, uint64_t sq) {
-  if constexpr (Kind == PieceKind::Knight) return b.KnightMask(sq);
-  if constexpr (Kind == PieceKind::Bishop) return b.BishopMask(sq);
-  if constexpr (Kind == PieceKind::Rook) return b.RookMask(sq);
-  if constexpr (Kind == PieceKind::Queen) return b.BishopMask(sq) | b.RookMask(sq);
-  if constexpr (Kind == PieceKind::King) return b.KingMask(sq);
+inline uint64_t AttacksOf(const ChessBoard& b, int sq) {
+  if constexpr (Kind == PieceKind::Knight) return attacktab::Knight[sq];
+  if constexpr (Kind == PieceKind::Bishop) return attacktab::Bishop(sq, b.AllPieces);
+  if constexpr (Kind == PieceKind::Rook) return attacktab::Rook(sq, b.AllPieces);
+  if constexpr (Kind == PieceKind::Queen) return attacktab::Queen(sq, b.AllPieces);
+  if constexpr (Kind == PieceKind::King) return attacktab::King[sq];
 }
 
 template <PieceKind Kind>
@@ -40,7 +41,7 @@ inline int GenPieceMoves(MoveGen& list, bool black, uint64_t targets, int i) {
   const ChessBoard& b = *list.Board;
   for (uint64_t pieces = PiecesOf<Kind>(b, black); pieces; pieces &= pieces - 1) {
     const uint64_t from = pieces & (~pieces + 1);
-    i = EmitAll(list, i, from, AttacksOf<Kind>(b, from) & targets, NoPromotion);
+    i = EmitAll(list, i, from, AttacksOf<Kind>(b, LowestSquare(from)) & targets, NoPromotion);
   }
   return i;
 }
@@ -223,8 +224,8 @@ struct AttackCache {
 template <PieceKind Kind>
 inline void FillCache(AttackCache& cache, const ChessBoard& b, bool black) {
   for (uint64_t pieces = PiecesOf<Kind>(b, black); pieces; pieces &= pieces - 1) {
-    const uint64_t from = pieces & (~pieces + 1);
-    cache.Attacks[LowestSquare(from)] = AttacksOf<Kind>(b, from);
+    const int sq = LowestSquare(pieces);
+    cache.Attacks[sq] = AttacksOf<Kind>(b, sq);
   }
 }
 

@@ -99,18 +99,31 @@ int32_t AttackerAdjustment(const ChessBoard& b, MoverKind kind, bool black, int 
 
 namespace {
 
-// What the ordering needs to know of the piece on a from-square. A generated list holds each
-// piece's moves one after another, so this is worked out once per piece, not once per move.
+// What the ordering needs to know of the piece on a from-square and its side. A generated list
+// holds each piece's moves one after another, so this is worked out once per piece, not once
+// per move.
 struct Mover {
   uint64_t From;
   int FromIndex;
   bool Black;
   MoverKind Kind;
+  uint64_t Enemy;          // the other side's pieces: a move onto them is a capture
+  char QueenPromotion;     // 'Q' or 'q'
+  const int32_t* History;  // the side's history row
+  uint64_t KingLines;      // the enemy king's lines for a rook or queen, else nothing
 };
 
-Mover MoverOn(const ChessBoard& b, uint64_t from) {
+Mover MoverOn(const ChessBoard& b, const OrderTables& learnt, uint64_t kingLines, uint64_t from) {
   const bool black = (b.WhitePieces & from) == 0;
-  return {from, SquareIndex(from), black, KindOn(b, black, from)};
+  const MoverKind kind = KindOn(b, black, from);
+  return {from,
+          SquareIndex(from),
+          black,
+          kind,
+          black ? b.WhitePieces : b.BlackPieces,
+          black ? 'q' : 'Q',
+          learnt.History[black ? 1 : 0],
+          (kind == Rook || kind == Queen) ? kingLines : 0};
 }
 
 }  // namespace
@@ -133,10 +146,10 @@ void MoveGen::AssignMoveOrderValues(const OrderTables& learnt, int count, int pl
   int killer0Code = tableRow ? learnt.Killers[ply][0] : Spent;
   int killer1Code = tableRow ? learnt.Killers[ply][1] : Spent;
 
-  Mover mover = MoverOn(b, 0);
+  Mover mover = MoverOn(b, learnt, kingLines, 0);
   if (count > MaxMoves) count = MaxMoves;
   for (int i = 0; i < count; i++) {
-    if (From[i] != mover.From) mover = MoverOn(b, From[i]);
+    if (From[i] != mover.From) mover = MoverOn(b, learnt, kingLines, From[i]);
     const int to = SquareIndex(To[i]);
     const int code = MoveCode(mover.FromIndex, to);
     if (code == pvCode && Promotion[i] == pvMove.Promotion) {
@@ -160,19 +173,18 @@ void MoveGen::AssignMoveOrderValues(const OrderTables& learnt, int count, int pl
       continue;
     }
 
-    const bool black = mover.Black;
-    const MoverKind victim = VictimOn(b, black, To[i]);
+    const MoverKind victim = (mover.Enemy & To[i]) ? KindOn(b, !mover.Black, To[i]) : NoPiece;
     int32_t value;
     if (victim != NoPiece)
-      value = CaptureBase + OrderVictimValue[victim] + AttackerAdjustment(b, mover.Kind, black, mover.FromIndex, to);
-    else if (Promotion[i] == (black ? 'q' : 'Q'))
+      value = CaptureBase + OrderVictimValue[victim] + AttackerAdjustment(b, mover.Kind, mover.Black, mover.FromIndex, to);
+    else if (Promotion[i] == mover.QueenPromotion)
       value = QuietQueenPromotionOrder;
     else if (Promotion[i] == NoPromotion)
-      value = learnt.History[black ? 1 : 0][code] >> 7;
+      value = mover.History[code] >> 7;
     else
       value = OtherQuietOrder;
     // Rooks and queens moving onto the enemy king's file or rank.
-    if ((mover.Kind == Rook || mover.Kind == Queen) && (To[i] & kingLines)) value += KingLineBonus;
+    if (To[i] & mover.KingLines) value += KingLineBonus;
     OrderValue[i] = value;
   }
 }
