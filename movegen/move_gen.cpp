@@ -283,7 +283,9 @@ int MoveGen::GenerateQuiesceMoves(int8_t colour, ChessBoard* board) {
   i = GenKnightCaptures(colour, i);
   i = GenBishopCaptures(colour, i);
   i = GenPawns(colour, i);
-  i = GenKingCaptures(colour, i);
+  // What GenKingCaptures does, without the call.
+  const bool black = colour != 0;
+  if (KingsPresent(*board, black)) i = GenPieceMoves<PieceKind::King>(*this, black, Enemy(*board, black), i);
   ReportFullList(i);
   return i;
 }

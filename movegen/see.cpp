@@ -56,7 +56,7 @@ constexpr int StepRay(int step) {
 // ray continues past sq), when it can move along that ray; 0 otherwise. Squares rise along
 // the rays up and to the right, so the nearest piece is the lowest one there, and the highest
 // on the others.
-uint64_t SliderBehind(const ChessBoard& b, int sq, int d) {
+inline uint64_t SliderBehind(const ChessBoard& b, int sq, int d) {
   const uint64_t pieces = EmptyBoardRays[d][sq] & b.AllPieces;
   if (!pieces) return 0;
   const bool rising = d == 0 || d == 2 || d == 4 || d == 6;
@@ -67,7 +67,7 @@ uint64_t SliderBehind(const ChessBoard& b, int sq, int d) {
 }
 
 // Every piece attacking the square with index s, the first piece of each slider ray only.
-uint64_t AttackersOf(const ChessBoard& b, int s) {
+inline uint64_t AttackersOf(const ChessBoard& b, int s) {
   const uint64_t queens = b.WhiteQueens | b.BlackQueens;
   uint64_t set = attacktab::Rook(s, b.AllPieces) & (b.WhiteRooks | b.BlackRooks | queens);
   set |= attacktab::Bishop(s, b.AllPieces) & (b.WhiteBishops | b.BlackBishops | queens);
