@@ -139,10 +139,15 @@ int GenPawnMovesOf(MoveGen& list, int i) {
   // En passant is possible only right after an enemy double push to the pawn's rank.
   const bool epChance = (b.LastTo & (Black ? b.WhitePawns : b.BlackPawns) & EnPassantRank) &&
                         (b.LastFrom & (Black ? Rank2 : Rank7));
-  const uint64_t movers = Backward<Black>(single, 8) | Backward<Black>(first, 7) | Backward<Black>(second, 9) |
-                          (epChance ? pawns & EnPassantRank : 0);
 
+  // The pawns with more than a single push; most others need no further test.
+  const uint64_t moreThanOneStep = Backward<Black>(twice, 16) | Backward<Black>(first, 7) |
+                                   Backward<Black>(second, 9) | (epChance ? pawns & EnPassantRank : 0);
   auto emitPawn = [&](uint64_t from, char promotion) {
+    if (!(from & moreThanOneStep)) {
+      i = Emit(list, i, from, Forward<Black>(from, 8), promotion);
+      return;
+    }
     if (twice & Forward<Black>(from, 16)) i = Emit(list, i, from, Forward<Black>(from, 16), NoPromotion);
     if (single & Forward<Black>(from, 8)) i = Emit(list, i, from, Forward<Black>(from, 8), promotion);
     if (first & Forward<Black>(from, 7)) i = Emit(list, i, from, Forward<Black>(from, 7), promotion);
@@ -153,6 +158,7 @@ int GenPawnMovesOf(MoveGen& list, int i) {
       if (!(b.LastFrom & FileH) && from == (b.LastTo << 1)) i = Emit(list, i, from, target, NoPromotion);
     }
   };
+  const uint64_t movers = Backward<Black>(single, 8) | moreThanOneStep;
   // White's promoting pawns stand above all its others, Black's below.
   const uint64_t lowerGroup = movers & (Black ? PromotingRank : ~PromotingRank);
   const uint64_t upperGroup = movers & (Black ? ~PromotingRank : PromotingRank);
