@@ -95,10 +95,6 @@ int32_t AttackerAdjustment(const ChessBoard& b, MoverKind kind, bool black, int 
   }
 }
 
-}  // namespace
-
-namespace {
-
 // What the ordering needs to know of the piece on a from-square and its side. A generated list
 // holds each piece's moves one after another, so this is worked out once per piece, not once
 // per move.
@@ -146,7 +142,7 @@ void MoveGen::AssignMoveOrderValues(const OrderTables& learnt, int count, int pl
   int killer0Code = tableRow ? learnt.Killers[ply][0] : Spent;
   int killer1Code = tableRow ? learnt.Killers[ply][1] : Spent;
 
-  Mover mover = MoverOn(b, learnt, kingLines, 0);
+  Mover mover = MoverOn(b, learnt, kingLines, 0);  // replaced at the first real from-square
   if (count > MaxMoves) count = MaxMoves;
   for (int i = 0; i < count; i++) {
     if (From[i] != mover.From) mover = MoverOn(b, learnt, kingLines, From[i]);
@@ -176,7 +172,8 @@ void MoveGen::AssignMoveOrderValues(const OrderTables& learnt, int count, int pl
     const MoverKind victim = (mover.Enemy & To[i]) ? KindOn(b, !mover.Black, To[i]) : NoPiece;
     int32_t value;
     if (victim != NoPiece)
-      value = CaptureBase + OrderVictimValue[victim] + AttackerAdjustment(b, mover.Kind, mover.Black, mover.FromIndex, to);
+      value = CaptureBase + OrderVictimValue[victim] +
+              AttackerAdjustment(b, mover.Kind, mover.Black, mover.FromIndex, to);
     else if (Promotion[i] == mover.QueenPromotion)
       value = QuietQueenPromotionOrder;
     else if (Promotion[i] == NoPromotion)
@@ -197,7 +194,8 @@ void MoveGen::QuiesceAssignMoveOrderValues(int count) {
     const bool black = (b.WhitePieces & From[i]) == 0;
     const MoverKind victim = VictimOn(b, black, To[i]);
     if (victim != NoPiece) {
-      OrderValue[i] = OrderVictimValue[victim] + QuiesceCaptureBase - QuiesceMoverPenalty[KindOn(b, black, From[i])];
+      const MoverKind mover = KindOn(b, black, From[i]);
+      OrderValue[i] = OrderVictimValue[victim] + QuiesceCaptureBase - QuiesceMoverPenalty[mover];
     } else {
       // Most of these are pawn pushes; only a pawn reaching the last rank counts.
       const bool promotes = (To[i] & (black ? Rank1 : Rank8)) && ((black ? b.BlackPawns : b.WhitePawns) & From[i]);

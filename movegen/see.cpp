@@ -53,13 +53,13 @@ constexpr int StepRay(int step) {
 }
 
 // The slider standing first behind square sq on the ray d (seen from the exchange square, the
-// ray continues past sq), when it can move along that ray; 0 otherwise. Squares rise along
-// the rays up and to the right, so the nearest piece is the lowest one there, and the highest
-// on the others.
+// ray continues past sq), when it can move along that ray; 0 otherwise. Square indices grow
+// along the rays of a positive step (up, right, up-right, up-left), so the nearest piece on
+// those is the lowest one, and on the others the highest.
 inline uint64_t SliderBehind(const ChessBoard& b, int sq, int d) {
   const uint64_t pieces = EmptyBoardRays[d][sq] & b.AllPieces;
   if (!pieces) return 0;
-  const bool rising = d == 0 || d == 2 || d == 4 || d == 6;
+  const bool rising = d % 2 == 0;
   const uint64_t nearest = rising ? pieces & (~pieces + 1) : Bit(static_cast<int>(BSR(pieces)));
   const uint64_t queens = b.WhiteQueens | b.BlackQueens;
   const uint64_t sliders = d < 4 ? b.WhiteRooks | b.BlackRooks | queens : b.WhiteBishops | b.BlackBishops | queens;
