@@ -107,19 +107,24 @@ struct Mover {
   char QueenPromotion;     // 'Q' or 'q'
   const int32_t* History;  // the side's history row
   uint64_t KingLines;      // the enemy king's lines for a rook or queen, else nothing
+  bool MaySpecial;         // a principal-variation, hash or killer move may start here
 };
 
-Mover MoverOn(const ChessBoard& b, const OrderTables& learnt, uint64_t kingLines, uint64_t from) {
+// specialFroms: the from-squares of the principal-variation, hash and killer moves.
+Mover MoverOn(const ChessBoard& b, const OrderTables& learnt, uint64_t kingLines, uint64_t specialFroms,
+              uint64_t from) {
   const bool black = (b.WhitePieces & from) == 0;
   const MoverKind kind = KindOn(b, black, from);
+  const int fromIndex = SquareIndex(from);
   return {from,
-          SquareIndex(from),
+          fromIndex,
           black,
           kind,
           black ? b.WhitePieces : b.BlackPieces,
           black ? 'q' : 'Q',
           learnt.History[black ? 1 : 0],
-          (kind == Rook || kind == Queen) ? kingLines : 0};
+          (kind == Rook || kind == Queen) ? kingLines : 0,
+          ((specialFroms >> fromIndex) & 1) != 0};
 }
 
 }  // namespace
@@ -142,31 +147,38 @@ void MoveGen::AssignMoveOrderValues(const OrderTables& learnt, int count, int pl
   int killer0Code = tableRow ? learnt.Killers[ply][0] : Spent;
   int killer1Code = tableRow ? learnt.Killers[ply][1] : Spent;
 
-  Mover mover = MoverOn(b, learnt, kingLines, 0);  // replaced at the first real from-square
+  // Most pieces start none of these moves, and their moves skip the four tests.
+  uint64_t specialFroms = 0;
+  for (const int code : {pvCode, hashCode, killer0Code, killer1Code})
+    if (code >= 0 && code < 4096) specialFroms |= Bit(code >> 6);
+
+  Mover mover = MoverOn(b, learnt, kingLines, specialFroms, 0);  // replaced at the first real from-square
   if (count > MaxMoves) count = MaxMoves;
   for (int i = 0; i < count; i++) {
-    if (From[i] != mover.From) mover = MoverOn(b, learnt, kingLines, From[i]);
+    if (From[i] != mover.From) mover = MoverOn(b, learnt, kingLines, specialFroms, From[i]);
     const int to = SquareIndex(To[i]);
     const int code = MoveCode(mover.FromIndex, to);
-    if (code == pvCode && Promotion[i] == pvMove.Promotion) {
-      OrderValue[i] = PVMoveOrder;
-      pvCode = Spent;
-      continue;
-    }
-    if (code == hashCode) {
-      OrderValue[i] = HashMoveOrder;
-      hashCode = Spent;
-      continue;
-    }
-    if (code == killer0Code) {
-      OrderValue[i] = FirstKillerOrder;
-      killer0Code = Spent;
-      continue;
-    }
-    if (code == killer1Code) {
-      OrderValue[i] = SecondKillerOrder;
-      killer1Code = Spent;
-      continue;
+    if (mover.MaySpecial) {
+      if (code == pvCode && Promotion[i] == pvMove.Promotion) {
+        OrderValue[i] = PVMoveOrder;
+        pvCode = Spent;
+        continue;
+      }
+      if (code == hashCode) {
+        OrderValue[i] = HashMoveOrder;
+        hashCode = Spent;
+        continue;
+      }
+      if (code == killer0Code) {
+        OrderValue[i] = FirstKillerOrder;
+        killer0Code = Spent;
+        continue;
+      }
+      if (code == killer1Code) {
+        OrderValue[i] = SecondKillerOrder;
+        killer1Code = Spent;
+        continue;
+      }
     }
 
     const MoverKind victim = (mover.Enemy & To[i]) ? KindOn(b, !mover.Black, To[i]) : NoPiece;
@@ -174,10 +186,10 @@ void MoveGen::AssignMoveOrderValues(const OrderTables& learnt, int count, int pl
     if (victim != NoPiece)
       value = CaptureBase + OrderVictimValue[victim] +
               AttackerAdjustment(b, mover.Kind, mover.Black, mover.FromIndex, to);
-    else if (Promotion[i] == mover.QueenPromotion)
-      value = QuietQueenPromotionOrder;
     else if (Promotion[i] == NoPromotion)
       value = mover.History[code] >> 7;
+    else if (Promotion[i] == mover.QueenPromotion)
+      value = QuietQueenPromotionOrder;
     else
       value = OtherQuietOrder;
     // Rooks and queens moving onto the enemy king's file or rank.
