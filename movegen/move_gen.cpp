@@ -15,13 +15,14 @@ namespace {
 // Which attack set a piece type uses.
 enum class PieceKind { Knight, Bishop, Rook, Queen, King };
 
+// The attack set of a piece on the square with index sq (the tables behind the board's masks).
 template <PieceKind Kind>
-inline uint64_t AttacksOf(const ChessBoard& b, uint64_t sq) {
-  if constexpr (Kind == PieceKind::Knight) return b.KnightMask(sq);
-  if constexpr (Kind == PieceKind::Bishop) return b.BishopMask(sq);
-  if constexpr (Kind == PieceKind::Rook) return b.RookMask(sq);
-  if constexpr (Kind == PieceKind::Queen) return b.BishopMask(sq) | b.RookMask(sq);
-  if constexpr (Kind == PieceKind::King) return b.KingMask(sq);
+inline uint64_t AttacksOf(const ChessBoard& b, int sq) {
+  if constexpr (Kind == PieceKind::Knight) return attacktab::Knight[sq];
+  if constexpr (Kind == PieceKind::Bishop) return attacktab::Bishop(sq, b.AllPieces);
+  if constexpr (Kind == PieceKind::Rook) return attacktab::Rook(sq, b.AllPieces);
+  if constexpr (Kind == PieceKind::Queen) return attacktab::Queen(sq, b.AllPieces);
+  if constexpr (Kind == PieceKind::King) return attacktab::King[sq];
 }
 
 template <PieceKind Kind>
@@ -40,7 +41,7 @@ inline int GenPieceMoves(MoveGen& list, bool black, uint64_t targets, int i) {
   const ChessBoard& b = *list.Board;
   for (uint64_t pieces = PiecesOf<Kind>(b, black); pieces; pieces &= pieces - 1) {
     const uint64_t from = pieces & (~pieces + 1);
-    i = EmitAll(list, i, from, AttacksOf<Kind>(b, from) & targets, NoPromotion);
+    i = EmitAll(list, i, from, AttacksOf<Kind>(b, LowestSquare(from)) & targets, NoPromotion);
   }
   return i;
 }
@@ -100,45 +101,77 @@ int MoveGen::GenKingCaptures(int8_t colour, int i) {
   return GenPieceMoves<PieceKind::King>(*this, colour != 0, Enemy(*Board, colour != 0), i);
 }
 
-// Every pawn move, pawn by pawn: double push, single push, the two captures, en passant.
+namespace {
+
+// A pawn step of n squares towards the colour's last rank, and back.
+template <bool Black>
+constexpr uint64_t Forward(uint64_t squares, int n) {
+  return Black ? squares >> n : squares << n;
+}
+template <bool Black>
+constexpr uint64_t Backward(uint64_t squares, int n) {
+  return Black ? squares << n : squares >> n;
+}
+
+// Every pawn move of one colour, pawn by pawn: double push, single push, the two captures
+// (White up-left then up-right, Black down-right then down-left), en passant. The squares each
+// kind of move reaches are found for all pawns at once; the pawns are then visited lowest
+// square first, those about to promote apart, since all their moves carry the promotion.
+template <bool Black>
+int GenPawnMovesOf(MoveGen& list, int i) {
+  const ChessBoard& b = *list.Board;
+  constexpr uint64_t StartRank = Black ? Rank7 : Rank2;
+  constexpr uint64_t PromotingRank = Black ? Rank2 : Rank7;
+  constexpr uint64_t LastRank = Black ? Rank1 : Rank8;
+  constexpr uint64_t EnPassantRank = Black ? Rank4 : Rank5;
+  constexpr uint64_t FirstCaptureEdge = Black ? FileH : FileA;   // the capture by 7 squares
+  constexpr uint64_t SecondCaptureEdge = Black ? FileA : FileH;  // the capture by 9 squares
+  constexpr char Queen = Black ? 'q' : 'Q';
+
+  // A pawn already on the last rank (an edited position) has no move.
+  const uint64_t pawns = (Black ? b.BlackPawns : b.WhitePawns) & ~LastRank;
+  const uint64_t enemy = Black ? b.WhitePieces : b.BlackPieces;
+  const uint64_t empty = ~b.AllPieces;
+  const uint64_t single = Forward<Black>(pawns, 8) & empty;
+  const uint64_t twice = Forward<Black>(single & Forward<Black>(StartRank, 8), 8) & empty;
+  const uint64_t first = Forward<Black>(pawns & ~FirstCaptureEdge, 7) & enemy;
+  const uint64_t second = Forward<Black>(pawns & ~SecondCaptureEdge, 9) & enemy;
+  // En passant is possible only right after an enemy double push to the pawn's rank.
+  const bool epChance = (b.LastTo & (Black ? b.WhitePawns : b.BlackPawns) & EnPassantRank) &&
+                        (b.LastFrom & (Black ? Rank2 : Rank7));
+
+  // The pawns with more than a single push; most others need no further test.
+  const uint64_t moreThanOneStep = Backward<Black>(twice, 16) | Backward<Black>(first, 7) |
+                                   Backward<Black>(second, 9) | (epChance ? pawns & EnPassantRank : 0);
+  auto emitPawn = [&](uint64_t from, char promotion) {
+    if (!(from & moreThanOneStep)) {
+      i = Emit(list, i, from, Forward<Black>(from, 8), promotion);
+      return;
+    }
+    if (twice & Forward<Black>(from, 16)) i = Emit(list, i, from, Forward<Black>(from, 16), NoPromotion);
+    if (single & Forward<Black>(from, 8)) i = Emit(list, i, from, Forward<Black>(from, 8), promotion);
+    if (first & Forward<Black>(from, 7)) i = Emit(list, i, from, Forward<Black>(from, 7), promotion);
+    if (second & Forward<Black>(from, 9)) i = Emit(list, i, from, Forward<Black>(from, 9), promotion);
+    if (epChance && (from & EnPassantRank)) {
+      const uint64_t target = Forward<Black>(b.LastTo, 8);
+      if (!(b.LastFrom & FileA) && from == (b.LastTo >> 1)) i = Emit(list, i, from, target, NoPromotion);
+      if (!(b.LastFrom & FileH) && from == (b.LastTo << 1)) i = Emit(list, i, from, target, NoPromotion);
+    }
+  };
+  const uint64_t movers = Backward<Black>(single, 8) | moreThanOneStep;
+  // White's promoting pawns stand above all its others, Black's below.
+  const uint64_t lowerGroup = movers & (Black ? PromotingRank : ~PromotingRank);
+  const uint64_t upperGroup = movers & (Black ? ~PromotingRank : PromotingRank);
+  for (uint64_t p = lowerGroup; p; p &= p - 1) emitPawn(p & (~p + 1), Black ? Queen : NoPromotion);
+  for (uint64_t p = upperGroup; p; p &= p - 1) emitPawn(p & (~p + 1), Black ? NoPromotion : Queen);
+  return i;
+}
+
+}  // namespace
+
 // A pawn reaching the last rank becomes a queen; no other promotion is generated.
 int MoveGen::GenPawns(int8_t colour, int i) {
-  const ChessBoard& b = *Board;
-  const uint64_t empty = ~b.AllPieces;
-  if (colour == 0) {
-    const uint64_t enemy = b.BlackPieces;
-    // En passant is possible only right after a black double push to rank 5.
-    const bool epChance = (b.LastTo & b.BlackPawns & Rank5) && (b.LastFrom & Rank7);
-    // A pawn already on rank 8 (an edited position) has no move.
-    for (uint64_t pawns = b.WhitePawns & ~Rank8; pawns; pawns &= pawns - 1) {
-      const uint64_t from = pawns & (~pawns + 1);
-      const uint64_t ahead = from << 8;
-      if ((from & Rank2) && (ahead & empty) && ((from << 16) & empty)) i = Emit(*this, i, from, from << 16, NoPromotion);
-      if (ahead & empty) i = Emit(*this, i, from, ahead, (ahead & Rank8) ? 'Q' : NoPromotion);
-      if (!(from & FileA) && ((from << 7) & enemy)) i = Emit(*this, i, from, from << 7, ((from << 7) & Rank8) ? 'Q' : NoPromotion);
-      if (!(from & FileH) && ((from << 9) & enemy)) i = Emit(*this, i, from, from << 9, ((from << 9) & Rank8) ? 'Q' : NoPromotion);
-      if (epChance && (from & Rank5)) {
-        if (!(b.LastFrom & FileA) && from == (b.LastTo >> 1)) i = Emit(*this, i, from, b.LastTo << 8, NoPromotion);
-        if (!(b.LastFrom & FileH) && from == (b.LastTo << 1)) i = Emit(*this, i, from, b.LastTo << 8, NoPromotion);
-      }
-    }
-  } else {
-    const uint64_t enemy = b.WhitePieces;
-    const bool epChance = (b.LastTo & b.WhitePawns & Rank4) && (b.LastFrom & Rank2);
-    for (uint64_t pawns = b.BlackPawns & ~Rank1; pawns; pawns &= pawns - 1) {
-      const uint64_t from = pawns & (~pawns + 1);
-      const uint64_t ahead = from >> 8;
-      if ((from & Rank7) && (ahead & empty) && ((from >> 16) & empty)) i = Emit(*this, i, from, from >> 16, NoPromotion);
-      if (ahead & empty) i = Emit(*this, i, from, ahead, (ahead & Rank1) ? 'q' : NoPromotion);
-      if (!(from & FileH) && ((from >> 7) & enemy)) i = Emit(*this, i, from, from >> 7, ((from >> 7) & Rank1) ? 'q' : NoPromotion);
-      if (!(from & FileA) && ((from >> 9) & enemy)) i = Emit(*this, i, from, from >> 9, ((from >> 9) & Rank1) ? 'q' : NoPromotion);
-      if (epChance && (from & Rank4)) {
-        if (!(b.LastFrom & FileA) && from == (b.LastTo >> 1)) i = Emit(*this, i, from, b.LastTo >> 8, NoPromotion);
-        if (!(b.LastFrom & FileH) && from == (b.LastTo << 1)) i = Emit(*this, i, from, b.LastTo >> 8, NoPromotion);
-      }
-    }
-  }
-  return i;
+  return colour == 0 ? GenPawnMovesOf<false>(*this, i) : GenPawnMovesOf<true>(*this, i);
 }
 
 namespace {
@@ -197,8 +230,8 @@ struct AttackCache {
 template <PieceKind Kind>
 inline void FillCache(AttackCache& cache, const ChessBoard& b, bool black) {
   for (uint64_t pieces = PiecesOf<Kind>(b, black); pieces; pieces &= pieces - 1) {
-    const uint64_t from = pieces & (~pieces + 1);
-    cache.Attacks[LowestSquare(from)] = AttacksOf<Kind>(b, from);
+    const int sq = LowestSquare(pieces);
+    cache.Attacks[sq] = AttacksOf<Kind>(b, sq);
   }
 }
 
@@ -218,6 +251,7 @@ inline int EmitCached(MoveGen& list, const AttackCache& cache, bool black, uint6
 // single-piece generators above would produce one after another.
 int MoveGen::GenerateAllMoves(int8_t colour, ChessBoard* board, uint8_t castleFlags) {
   Board = board;
+  PickedSlot = -1;
   const ChessBoard& b = *board;
   const bool black = colour != 0;
   AttackCache cache;
@@ -248,13 +282,16 @@ int MoveGen::GenerateAllMoves(int8_t colour, ChessBoard* board, uint8_t castleFl
 
 int MoveGen::GenerateQuiesceMoves(int8_t colour, ChessBoard* board) {
   Board = board;
+  PickedSlot = -1;
   int i = 0;
   i = GenQueenCaptures(colour, i);
   i = GenRookCaptures(colour, i);
   i = GenKnightCaptures(colour, i);
   i = GenBishopCaptures(colour, i);
   i = GenPawns(colour, i);
-  i = GenKingCaptures(colour, i);
+  // What GenKingCaptures does, without the call.
+  const bool black = colour != 0;
+  if (KingsPresent(*board, black)) i = GenPieceMoves<PieceKind::King>(*this, black, Enemy(*board, black), i);
   ReportFullList(i);
   return i;
 }

@@ -16,6 +16,13 @@ public:
   char Promotion[MaxMoves];
   int32_t OrderValue[MaxMoves];
   int32_t MoveCount;
+  // NextMove's note of its last pick: slot PickedSlot holds the best of the entries PickedSlot ..
+  // PickedEnd - 1, so a second call for that slot (the search asks for the next move early, to
+  // fetch its table entry, and again when it plays it) needs no scan. Generating a list or
+  // assigning its order values forgets the pick; code that writes OrderValue itself between
+  // two calls for the same slot must set PickedSlot to -1.
+  int32_t PickedSlot = -1;
+  int32_t PickedEnd = 0;
 
   int GenerateAllMoves(int8_t colour, ChessBoard* board, uint8_t castleFlags);
   int GenerateQuiesceMoves(int8_t colour, ChessBoard* board);
@@ -50,7 +57,25 @@ public:
                              int hashMove, char mode);
   void QuiesceAssignMoveOrderValues(int count);
   void NextMove(int i, int n, uint64_t* from, uint64_t* to, char* promotion);
+  // One selection-sort step: the first of entries i .. n - 1 with the largest value into slot i.
+  void SelectBest(int i, int n);
 };
+
+// Brings the best remaining move to slot i and returns it. Strictly greater wins, so equal
+// values keep list order.
+inline void MoveGen::NextMove(int i, int n, uint64_t* from, uint64_t* to, char* promotion) {
+  if (i < 0 || i >= MaxMoves) return;
+  if (n > MaxMoves) n = MaxMoves;
+  // A slot already picked from a range at least as long holds the best of i .. n - 1.
+  if (i < n && (i != PickedSlot || n > PickedEnd)) {
+    SelectBest(i, n);
+    PickedSlot = i;
+    PickedEnd = n;
+  }
+  *from = From[i];
+  *to = To[i];
+  *promotion = Promotion[i];
+}
 
 // Finds the legal move of board whose code is entry's (and whose promotion is entry's, when it
 // names one) and returns it in from, to and promo; false when there is none.

@@ -3,6 +3,10 @@
 
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "board/bit_ops.h"
 #include "board/masks.h"
 #include "board/piece_values.h"
@@ -91,97 +95,175 @@ int32_t AttackerAdjustment(const ChessBoard& b, MoverKind kind, bool black, int 
   }
 }
 
+// What the ordering needs to know of the piece on a from-square and its side. A generated list
+// holds each piece's moves one after another, so this is worked out once per piece, not once
+// per move.
+struct Mover {
+  uint64_t From;
+  int FromIndex;
+  bool Black;
+  MoverKind Kind;
+  uint64_t Enemy;          // the other side's pieces: a move onto them is a capture
+  char QueenPromotion;     // 'Q' or 'q'
+  const int32_t* History;  // the side's history row
+  uint64_t KingLines;      // the enemy king's lines for a rook or queen, else nothing
+  bool MaySpecial;         // a principal-variation, hash or killer move may start here
+};
+
+// specialFroms: the from-squares of the principal-variation, hash and killer moves.
+Mover MoverOn(const ChessBoard& b, const OrderTables& learnt, uint64_t kingLines, uint64_t specialFroms,
+              uint64_t from) {
+  const bool black = (b.WhitePieces & from) == 0;
+  const MoverKind kind = KindOn(b, black, from);
+  const int fromIndex = SquareIndex(from);
+  return {from,
+          fromIndex,
+          black,
+          kind,
+          black ? b.WhitePieces : b.BlackPieces,
+          black ? 'q' : 'Q',
+          learnt.History[black ? 1 : 0],
+          (kind == Rook || kind == Queen) ? kingLines : 0,
+          ((specialFroms >> fromIndex) & 1) != 0};
+}
+
 }  // namespace
 
 void MoveGen::AssignMoveOrderValues(const OrderTables& learnt, int count, int ply, uint64_t enemyKingSquare,
                                      int hashMove, char mode) {
   const ChessBoard& b = *Board;
+  PickedSlot = -1;
   const uint64_t kingLines =
       enemyKingSquare ? FileMasks[SquareIndex(enemyKingSquare) % 8] | RankMasks[SquareIndex(enemyKingSquare) / 8]
                       : 0;
   // The principal-variation and killer tables have MaxPly rows; deeper plies have none.
   const bool tableRow = ply >= 0 && ply < MaxPly;
   const PVEntry pvMove = tableRow ? learnt.PV[ply][ply] : PVEntry{0, 0};
-  const uint16_t killer0 = tableRow ? learnt.Killers[ply][0] : 0;
-  const uint16_t killer1 = tableRow ? learnt.Killers[ply][1] : 0;
-  bool pvFree = tableRow && mode != 3, hashFree = hashMove != 0, killer0Free = tableRow,
-       killer1Free = tableRow;
+  // Each of these rules matches once: its code, or Spent (which no move code equals) when the
+  // rule is not open or has matched.
+  constexpr int Spent = -1;
+  int pvCode = tableRow && mode != 3 ? pvMove.Code : Spent;
+  int hashCode = hashMove != 0 ? hashMove : Spent;
+  int killer0Code = tableRow ? learnt.Killers[ply][0] : Spent;
+  int killer1Code = tableRow ? learnt.Killers[ply][1] : Spent;
 
+  // Most pieces start none of these moves, and their moves skip the four tests.
+  uint64_t specialFroms = 0;
+  for (const int code : {pvCode, hashCode, killer0Code, killer1Code})
+    if (code >= 0 && code < 4096) specialFroms |= Bit(code >> 6);
+
+  Mover mover = MoverOn(b, learnt, kingLines, specialFroms, 0);  // replaced at the first real from-square
   if (count > MaxMoves) count = MaxMoves;
   for (int i = 0; i < count; i++) {
-    const int from = SquareIndex(From[i]), to = SquareIndex(To[i]);
-    const int code = MoveCode(from, to);
-    if (pvFree && code == pvMove.Code && Promotion[i] == pvMove.Promotion) {
-      OrderValue[i] = PVMoveOrder;
-      pvFree = false;
-      continue;
-    }
-    if (hashFree && code == hashMove) {
-      OrderValue[i] = HashMoveOrder;
-      hashFree = false;
-      continue;
-    }
-    if (killer0Free && code == killer0) {
-      OrderValue[i] = FirstKillerOrder;
-      killer0Free = false;
-      continue;
-    }
-    if (killer1Free && code == killer1) {
-      OrderValue[i] = SecondKillerOrder;
-      killer1Free = false;
-      continue;
+    if (From[i] != mover.From) mover = MoverOn(b, learnt, kingLines, specialFroms, From[i]);
+    const int to = SquareIndex(To[i]);
+    const int code = MoveCode(mover.FromIndex, to);
+    if (mover.MaySpecial) {
+      if (code == pvCode && Promotion[i] == pvMove.Promotion) {
+        OrderValue[i] = PVMoveOrder;
+        pvCode = Spent;
+        continue;
+      }
+      if (code == hashCode) {
+        OrderValue[i] = HashMoveOrder;
+        hashCode = Spent;
+        continue;
+      }
+      if (code == killer0Code) {
+        OrderValue[i] = FirstKillerOrder;
+        killer0Code = Spent;
+        continue;
+      }
+      if (code == killer1Code) {
+        OrderValue[i] = SecondKillerOrder;
+        killer1Code = Spent;
+        continue;
+      }
     }
 
-    const bool black = (b.WhitePieces & From[i]) == 0;
-    const MoverKind mover = KindOn(b, black, From[i]);
-    const MoverKind victim = VictimOn(b, black, To[i]);
+    const MoverKind victim = (mover.Enemy & To[i]) ? KindOn(b, !mover.Black, To[i]) : NoPiece;
     int32_t value;
     if (victim != NoPiece)
-      value = CaptureBase + OrderVictimValue[victim] + AttackerAdjustment(b, mover, black, from, to);
-    else if (Promotion[i] == (black ? 'q' : 'Q'))
-      value = QuietQueenPromotionOrder;
+      value = CaptureBase + OrderVictimValue[victim] +
+              AttackerAdjustment(b, mover.Kind, mover.Black, mover.FromIndex, to);
     else if (Promotion[i] == NoPromotion)
-      value = learnt.History[black ? 1 : 0][code] >> 7;
+      value = mover.History[code] >> 7;
+    else if (Promotion[i] == mover.QueenPromotion)
+      value = QuietQueenPromotionOrder;
     else
       value = OtherQuietOrder;
     // Rooks and queens moving onto the enemy king's file or rank.
-    if ((mover == Rook || mover == Queen) && (To[i] & kingLines)) value += KingLineBonus;
+    if (To[i] & mover.KingLines) value += KingLineBonus;
     OrderValue[i] = value;
   }
 }
 
 void MoveGen::QuiesceAssignMoveOrderValues(int count) {
   const ChessBoard& b = *Board;
+  PickedSlot = -1;
   if (count > MaxMoves) count = MaxMoves;
   for (int i = 0; i < count; i++) {
     const bool black = (b.WhitePieces & From[i]) == 0;
-    const MoverKind mover = KindOn(b, black, From[i]);
     const MoverKind victim = VictimOn(b, black, To[i]);
     if (victim != NoPiece) {
+      const MoverKind mover = KindOn(b, black, From[i]);
       OrderValue[i] = OrderVictimValue[victim] + QuiesceCaptureBase - QuiesceMoverPenalty[mover];
     } else {
-      const bool promotes = mover == Pawn && (To[i] & (black ? Rank1 : Rank8));
+      // Most of these are pawn pushes; only a pawn reaching the last rank counts.
+      const bool promotes = (To[i] & (black ? Rank1 : Rank8)) && ((black ? b.BlackPawns : b.WhitePawns) & From[i]);
       OrderValue[i] = promotes ? QuietPromotionQuiesceOrder : 0;
     }
   }
 }
 
-void MoveGen::NextMove(int i, int n, uint64_t* from, uint64_t* to, char* promotion) {
-  if (i < 0 || i >= MaxMoves) return;
-  if (n > MaxMoves) n = MaxMoves;
-  if (i < n) {
-    // Selection sort, one step: strictly greater wins, so equal values keep list order.
-    int best = i;
-    for (int j = i + 1; j < n; j++)
-      if (OrderValue[j] > OrderValue[best]) best = j;
-    if (best != i) {
-      std::swap(From[i], From[best]);
-      std::swap(To[i], To[best]);
-      std::swap(Promotion[i], Promotion[best]);
-      std::swap(OrderValue[i], OrderValue[best]);
+namespace {
+
+// Index of the first of values[i .. n - 1] holding their largest value; i < n.
+int FirstIndexOfMax(const int32_t* values, int i, int n) {
+#if defined(__SSE2__)
+  // Long ranges: the largest value four lanes at a time, then the first lane holding it. A
+  // range that is not a whole number of vectors ends with a vector overlapping the one before,
+  // which changes neither the maximum nor the first place it is found.
+  if (n - i >= 8) {
+    auto load = [values](int j) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + j)); };
+    auto larger = [](__m128i a, __m128i b) {
+      const __m128i aWins = _mm_cmpgt_epi32(a, b);
+      return _mm_or_si128(_mm_and_si128(aWins, a), _mm_andnot_si128(aWins, b));
+    };
+    __m128i best = load(i);
+    int j = i + 4;
+    for (; j + 4 <= n; j += 4) best = larger(best, load(j));
+    if (j < n) best = larger(best, load(n - 4));
+    best = larger(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
+    best = larger(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
+    for (j = i;; j += 4) {
+      const int start = j + 4 <= n ? j : n - 4;
+      const int lanes = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(load(start), best)));
+      if (lanes) return start + __builtin_ctz(static_cast<unsigned>(lanes));
     }
   }
-  *from = From[i];
-  *to = To[i];
-  *promotion = Promotion[i];
+#endif
+  // Short ranges one by one; the best move is usually among the first few, so the test rarely
+  // succeeds.
+  const int32_t* best = values + i;
+  int32_t bestValue = *best;
+  for (const int32_t *p = best + 1, *end = values + n; p < end; ++p) {
+    if (*p > bestValue) {
+      best = p;
+      bestValue = *p;
+    }
+  }
+  return static_cast<int>(best - values);
+}
+
+}  // namespace
+
+void MoveGen::SelectBest(int i, int n) {
+  const int best = FirstIndexOfMax(OrderValue, i, n);
+  if (best != i) {
+    std::swap(From[i], From[best]);
+    std::swap(To[i], To[best]);
+    std::swap(Promotion[i], Promotion[best]);
+    std::swap(OrderValue[i], OrderValue[best]);
+  }
 }

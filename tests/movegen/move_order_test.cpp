@@ -29,6 +29,7 @@ MoveGen& ListFor(const char* fen, std::initializer_list<Move> moves) {
     n++;
   }
   list.MoveCount = n;
+  list.PickedSlot = -1;  // the list was written by hand: forget any earlier pick
   return list;
 }
 
@@ -177,6 +178,10 @@ TEST_F(MoveOrdering, NextMoveSelectsHighestWithLowestIndexOnTies) {
       ASSERT_EQ(from, wantFrom);
       ASSERT_EQ(to, wantTo);
       ASSERT_EQ(promotion, wantPromotion);
+      ASSERT_EQ(list.OrderValue[i], wantValue);
+      // The search asks for a slot again after picking it early; the answer must not change.
+      list.NextMove(i, n, &from, &to, &promotion);
+      ASSERT_EQ(from, wantFrom);
       ASSERT_EQ(list.OrderValue[i], wantValue);
       ASSERT_LE(wantValue, previous);
       previous = wantValue;
