@@ -34,7 +34,6 @@ inline int EmitPawnTargets(MoveGen& list, int i, uint64_t targets, int shift, ui
 
 int MoveGen::GenCheckEvasions(int8_t colour, ChessBoard* board) {
   Board = board;
-  PickedSlot = -1;
   const ChessBoard& b = *board;
   const bool black = colour != 0;
   const uint64_t kings = black ? b.BlackKing : b.WhiteKing;

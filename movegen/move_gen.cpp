@@ -251,7 +251,6 @@ inline int EmitCached(MoveGen& list, const AttackCache& cache, bool black, uint6
 // single-piece generators above would produce one after another.
 int MoveGen::GenerateAllMoves(int8_t colour, ChessBoard* board, uint8_t castleFlags) {
   Board = board;
-  PickedSlot = -1;
   const ChessBoard& b = *board;
   const bool black = colour != 0;
   AttackCache cache;
@@ -282,7 +281,6 @@ int MoveGen::GenerateAllMoves(int8_t colour, ChessBoard* board, uint8_t castleFl
 
 int MoveGen::GenerateQuiesceMoves(int8_t colour, ChessBoard* board) {
   Board = board;
-  PickedSlot = -1;
   int i = 0;
   i = GenQueenCaptures(colour, i);
   i = GenRookCaptures(colour, i);

@@ -16,13 +16,6 @@ public:
   char Promotion[MaxMoves];
   int32_t OrderValue[MaxMoves];
   int32_t MoveCount;
-  // NextMove's note of its last pick: slot PickedSlot holds the best of the entries PickedSlot ..
-  // PickedEnd - 1, so a second call for that slot (the search asks for the next move early, to
-  // fetch its table entry, and again when it plays it) needs no scan. Generating a list or
-  // assigning its order values forgets the pick; code that writes OrderValue itself between
-  // two calls for the same slot must set PickedSlot to -1.
-  int32_t PickedSlot = -1;
-  int32_t PickedEnd = 0;
 
   int GenerateAllMoves(int8_t colour, ChessBoard* board, uint8_t castleFlags);
   int GenerateQuiesceMoves(int8_t colour, ChessBoard* board);
@@ -66,12 +59,7 @@ public:
 inline void MoveGen::NextMove(int i, int n, uint64_t* from, uint64_t* to, char* promotion) {
   if (i < 0 || i >= MaxMoves) return;
   if (n > MaxMoves) n = MaxMoves;
-  // A slot already picked from a range at least as long holds the best of i .. n - 1.
-  if (i < n && (i != PickedSlot || n > PickedEnd)) {
-    SelectBest(i, n);
-    PickedSlot = i;
-    PickedEnd = n;
-  }
+  if (i < n) SelectBest(i, n);
   *from = From[i];
   *to = To[i];
   *promotion = Promotion[i];

@@ -132,7 +132,6 @@ Mover MoverOn(const ChessBoard& b, const OrderTables& learnt, uint64_t kingLines
 void MoveGen::AssignMoveOrderValues(const OrderTables& learnt, int count, int ply, uint64_t enemyKingSquare,
                                      int hashMove, char mode) {
   const ChessBoard& b = *Board;
-  PickedSlot = -1;
   const uint64_t kingLines =
       enemyKingSquare ? FileMasks[SquareIndex(enemyKingSquare) % 8] | RankMasks[SquareIndex(enemyKingSquare) / 8]
                       : 0;
@@ -200,7 +199,6 @@ void MoveGen::AssignMoveOrderValues(const OrderTables& learnt, int count, int pl
 
 void MoveGen::QuiesceAssignMoveOrderValues(int count) {
   const ChessBoard& b = *Board;
-  PickedSlot = -1;
   if (count > MaxMoves) count = MaxMoves;
   for (int i = 0; i < count; i++) {
     const bool black = (b.WhitePieces & From[i]) == 0;

@@ -29,7 +29,6 @@ MoveGen& ListFor(const char* fen, std::initializer_list<Move> moves) {
     n++;
   }
   list.MoveCount = n;
-  list.PickedSlot = -1;  // the list was written by hand: forget any earlier pick
   return list;
 }
 
