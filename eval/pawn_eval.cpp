@@ -3,6 +3,9 @@
 // structural part is cached in the pawn hash; the passer terms that depend on the kings and
 // pieces are recomputed on every call.
 
+#include <bit>
+#include <cstring>
+
 #include "board/bit_ops.h"
 #include "board/masks.h"
 #include "eval/eval_geometry.h"
@@ -20,6 +23,15 @@ inline void CountUp(int32_t& counter) {
 }
 
 inline int Abs(int x) { return x < 0 ? -x : x; }
+
+// The passer ranks of files a to h (a guarded rank array) as one word, a byte per file with
+// file a lowest, so that only the files holding a passer need to be visited.
+inline uint64_t PasserRanksByFile(const uint8_t* rank) {
+  static_assert(std::endian::native == std::endian::little);
+  uint64_t ranks;
+  std::memcpy(&ranks, rank + 1, sizeof ranks);
+  return ranks;
+}
 
 // A king on its first two ranks shelters behind the pawns of its own and the neighbouring
 // files; a pawn in that zone earns no bonus for being advanced.
@@ -214,11 +226,11 @@ template <int8_t Us>
   const uint64_t enemyAttacks = Own<Us>(AllBlackAttacks, AllWhiteAttacks);
   const int ourKing = Own<Us>(WhiteKingSq, BlackKingSq);
   const int theirKing = Own<Us>(BlackKingSq, WhiteKingSq);
-  const uint8_t* rank = Own<Us>(Pawn.WhitePasserRank, Pawn.BlackPasserRank);
   int32_t& passerScore = Own<Us>(Pawn.WhitePasserScore, Pawn.BlackPasserScore);
-  for (int f = 0; f < 8; ++f) {
-    const int r = rank[f + 1];
-    if (r == 0) continue;
+  for (uint64_t ranks = PasserRanksByFile(Own<Us>(Pawn.WhitePasserRank, Pawn.BlackPasserRank)); ranks;) {
+    const int f = LowestSquare(ranks) / 8;
+    const int r = static_cast<int>((ranks >> (8 * f)) & 0xff);
+    ranks &= ~(uint64_t{0xff} << (8 * f));
     const int own = RelativeRank<Us>(r);
     const int p = 8 * r + f;
     const uint64_t pawn = SquareMask(p);

@@ -332,6 +332,8 @@ inline bool All(uint64_t set, uint64_t squares) { return (set & squares) == squa
 // Knights in a corner, shut in by enemy pawns.
 template <int8_t Us>
 [[gnu::always_inline]] inline int32_t TrappedKnights(uint64_t n, uint64_t p) {
+  constexpr uint64_t Traps = At<Us>(H8) | At<Us>(H7) | At<Us>(G7) | At<Us>(A8) | At<Us>(A7) | At<Us>(B7);
+  if ((n & Traps) == 0) return 0;   // the usual case: no knight near a corner
   int32_t t = 0;
   if ((n & At<Us>(H8)) && (p & (At<Us>(H7) | At<Us>(F7)))) t += 1219;
   if ((n & At<Us>(H7)) && (p & At<Us>(G7)) && (p & (At<Us>(H6) | At<Us>(F6)))) t += 1219;
@@ -345,6 +347,8 @@ template <int8_t Us>
 // A bishop that took a rook pawn and is now walled in (the Bxa7 ... b6 trap).
 template <int8_t Us>
 [[gnu::always_inline]] inline int32_t TrappedBishops(uint64_t bishops, uint64_t p) {
+  constexpr uint64_t Traps = At<Us>(A7) | At<Us>(B8) | At<Us>(H7) | At<Us>(G8);
+  if ((bishops & Traps) == 0) return 0;
   int32_t t = 0;
   if ((bishops & (At<Us>(A7) | At<Us>(B8))) && All(p, At<Us>(B6) | At<Us>(C7))) t += 1600;
   if ((bishops & (At<Us>(H7) | At<Us>(G8))) && All(p, At<Us>(G6) | At<Us>(F7))) t += 1600;
@@ -354,6 +358,7 @@ template <int8_t Us>
 // A rook locked in the corner by its own uncastled king, while the enemy has a heavy piece.
 template <int8_t Us>
 [[gnu::always_inline]] inline int32_t TrappedRook(uint64_t king, uint64_t rooks, uint64_t pawns, bool theirHeavy) {
+  if ((king & (At<Us>(B1) | At<Us>(C1) | At<Us>(F1) | At<Us>(G1))) == 0) return 0;
   if ((king & (At<Us>(F1) | At<Us>(G1))) && (rooks & (At<Us>(G1) | At<Us>(H1))))
     return theirHeavy && (pawns & (At<Us>(F2) | At<Us>(G2) | At<Us>(H2))) ? 1670 : 0;
   if ((king & (At<Us>(B1) | At<Us>(C1))) && (rooks & (At<Us>(A1) | At<Us>(B1))))
