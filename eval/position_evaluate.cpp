@@ -224,18 +224,7 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board,
   const bool blackAttacks = BlackNonPawnCount >= 2 && (BQ >= 1 || BlackNonPawnCount >= 4);
   const bool oppositeWings = (OnQueenside(WhiteKingSq) && OnKingside(BlackKingSq)) ||
                              (OnKingside(WhiteKingSq) && OnQueenside(BlackKingSq));
-  if (blackAttacks) MidScore -= PawnShield(0);
-  if (whiteAttacks) MidScore += PawnShield(1);
-  if (blackAttacks) MidScore -= AttackCounts(0);
-  if (whiteAttacks) {
-    MidScore += AttackCounts(1);
-    const int32_t storm = PawnStorm(0);
-    MidScore += oppositeWings ? storm : storm / 2;
-  }
-  if (blackAttacks) {
-    const int32_t storm = PawnStorm(1);
-    MidScore -= oppositeWings ? storm : storm / 2;
-  }
+  MidScore += KingSafety(whiteAttacks, blackAttacks, oppositeWings);
 
   HeavyPiecesOnSeventh<White>();
   HeavyPiecesOnSeventh<Black>();

@@ -71,6 +71,9 @@ public:
   int32_t RookEval(char side);
   int32_t QueenEval(char side);
   int32_t Traps(char side);
+  // The king-safety terms of both kings (middlegame, White's view), for the sides that have
+  // the pieces to attack; the pawn storm is halved unless the kings stand on opposite wings.
+  int32_t KingSafety(bool whiteAttacks, bool blackAttacks, bool oppositeWings);
 
 private:
   // Each colour's half of a term, written once as a template on the colour (White or Black).
@@ -78,6 +81,10 @@ private:
   template <int8_t Us> void ValuePassers(uint64_t doubledFiles);
   template <int8_t Us> void PasserExtras(char side);
   template <int8_t Us> void AttackMapsOf();
+  template <int8_t Us> int32_t ShelterFilePenalty(uint64_t pawnsOnFile);
+  template <int8_t Us> int32_t ShelterOf();
+  template <int8_t Us> int32_t StormBy() const;
+  template <int8_t Us> int32_t AttackOn() const;
   template <int8_t Us> void KnightsOf();
   template <int8_t Us> void RooksOf(int32_t& halfOpen);
   template <int8_t Us> void QueensOf();
