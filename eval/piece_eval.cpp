@@ -351,6 +351,14 @@ int32_t PositionEvaluate::QueenEval(char /*side*/) {
   return 0;
 }
 
+[[gnu::flatten]] int32_t PositionEvaluate::PieceActivity(char side) {
+  int32_t score = KnightEval(side);
+  score += BishopEval(side);
+  score += RookEval(side);
+  score += QueenEval(side);
+  return score;
+}
+
 namespace {
 
 // Trapped-piece patterns of colour Us, as positive penalties; squares are named from White's

@@ -142,7 +142,8 @@ int32_t Bounded(int32_t score) { return std::clamp(score, -StaticScoreBound, Sta
 
 }  // namespace
 
-int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board, char /*flag*/) {
+// The small terms of this file are folded into the driver, which runs at every leaf.
+[[gnu::flatten]] int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board, char /*flag*/) {
   MidScore = 0;
   EndScore = 0;
   bb = board;
@@ -242,10 +243,7 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board,
   // Control of the centre by minor pieces and rooks, each square once per piece kind.
   MidScore = CentreControl();
 
-  score += KnightEval(side);
-  score += BishopEval(side);
-  score += RookEval(side);
-  score += QueenEval(side);
+  score += PieceActivity(side);
   score += Blend(Phase, MidScore, EndScore);
 
   // A side that cannot mate loses the value of a pawn (the two cancel in the normal case).

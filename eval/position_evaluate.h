@@ -71,6 +71,8 @@ public:
   int32_t RookEval(char side);
   int32_t QueenEval(char side);
   int32_t Traps(char side);
+  // KnightEval, BishopEval, RookEval and QueenEval in one call: returns the sum of their results.
+  int32_t PieceActivity(char side);
   // The king-safety terms of both kings (middlegame, White's view), for the sides that have
   // the pieces to attack; the pawn storm is halved unless the kings stand on opposite wings.
   int32_t KingSafety(bool whiteAttacks, bool blackAttacks, bool oppositeWings);
