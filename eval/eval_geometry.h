@@ -63,11 +63,19 @@ constexpr int FileOf(int sq) { return sq & 7; }
 constexpr int RankOf(int sq) { return sq >> 3; }
 
 // King distance: the number of king moves between two squares on an empty board.
-constexpr int Distance(int a, int b) {
+constexpr int DistanceByRanksAndFiles(int a, int b) {
   const int df = FileOf(a) > FileOf(b) ? FileOf(a) - FileOf(b) : FileOf(b) - FileOf(a);
   const int dr = RankOf(a) > RankOf(b) ? RankOf(a) - RankOf(b) : RankOf(b) - RankOf(a);
   return df > dr ? df : dr;
 }
+// ... looked up, for every pair of squares: the passer terms ask for several on every call.
+inline constexpr auto KingDistances = [] {
+  std::array<std::array<uint8_t, 64>, 64> table{};
+  for (int a = 0; a < 64; ++a)
+    for (int b = 0; b < 64; ++b) table[a][b] = static_cast<uint8_t>(DistanceByRanksAndFiles(a, b));
+  return table;
+}();
+constexpr int Distance(int a, int b) { return KingDistances[a][b]; }
 
 // The files on both sides of a file (none beyond the board edge).
 constexpr uint64_t NeighbourFiles(int file) {

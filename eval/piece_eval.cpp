@@ -41,7 +41,7 @@ template <int8_t Us>
   bishops = attacktab::BishopsFrom(us.Bishops, bb->AllPieces);
   rooks = attacktab::RooksFrom(us.Rooks, bb->AllPieces);
   queens = attacktab::QueensFrom(us.Queens, bb->AllPieces);
-  king = KingAttacksOf(us.King);
+  king = us.King ? attacktab::King[LowestSquare(us.King)] : 0;
   Own<Us>(AllWhiteAttacks, AllBlackAttacks) = pawns | knights | bishops | rooks | queens | king;
 }
 
@@ -206,7 +206,7 @@ template <int8_t Us>
     // holds one (outposts lie on files c to f, so no edge is crossed).
     if (post[s] && (theirPawns & PawnAttacksOf<Us>(SquareMask(s))) == 0) MidScore += S * post[s];
     const int32_t v = MobilityValue(
-        KnightMobility, UsefulSquares(KnightAttacksOf(SquareMask(s)), us.Pieces, empty, theirCover));
+        KnightMobility, UsefulSquares(attacktab::Knight[s], us.Pieces, empty, theirCover));
     MidScore += S * v;
     EndScore += S * v;
   }
