@@ -78,9 +78,13 @@ inline constexpr auto KingDistances = [] {
 constexpr int Distance(int a, int b) { return KingDistances[a][b]; }
 
 // The files on both sides of a file (none beyond the board edge).
-constexpr uint64_t NeighbourFiles(int file) {
-  return (file > 0 ? FileMasks[file - 1] : 0) | (file < 7 ? FileMasks[file + 1] : 0);
-}
+inline constexpr auto NeighbourFileMasks = [] {
+  std::array<uint64_t, 8> table{};
+  for (int file = 0; file < 8; ++file)
+    table[file] = (file > 0 ? FileMasks[file - 1] : 0) | (file < 7 ? FileMasks[file + 1] : 0);
+  return table;
+}();
+constexpr uint64_t NeighbourFiles(int file) { return NeighbourFileMasks[file]; }
 
 // The three files that shelter or surround a king: its own and both neighbours, or the
 // nearest three when the king stands on an edge file.

@@ -15,10 +15,22 @@ using namespace evalgeo;
 
 namespace {
 
+// The entry of a mobility table of N entries for a set of squares.
+template <std::size_t N>
+inline std::size_t MobilityIndex(uint64_t squares) {
+  return std::min<std::size_t>(static_cast<std::size_t>(PopCount(squares)), N - 1);
+}
 template <std::size_t N>
 inline int32_t MobilityValue(const std::array<int32_t, N>& table, uint64_t squares) {
-  return table[std::min<std::size_t>(static_cast<std::size_t>(PopCount(squares)), N - 1)];
+  return table[MobilityIndex<N>(squares)];
 }
+
+// A rook's mobility weighs 1.4 times as much in the ending (rounded toward zero).
+constexpr auto RookMobilityEnding = [] {
+  std::array<int32_t, RookMobility.size()> table{};
+  for (std::size_t i = 0; i < table.size(); ++i) table[i] = 14 * RookMobility[i] / 10;
+  return table;
+}();
 
 // Squares worth counting for mobility: not our own, and not empty squares an enemy pawn covers.
 inline uint64_t UsefulSquares(uint64_t attacks, uint64_t own, uint64_t empty, uint64_t enemyPawnCover) {
@@ -286,9 +298,9 @@ template <int8_t Us>
     const uint64_t rook = SquareMask(s);
     const uint64_t attacks =
         us.RookCount < 2 ? Own<Us>(WhiteRookAttacks, BlackRookAttacks) : attacktab::Rook(s, bb->AllPieces);
-    const int32_t v = MobilityValue(RookMobility, UsefulSquares(attacks, us.Pieces, empty, theirCover));
-    MidScore += S * v;
-    EndScore += S * (14 * v / 10);
+    const std::size_t n = MobilityIndex<RookMobility.size()>(UsefulSquares(attacks, us.Pieces, empty, theirCover));
+    MidScore += S * RookMobility[n];
+    EndScore += S * RookMobilityEnding[n];
     if (Pawn.OpenFiles & rook) {
       MidScore += S * 320;
       EndScore += S * 140;
