@@ -5,8 +5,10 @@
 // Below them, the colour-relative helpers with which each term is written once for both sides.
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "board/bit_ops.h"
 #include "board/chess_board.h"
@@ -113,6 +115,15 @@ inline constexpr auto WhitePassedZone = SquareTableOf(
     [](int sq) { return (FileMasks[FileOf(sq)] | NeighbourFiles(FileOf(sq))) & RanksAbove(sq); });
 inline constexpr auto BlackPassedZone = SquareTableOf(
     [](int sq) { return (FileMasks[FileOf(sq)] | NeighbourFiles(FileOf(sq))) & RanksBelow(sq); });
+
+// The passer ranks of files a to h (a guarded rank array, file f at index f + 1) as one word,
+// a byte per file with file a lowest: only the files holding a passer need to be visited.
+inline uint64_t PasserRanksByFile(const uint8_t* rank) {
+  static_assert(std::endian::native == std::endian::little);
+  uint64_t ranks;
+  std::memcpy(&ranks, rank + 1, sizeof ranks);
+  return ranks;
+}
 
 // Colour-relative geometry, so that a term both colours score alike is written once as a
 // template on the colour Us (White or Black) and reads its directions and ranks from here.

@@ -3,9 +3,6 @@
 // structural part is cached in the pawn hash; the passer terms that depend on the kings and
 // pieces are recomputed on every call.
 
-#include <bit>
-#include <cstring>
-
 #include "board/bit_ops.h"
 #include "board/masks.h"
 #include "eval/eval_geometry.h"
@@ -23,15 +20,6 @@ inline void CountUp(int32_t& counter) {
 }
 
 inline int Abs(int x) { return x < 0 ? -x : x; }
-
-// The passer ranks of files a to h (a guarded rank array) as one word, a byte per file with
-// file a lowest, so that only the files holding a passer need to be visited.
-inline uint64_t PasserRanksByFile(const uint8_t* rank) {
-  static_assert(std::endian::native == std::endian::little);
-  uint64_t ranks;
-  std::memcpy(&ranks, rank + 1, sizeof ranks);
-  return ranks;
-}
 
 // A king on its first two ranks shelters behind the pawns of its own and the neighbouring
 // files; a pawn in that zone earns no bonus for being advanced.
@@ -252,7 +240,7 @@ template <int8_t Us>
   }
 }
 
-int32_t PositionEvaluate::PawnEval04(char side) {
+int32_t PositionEvaluate::PawnStructureTerms() {
   CountUp(Phashattempts);
   const ChessBoard& b = *bb;
   const uint64_t pawns = b.WhitePawns | b.BlackPawns;
@@ -285,7 +273,16 @@ int32_t PositionEvaluate::PawnEval04(char side) {
 
   MidScore += Pawn.MidTerm;
   EndScore += Pawn.EndTerm;
+  return Pawn.WhitePawnScore - Pawn.BlackPawnScore;
+}
+
+void PositionEvaluate::PassedPawnTerms(char side) {
   PasserExtras<White>(side);
   PasserExtras<Black>(side);
-  return Pawn.WhitePawnScore - Pawn.BlackPawnScore;
+}
+
+int32_t PositionEvaluate::PawnEval04(char side) {
+  const int32_t score = PawnStructureTerms();
+  PassedPawnTerms(side);
+  return score;
 }

@@ -181,14 +181,19 @@ int32_t Bounded(int32_t score) { return std::clamp(score, -StaticScoreBound, Sta
     }
   }
 
-  AttackMasks();
-
   Phase = 24 - (WhiteNonPawnCount + BlackNonPawnCount) - (WR + BR) - 3 * (WQ + BQ);
   if (Phase < 1) Phase = 1;
 
   const int32_t pawnDiff = WP - BP;
   int32_t score = pieceMaterial + PawnValue * pawnDiff + 200 * pawnDiff * Phase / 24 +
-                  PawnEval04(side);
+                  PawnStructureTerms();
+  // Up to the first lazy exit only passed pawns read the attack maps; without any, the maps
+  // wait until the exit has been passed.
+  const bool passers = (PasserRanksByFile(Pawn.WhitePasserRank) | PasserRanksByFile(Pawn.BlackPasserRank)) != 0;
+  if (passers) {
+    AttackMasks();
+    PassedPawnTerms(side);
+  }
 
   MidScore += 13 * Pawn.WhitePasserScore / 10 - 13 * Pawn.BlackPasserScore / 10;
   EndScore += 19 * Pawn.WhitePasserScore / 10 - 19 * Pawn.BlackPasserScore / 10;
@@ -210,6 +215,8 @@ int32_t Bounded(int32_t score) { return std::clamp(score, -StaticScoreBound, Sta
     const int32_t s = blackToMove ? -score : score;
     if (s + 6000 < alpha || s - 6000 > beta) return Bounded(s);
   }
+
+  if (!passers) AttackMasks();
 
   score += RuleofSquare(side);
 

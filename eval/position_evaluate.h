@@ -79,6 +79,10 @@ public:
 
 private:
   // Each colour's half of a term, written once as a template on the colour (White or Black).
+  // PawnEval04 in two steps: the structure from the pawn hash (adding its middlegame and
+  // endgame terms, returning the pawn score) and the passer terms that need the attack maps.
+  int32_t PawnStructureTerms();
+  void PassedPawnTerms(char side);
   template <int8_t Us> uint64_t ScorePawns();
   template <int8_t Us> void ValuePassers(uint64_t doubledFiles);
   template <int8_t Us> void PasserExtras(char side);
