@@ -240,36 +240,40 @@ template <int8_t Us>
   }
 }
 
+// A pawn-hash miss: the structure is worked out pawn by pawn and stored in the entry. Kept out
+// of line so that the usual hit costs no more than the probe and the copy.
+[[gnu::noinline]] void PositionEvaluate::ScorePawnStructure(PawnHashEntry& entry) {
+  CountUp(Phashmisses);
+  const ChessBoard& b = *bb;
+  Pawn = PawnStructure{};
+  const uint64_t whiteFiles = FileFill(b.WhitePawns);
+  const uint64_t blackFiles = FileFill(b.BlackPawns);
+  Pawn.NoWhitePawnFiles = ~whiteFiles;
+  Pawn.NoBlackPawnFiles = ~blackFiles;
+  Pawn.PawnFiles = whiteFiles | blackFiles;
+  Pawn.OpenFiles = ~Pawn.PawnFiles;
+  Pawn.WhitePawnCover = PawnAttacksOf<White>(b.WhitePawns);
+  Pawn.BlackPawnCover = PawnAttacksOf<Black>(b.BlackPawns);
+
+  const uint64_t whiteDoubledFiles = ScorePawns<White>();
+  ValuePassers<White>(whiteDoubledFiles);
+  const uint64_t blackDoubledFiles = ScorePawns<Black>();
+  ValuePassers<Black>(blackDoubledFiles);
+
+  entry.PawnKey = b.PawnKingKey;
+  entry.Pawns = b.WhitePawns | b.BlackPawns;
+  entry.Pawn = Pawn;
+}
+
 int32_t PositionEvaluate::PawnStructureTerms() {
   CountUp(Phashattempts);
   const ChessBoard& b = *bb;
-  const uint64_t pawns = b.WhitePawns | b.BlackPawns;
   const uint32_t key = b.PawnKingKey;
   PawnHashEntry& entry = PawnHashArray[key & PawnHashIndexMask];
-
-  if (InPawnHash(key, pawns)) {
+  if (InPawnHash(key, b.WhitePawns | b.BlackPawns))
     Pawn = entry.Pawn;
-  } else {
-    CountUp(Phashmisses);
-    Pawn = PawnStructure{};
-    const uint64_t whiteFiles = FileFill(b.WhitePawns);
-    const uint64_t blackFiles = FileFill(b.BlackPawns);
-    Pawn.NoWhitePawnFiles = ~whiteFiles;
-    Pawn.NoBlackPawnFiles = ~blackFiles;
-    Pawn.PawnFiles = whiteFiles | blackFiles;
-    Pawn.OpenFiles = ~Pawn.PawnFiles;
-    Pawn.WhitePawnCover = PawnAttacksOf<White>(b.WhitePawns);
-    Pawn.BlackPawnCover = PawnAttacksOf<Black>(b.BlackPawns);
-
-    const uint64_t whiteDoubledFiles = ScorePawns<White>();
-    ValuePassers<White>(whiteDoubledFiles);
-    const uint64_t blackDoubledFiles = ScorePawns<Black>();
-    ValuePassers<Black>(blackDoubledFiles);
-
-    entry.PawnKey = key;
-    entry.Pawns = pawns;
-    entry.Pawn = Pawn;
-  }
+  else
+    ScorePawnStructure(entry);
 
   MidScore += Pawn.MidTerm;
   EndScore += Pawn.EndTerm;

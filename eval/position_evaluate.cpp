@@ -96,10 +96,13 @@ int32_t PositionEvaluate::KingEval(char /*side*/) {
 int32_t PositionEvaluate::DynamicPieceAdjustments(int32_t /*phase*/) {
   const ChessBoard& b = *bb;
   int32_t adjust = 0;
-  if (LoneMinorAgainstPawns<White>(b, b.WhiteBishopCount, BlackNonPawnCount)) adjust -= 750;
-  if (LoneMinorAgainstPawns<Black>(b, b.BlackBishopCount, WhiteNonPawnCount)) adjust += 750;
-  if (LoneMinorAgainstPawns<White>(b, b.WhiteKnightCount, BlackNonPawnCount)) adjust -= 800;
-  if (LoneMinorAgainstPawns<Black>(b, b.BlackKnightCount, WhiteNonPawnCount)) adjust += 800;
+  // A lone minor piece leaves a single piece on the whole board besides kings and pawns.
+  if (WhiteNonPawnCount + BlackNonPawnCount == 1) {
+    if (LoneMinorAgainstPawns<White>(b, b.WhiteBishopCount, BlackNonPawnCount)) adjust -= 750;
+    if (LoneMinorAgainstPawns<Black>(b, b.BlackBishopCount, WhiteNonPawnCount)) adjust += 750;
+    if (LoneMinorAgainstPawns<White>(b, b.WhiteKnightCount, BlackNonPawnCount)) adjust -= 800;
+    if (LoneMinorAgainstPawns<Black>(b, b.BlackKnightCount, WhiteNonPawnCount)) adjust += 800;
+  }
   adjust -= DoubledPawnWeight(b.WhiteQueenCount, b.WhiteRookCount) * Pawn.WhiteDoubled;
   adjust += DoubledPawnWeight(b.BlackQueenCount, b.BlackRookCount) * Pawn.BlackDoubled;
   return adjust;

@@ -83,6 +83,7 @@ private:
   // endgame terms, returning the pawn score) and the passer terms that need the attack maps.
   int32_t PawnStructureTerms();
   void PassedPawnTerms(char side);
+  void ScorePawnStructure(PawnHashEntry& entry);
   template <int8_t Us> uint64_t ScorePawns();
   template <int8_t Us> void ValuePassers(uint64_t doubledFiles);
   template <int8_t Us> void PasserExtras(char side);
