@@ -71,6 +71,12 @@ template <int8_t Us>
 
 int32_t PositionEvaluate::RuleofSquare(char side) {
   if (WhiteNonPawnCount != 0 || BlackNonPawnCount != 0) return 0;
+  return PawnRace(side);
+}
+
+// The race of the unstoppable passers in a pawn ending; out of line, as pieces are on the
+// board at almost every call of RuleofSquare.
+[[gnu::noinline]] int32_t PositionEvaluate::PawnRace(char side) {
   uint64_t whiteQueening, blackQueening;
   const int white = FirstUnstoppable<White>(*this, side, whiteQueening);
   const int black = FirstUnstoppable<Black>(*this, side, blackQueening);

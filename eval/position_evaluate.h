@@ -84,6 +84,7 @@ private:
   int32_t PawnStructureTerms();
   void PassedPawnTerms(char side);
   void ScorePawnStructure(PawnHashEntry& entry);
+  int32_t PawnRace(char side);
   template <int8_t Us> uint64_t ScorePawns();
   template <int8_t Us> void ValuePassers(uint64_t doubledFiles);
   template <int8_t Us> void PasserExtras(char side);
