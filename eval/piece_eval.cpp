@@ -337,10 +337,8 @@ template <int8_t Us>
   const Army us = ArmyOf<Us>(*bb);
   const uint64_t empty = ~bb->AllPieces;
   const uint64_t theirCover = Own<Us>(Pawn.BlackPawnCover, Pawn.WhitePawnCover);
-  const uint64_t theirControl =
-      Own<Us>(BlackQueenAttacks, WhiteQueenAttacks) | Own<Us>(BlackRookAttacks, WhiteRookAttacks) |
-      Own<Us>(BlackBishopAttacks, WhiteBishopAttacks) | Own<Us>(BlackKnightAttacks, WhiteKnightAttacks) |
-      Own<Us>(BlackPawnAttacks, WhitePawnAttacks) | Own<Us>(BlackKingAttacks, WhiteKingAttacks);
+  // Every square an enemy piece attacks: the union of its six attack maps.
+  const uint64_t theirControl = Own<Us>(AllBlackAttacks, AllWhiteAttacks);
   for (uint64_t set = us.Queens; set; set &= set - 1) {
     const int s = LowestSquare(set);
     const uint64_t attacks = us.QueenCount < 2 ? Own<Us>(WhiteQueenAttacks, BlackQueenAttacks)
