@@ -298,7 +298,8 @@ template <int8_t Us>
     const uint64_t rook = SquareMask(s);
     const uint64_t attacks =
         us.RookCount < 2 ? Own<Us>(WhiteRookAttacks, BlackRookAttacks) : attacktab::Rook(s, bb->AllPieces);
-    const std::size_t n = MobilityIndex<RookMobility.size()>(UsefulSquares(attacks, us.Pieces, empty, theirCover));
+    const uint64_t mobility = UsefulSquares(attacks, us.Pieces, empty, theirCover);
+    const std::size_t n = MobilityIndex<RookMobility.size()>(mobility);
     MidScore += S * RookMobility[n];
     EndScore += S * RookMobilityEnding[n];
     if (Pawn.OpenFiles & rook) {

@@ -192,7 +192,8 @@ int32_t Bounded(int32_t score) { return std::clamp(score, -StaticScoreBound, Sta
                   PawnStructureTerms();
   // Up to the first lazy exit only passed pawns read the attack maps; without any, the maps
   // wait until the exit has been passed.
-  const bool passers = (PasserRanksByFile(Pawn.WhitePasserRank) | PasserRanksByFile(Pawn.BlackPasserRank)) != 0;
+  const bool passers =
+      (PasserRanksByFile(Pawn.WhitePasserRank) | PasserRanksByFile(Pawn.BlackPasserRank)) != 0;
   if (passers) {
     AttackMasks();
     PassedPawnTerms(side);

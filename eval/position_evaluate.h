@@ -71,20 +71,23 @@ public:
   int32_t RookEval(char side);
   int32_t QueenEval(char side);
   int32_t Traps(char side);
-  // KnightEval, BishopEval, RookEval and QueenEval in one call: returns the sum of their results.
-  int32_t PieceActivity(char side);
+
+private:
+  // PawnEval04 in two steps, so that PosEval can build the attack maps in between: the
+  // structure from the pawn hash (adding its middlegame and endgame terms, returning the pawn
+  // score; ScorePawnStructure works it out on a miss) and the passer terms that read the maps.
+  int32_t PawnStructureTerms();
+  void ScorePawnStructure(PawnHashEntry& entry);
+  void PassedPawnTerms(char side);
+  // RuleofSquare's race between the unstoppable passers of a pawn ending.
+  int32_t PawnRace(char side);
   // The king-safety terms of both kings (middlegame, White's view), for the sides that have
   // the pieces to attack; the pawn storm is halved unless the kings stand on opposite wings.
   int32_t KingSafety(bool whiteAttacks, bool blackAttacks, bool oppositeWings);
+  // KnightEval, BishopEval, RookEval and QueenEval in one call: returns the sum of their results.
+  int32_t PieceActivity(char side);
 
-private:
   // Each colour's half of a term, written once as a template on the colour (White or Black).
-  // PawnEval04 in two steps: the structure from the pawn hash (adding its middlegame and
-  // endgame terms, returning the pawn score) and the passer terms that need the attack maps.
-  int32_t PawnStructureTerms();
-  void PassedPawnTerms(char side);
-  void ScorePawnStructure(PawnHashEntry& entry);
-  int32_t PawnRace(char side);
   template <int8_t Us> uint64_t ScorePawns();
   template <int8_t Us> void ValuePassers(uint64_t doubledFiles);
   template <int8_t Us> void PasserExtras(char side);
