@@ -5,8 +5,10 @@
 // Below them, the colour-relative helpers with which each term is written once for both sides.
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "board/bit_ops.h"
 #include "board/chess_board.h"
@@ -63,16 +65,28 @@ constexpr int FileOf(int sq) { return sq & 7; }
 constexpr int RankOf(int sq) { return sq >> 3; }
 
 // King distance: the number of king moves between two squares on an empty board.
-constexpr int Distance(int a, int b) {
+constexpr int DistanceByRanksAndFiles(int a, int b) {
   const int df = FileOf(a) > FileOf(b) ? FileOf(a) - FileOf(b) : FileOf(b) - FileOf(a);
   const int dr = RankOf(a) > RankOf(b) ? RankOf(a) - RankOf(b) : RankOf(b) - RankOf(a);
   return df > dr ? df : dr;
 }
+// ... looked up, for every pair of squares: the passer terms ask for several on every call.
+inline constexpr auto KingDistances = [] {
+  std::array<std::array<uint8_t, 64>, 64> table{};
+  for (int a = 0; a < 64; ++a)
+    for (int b = 0; b < 64; ++b) table[a][b] = static_cast<uint8_t>(DistanceByRanksAndFiles(a, b));
+  return table;
+}();
+constexpr int Distance(int a, int b) { return KingDistances[a][b]; }
 
 // The files on both sides of a file (none beyond the board edge).
-constexpr uint64_t NeighbourFiles(int file) {
-  return (file > 0 ? FileMasks[file - 1] : 0) | (file < 7 ? FileMasks[file + 1] : 0);
-}
+inline constexpr auto NeighbourFileMasks = [] {
+  std::array<uint64_t, 8> table{};
+  for (int file = 0; file < 8; ++file)
+    table[file] = (file > 0 ? FileMasks[file - 1] : 0) | (file < 7 ? FileMasks[file + 1] : 0);
+  return table;
+}();
+constexpr uint64_t NeighbourFiles(int file) { return NeighbourFileMasks[file]; }
 
 // The three files that shelter or surround a king: its own and both neighbours, or the
 // nearest three when the king stands on an edge file.
@@ -101,6 +115,15 @@ inline constexpr auto WhitePassedZone = SquareTableOf(
     [](int sq) { return (FileMasks[FileOf(sq)] | NeighbourFiles(FileOf(sq))) & RanksAbove(sq); });
 inline constexpr auto BlackPassedZone = SquareTableOf(
     [](int sq) { return (FileMasks[FileOf(sq)] | NeighbourFiles(FileOf(sq))) & RanksBelow(sq); });
+
+// The passer ranks of files a to h (a guarded rank array, file f at index f + 1) as one word,
+// a byte per file with file a lowest: only the files holding a passer need to be visited.
+inline uint64_t PasserRanksByFile(const uint8_t* rank) {
+  static_assert(std::endian::native == std::endian::little);
+  uint64_t ranks;
+  std::memcpy(&ranks, rank + 1, sizeof ranks);
+  return ranks;
+}
 
 // Colour-relative geometry, so that a term both colours score alike is written once as a
 // template on the colour Us (White or Black) and reads its directions and ranks from here.

@@ -71,6 +71,12 @@ template <int8_t Us>
 
 int32_t PositionEvaluate::RuleofSquare(char side) {
   if (WhiteNonPawnCount != 0 || BlackNonPawnCount != 0) return 0;
+  return PawnRace(side);
+}
+
+// The race of the unstoppable passers in a pawn ending; out of line, as pieces are on the
+// board at almost every call of RuleofSquare.
+[[gnu::noinline]] int32_t PositionEvaluate::PawnRace(char side) {
   uint64_t whiteQueening, blackQueening;
   const int white = FirstUnstoppable<White>(*this, side, whiteQueening);
   const int black = FirstUnstoppable<Black>(*this, side, blackQueening);
@@ -214,11 +220,11 @@ template <int8_t Us>
   const uint64_t enemyAttacks = Own<Us>(AllBlackAttacks, AllWhiteAttacks);
   const int ourKing = Own<Us>(WhiteKingSq, BlackKingSq);
   const int theirKing = Own<Us>(BlackKingSq, WhiteKingSq);
-  const uint8_t* rank = Own<Us>(Pawn.WhitePasserRank, Pawn.BlackPasserRank);
   int32_t& passerScore = Own<Us>(Pawn.WhitePasserScore, Pawn.BlackPasserScore);
-  for (int f = 0; f < 8; ++f) {
-    const int r = rank[f + 1];
-    if (r == 0) continue;
+  for (uint64_t ranks = PasserRanksByFile(Own<Us>(Pawn.WhitePasserRank, Pawn.BlackPasserRank)); ranks;) {
+    const int f = LowestSquare(ranks) / 8;
+    const int r = static_cast<int>((ranks >> (8 * f)) & 0xff);
+    ranks &= ~(uint64_t{0xff} << (8 * f));
     const int own = RelativeRank<Us>(r);
     const int p = 8 * r + f;
     const uint64_t pawn = SquareMask(p);
@@ -240,40 +246,53 @@ template <int8_t Us>
   }
 }
 
-int32_t PositionEvaluate::PawnEval04(char side) {
+// A pawn-hash miss: the structure is worked out pawn by pawn and stored in the entry. Kept out
+// of line so that the usual hit costs no more than the probe and the copy.
+[[gnu::noinline]] void PositionEvaluate::ScorePawnStructure(PawnHashEntry& entry) {
+  CountUp(Phashmisses);
+  const ChessBoard& b = *bb;
+  Pawn = PawnStructure{};
+  const uint64_t whiteFiles = FileFill(b.WhitePawns);
+  const uint64_t blackFiles = FileFill(b.BlackPawns);
+  Pawn.NoWhitePawnFiles = ~whiteFiles;
+  Pawn.NoBlackPawnFiles = ~blackFiles;
+  Pawn.PawnFiles = whiteFiles | blackFiles;
+  Pawn.OpenFiles = ~Pawn.PawnFiles;
+  Pawn.WhitePawnCover = PawnAttacksOf<White>(b.WhitePawns);
+  Pawn.BlackPawnCover = PawnAttacksOf<Black>(b.BlackPawns);
+
+  const uint64_t whiteDoubledFiles = ScorePawns<White>();
+  ValuePassers<White>(whiteDoubledFiles);
+  const uint64_t blackDoubledFiles = ScorePawns<Black>();
+  ValuePassers<Black>(blackDoubledFiles);
+
+  entry.PawnKey = b.PawnKingKey;
+  entry.Pawns = b.WhitePawns | b.BlackPawns;
+  entry.Pawn = Pawn;
+}
+
+int32_t PositionEvaluate::PawnStructureTerms() {
   CountUp(Phashattempts);
   const ChessBoard& b = *bb;
-  const uint64_t pawns = b.WhitePawns | b.BlackPawns;
   const uint32_t key = b.PawnKingKey;
   PawnHashEntry& entry = PawnHashArray[key & PawnHashIndexMask];
-
-  if (InPawnHash(key, pawns)) {
+  if (InPawnHash(key, b.WhitePawns | b.BlackPawns))
     Pawn = entry.Pawn;
-  } else {
-    CountUp(Phashmisses);
-    Pawn = PawnStructure{};
-    const uint64_t whiteFiles = FileFill(b.WhitePawns);
-    const uint64_t blackFiles = FileFill(b.BlackPawns);
-    Pawn.NoWhitePawnFiles = ~whiteFiles;
-    Pawn.NoBlackPawnFiles = ~blackFiles;
-    Pawn.PawnFiles = whiteFiles | blackFiles;
-    Pawn.OpenFiles = ~Pawn.PawnFiles;
-    Pawn.WhitePawnCover = PawnAttacksOf<White>(b.WhitePawns);
-    Pawn.BlackPawnCover = PawnAttacksOf<Black>(b.BlackPawns);
-
-    const uint64_t whiteDoubledFiles = ScorePawns<White>();
-    ValuePassers<White>(whiteDoubledFiles);
-    const uint64_t blackDoubledFiles = ScorePawns<Black>();
-    ValuePassers<Black>(blackDoubledFiles);
-
-    entry.PawnKey = key;
-    entry.Pawns = pawns;
-    entry.Pawn = Pawn;
-  }
+  else
+    ScorePawnStructure(entry);
 
   MidScore += Pawn.MidTerm;
   EndScore += Pawn.EndTerm;
+  return Pawn.WhitePawnScore - Pawn.BlackPawnScore;
+}
+
+void PositionEvaluate::PassedPawnTerms(char side) {
   PasserExtras<White>(side);
   PasserExtras<Black>(side);
-  return Pawn.WhitePawnScore - Pawn.BlackPawnScore;
+}
+
+int32_t PositionEvaluate::PawnEval04(char side) {
+  const int32_t score = PawnStructureTerms();
+  PassedPawnTerms(side);
+  return score;
 }

@@ -15,10 +15,22 @@ using namespace evalgeo;
 
 namespace {
 
+// The entry of a mobility table of N entries for a set of squares.
+template <std::size_t N>
+inline std::size_t MobilityIndex(uint64_t squares) {
+  return std::min<std::size_t>(static_cast<std::size_t>(PopCount(squares)), N - 1);
+}
 template <std::size_t N>
 inline int32_t MobilityValue(const std::array<int32_t, N>& table, uint64_t squares) {
-  return table[std::min<std::size_t>(static_cast<std::size_t>(PopCount(squares)), N - 1)];
+  return table[MobilityIndex<N>(squares)];
 }
+
+// A rook's mobility weighs 1.4 times as much in the ending (rounded toward zero).
+constexpr auto RookMobilityEnding = [] {
+  std::array<int32_t, RookMobility.size()> table{};
+  for (std::size_t i = 0; i < table.size(); ++i) table[i] = 14 * RookMobility[i] / 10;
+  return table;
+}();
 
 // Squares worth counting for mobility: not our own, and not empty squares an enemy pawn covers.
 inline uint64_t UsefulSquares(uint64_t attacks, uint64_t own, uint64_t empty, uint64_t enemyPawnCover) {
@@ -41,7 +53,7 @@ template <int8_t Us>
   bishops = attacktab::BishopsFrom(us.Bishops, bb->AllPieces);
   rooks = attacktab::RooksFrom(us.Rooks, bb->AllPieces);
   queens = attacktab::QueensFrom(us.Queens, bb->AllPieces);
-  king = KingAttacksOf(us.King);
+  king = us.King ? attacktab::King[LowestSquare(us.King)] : 0;
   Own<Us>(AllWhiteAttacks, AllBlackAttacks) = pawns | knights | bishops | rooks | queens | king;
 }
 
@@ -50,76 +62,88 @@ void PositionEvaluate::AttackMasks() {
   AttackMapsOf<Black>();
 }
 
-int32_t PositionEvaluate::PawnFilePenalty(char side, uint64_t pawnsOnFile) {
-  int32_t& open = side == 0 ? WhiteOpenShield : BlackOpenShield;
+// Penalty for one file of the king's shelter, counting the files that give little shelter.
+template <int8_t Us>
+[[gnu::always_inline]] inline int32_t PositionEvaluate::ShelterFilePenalty(uint64_t pawnsOnFile) {
+  int32_t& open = Own<Us>(WhiteOpenShield, BlackOpenShield);
   if (pawnsOnFile == 0) {
     ++open;
     return 350;
   }
   // The pawn nearest the king shelters it: White's lowest, Black's highest; r is its rank
   // counted from the king's side.
-  const int r = side == 0 ? RankOf(LowestSquare(pawnsOnFile))
-                          : 7 - RankOf(static_cast<int>(BSR(pawnsOnFile)));
+  const int r = Us == White ? RankOf(LowestSquare(pawnsOnFile))
+                            : 7 - RankOf(static_cast<int>(BSR(pawnsOnFile)));
   if (r >= 4) ++open;   // advanced three squares or more: little shelter left
   return 35 * (r - 1);
 }
 
-int32_t PositionEvaluate::PawnShield(char side) {
-  if (side != 0 && side != 1) return 0;
-  const ChessBoard& b = *bb;
-  const bool white = side == 0;
-  const int kingSq = white ? WhiteKingSq : BlackKingSq;
-  const uint64_t pawns = white ? b.WhitePawns : b.BlackPawns;
-  const uint64_t own = white ? b.WhitePieces : b.BlackPieces;
-  const uint64_t kingFile = white ? WhiteKingFile : BlackKingFile;
-  (white ? WhiteOpenShield : BlackOpenShield) = 0;
+int32_t PositionEvaluate::PawnFilePenalty(char side, uint64_t pawnsOnFile) {
+  return side == 0 ? ShelterFilePenalty<White>(pawnsOnFile) : ShelterFilePenalty<Black>(pawnsOnFile);
+}
 
-  int32_t penalty = PawnFilePenalty(side, pawns & kingFile);
+// Shelter penalty of Us's king: the pawns of its own file count double, unless a piece in front
+// of the king makes up for a badly placed one.
+template <int8_t Us>
+[[gnu::always_inline]] inline int32_t PositionEvaluate::ShelterOf() {
+  const Army us = ArmyOf<Us>(*bb);
+  const int kingSq = Own<Us>(WhiteKingSq, BlackKingSq);
+  Own<Us>(WhiteOpenShield, BlackOpenShield) = 0;
+
+  int32_t penalty = ShelterFilePenalty<Us>(us.Pawns & Own<Us>(WhiteKingFile, BlackKingFile));
   // A piece standing right in front of the king shields it a little where the pawn is gone.
-  const uint64_t front = white ? Up<White>(SquareMask(kingSq)) : Up<Black>(SquareMask(kingSq));
-  if (!((own & ~pawns & front) && 2 * penalty >= 351)) penalty *= 2;
+  const uint64_t front = Up<Us>(SquareMask(kingSq));
+  if (!((us.Pieces & ~us.Pawns & front) && 2 * penalty >= 351)) penalty *= 2;
 
   const int f = FileOf(kingSq);
   const int right = f == 7 ? 5 : f + 1;
   const int left = f == 0 ? 2 : f - 1;
-  penalty += PawnFilePenalty(side, pawns & FileMasks[right]);
-  penalty += PawnFilePenalty(side, pawns & FileMasks[left]);
+  penalty += ShelterFilePenalty<Us>(us.Pawns & FileMasks[right]);
+  penalty += ShelterFilePenalty<Us>(us.Pawns & FileMasks[left]);
   return penalty;
 }
 
-int32_t PositionEvaluate::PawnStorm(char side) {
-  const ChessBoard& b = *bb;
-  const uint64_t stormers = side == 0 ? b.WhitePawns & ThreeFiles[FileOf(BlackKingSq)]
-                                      : b.BlackPawns & ThreeFiles[FileOf(WhiteKingSq)];
+int32_t PositionEvaluate::PawnShield(char side) {
+  if (side == 0) return ShelterOf<White>();
+  if (side == 1) return ShelterOf<Black>();
+  return 0;
+}
+
+// Us's pawns advancing on the three files around the enemy king.
+template <int8_t Us>
+[[gnu::always_inline]] inline int32_t PositionEvaluate::StormBy() const {
+  const uint64_t stormers = Own<Us>(bb->WhitePawns, bb->BlackPawns) &
+                            ThreeFiles[FileOf(Own<Us>(BlackKingSq, WhiteKingSq))];
   // Ranks counted from the storming side: its sixth, fifth and fourth.
-  auto on = [&](int rank) { return PopCount(stormers & RankMasks[side == 0 ? rank : 7 - rank]); };
+  auto on = [&](int rank) { return PopCount(stormers & RankMasks[RelativeRank<Us>(rank)]); };
   return 600 * on(5) + 300 * on(4) + 100 * on(3);
 }
 
-int32_t PositionEvaluate::AttackCounts(char side) {
-  const ChessBoard& b = *bb;
-  const bool white = side == 0;   // the defender
-  const int kingSq = white ? WhiteKingSq : BlackKingSq;
-  const uint64_t king = SquareMask(kingSq);
-  const uint64_t zone = white ? WhiteKingAttacks : BlackKingAttacks;
-  const int32_t open = white ? WhiteOpenShield : BlackOpenShield;
+int32_t PositionEvaluate::PawnStorm(char side) { return side == 0 ? StormBy<White>() : StormBy<Black>(); }
 
-  const uint64_t pawnAtt = white ? BlackPawnAttacks : WhitePawnAttacks;
-  const uint64_t knightAtt = white ? BlackKnightAttacks : WhiteKnightAttacks;
-  const uint64_t bishopAtt = white ? BlackBishopAttacks : WhiteBishopAttacks;
-  const uint64_t rookAtt = white ? BlackRookAttacks : WhiteRookAttacks;
-  const uint64_t queenAtt = white ? BlackQueenAttacks : WhiteQueenAttacks;
-  const uint64_t allAtt = white ? AllBlackAttacks : AllWhiteAttacks;
-  const uint64_t knights = white ? b.BlackKnights : b.WhiteKnights;
-  const uint64_t bishops = white ? b.BlackBishops : b.WhiteBishops;
-  const uint64_t rooks = white ? b.BlackRooks : b.WhiteRooks;
-  const uint64_t queens = white ? b.BlackQueens : b.WhiteQueens;
-  const uint64_t noAttackerPawnFiles = white ? Pawn.NoBlackPawnFiles : Pawn.NoWhitePawnFiles;
+// Danger to Us's king from the enemy pieces, less what its own pieces do to defend it.
+template <int8_t Us>
+[[gnu::always_inline]] inline int32_t PositionEvaluate::AttackOn() const {
+  constexpr int8_t Them = Us == White ? Black : White;
+  const Army us = ArmyOf<Us>(*bb);
+  const Army them = ArmyOf<Them>(*bb);
+  const int kingSq = Own<Us>(WhiteKingSq, BlackKingSq);
+  const uint64_t king = SquareMask(kingSq);
+  const uint64_t zone = Own<Us>(WhiteKingAttacks, BlackKingAttacks);
+  const int32_t open = Own<Us>(WhiteOpenShield, BlackOpenShield);
+
+  const uint64_t pawnAtt = Own<Them>(WhitePawnAttacks, BlackPawnAttacks);
+  const uint64_t knightAtt = Own<Them>(WhiteKnightAttacks, BlackKnightAttacks);
+  const uint64_t bishopAtt = Own<Them>(WhiteBishopAttacks, BlackBishopAttacks);
+  const uint64_t rookAtt = Own<Them>(WhiteRookAttacks, BlackRookAttacks);
+  const uint64_t queenAtt = Own<Them>(WhiteQueenAttacks, BlackQueenAttacks);
+  const uint64_t allAtt = Own<Them>(AllWhiteAttacks, AllBlackAttacks);
+  const uint64_t noAttackerPawnFiles = Own<Them>(Pawn.NoWhitePawnFiles, Pawn.NoBlackPawnFiles);
 
   // Weight of the attack and the number of piece kinds taking part.
   int32_t weight = 0, kinds = 0;
   if (pawnAtt & zone) weight += 1, kinds += 1;
-  if ((knightAtt & (zone | king)) || (knights & zone)) weight += 1, kinds += 1;
+  if ((knightAtt & (zone | king)) || (them.Knights & zone)) weight += 1, kinds += 1;
   if (bishopAtt & zone) weight += 1, kinds += 1;
   if (queenAtt & zone) weight += 4, kinds += 1;
   if (rookAtt & zone) weight += 2, kinds += 1;
@@ -133,30 +157,48 @@ int32_t PositionEvaluate::AttackCounts(char side) {
   else if (kinds <= 3)
     attack = kinds * attack / 4;
 
-  const int32_t material = PopCount(knights | bishops | rooks) + 2 * PopCount(queens);
+  const int32_t material = PopCount(them.Knights | them.Bishops | them.Rooks) + 2 * PopCount(them.Queens);
   const uint64_t wing = ThreeFiles[FileOf(kingSq)];
   int32_t total = attack + 5 * material * open +
-                  10 * open * PopCount((knights | bishops | rooks | queens) & wing) +
-                  30 * (open + 1) * (PopCount((rooks | queens) & wing & noAttackerPawnFiles) - 1);
+                  10 * open * PopCount((them.Knights | them.Bishops | them.Rooks | them.Queens) & wing) +
+                  30 * (open + 1) * (PopCount((them.Rooks | them.Queens) & wing & noAttackerPawnFiles) - 1);
 
   // Bishops and queens aiming down the long diagonals at a castled king.
-  const int homeRank = white ? RankOf(kingSq) : 7 - RankOf(kingSq);
-  if (homeRank <= 1 && FileOf(kingSq) != 3 && FileOf(kingSq) != 4) {
+  if (RelativeRank<Us>(RankOf(kingSq)) <= 1 && FileOf(kingSq) != 3 && FileOf(kingSq) != 4) {
     const bool kingside = FileOf(kingSq) >= 5;
-    const uint64_t diagonals = (kingside == white) ? DiagonalsToQueenside : DiagonalsToKingside;
-    total += 10 * (open + 1) * PopCount((bishops | queens) & diagonals);
+    const uint64_t diagonals = (kingside == (Us == White)) ? DiagonalsToQueenside : DiagonalsToKingside;
+    total += 10 * (open + 1) * PopCount((them.Bishops | them.Queens) & diagonals);
   }
 
-  if (queens == 0) total /= 2;
+  if (them.Queens == 0) total /= 2;
 
-  const uint64_t defenders = white ? (b.WhiteKnights | b.WhiteBishops | b.WhiteRooks | b.WhiteQueens)
-                                   : (b.BlackKnights | b.BlackBishops | b.BlackRooks | b.BlackQueens);
+  const uint64_t defenders = us.Knights | us.Bishops | us.Rooks | us.Queens;
   int32_t defence = 100 * PopCount(defenders & zone);
-  if ((white ? WhiteQueenAttacks : BlackQueenAttacks) & zone) defence += 500;
-  if ((white ? WhiteKnightAttacks : BlackKnightAttacks) & zone) defence += 100;
-  if ((white ? WhiteBishopAttacks : BlackBishopAttacks) & zone) defence += 100;
-  if ((white ? WhiteRookAttacks : BlackRookAttacks) & zone) defence += 100;
+  if (Own<Us>(WhiteQueenAttacks, BlackQueenAttacks) & zone) defence += 500;
+  if (Own<Us>(WhiteKnightAttacks, BlackKnightAttacks) & zone) defence += 100;
+  if (Own<Us>(WhiteBishopAttacks, BlackBishopAttacks) & zone) defence += 100;
+  if (Own<Us>(WhiteRookAttacks, BlackRookAttacks) & zone) defence += 100;
   return total - defence;
+}
+
+int32_t PositionEvaluate::AttackCounts(char side) { return side == 0 ? AttackOn<White>() : AttackOn<Black>(); }
+
+int32_t PositionEvaluate::KingSafety(bool whiteAttacks, bool blackAttacks, bool oppositeWings) {
+  // Each shelter is weighed first: the attack on a king reads the count of its open files.
+  int32_t mid = 0;
+  if (blackAttacks) mid -= ShelterOf<White>();
+  if (whiteAttacks) mid += ShelterOf<Black>();
+  if (blackAttacks) mid -= AttackOn<White>();
+  if (whiteAttacks) {
+    mid += AttackOn<Black>();
+    const int32_t storm = StormBy<White>();
+    mid += oppositeWings ? storm : storm / 2;
+  }
+  if (blackAttacks) {
+    const int32_t storm = StormBy<Black>();
+    mid -= oppositeWings ? storm : storm / 2;
+  }
+  return mid;
 }
 
 template <int8_t Us>
@@ -176,7 +218,7 @@ template <int8_t Us>
     // holds one (outposts lie on files c to f, so no edge is crossed).
     if (post[s] && (theirPawns & PawnAttacksOf<Us>(SquareMask(s))) == 0) MidScore += S * post[s];
     const int32_t v = MobilityValue(
-        KnightMobility, UsefulSquares(KnightAttacksOf(SquareMask(s)), us.Pieces, empty, theirCover));
+        KnightMobility, UsefulSquares(attacktab::Knight[s], us.Pieces, empty, theirCover));
     MidScore += S * v;
     EndScore += S * v;
   }
@@ -256,9 +298,10 @@ template <int8_t Us>
     const uint64_t rook = SquareMask(s);
     const uint64_t attacks =
         us.RookCount < 2 ? Own<Us>(WhiteRookAttacks, BlackRookAttacks) : attacktab::Rook(s, bb->AllPieces);
-    const int32_t v = MobilityValue(RookMobility, UsefulSquares(attacks, us.Pieces, empty, theirCover));
-    MidScore += S * v;
-    EndScore += S * (14 * v / 10);
+    const uint64_t mobility = UsefulSquares(attacks, us.Pieces, empty, theirCover);
+    const std::size_t n = MobilityIndex<RookMobility.size()>(mobility);
+    MidScore += S * RookMobility[n];
+    EndScore += S * RookMobilityEnding[n];
     if (Pawn.OpenFiles & rook) {
       MidScore += S * 320;
       EndScore += S * 140;
@@ -295,10 +338,8 @@ template <int8_t Us>
   const Army us = ArmyOf<Us>(*bb);
   const uint64_t empty = ~bb->AllPieces;
   const uint64_t theirCover = Own<Us>(Pawn.BlackPawnCover, Pawn.WhitePawnCover);
-  const uint64_t theirControl =
-      Own<Us>(BlackQueenAttacks, WhiteQueenAttacks) | Own<Us>(BlackRookAttacks, WhiteRookAttacks) |
-      Own<Us>(BlackBishopAttacks, WhiteBishopAttacks) | Own<Us>(BlackKnightAttacks, WhiteKnightAttacks) |
-      Own<Us>(BlackPawnAttacks, WhitePawnAttacks) | Own<Us>(BlackKingAttacks, WhiteKingAttacks);
+  // Every square an enemy piece attacks: the union of its six attack maps.
+  const uint64_t theirControl = Own<Us>(AllBlackAttacks, AllWhiteAttacks);
   for (uint64_t set = us.Queens; set; set &= set - 1) {
     const int s = LowestSquare(set);
     const uint64_t attacks = us.QueenCount < 2 ? Own<Us>(WhiteQueenAttacks, BlackQueenAttacks)
@@ -321,6 +362,14 @@ int32_t PositionEvaluate::QueenEval(char /*side*/) {
   return 0;
 }
 
+[[gnu::flatten]] int32_t PositionEvaluate::PieceActivity(char side) {
+  int32_t score = KnightEval(side);
+  score += BishopEval(side);
+  score += RookEval(side);
+  score += QueenEval(side);
+  return score;
+}
+
 namespace {
 
 // Trapped-piece patterns of colour Us, as positive penalties; squares are named from White's
@@ -332,6 +381,8 @@ inline bool All(uint64_t set, uint64_t squares) { return (set & squares) == squa
 // Knights in a corner, shut in by enemy pawns.
 template <int8_t Us>
 [[gnu::always_inline]] inline int32_t TrappedKnights(uint64_t n, uint64_t p) {
+  constexpr uint64_t Traps = At<Us>(H8) | At<Us>(H7) | At<Us>(G7) | At<Us>(A8) | At<Us>(A7) | At<Us>(B7);
+  if ((n & Traps) == 0) return 0;   // the usual case: no knight near a corner
   int32_t t = 0;
   if ((n & At<Us>(H8)) && (p & (At<Us>(H7) | At<Us>(F7)))) t += 1219;
   if ((n & At<Us>(H7)) && (p & At<Us>(G7)) && (p & (At<Us>(H6) | At<Us>(F6)))) t += 1219;
@@ -345,6 +396,8 @@ template <int8_t Us>
 // A bishop that took a rook pawn and is now walled in (the Bxa7 ... b6 trap).
 template <int8_t Us>
 [[gnu::always_inline]] inline int32_t TrappedBishops(uint64_t bishops, uint64_t p) {
+  constexpr uint64_t Traps = At<Us>(A7) | At<Us>(B8) | At<Us>(H7) | At<Us>(G8);
+  if ((bishops & Traps) == 0) return 0;
   int32_t t = 0;
   if ((bishops & (At<Us>(A7) | At<Us>(B8))) && All(p, At<Us>(B6) | At<Us>(C7))) t += 1600;
   if ((bishops & (At<Us>(H7) | At<Us>(G8))) && All(p, At<Us>(G6) | At<Us>(F7))) t += 1600;
@@ -354,6 +407,7 @@ template <int8_t Us>
 // A rook locked in the corner by its own uncastled king, while the enemy has a heavy piece.
 template <int8_t Us>
 [[gnu::always_inline]] inline int32_t TrappedRook(uint64_t king, uint64_t rooks, uint64_t pawns, bool theirHeavy) {
+  if ((king & (At<Us>(B1) | At<Us>(C1) | At<Us>(F1) | At<Us>(G1))) == 0) return 0;
   if ((king & (At<Us>(F1) | At<Us>(G1))) && (rooks & (At<Us>(G1) | At<Us>(H1))))
     return theirHeavy && (pawns & (At<Us>(F2) | At<Us>(G2) | At<Us>(H2))) ? 1670 : 0;
   if ((king & (At<Us>(B1) | At<Us>(C1))) && (rooks & (At<Us>(A1) | At<Us>(B1))))

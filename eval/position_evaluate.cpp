@@ -4,6 +4,7 @@
 #include "eval/position_evaluate.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "board/bit_ops.h"
 #include "board/masks.h"
@@ -25,6 +26,15 @@ inline int KingSquareOf(uint64_t king) { return king ? LowestSquare(king) : 0; }
 // Middlegame and endgame terms weighed by the game phase (1 = middlegame, 24 = pawn ending).
 inline int32_t Blend(int32_t phase, int32_t mid, int32_t end) {
   return ((24 - phase) * mid + phase * end) / 24;
+}
+
+// The pawn-hash entry of a board is seldom in the cache. Asking for it at the start of the
+// evaluation lets the material and attack work hide the wait; these addresses reach every
+// cache line the entry touches, however it lies.
+inline void PrefetchPawnEntry(uint32_t key) {
+  const char* entry = reinterpret_cast<const char*>(&PawnHashArray[key & PawnHashIndexMask]);
+  for (std::size_t i = 0; i < sizeof(PawnHashEntry); i += 64) __builtin_prefetch(entry + i);
+  __builtin_prefetch(entry + sizeof(PawnHashEntry) - 1);
 }
 
 inline bool OnQueenside(int sq) { return FileOf(sq) <= 3; }
@@ -86,10 +96,13 @@ int32_t PositionEvaluate::KingEval(char /*side*/) {
 int32_t PositionEvaluate::DynamicPieceAdjustments(int32_t /*phase*/) {
   const ChessBoard& b = *bb;
   int32_t adjust = 0;
-  if (LoneMinorAgainstPawns<White>(b, b.WhiteBishopCount, BlackNonPawnCount)) adjust -= 750;
-  if (LoneMinorAgainstPawns<Black>(b, b.BlackBishopCount, WhiteNonPawnCount)) adjust += 750;
-  if (LoneMinorAgainstPawns<White>(b, b.WhiteKnightCount, BlackNonPawnCount)) adjust -= 800;
-  if (LoneMinorAgainstPawns<Black>(b, b.BlackKnightCount, WhiteNonPawnCount)) adjust += 800;
+  // A lone minor piece leaves a single piece on the whole board besides kings and pawns.
+  if (WhiteNonPawnCount + BlackNonPawnCount == 1) {
+    if (LoneMinorAgainstPawns<White>(b, b.WhiteBishopCount, BlackNonPawnCount)) adjust -= 750;
+    if (LoneMinorAgainstPawns<Black>(b, b.BlackBishopCount, WhiteNonPawnCount)) adjust += 750;
+    if (LoneMinorAgainstPawns<White>(b, b.WhiteKnightCount, BlackNonPawnCount)) adjust -= 800;
+    if (LoneMinorAgainstPawns<Black>(b, b.BlackKnightCount, WhiteNonPawnCount)) adjust += 800;
+  }
   adjust -= DoubledPawnWeight(b.WhiteQueenCount, b.WhiteRookCount) * Pawn.WhiteDoubled;
   adjust += DoubledPawnWeight(b.BlackQueenCount, b.BlackRookCount) * Pawn.BlackDoubled;
   return adjust;
@@ -132,11 +145,13 @@ int32_t Bounded(int32_t score) { return std::clamp(score, -StaticScoreBound, Sta
 
 }  // namespace
 
-int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board, char /*flag*/) {
+// The small terms of this file are folded into the driver, which runs at every leaf.
+[[gnu::flatten]] int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board, char /*flag*/) {
   MidScore = 0;
   EndScore = 0;
   bb = board;
   const ChessBoard& b = *board;
+  PrefetchPawnEntry(b.PawnKingKey);
   const bool blackToMove = side != 0;
   WhiteKingSq = KingSquareOf(b.WhiteKing);
   BlackKingSq = KingSquareOf(b.BlackKing);
@@ -169,14 +184,20 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board,
     }
   }
 
-  AttackMasks();
-
   Phase = 24 - (WhiteNonPawnCount + BlackNonPawnCount) - (WR + BR) - 3 * (WQ + BQ);
   if (Phase < 1) Phase = 1;
 
   const int32_t pawnDiff = WP - BP;
   int32_t score = pieceMaterial + PawnValue * pawnDiff + 200 * pawnDiff * Phase / 24 +
-                  PawnEval04(side);
+                  PawnStructureTerms();
+  // Up to the first lazy exit only passed pawns read the attack maps; without any, the maps
+  // wait until the exit has been passed.
+  const bool passers =
+      (PasserRanksByFile(Pawn.WhitePasserRank) | PasserRanksByFile(Pawn.BlackPasserRank)) != 0;
+  if (passers) {
+    AttackMasks();
+    PassedPawnTerms(side);
+  }
 
   MidScore += 13 * Pawn.WhitePasserScore / 10 - 13 * Pawn.BlackPasserScore / 10;
   EndScore += 19 * Pawn.WhitePasserScore / 10 - 19 * Pawn.BlackPasserScore / 10;
@@ -199,6 +220,8 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board,
     if (s + 6000 < alpha || s - 6000 > beta) return Bounded(s);
   }
 
+  if (!passers) AttackMasks();
+
   score += RuleofSquare(side);
 
   if (BB == 1) EndScore -= PawnsOnBishopColour(b.BlackBishops, b.WhitePawns);
@@ -213,18 +236,7 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board,
   const bool blackAttacks = BlackNonPawnCount >= 2 && (BQ >= 1 || BlackNonPawnCount >= 4);
   const bool oppositeWings = (OnQueenside(WhiteKingSq) && OnKingside(BlackKingSq)) ||
                              (OnKingside(WhiteKingSq) && OnQueenside(BlackKingSq));
-  if (blackAttacks) MidScore -= PawnShield(0);
-  if (whiteAttacks) MidScore += PawnShield(1);
-  if (blackAttacks) MidScore -= AttackCounts(0);
-  if (whiteAttacks) {
-    MidScore += AttackCounts(1);
-    const int32_t storm = PawnStorm(0);
-    MidScore += oppositeWings ? storm : storm / 2;
-  }
-  if (blackAttacks) {
-    const int32_t storm = PawnStorm(1);
-    MidScore -= oppositeWings ? storm : storm / 2;
-  }
+  MidScore += KingSafety(whiteAttacks, blackAttacks, oppositeWings);
 
   HeavyPiecesOnSeventh<White>();
   HeavyPiecesOnSeventh<Black>();
@@ -242,10 +254,7 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board,
   // Control of the centre by minor pieces and rooks, each square once per piece kind.
   MidScore = CentreControl();
 
-  score += KnightEval(side);
-  score += BishopEval(side);
-  score += RookEval(side);
-  score += QueenEval(side);
+  score += PieceActivity(side);
   score += Blend(Phase, MidScore, EndScore);
 
   // A side that cannot mate loses the value of a pawn (the two cancel in the normal case).

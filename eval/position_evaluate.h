@@ -73,11 +73,29 @@ public:
   int32_t Traps(char side);
 
 private:
+  // PawnEval04 in two steps, so that PosEval can build the attack maps in between: the
+  // structure from the pawn hash (adding its middlegame and endgame terms, returning the pawn
+  // score; ScorePawnStructure works it out on a miss) and the passer terms that read the maps.
+  int32_t PawnStructureTerms();
+  void ScorePawnStructure(PawnHashEntry& entry);
+  void PassedPawnTerms(char side);
+  // RuleofSquare's race between the unstoppable passers of a pawn ending.
+  int32_t PawnRace(char side);
+  // The king-safety terms of both kings (middlegame, White's view), for the sides that have
+  // the pieces to attack; the pawn storm is halved unless the kings stand on opposite wings.
+  int32_t KingSafety(bool whiteAttacks, bool blackAttacks, bool oppositeWings);
+  // KnightEval, BishopEval, RookEval and QueenEval in one call: returns the sum of their results.
+  int32_t PieceActivity(char side);
+
   // Each colour's half of a term, written once as a template on the colour (White or Black).
   template <int8_t Us> uint64_t ScorePawns();
   template <int8_t Us> void ValuePassers(uint64_t doubledFiles);
   template <int8_t Us> void PasserExtras(char side);
   template <int8_t Us> void AttackMapsOf();
+  template <int8_t Us> int32_t ShelterFilePenalty(uint64_t pawnsOnFile);
+  template <int8_t Us> int32_t ShelterOf();
+  template <int8_t Us> int32_t StormBy() const;
+  template <int8_t Us> int32_t AttackOn() const;
   template <int8_t Us> void KnightsOf();
   template <int8_t Us> void RooksOf(int32_t& halfOpen);
   template <int8_t Us> void QueensOf();
