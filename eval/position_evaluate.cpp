@@ -4,7 +4,6 @@
 #include "eval/position_evaluate.h"
 
 #include <algorithm>
-#include <cstddef>
 
 #include "board/bit_ops.h"
 #include "board/masks.h"
@@ -26,15 +25,6 @@ inline int KingSquareOf(uint64_t king) { return king ? LowestSquare(king) : 0; }
 // Middlegame and endgame terms weighed by the game phase (1 = middlegame, 24 = pawn ending).
 inline int32_t Blend(int32_t phase, int32_t mid, int32_t end) {
   return ((24 - phase) * mid + phase * end) / 24;
-}
-
-// The pawn-hash entry of a board is seldom in the cache. Asking for it at the start of the
-// evaluation lets the material and attack work hide the wait; these addresses reach every
-// cache line the entry touches, however it lies.
-inline void PrefetchPawnEntry(uint32_t key) {
-  const char* entry = reinterpret_cast<const char*>(&PawnHashArray[key & PawnHashIndexMask]);
-  for (std::size_t i = 0; i < sizeof(PawnHashEntry); i += 64) __builtin_prefetch(entry + i);
-  __builtin_prefetch(entry + sizeof(PawnHashEntry) - 1);
 }
 
 inline bool OnQueenside(int sq) { return FileOf(sq) <= 3; }
@@ -151,7 +141,7 @@ int32_t Bounded(int32_t score) { return std::clamp(score, -StaticScoreBound, Sta
   EndScore = 0;
   bb = board;
   const ChessBoard& b = *board;
-  PrefetchPawnEntry(b.PawnKingKey);
+  PrefetchPawnEntry(b.PawnKingKey);  // seldom in the cache; the material work hides the wait
   const bool blackToMove = side != 0;
   WhiteKingSq = KingSquareOf(b.WhiteKing);
   BlackKingSq = KingSquareOf(b.BlackKing);

@@ -37,11 +37,6 @@ struct EmptyStructureAtStart {
 
 }  // namespace
 
-bool InPawnHash(uint32_t key, uint64_t pawns) {
-  const PawnHashEntry& entry = PawnHashArray[key & PawnHashIndexMask];
-  return entry.PawnKey == key && entry.Pawns == pawns;
-}
-
 void ClearPawnHash() {
   for (PawnHashEntry& entry : PawnHashArray) {
     entry.PawnKey = 0;

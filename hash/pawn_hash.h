@@ -54,6 +54,9 @@ inline void PrefetchPawnEntry(uint32_t key) {
 }
 
 // True when the entry of this key holds exactly this pawn key and this pawn set.
-bool InPawnHash(uint32_t key, uint64_t pawns);
+inline bool InPawnHash(uint32_t key, uint64_t pawns) {
+  const PawnHashEntry& entry = PawnHashArray[key & PawnHashIndexMask];
+  return entry.PawnKey == key && entry.Pawns == pawns;
+}
 // Clears the identifying and passer fields of every entry.
 void ClearPawnHash();

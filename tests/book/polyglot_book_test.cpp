@@ -88,8 +88,9 @@ TEST(PolyglotBook, KeysMatchThePublishedValues) {
       {"a2a4 b7b5 h2h4 b5b4 c2c4 b4c3 a1a3", {}},
   };
   for (const Line& line : lines) {
-    ChessBoard b;
+    ChessBoard b{};
     b.InitRep();
+    b.InitPieceCounts();  // InitRep sets the pieces only; the moves played below keep the counts
     int8_t side = White;
     uint8_t castle = 15;
     std::vector<uint64_t> keys{PolyglotKey(b, side, castle)};
