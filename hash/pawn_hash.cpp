@@ -2,10 +2,10 @@
 
 #include "hash/pawn_hash.h"
 
-#include <sys/mman.h>
+#include "hash/huge_pages.h"
 
 // Aligned to a 2 MiB boundary so the table can sit on transparent huge pages (see below).
-alignas(2 << 20) PawnHashEntry PawnHashArray[PawnHashSize];
+alignas(HugePageBytes) PawnHashEntry PawnHashArray[PawnHashSize];
 int32_t Phashattempts = 0;
 int32_t Phashmisses = 0;
 
@@ -28,9 +28,7 @@ void StoreEmptyStructure(PawnHashEntry& entry) {
 // probes are scattered over megabytes: on huge pages they cost far fewer TLB misses.
 struct EmptyStructureAtStart {
   EmptyStructureAtStart() {
-#ifdef MADV_HUGEPAGE
-    madvise(PawnHashArray, sizeof(PawnHashArray), MADV_HUGEPAGE);  // a hint; harmless if refused
-#endif
+    AdviseHugePages(PawnHashArray, sizeof(PawnHashArray));
     StoreEmptyStructure(PawnHashArray[0]);
   }
 } emptyStructureAtStart;

@@ -9,10 +9,13 @@
 #include <sys/mman.h>
 
 #include "board/log_file.h"
+#include "hash/huge_pages.h"
 
 TranspositionTables PositionCache;
 
 namespace {
+
+constexpr size_t PageBytes = 4096;  // the mapping is whole small pages
 
 // The slots of a position's bucket. An index past the table would mean a broken table: that is
 // reported (caller 1 stores, 2 probes) and the engine stops.
@@ -61,32 +64,26 @@ unsigned TryCutoff(const TTSlot& slot, int depth, int reduction, int alpha, int 
   return TTNoCut;
 }
 
-// The table lives in its own mapping, aligned to 2 MiB and marked for transparent huge pages:
-// a probe then needs one TLB entry per 2 MiB instead of one per 4 KiB, and the first touch of
-// the table faults in 512 times fewer pages. The mapping starts zeroed and costs nothing until
-// it is touched, so start-up stays fast.
-constexpr size_t HugePage = size_t{2} << 20;
-
+// The table lives in its own mapping, aligned to 2 MiB so that it can sit on huge pages. The
+// mapping starts zeroed and costs nothing until it is touched, so start-up stays fast.
 size_t MappedBytes(uint64_t buckets) {
-  const size_t bytes = static_cast<size_t>(buckets) * sizeof(TTBucket);
-  return (bytes + HugePage - 1) & ~(HugePage - 1);
+  const size_t pages = (static_cast<size_t>(buckets) * sizeof(TTBucket) + PageBytes - 1) / PageBytes;
+  return pages * PageBytes;
 }
 
 TTBucket* MapTable(uint64_t buckets) {
   const size_t bytes = MappedBytes(buckets);
   // Map one huge page more than needed and trim both ends to a 2 MiB boundary.
-  void* raw = mmap(nullptr, bytes + HugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  void* raw = mmap(nullptr, bytes + HugePageBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (raw == MAP_FAILED) return nullptr;
   const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
-  const uintptr_t aligned = (start + HugePage - 1) & ~(uintptr_t{HugePage} - 1);
+  const uintptr_t aligned = (start + HugePageBytes - 1) & ~(uintptr_t{HugePageBytes} - 1);
   if (aligned > start) munmap(raw, aligned - start);
   const uintptr_t tail = aligned + bytes;
-  const uintptr_t mappedEnd = start + bytes + HugePage;
+  const uintptr_t mappedEnd = start + bytes + HugePageBytes;
   if (mappedEnd > tail) munmap(reinterpret_cast<void*>(tail), mappedEnd - tail);
   void* table = reinterpret_cast<void*>(aligned);
-#ifdef MADV_HUGEPAGE
-  madvise(table, bytes, MADV_HUGEPAGE);  // only a hint: without it the table still works
-#endif
+  AdviseHugePages(table, bytes);
   return static_cast<TTBucket*>(table);
 }
 
