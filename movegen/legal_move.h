@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 
+#include "board/bit_ops.h"
 #include "board/chess_board.h"
 #include "board/masks.h"
 
@@ -70,4 +71,51 @@ inline KingSafetyFilter MakeKingSafetyFilter(const ChessBoard& b, int8_t colour,
 // True when a move from `from`, judged on the board before it is made, needs the full test.
 inline bool MayExposeKing(const KingSafetyFilter& filter, uint64_t from) {
   return filter.InCheck || (from & (filter.King | filter.Pinnable | filter.EnPassant));
+}
+
+// The own pieces pinned to the king: each stands alone between the king and an enemy slider
+// that moves along that line, so it may only move along the line (the king's ray through it,
+// the slider's square included) without exposing the king. At most one piece per direction.
+struct PinnedPieces {
+  uint64_t Pinned;
+  int Count;
+  uint64_t Piece[8];
+  uint64_t Line[8];
+
+  // The squares a pinned piece may move to without leaving its line; every square for another.
+  uint64_t LineOf(uint64_t piece) const {
+    if (!(piece & Pinned)) return ~uint64_t{0};
+    for (int p = 0;; ++p)
+      if (Piece[p] == piece) return Line[p];
+  }
+};
+
+// `king` is the colour's one king.
+inline PinnedPieces FindPinnedPieces(const ChessBoard& b, int8_t colour, uint64_t king) {
+  const bool black = colour != 0;
+  PinnedPieces pins{0, 0, {}, {}};
+  const uint64_t own = black ? b.BlackPieces : b.WhitePieces;
+  const uint64_t queens = black ? b.WhiteQueens : b.BlackQueens;
+  const uint64_t straight = (black ? b.WhiteRooks : b.BlackRooks) | queens;
+  const uint64_t diagonal = (black ? b.WhiteBishops : b.BlackBishops) | queens;
+  const int k = LowestSquare(king);
+  for (int d = 0; d < 8; ++d) {
+    const uint64_t ray = EmptyBoardRays[d][k];
+    const uint64_t sliders = ray & (d < 4 ? straight : diagonal);
+    if (!sliders) continue;
+    // Along a ray of rising square index the piece nearest the king is the lowest one.
+    const bool rising = legality_detail::DirRank[d] > 0 || (legality_detail::DirRank[d] == 0 && legality_detail::DirFile[d] > 0);
+    uint64_t blockers = ray & b.AllPieces;
+    const uint64_t first = rising ? blockers & (~blockers + 1) : SquareMask(static_cast<int>(BSR(blockers)));
+    if (!(first & own)) continue;
+    blockers ^= first;
+    if (!blockers) continue;
+    const uint64_t second = rising ? blockers & (~blockers + 1) : SquareMask(static_cast<int>(BSR(blockers)));
+    if (!(second & sliders)) continue;
+    pins.Pinned |= first;
+    pins.Piece[pins.Count] = first;
+    pins.Line[pins.Count] = ray;
+    ++pins.Count;
+  }
+  return pins;
 }

@@ -103,62 +103,31 @@ int MoveGen::GenKingCaptures(int8_t colour, int i) {
 
 namespace {
 
-// A pawn step of n squares towards the colour's last rank, and back.
-template <bool Black>
-constexpr uint64_t Forward(uint64_t squares, int n) {
-  return Black ? squares >> n : squares << n;
-}
-template <bool Black>
-constexpr uint64_t Backward(uint64_t squares, int n) {
-  return Black ? squares << n : squares >> n;
-}
-
 // Every pawn move of one colour, pawn by pawn: double push, single push, the two captures
 // (White up-left then up-right, Black down-right then down-left), en passant. The squares each
 // kind of move reaches are found for all pawns at once; the pawns are then visited lowest
 // square first, those about to promote apart, since all their moves carry the promotion.
 template <bool Black>
 int GenPawnMovesOf(MoveGen& list, int i) {
-  const ChessBoard& b = *list.Board;
-  constexpr uint64_t StartRank = Black ? Rank7 : Rank2;
   constexpr uint64_t PromotingRank = Black ? Rank2 : Rank7;
-  constexpr uint64_t LastRank = Black ? Rank1 : Rank8;
-  constexpr uint64_t EnPassantRank = Black ? Rank4 : Rank5;
-  constexpr uint64_t FirstCaptureEdge = Black ? FileH : FileA;   // the capture by 7 squares
-  constexpr uint64_t SecondCaptureEdge = Black ? FileA : FileH;  // the capture by 9 squares
   constexpr char Queen = Black ? 'q' : 'Q';
-
-  // A pawn already on the last rank (an edited position) has no move.
-  const uint64_t pawns = (Black ? b.BlackPawns : b.WhitePawns) & ~LastRank;
-  const uint64_t enemy = Black ? b.WhitePieces : b.BlackPieces;
-  const uint64_t empty = ~b.AllPieces;
-  const uint64_t single = Forward<Black>(pawns, 8) & empty;
-  const uint64_t twice = Forward<Black>(single & Forward<Black>(StartRank, 8), 8) & empty;
-  const uint64_t first = Forward<Black>(pawns & ~FirstCaptureEdge, 7) & enemy;
-  const uint64_t second = Forward<Black>(pawns & ~SecondCaptureEdge, 9) & enemy;
-  // En passant is possible only right after an enemy double push to the pawn's rank.
-  const bool epChance = (b.LastTo & (Black ? b.WhitePawns : b.BlackPawns) & EnPassantRank) &&
-                        (b.LastFrom & (Black ? Rank2 : Rank7));
+  const PawnTargets t = PawnTargetsOf<Black>(*list.Board);
 
   // The pawns with more than a single push; most others need no further test.
-  const uint64_t moreThanOneStep = Backward<Black>(twice, 16) | Backward<Black>(first, 7) |
-                                   Backward<Black>(second, 9) | (epChance ? pawns & EnPassantRank : 0);
+  const uint64_t moreThanOneStep = PawnBackward<Black>(t.Twice, 16) | PawnBackward<Black>(t.First, 7) |
+                                   PawnBackward<Black>(t.Second, 9) | t.EnPassantFrom;
   auto emitPawn = [&](uint64_t from, char promotion) {
     if (!(from & moreThanOneStep)) {
-      i = Emit(list, i, from, Forward<Black>(from, 8), promotion);
+      i = Emit(list, i, from, PawnForward<Black>(from, 8), promotion);
       return;
     }
-    if (twice & Forward<Black>(from, 16)) i = Emit(list, i, from, Forward<Black>(from, 16), NoPromotion);
-    if (single & Forward<Black>(from, 8)) i = Emit(list, i, from, Forward<Black>(from, 8), promotion);
-    if (first & Forward<Black>(from, 7)) i = Emit(list, i, from, Forward<Black>(from, 7), promotion);
-    if (second & Forward<Black>(from, 9)) i = Emit(list, i, from, Forward<Black>(from, 9), promotion);
-    if (epChance && (from & EnPassantRank)) {
-      const uint64_t target = Forward<Black>(b.LastTo, 8);
-      if (!(b.LastFrom & FileA) && from == (b.LastTo >> 1)) i = Emit(list, i, from, target, NoPromotion);
-      if (!(b.LastFrom & FileH) && from == (b.LastTo << 1)) i = Emit(list, i, from, target, NoPromotion);
-    }
+    if (t.Twice & PawnForward<Black>(from, 16)) i = Emit(list, i, from, PawnForward<Black>(from, 16), NoPromotion);
+    if (t.Single & PawnForward<Black>(from, 8)) i = Emit(list, i, from, PawnForward<Black>(from, 8), promotion);
+    if (t.First & PawnForward<Black>(from, 7)) i = Emit(list, i, from, PawnForward<Black>(from, 7), promotion);
+    if (t.Second & PawnForward<Black>(from, 9)) i = Emit(list, i, from, PawnForward<Black>(from, 9), promotion);
+    if (from & t.EnPassantFrom) i = Emit(list, i, from, t.EnPassantTo, NoPromotion);
   };
-  const uint64_t movers = Backward<Black>(single, 8) | moreThanOneStep;
+  const uint64_t movers = PawnBackward<Black>(t.Single, 8) | moreThanOneStep;
   // White's promoting pawns stand above all its others, Black's below.
   const uint64_t lowerGroup = movers & (Black ? PromotingRank : ~PromotingRank);
   const uint64_t upperGroup = movers & (Black ? ~PromotingRank : PromotingRank);

@@ -58,8 +58,10 @@ std::string RunPerft(const char* fen, int depth, uint64_t* leaves, uint64_t* tot
 
 #ifdef ORVO_SANITIZED
 constexpr uint64_t LeafBudget = 1000000;
+constexpr int RandomGames = 40;
 #else
 constexpr uint64_t LeafBudget = 6000000;
+constexpr int RandomGames = 200;
 #endif
 
 TEST(Perft, ReferenceCounts) {
@@ -75,6 +77,45 @@ TEST(Perft, ReferenceCounts) {
     ++run;
   }
   EXPECT_GE(run, 40);
+}
+
+// The moves perft takes as legal: those of the evasion list when in check, of the full list
+// otherwise, that leave the king safe.
+size_t PerftLegalCount(const ChessBoard& position, int8_t side, uint8_t flags) {
+  if (!InCheckNow(position, side)) return LegalMoves(position, side, flags).size();
+  static MoveGen list;
+  ChessBoard work = position;
+  return LegalOf(list, list.GenCheckEvasions(side, &work), work, side).size();
+}
+
+// The last ply is counted without listing the moves; over random games the count must be the
+// number of listed moves that leave the king safe, one and two plies deep.
+TEST(Perft, LastPlyCountMatchesTheLegalListOverRandomGames) {
+  const int8_t savedTrace = MainStatus.TraceFlag;
+  MainStatus.TraceFlag = 0;
+  testing::internal::CaptureStdout();
+  PerfT counts(0);  // the counters, put to use below
+  testing::internal::GetCapturedStdout();
+  PlayRandomGames(RandomGames, 160, 77, [&](const ChessBoard& position, int8_t side, uint8_t flags) {
+    counts.LeafNodes = 0;
+    counts.PerformanceTest(side, 1, position, static_cast<char>(flags));
+    ASSERT_EQ(counts.LeafNodes, PerftLegalCount(position, side, flags));
+    uint64_t below = 0;
+    MoveGen list;
+    ChessBoard work = position;
+    const int n = InCheckNow(position, side) ? list.GenCheckEvasions(side, &work)
+                                             : list.GenerateAllMoves(side, &work, flags);
+    for (const TestMove& m : LegalOf(list, n, work, side)) {
+      ChessBoard child = position;
+      uint8_t mask;
+      child.MakeMove(m.From, m.To, m.Promotion, mask);
+      below += PerftLegalCount(child, side ? White : Black, flags & mask);
+    }
+    counts.LeafNodes = 0;
+    counts.PerformanceTest(side, 2, position, static_cast<char>(flags));
+    ASSERT_EQ(counts.LeafNodes, below);
+  });
+  MainStatus.TraceFlag = savedTrace;
 }
 
 TEST(Perft, RookReachingACornerWhereOneWasTakenNeverCastles) {
