@@ -158,8 +158,10 @@ int MoveGen::GenPawnEvasions(int8_t colour, uint64_t target, uint64_t ownPawns, 
         const uint64_t checker = checkers & (~checkers + 1);
         for (uint64_t cands = ((checker >> 1) | (checker << 1)) & ownPawns & Rank5; cands; cands &= cands - 1) {
           const uint64_t from = cands & (~cands + 1);
-          if (!(b.LastFrom & FileA) && b.LastTo == (from >> 1)) i = Emit(*this, i, from, b.LastTo << 8, NoPromotion);
-          if (!(b.LastFrom & FileH) && b.LastTo == (from << 1)) i = Emit(*this, i, from, b.LastTo << 8, NoPromotion);
+          // The taken pawn stands beside the candidate: to its left unless the candidate is on
+          // file a, to its right unless it is on file h.
+          if (!(from & FileA) && b.LastTo == (from >> 1)) i = Emit(*this, i, from, b.LastTo << 8, NoPromotion);
+          if (!(from & FileH) && b.LastTo == (from << 1)) i = Emit(*this, i, from, b.LastTo << 8, NoPromotion);
         }
       }
     }
@@ -178,8 +180,8 @@ int MoveGen::GenPawnEvasions(int8_t colour, uint64_t target, uint64_t ownPawns, 
         const uint64_t checker = checkers & (~checkers + 1);
         for (uint64_t cands = ((checker >> 1) | (checker << 1)) & ownPawns & Rank4; cands; cands &= cands - 1) {
           const uint64_t from = cands & (~cands + 1);
-          if (!(b.LastFrom & FileA) && b.LastTo == (from >> 1)) i = Emit(*this, i, from, b.LastTo >> 8, NoPromotion);
-          if (!(b.LastFrom & FileH) && b.LastTo == (from << 1)) i = Emit(*this, i, from, b.LastTo >> 8, NoPromotion);
+          if (!(from & FileA) && b.LastTo == (from >> 1)) i = Emit(*this, i, from, b.LastTo >> 8, NoPromotion);
+          if (!(from & FileH) && b.LastTo == (from << 1)) i = Emit(*this, i, from, b.LastTo >> 8, NoPromotion);
         }
       }
     }

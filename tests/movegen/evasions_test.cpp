@@ -87,6 +87,31 @@ TEST(Evasions, EnPassantTakesTheCheckingPawn) {
   EXPECT_TRUE(Has(EvasionList(b, Black), F4, E3));
 }
 
+// The checking pawn on an edge file is taken from the b- or g-file, and a candidate on an edge
+// file takes inwards, for both colours.
+TEST(Evasions, EnPassantTakesACheckingPawnOnOrBesideTheEdge) {
+  struct Case {
+    const char* fen;
+    int from, to, pawn, target;
+    int8_t side;
+  };
+  const Case cases[] = {
+      {"k7/7p/8/6P1/6K1/8/8/8 b - - 0 1", H7, H5, G5, H6, White},  // g5 x h6
+      {"7k/p7/8/1P6/1K6/8/8/8 b - - 0 1", A7, A5, B5, A6, White},  // b5 x a6
+      {"7k/1p6/8/P7/K7/8/8/8 b - - 0 1", B7, B5, A5, B6, White},   // a5 x b6
+      {"8/8/8/2k5/p7/8/1P6/7K w - - 0 1", B2, B4, A4, B3, Black},  // a4 x b3
+      {"8/8/8/6k1/6p1/8/7P/K7 w - - 0 1", H2, H4, G4, H3, Black},  // g4 x h3
+  };
+  for (const Case& c : cases) {
+    ChessBoard b = BoardFromFen(c.fen);
+    uint8_t mask;
+    b.MakeMove(Bit(c.from), Bit(c.to), NoPromotion, mask);
+    ASSERT_TRUE(InCheckNow(b, c.side)) << c.fen;
+    EXPECT_TRUE(Has(EvasionList(b, c.side), c.pawn, c.target)) << c.fen;
+    EXPECT_EQ(LegalEvasions(b, c.side), AsSet(LegalMoves(b, c.side, 0))) << c.fen;
+  }
+}
+
 TEST(Evasions, SliderCheckAllowsInterpositionAndCapture) {
   // Bishop b4 checks e1 across d2 and c3: knight, rook, queen and pawn moves onto those squares.
   ChessBoard b = BoardFromFen("4k3/8/8/8/1b6/8/P1P4N/R2QK1N1 w - - 0 1");
