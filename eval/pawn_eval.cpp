@@ -189,9 +189,10 @@ template <int8_t Us>
   const uint64_t ours = Own<Us>(bb->WhitePawns, bb->BlackPawns);
   const uint8_t* rank = Own<Us>(Pawn.WhitePasserRank, Pawn.BlackPasserRank);
   int32_t& passerScore = Own<Us>(Pawn.WhitePasserScore, Pawn.BlackPasserScore);
-  for (int f = 0; f < 8; ++f) {
-    const int r = rank[f + 1];
-    if (r == 0) continue;
+  for (uint64_t ranks = PasserRanksByFile(rank); ranks;) {
+    const int f = LowestSquare(ranks) / 8;
+    const int r = static_cast<int>((ranks >> (8 * f)) & 0xff);
+    ranks &= ~(uint64_t{0xff} << (8 * f));
     Pawn.PasserFlags |= Passed;
     const int neighbour = rank[f] ? rank[f] : rank[f + 2];
     const int32_t* table = Passers.data();
