@@ -240,24 +240,27 @@ void PositionEvaluate::BishopsOfColour(BishopRecord& rec, bool white) {
   const SquareTable& square = white ? WBishopSquare : BBishopSquare;
   rec.Count = white ? b.WhiteBishopCount : b.BlackBishopCount;
   rec.FianchettoSquare = white ? SquareMask(G2) : SquareMask(G7);
-  rec.Bonus = rec.Mid = rec.End = rec.Processed = 0;
   // The pawns that complete a fianchetto: one in front of the bishop and one beside it.
   const uint64_t frontPawn = white ? SquareMask(G3) : SquareMask(G6);
   const uint64_t sidePawns = white ? (SquareMask(F2) | SquareMask(H2)) : (SquareMask(F7) | SquareMask(H7));
+  int32_t mid = 0, end = 0, processed = 0;
   for (uint64_t set = bishops; set; set &= set - 1) {
     const int s = LowestSquare(set);
-    rec.Mid += square[s];
-    rec.End += BishopEnding[s];
+    mid += square[s];
+    end += BishopEnding[s];
     const uint64_t attacks = rec.Count < 2 ? (white ? WhiteBishopAttacks : BlackBishopAttacks)
                                            : attacktab::Bishop(s, bb->AllPieces);
     const int32_t v = MobilityValue(BishopMobility, UsefulSquares(attacks, own, empty, enemyCover));
-    rec.Mid += v;
-    rec.End += v;
+    mid += v;
+    end += v;
     if (SquareMask(s) == rec.FianchettoSquare && (ownPawns & frontPawn) && (ownPawns & sidePawns))
-      rec.Mid += 200;
-    ++rec.Processed;
+      mid += 200;
+    ++processed;
   }
-  if (rec.Count >= 2) rec.Bonus = 500;
+  rec.Mid = mid;
+  rec.End = end;
+  rec.Processed = processed;
+  rec.Bonus = rec.Count >= 2 ? 500 : 0;
 }
 
 int32_t PositionEvaluate::BishopEval(char /*side*/) {
@@ -291,6 +294,7 @@ template <int8_t Us>
   const uint8_t* ourPassers = Own<Us>(Pawn.WhitePasserRank, Pawn.BlackPasserRank);
   const uint8_t* theirPassers = Own<Us>(Pawn.BlackPasserRank, Pawn.WhitePasserRank);
   const uint64_t empty = ~bb->AllPieces;
+  const bool passers = (PasserRanksByFile(ourPassers) | PasserRanksByFile(theirPassers)) != 0;
   for (uint64_t set = us.Rooks; set; set &= set - 1) {
     const int s = LowestSquare(set);
     const int f = FileOf(s);
@@ -314,6 +318,7 @@ template <int8_t Us>
       if (noOwnPawnFiles & rook) halfOpen += S * 50;
     }
     // Rooks belong behind passed pawns, their own and the enemy's.
+    if (!passers) continue;
     if (BehindPasser<Us>(ourPassers[f + 1], r)) {
       MidScore += S * 37;
       EndScore += S * 75;
