@@ -202,7 +202,7 @@ int32_t PositionEvaluate::KingSafety(bool whiteAttacks, bool blackAttacks, bool 
 }
 
 template <int8_t Us>
-[[gnu::always_inline]] inline void PositionEvaluate::KnightsOf() {
+[[gnu::always_inline]] inline void PositionEvaluate::KnightsOf(int32_t& mid, int32_t& end) {
   constexpr int32_t S = Sign<Us>;
   const Army us = ArmyOf<Us>(*bb);
   const uint64_t theirPawns = Own<Us>(bb->BlackPawns, bb->WhitePawns);
@@ -212,21 +212,21 @@ template <int8_t Us>
   const SquareTable& post = Us == White ? WKnightPost : BKnightPost;
   for (uint64_t set = us.Knights; set; set &= set - 1) {
     const int s = LowestSquare(set);
-    MidScore += S * square[s];
-    EndScore += S * KnightEnding[s];
+    mid += S * square[s];
+    end += S * KnightEnding[s];
     // An outpost no enemy pawn can ever attack: neither square diagonally in front of it
     // holds one (outposts lie on files c to f, so no edge is crossed).
-    if (post[s] && (theirPawns & PawnAttacksOf<Us>(SquareMask(s))) == 0) MidScore += S * post[s];
+    if (post[s] && (theirPawns & PawnAttacksOf<Us>(SquareMask(s))) == 0) mid += S * post[s];
     const int32_t v = MobilityValue(
         KnightMobility, UsefulSquares(attacktab::Knight[s], us.Pieces, empty, theirCover));
-    MidScore += S * v;
-    EndScore += S * v;
+    mid += S * v;
+    end += S * v;
   }
 }
 
 int32_t PositionEvaluate::KnightEval(char /*side*/) {
-  KnightsOf<White>();
-  KnightsOf<Black>();
+  KnightsOf<White>(MidScore, EndScore);
+  KnightsOf<Black>(MidScore, EndScore);
   return 0;
 }
 
@@ -284,7 +284,7 @@ template <int8_t C>
 }  // namespace
 
 template <int8_t Us>
-[[gnu::always_inline]] inline void PositionEvaluate::RooksOf(int32_t& halfOpen) {
+[[gnu::always_inline]] inline void PositionEvaluate::RooksOf(int32_t& halfOpen, int32_t& mid, int32_t& end) {
   constexpr int32_t S = Sign<Us>;
   constexpr int8_t Them = Us == White ? Black : White;
   const Army us = ArmyOf<Us>(*bb);
@@ -304,41 +304,41 @@ template <int8_t Us>
         us.RookCount < 2 ? Own<Us>(WhiteRookAttacks, BlackRookAttacks) : attacktab::Rook(s, bb->AllPieces);
     const uint64_t mobility = UsefulSquares(attacks, us.Pieces, empty, theirCover);
     const std::size_t n = MobilityIndex<RookMobility.size()>(mobility);
-    MidScore += S * RookMobility[n];
-    EndScore += S * RookMobilityEnding[n];
+    mid += S * RookMobility[n];
+    end += S * RookMobilityEnding[n];
     if (Pawn.OpenFiles & rook) {
-      MidScore += S * 320;
-      EndScore += S * 140;
+      mid += S * 320;
+      end += S * 140;
     } else {
       // On its first rank behind an enemy pawn that stands right in front of it.
       if (RelativeRank<Us>(r) == 0 && (theirPawns & Up<Us>(rook))) {
-        MidScore -= S * 100;
-        EndScore -= S * 200;
+        mid -= S * 100;
+        end -= S * 200;
       }
       if (noOwnPawnFiles & rook) halfOpen += S * 50;
     }
     // Rooks belong behind passed pawns, their own and the enemy's.
     if (!passers) continue;
     if (BehindPasser<Us>(ourPassers[f + 1], r)) {
-      MidScore += S * 37;
-      EndScore += S * 75;
+      mid += S * 37;
+      end += S * 75;
     }
     if (BehindPasser<Them>(theirPassers[f + 1], r)) {
-      MidScore += S * 18;
-      EndScore += S * 37;
+      mid += S * 18;
+      end += S * 37;
     }
   }
 }
 
 int32_t PositionEvaluate::RookEval(char /*side*/) {
   int32_t halfOpen = 0;
-  RooksOf<White>(halfOpen);
-  RooksOf<Black>(halfOpen);
+  RooksOf<White>(halfOpen, MidScore, EndScore);
+  RooksOf<Black>(halfOpen, MidScore, EndScore);
   return halfOpen;
 }
 
 template <int8_t Us>
-[[gnu::always_inline]] inline void PositionEvaluate::QueensOf() {
+[[gnu::always_inline]] inline void PositionEvaluate::QueensOf(int32_t& mid, int32_t& end) {
   constexpr int32_t S = Sign<Us>;
   const Army us = ArmyOf<Us>(*bb);
   const uint64_t empty = ~bb->AllPieces;
@@ -351,28 +351,34 @@ template <int8_t Us>
                                                : attacktab::Queen(s, bb->AllPieces);
     const uint64_t mobility = UsefulSquares(attacks, us.Pieces, empty, theirCover);
     const int32_t v = MobilityValue(QueenMobility, mobility);
-    MidScore += S * v;
-    EndScore += S * v;
+    mid += S * v;
+    end += S * v;
     // A queen deep in enemy territory with almost no safe retreat may be trapped.
     if (RelativeRank<Us>(RankOf(s)) >= 4) {
       const int safe = PopCount(mobility & ~theirControl);
-      if (safe < 2) EndScore -= S * 3250 * (2 - safe);
+      if (safe < 2) end -= S * 3250 * (2 - safe);
     }
   }
 }
 
 int32_t PositionEvaluate::QueenEval(char /*side*/) {
-  QueensOf<White>();
-  QueensOf<Black>();
+  QueensOf<White>(MidScore, EndScore);
+  QueensOf<Black>(MidScore, EndScore);
   return 0;
 }
 
+// The pieces add their terms up in locals, which stay in registers, and hand them over at the end.
 [[gnu::flatten]] int32_t PositionEvaluate::PieceActivity(char side) {
-  int32_t score = KnightEval(side);
-  score += BishopEval(side);
-  score += RookEval(side);
-  score += QueenEval(side);
-  return score;
+  int32_t mid = 0, end = 0, halfOpen = 0;
+  KnightsOf<White>(mid, end);
+  KnightsOf<Black>(mid, end);
+  RooksOf<White>(halfOpen, mid, end);
+  RooksOf<Black>(halfOpen, mid, end);
+  QueensOf<White>(mid, end);
+  QueensOf<Black>(mid, end);
+  MidScore += mid;
+  EndScore += end;
+  return BishopEval(side) + halfOpen;
 }
 
 namespace {
