@@ -184,19 +184,20 @@ template <int8_t Us>
 int32_t PositionEvaluate::AttackCounts(char side) { return side == 0 ? AttackOn<White>() : AttackOn<Black>(); }
 
 int32_t PositionEvaluate::KingSafety(bool whiteAttacks, bool blackAttacks, bool oppositeWings) {
-  // Each shelter is weighed first: the attack on a king reads the count of its open files.
+  // One king after the other: its shelter first, as the attack on it reads the count of its
+  // open files, then the attack and the enemy pawn storm.
   int32_t mid = 0;
-  if (blackAttacks) mid -= ShelterOf<White>();
-  if (whiteAttacks) mid += ShelterOf<Black>();
-  if (blackAttacks) mid -= AttackOn<White>();
+  if (blackAttacks) {
+    mid -= ShelterOf<White>();
+    mid -= AttackOn<White>();
+    const int32_t storm = StormBy<Black>();
+    mid -= oppositeWings ? storm : storm / 2;
+  }
   if (whiteAttacks) {
+    mid += ShelterOf<Black>();
     mid += AttackOn<Black>();
     const int32_t storm = StormBy<White>();
     mid += oppositeWings ? storm : storm / 2;
-  }
-  if (blackAttacks) {
-    const int32_t storm = StormBy<Black>();
-    mid -= oppositeWings ? storm : storm / 2;
   }
   return mid;
 }
