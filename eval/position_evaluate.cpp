@@ -104,8 +104,9 @@ template <int8_t Us>
   constexpr int32_t S = Sign<Us>;
   const Army us = ArmyOf<Us>(*bb);
   const Army them = ArmyOf<Us == White ? Black : White>(*bb);
+  const uint64_t seventh = RankMasks[RelativeRank<Us>(6)] | RankMasks[RelativeRank<Us>(7)];
+  if (((us.Rooks | us.Queens) & seventh) == 0) return;   // the usual case: none there
   if ((them.Pawns & RankMasks[RelativeRank<Us>(6)]) || (them.King & RankMasks[RelativeRank<Us>(7)])) {
-    const uint64_t seventh = RankMasks[RelativeRank<Us>(6)] | RankMasks[RelativeRank<Us>(7)];
     const int32_t v = Majorson7[std::min(PopCount(us.Rooks & seventh), 15)];
     EndScore += S * v;
     MidScore += S * (v / 2);
