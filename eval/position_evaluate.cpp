@@ -93,8 +93,11 @@ int32_t PositionEvaluate::DynamicPieceAdjustments(int32_t /*phase*/) {
     if (LoneMinorAgainstPawns<White>(b, b.WhiteKnightCount, BlackNonPawnCount)) adjust -= 800;
     if (LoneMinorAgainstPawns<Black>(b, b.BlackKnightCount, WhiteNonPawnCount)) adjust += 800;
   }
-  adjust -= DoubledPawnWeight(b.WhiteQueenCount, b.WhiteRookCount) * Pawn.WhiteDoubled;
-  adjust += DoubledPawnWeight(b.BlackQueenCount, b.BlackRookCount) * Pawn.BlackDoubled;
+  // Most structures have no doubled pawns: the weight is looked up only for those that do.
+  if (Pawn.WhiteDoubled)
+    adjust -= DoubledPawnWeight(b.WhiteQueenCount, b.WhiteRookCount) * Pawn.WhiteDoubled;
+  if (Pawn.BlackDoubled)
+    adjust += DoubledPawnWeight(b.BlackQueenCount, b.BlackRookCount) * Pawn.BlackDoubled;
   return adjust;
 }
 
