@@ -33,8 +33,8 @@ constexpr auto RookMobilityEnding = [] {
 }();
 
 // Squares worth counting for mobility: not our own, and not empty squares an enemy pawn covers.
-inline uint64_t UsefulSquares(uint64_t attacks, uint64_t own, uint64_t empty, uint64_t enemyPawnCover) {
-  return attacks & ~own & ~(empty & enemyPawnCover);
+inline uint64_t MobilityArea(uint64_t own, uint64_t empty, uint64_t enemyPawnCover) {
+  return ~own & ~(empty & enemyPawnCover);
 }
 
 }  // namespace
@@ -208,7 +208,7 @@ template <int8_t Us>
   const Army us = ArmyOf<Us>(*bb);
   const uint64_t theirPawns = Own<Us>(bb->BlackPawns, bb->WhitePawns);
   const uint64_t theirCover = Own<Us>(Pawn.BlackPawnCover, Pawn.WhitePawnCover);
-  const uint64_t empty = ~bb->AllPieces;
+  const uint64_t area = MobilityArea(us.Pieces, ~bb->AllPieces, theirCover);
   const SquareTable& square = Us == White ? WKnightSquare : BKnightSquare;
   const SquareTable& post = Us == White ? WKnightPost : BKnightPost;
   for (uint64_t set = us.Knights; set; set &= set - 1) {
@@ -218,8 +218,7 @@ template <int8_t Us>
     // An outpost no enemy pawn can ever attack: neither square diagonally in front of it
     // holds one (outposts lie on files c to f, so no edge is crossed).
     if (post[s] && (theirPawns & PawnAttacksOf<Us>(SquareMask(s))) == 0) mid += S * post[s];
-    const int32_t v = MobilityValue(
-        KnightMobility, UsefulSquares(attacktab::Knight[s], us.Pieces, empty, theirCover));
+    const int32_t v = MobilityValue(KnightMobility, attacktab::Knight[s] & area);
     mid += S * v;
     end += S * v;
   }
@@ -244,6 +243,7 @@ void PositionEvaluate::BishopsOfColour(BishopRecord& rec, bool white) {
   // The pawns that complete a fianchetto: one in front of the bishop and one beside it.
   const uint64_t frontPawn = white ? SquareMask(G3) : SquareMask(G6);
   const uint64_t sidePawns = white ? (SquareMask(F2) | SquareMask(H2)) : (SquareMask(F7) | SquareMask(H7));
+  const uint64_t area = MobilityArea(own, empty, enemyCover);
   int32_t mid = 0, end = 0, processed = 0;
   for (uint64_t set = bishops; set; set &= set - 1) {
     const int s = LowestSquare(set);
@@ -251,7 +251,7 @@ void PositionEvaluate::BishopsOfColour(BishopRecord& rec, bool white) {
     end += BishopEnding[s];
     const uint64_t attacks = rec.Count < 2 ? (white ? WhiteBishopAttacks : BlackBishopAttacks)
                                            : attacktab::Bishop(s, bb->AllPieces);
-    const int32_t v = MobilityValue(BishopMobility, UsefulSquares(attacks, own, empty, enemyCover));
+    const int32_t v = MobilityValue(BishopMobility, attacks & area);
     mid += v;
     end += v;
     if (SquareMask(s) == rec.FianchettoSquare && (ownPawns & frontPawn) && (ownPawns & sidePawns))
@@ -294,7 +294,7 @@ template <int8_t Us>
   const uint64_t noOwnPawnFiles = Own<Us>(Pawn.NoWhitePawnFiles, Pawn.NoBlackPawnFiles);
   const uint8_t* ourPassers = Own<Us>(Pawn.WhitePasserRank, Pawn.BlackPasserRank);
   const uint8_t* theirPassers = Own<Us>(Pawn.BlackPasserRank, Pawn.WhitePasserRank);
-  const uint64_t empty = ~bb->AllPieces;
+  const uint64_t area = MobilityArea(us.Pieces, ~bb->AllPieces, theirCover);
   const bool passers = (PasserRanksByFile(ourPassers) | PasserRanksByFile(theirPassers)) != 0;
   for (uint64_t set = us.Rooks; set; set &= set - 1) {
     const int s = LowestSquare(set);
@@ -303,7 +303,7 @@ template <int8_t Us>
     const uint64_t rook = SquareMask(s);
     const uint64_t attacks =
         us.RookCount < 2 ? Own<Us>(WhiteRookAttacks, BlackRookAttacks) : attacktab::Rook(s, bb->AllPieces);
-    const uint64_t mobility = UsefulSquares(attacks, us.Pieces, empty, theirCover);
+    const uint64_t mobility = attacks & area;
     const std::size_t n = MobilityIndex<RookMobility.size()>(mobility);
     mid += S * RookMobility[n];
     end += S * RookMobilityEnding[n];
@@ -342,15 +342,15 @@ template <int8_t Us>
 [[gnu::always_inline]] inline void PositionEvaluate::QueensOf(int32_t& mid, int32_t& end) {
   constexpr int32_t S = Sign<Us>;
   const Army us = ArmyOf<Us>(*bb);
-  const uint64_t empty = ~bb->AllPieces;
-  const uint64_t theirCover = Own<Us>(Pawn.BlackPawnCover, Pawn.WhitePawnCover);
+  const uint64_t area =
+      MobilityArea(us.Pieces, ~bb->AllPieces, Own<Us>(Pawn.BlackPawnCover, Pawn.WhitePawnCover));
   // Every square an enemy piece attacks: the union of its six attack maps.
   const uint64_t theirControl = Own<Us>(AllBlackAttacks, AllWhiteAttacks);
   for (uint64_t set = us.Queens; set; set &= set - 1) {
     const int s = LowestSquare(set);
     const uint64_t attacks = us.QueenCount < 2 ? Own<Us>(WhiteQueenAttacks, BlackQueenAttacks)
                                                : attacktab::Queen(s, bb->AllPieces);
-    const uint64_t mobility = UsefulSquares(attacks, us.Pieces, empty, theirCover);
+    const uint64_t mobility = attacks & area;
     const int32_t v = MobilityValue(QueenMobility, mobility);
     mid += S * v;
     end += S * v;
