@@ -58,6 +58,9 @@ constexpr uint64_t PawnAttacksOf(uint64_t pawns) {
   else return ((pawns & NotA) >> 9) | ((pawns & NotH) >> 7);
 }
 
+// The squares level with the members of the set on the neighbouring files.
+constexpr uint64_t Beside(uint64_t set) { return ((set & NotA) >> 1) | ((set & NotH) << 1); }
+
 // Every square of the files that hold at least one bit of the set.
 constexpr uint64_t FileFill(uint64_t set) { return FillNorth(FillSouth(set, ~0ULL), ~0ULL); }
 
@@ -136,6 +139,12 @@ template <int8_t Us>
 constexpr uint64_t Up(uint64_t x, int ranks = 1) { return Us == White ? x << (8 * ranks) : x >> (8 * ranks); }
 template <int8_t Us>
 constexpr uint64_t Down(uint64_t x) { return Us == White ? x >> 8 : x << 8; }
+
+// The set with every square in front of (Up) or behind (Down) its members on their files.
+template <int8_t Us>
+constexpr uint64_t FillUp(uint64_t x) { return Us == White ? FillNorth(x, ~0ULL) : FillSouth(x, ~0ULL); }
+template <int8_t Us>
+constexpr uint64_t FillDown(uint64_t x) { return Us == White ? FillSouth(x, ~0ULL) : FillNorth(x, ~0ULL); }
 
 // Ranks and squares counted from Us's side: rank 0 is Us's first rank.
 template <int8_t Us>

@@ -103,82 +103,81 @@ int32_t PositionEvaluate::RuleofSquare(char side) {
   return -race(blackQueening, whiteQueening, b.BlackKing, b.WhiteKing, blackKingNear, whiteKingNear);
 }
 
-// Per-pawn pass over the pawns of colour Us (a pawn-hash miss only). Adds to Us's pawn score
-// and the middlegame/endgame pawn terms and returns the files holding doubled pawns. White
-// takes its pawns from a1 upwards and Black from h8 downwards, so that the passer rank kept
-// for a file is that of its most advanced passer.
+// The pawns of colour Us on a pawn-hash miss, worked out set-wise. Adds to Us's pawn score
+// and the middlegame/endgame pawn terms and returns the files holding doubled pawns. The passer
+// rank kept for a file is that of its most advanced passer.
 template <int8_t Us>
 [[gnu::always_inline]] inline uint64_t PositionEvaluate::ScorePawns() {
   constexpr int32_t S = Sign<Us>;
+  constexpr uint64_t EdgeFiles = FileA | FileH;
+  constexpr uint64_t CentreFiles = FileD | FileE;
   const uint64_t ours = Own<Us>(bb->WhitePawns, bb->BlackPawns);
   const uint64_t theirs = Own<Us>(bb->BlackPawns, bb->WhitePawns);
   const int kingSq = Own<Us>(WhiteKingSq, BlackKingSq);
-  const uint64_t kingZone = KingZone<Us>(kingSq);
   const int kingFile = FileOf(kingSq);
   const SquareTable& pawnSquare = Us == White ? WPawnSquare : BPawnSquare;
   int32_t& score = Own<Us>(Pawn.WhitePawnScore, Pawn.BlackPawnScore);
-  uint64_t doubledFiles = 0;
   score = 0;
-  for (uint64_t set = ours; set;) {
-    const int s = Us == White ? LowestSquare(set) : static_cast<int>(BSR(set));
-    set ^= SquareMask(s);
-    const int f = FileOf(s);
-    const int r = RankOf(s);
-    const int own = RelativeRank<Us>(r);   // rank counted from Us's side
-    const uint64_t pawn = SquareMask(s);
-    const uint64_t file = FileMasks[f];
-    const bool halfOpen = (theirs & file) == 0;   // no enemy pawn on the file
-    bool isolated = false;
-    score += pawnSquare[s];
-    if (f == 0 || f == 7) {
-      // A rook pawn on the wing away from its king is slightly weaker.
-      if (f == 0 ? kingFile >= 4 : kingFile <= 3) score -= 5;
-      if ((ours & NeighbourFiles(f)) == 0) {
-        isolated = true;
-        Pawn.MidTerm -= S * 90;
-        Pawn.EndTerm -= S * 90;
-        if (halfOpen) score -= 50;
-      }
-    } else if ((ours & NeighbourFiles(f)) == 0) {
-      isolated = true;
-      Pawn.MidTerm -= S * IsolatedPawn[f];
-      Pawn.EndTerm -= S * IsolatedPawn[f];
-      if (f == 3 || f == 4) score -= 10;
-      if (halfOpen) score -= 50;
-    } else if ((ours & NeighbourFiles(f) & ~RanksAhead<Us>(s)) == 0) {
-      // No neighbour level with it or behind it can ever defend it.
-      score -= halfOpen ? 80 : 40;
-      Pawn.BackwardPawns |= pawn;
-    }
-    const uint64_t zone = PassedZone<Us>()[s];
-    if ((theirs & zone) == 0) {
-      if (isolated) score += 50;
-      if (Pawn.BackwardPawns & pawn) {
-        score += 80;
-        Pawn.BackwardPawns &= ~pawn;
-      }
-      Own<Us>(Pawn.WhitePasserRank, Pawn.BlackPasserRank)[f + 1] = static_cast<uint8_t>(r);
-      int8_t& count = Own<Us>(Pawn.WhitePasserCount, Pawn.BlackPasserCount);
-      count = static_cast<int8_t>(count + 1);
-    } else {
-      if ((kingZone & pawn) == 0) score += Passers[own] / 4;
-      // A candidate: its own pawns outnumber the enemy pawns that can stop it.
-      if (halfOpen && !isolated) {
-        const int enemies = PopCount(theirs & zone);
-        const int friends = PopCount(ours & (file | NeighbourFiles(f))) -
-                            PopCount(ours & file & RanksBehind<Us>(s));
-        if (enemies < friends) Own<Us>(Pawn.WhitePasserScore, Pawn.BlackPasserScore) += Passers[own] / 3;
-      }
-    }
-    if (ours & FrontSpan<Us>()[s]) {
-      Own<Us>(Pawn.WhiteDoubled, Pawn.BlackDoubled) += 1;
-      doubledFiles |= file;
-      if (halfOpen) score -= 50;
-    }
+
+  // Pawns on files without an enemy pawn, without a pawn of their own beside them (isolated),
+  // with no neighbour level with them or behind them to defend them one day (backward, not
+  // said of rook pawns), with no enemy pawn in front on their own or a neighbouring file
+  // (passed), and with a pawn of their own in front (doubled).
+  const uint64_t halfOpen = ours & Own<Us>(Pawn.NoBlackPawnFiles, Pawn.NoWhitePawnFiles);
+  const uint64_t isolated = ours & ~Beside(~Own<Us>(Pawn.NoWhitePawnFiles, Pawn.NoBlackPawnFiles));
+  const uint64_t backward = ours & ~EdgeFiles & ~isolated & ~FillUp<Us>(Beside(ours));
+  const uint64_t passed = ours & ~Down<Us>(FillDown<Us>(theirs | Beside(theirs)));
+  const uint64_t doubled = ours & Down<Us>(FillDown<Us>(ours));
+
+  for (uint64_t set = ours; set; set &= set - 1) score += pawnSquare[LowestSquare(set)];
+  // A rook pawn on the wing away from its king is slightly weaker.
+  if (kingFile >= 4) score -= 5 * PopCount(ours & FileA);
+  if (kingFile <= 3) score -= 5 * PopCount(ours & FileH);
+
+  // Isolated pawns: 90 on the rook files, 100 on the knight and bishop files, 110 in the centre.
+  const int32_t isolation = 90 * PopCount(isolated) + 10 * PopCount(isolated & ~EdgeFiles) +
+                            10 * PopCount(isolated & CentreFiles);
+  Pawn.MidTerm -= S * isolation;
+  Pawn.EndTerm -= S * isolation;
+  score -= 10 * PopCount(isolated & CentreFiles) + 50 * PopCount(isolated & halfOpen);
+  score -= 80 * PopCount(backward & halfOpen) + 40 * PopCount(backward & ~halfOpen);
+
+  // A passed pawn takes back the penalty of being isolated or backward.
+  score += 50 * PopCount(passed & isolated) + 80 * PopCount(passed & backward);
+  Pawn.BackwardPawns |= backward & ~passed;
+  // White's passers from a1 upwards and Black's from h8 downwards: the last one written for a
+  // file is its most advanced.
+  uint8_t* passerRank = Own<Us>(Pawn.WhitePasserRank, Pawn.BlackPasserRank);
+  for (uint64_t set = passed; set;) {
+    const int p = Us == White ? LowestSquare(set) : static_cast<int>(BSR(set));
+    set ^= SquareMask(p);
+    passerRank[FileOf(p) + 1] = static_cast<uint8_t>(RankOf(p));
   }
+  int8_t& passerCount = Own<Us>(Pawn.WhitePasserCount, Pawn.BlackPasserCount);
+  passerCount = static_cast<int8_t>(passerCount + PopCount(passed));
+
+  // The other pawns earn a part of a passer's value for their advance, outside the king's
+  // shelter.
+  const uint64_t advancing = ours & ~passed & ~KingZone<Us>(kingSq);
+  for (int own = 1; own <= 6; ++own)
+    score += Passers[own] / 4 * PopCount(advancing & RankMasks[RelativeRank<Us>(own)]);
+  // A candidate: its own pawns outnumber the enemy pawns that can stop it.
+  for (uint64_t set = halfOpen & ~isolated & ~passed; set; set &= set - 1) {
+    const int s = LowestSquare(set);
+    const int f = FileOf(s);
+    const uint64_t file = FileMasks[f];
+    const int enemies = PopCount(theirs & PassedZone<Us>()[s]);
+    const int friends = PopCount(ours & (file | NeighbourFiles(f))) -
+                        PopCount(ours & file & RanksBehind<Us>(s));
+    if (enemies < friends)
+      Own<Us>(Pawn.WhitePasserScore, Pawn.BlackPasserScore) += Passers[RelativeRank<Us>(RankOf(s))] / 3;
+  }
+
+  Own<Us>(Pawn.WhiteDoubled, Pawn.BlackDoubled) += PopCount(doubled);
+  score -= 50 * PopCount(doubled & halfOpen);
   Pawn.MidTerm += S * 60 * PopCount(ours & Centre);
   if (ours == 0) score = -30;
-  return doubledFiles;
+  return FileFill(doubled);
 }
 
 // Values of the most advanced passer of each file: connected to a neighbour-file passer one
@@ -190,9 +189,10 @@ template <int8_t Us>
   const uint64_t ours = Own<Us>(bb->WhitePawns, bb->BlackPawns);
   const uint8_t* rank = Own<Us>(Pawn.WhitePasserRank, Pawn.BlackPasserRank);
   int32_t& passerScore = Own<Us>(Pawn.WhitePasserScore, Pawn.BlackPasserScore);
-  for (int f = 0; f < 8; ++f) {
-    const int r = rank[f + 1];
-    if (r == 0) continue;
+  for (uint64_t ranks = PasserRanksByFile(rank); ranks;) {
+    const int f = LowestSquare(ranks) / 8;
+    const int r = static_cast<int>((ranks >> (8 * f)) & 0xff);
+    ranks &= ~(uint64_t{0xff} << (8 * f));
     Pawn.PasserFlags |= Passed;
     const int neighbour = rank[f] ? rank[f] : rank[f + 2];
     const int32_t* table = Passers.data();

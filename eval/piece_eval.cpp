@@ -33,8 +33,8 @@ constexpr auto RookMobilityEnding = [] {
 }();
 
 // Squares worth counting for mobility: not our own, and not empty squares an enemy pawn covers.
-inline uint64_t UsefulSquares(uint64_t attacks, uint64_t own, uint64_t empty, uint64_t enemyPawnCover) {
-  return attacks & ~own & ~(empty & enemyPawnCover);
+inline uint64_t MobilityArea(uint64_t own, uint64_t empty, uint64_t enemyPawnCover) {
+  return ~own & ~(empty & enemyPawnCover);
 }
 
 }  // namespace
@@ -184,49 +184,49 @@ template <int8_t Us>
 int32_t PositionEvaluate::AttackCounts(char side) { return side == 0 ? AttackOn<White>() : AttackOn<Black>(); }
 
 int32_t PositionEvaluate::KingSafety(bool whiteAttacks, bool blackAttacks, bool oppositeWings) {
-  // Each shelter is weighed first: the attack on a king reads the count of its open files.
+  // One king after the other: its shelter first, as the attack on it reads the count of its
+  // open files, then the attack and the enemy pawn storm.
   int32_t mid = 0;
-  if (blackAttacks) mid -= ShelterOf<White>();
-  if (whiteAttacks) mid += ShelterOf<Black>();
-  if (blackAttacks) mid -= AttackOn<White>();
+  if (blackAttacks) {
+    mid -= ShelterOf<White>();
+    mid -= AttackOn<White>();
+    const int32_t storm = StormBy<Black>();
+    mid -= oppositeWings ? storm : storm / 2;
+  }
   if (whiteAttacks) {
+    mid += ShelterOf<Black>();
     mid += AttackOn<Black>();
     const int32_t storm = StormBy<White>();
     mid += oppositeWings ? storm : storm / 2;
-  }
-  if (blackAttacks) {
-    const int32_t storm = StormBy<Black>();
-    mid -= oppositeWings ? storm : storm / 2;
   }
   return mid;
 }
 
 template <int8_t Us>
-[[gnu::always_inline]] inline void PositionEvaluate::KnightsOf() {
+[[gnu::always_inline]] inline void PositionEvaluate::KnightsOf(int32_t& mid, int32_t& end) {
   constexpr int32_t S = Sign<Us>;
   const Army us = ArmyOf<Us>(*bb);
   const uint64_t theirPawns = Own<Us>(bb->BlackPawns, bb->WhitePawns);
   const uint64_t theirCover = Own<Us>(Pawn.BlackPawnCover, Pawn.WhitePawnCover);
-  const uint64_t empty = ~bb->AllPieces;
+  const uint64_t area = MobilityArea(us.Pieces, ~bb->AllPieces, theirCover);
   const SquareTable& square = Us == White ? WKnightSquare : BKnightSquare;
   const SquareTable& post = Us == White ? WKnightPost : BKnightPost;
   for (uint64_t set = us.Knights; set; set &= set - 1) {
     const int s = LowestSquare(set);
-    MidScore += S * square[s];
-    EndScore += S * KnightEnding[s];
+    mid += S * square[s];
+    end += S * KnightEnding[s];
     // An outpost no enemy pawn can ever attack: neither square diagonally in front of it
     // holds one (outposts lie on files c to f, so no edge is crossed).
-    if (post[s] && (theirPawns & PawnAttacksOf<Us>(SquareMask(s))) == 0) MidScore += S * post[s];
-    const int32_t v = MobilityValue(
-        KnightMobility, UsefulSquares(attacktab::Knight[s], us.Pieces, empty, theirCover));
-    MidScore += S * v;
-    EndScore += S * v;
+    if (post[s] && (theirPawns & PawnAttacksOf<Us>(SquareMask(s))) == 0) mid += S * post[s];
+    const int32_t v = MobilityValue(KnightMobility, attacktab::Knight[s] & area);
+    mid += S * v;
+    end += S * v;
   }
 }
 
 int32_t PositionEvaluate::KnightEval(char /*side*/) {
-  KnightsOf<White>();
-  KnightsOf<Black>();
+  KnightsOf<White>(MidScore, EndScore);
+  KnightsOf<Black>(MidScore, EndScore);
   return 0;
 }
 
@@ -240,24 +240,28 @@ void PositionEvaluate::BishopsOfColour(BishopRecord& rec, bool white) {
   const SquareTable& square = white ? WBishopSquare : BBishopSquare;
   rec.Count = white ? b.WhiteBishopCount : b.BlackBishopCount;
   rec.FianchettoSquare = white ? SquareMask(G2) : SquareMask(G7);
-  rec.Bonus = rec.Mid = rec.End = rec.Processed = 0;
   // The pawns that complete a fianchetto: one in front of the bishop and one beside it.
   const uint64_t frontPawn = white ? SquareMask(G3) : SquareMask(G6);
   const uint64_t sidePawns = white ? (SquareMask(F2) | SquareMask(H2)) : (SquareMask(F7) | SquareMask(H7));
+  const uint64_t area = MobilityArea(own, empty, enemyCover);
+  int32_t mid = 0, end = 0, processed = 0;
   for (uint64_t set = bishops; set; set &= set - 1) {
     const int s = LowestSquare(set);
-    rec.Mid += square[s];
-    rec.End += BishopEnding[s];
+    mid += square[s];
+    end += BishopEnding[s];
     const uint64_t attacks = rec.Count < 2 ? (white ? WhiteBishopAttacks : BlackBishopAttacks)
                                            : attacktab::Bishop(s, bb->AllPieces);
-    const int32_t v = MobilityValue(BishopMobility, UsefulSquares(attacks, own, empty, enemyCover));
-    rec.Mid += v;
-    rec.End += v;
+    const int32_t v = MobilityValue(BishopMobility, attacks & area);
+    mid += v;
+    end += v;
     if (SquareMask(s) == rec.FianchettoSquare && (ownPawns & frontPawn) && (ownPawns & sidePawns))
-      rec.Mid += 200;
-    ++rec.Processed;
+      mid += 200;
+    ++processed;
   }
-  if (rec.Count >= 2) rec.Bonus = 500;
+  rec.Mid = mid;
+  rec.End = end;
+  rec.Processed = processed;
+  rec.Bonus = rec.Count >= 2 ? 500 : 0;
 }
 
 int32_t PositionEvaluate::BishopEval(char /*side*/) {
@@ -281,7 +285,7 @@ template <int8_t C>
 }  // namespace
 
 template <int8_t Us>
-[[gnu::always_inline]] inline void PositionEvaluate::RooksOf(int32_t& halfOpen) {
+[[gnu::always_inline]] inline void PositionEvaluate::RooksOf(int32_t& halfOpen, int32_t& mid, int32_t& end) {
   constexpr int32_t S = Sign<Us>;
   constexpr int8_t Them = Us == White ? Black : White;
   const Army us = ArmyOf<Us>(*bb);
@@ -290,7 +294,8 @@ template <int8_t Us>
   const uint64_t noOwnPawnFiles = Own<Us>(Pawn.NoWhitePawnFiles, Pawn.NoBlackPawnFiles);
   const uint8_t* ourPassers = Own<Us>(Pawn.WhitePasserRank, Pawn.BlackPasserRank);
   const uint8_t* theirPassers = Own<Us>(Pawn.BlackPasserRank, Pawn.WhitePasserRank);
-  const uint64_t empty = ~bb->AllPieces;
+  const uint64_t area = MobilityArea(us.Pieces, ~bb->AllPieces, theirCover);
+  const bool passers = (PasserRanksByFile(ourPassers) | PasserRanksByFile(theirPassers)) != 0;
   for (uint64_t set = us.Rooks; set; set &= set - 1) {
     const int s = LowestSquare(set);
     const int f = FileOf(s);
@@ -298,76 +303,83 @@ template <int8_t Us>
     const uint64_t rook = SquareMask(s);
     const uint64_t attacks =
         us.RookCount < 2 ? Own<Us>(WhiteRookAttacks, BlackRookAttacks) : attacktab::Rook(s, bb->AllPieces);
-    const uint64_t mobility = UsefulSquares(attacks, us.Pieces, empty, theirCover);
+    const uint64_t mobility = attacks & area;
     const std::size_t n = MobilityIndex<RookMobility.size()>(mobility);
-    MidScore += S * RookMobility[n];
-    EndScore += S * RookMobilityEnding[n];
+    mid += S * RookMobility[n];
+    end += S * RookMobilityEnding[n];
     if (Pawn.OpenFiles & rook) {
-      MidScore += S * 320;
-      EndScore += S * 140;
+      mid += S * 320;
+      end += S * 140;
     } else {
       // On its first rank behind an enemy pawn that stands right in front of it.
       if (RelativeRank<Us>(r) == 0 && (theirPawns & Up<Us>(rook))) {
-        MidScore -= S * 100;
-        EndScore -= S * 200;
+        mid -= S * 100;
+        end -= S * 200;
       }
       if (noOwnPawnFiles & rook) halfOpen += S * 50;
     }
     // Rooks belong behind passed pawns, their own and the enemy's.
+    if (!passers) continue;
     if (BehindPasser<Us>(ourPassers[f + 1], r)) {
-      MidScore += S * 37;
-      EndScore += S * 75;
+      mid += S * 37;
+      end += S * 75;
     }
     if (BehindPasser<Them>(theirPassers[f + 1], r)) {
-      MidScore += S * 18;
-      EndScore += S * 37;
+      mid += S * 18;
+      end += S * 37;
     }
   }
 }
 
 int32_t PositionEvaluate::RookEval(char /*side*/) {
   int32_t halfOpen = 0;
-  RooksOf<White>(halfOpen);
-  RooksOf<Black>(halfOpen);
+  RooksOf<White>(halfOpen, MidScore, EndScore);
+  RooksOf<Black>(halfOpen, MidScore, EndScore);
   return halfOpen;
 }
 
 template <int8_t Us>
-[[gnu::always_inline]] inline void PositionEvaluate::QueensOf() {
+[[gnu::always_inline]] inline void PositionEvaluate::QueensOf(int32_t& mid, int32_t& end) {
   constexpr int32_t S = Sign<Us>;
   const Army us = ArmyOf<Us>(*bb);
-  const uint64_t empty = ~bb->AllPieces;
-  const uint64_t theirCover = Own<Us>(Pawn.BlackPawnCover, Pawn.WhitePawnCover);
+  const uint64_t area =
+      MobilityArea(us.Pieces, ~bb->AllPieces, Own<Us>(Pawn.BlackPawnCover, Pawn.WhitePawnCover));
   // Every square an enemy piece attacks: the union of its six attack maps.
   const uint64_t theirControl = Own<Us>(AllBlackAttacks, AllWhiteAttacks);
   for (uint64_t set = us.Queens; set; set &= set - 1) {
     const int s = LowestSquare(set);
     const uint64_t attacks = us.QueenCount < 2 ? Own<Us>(WhiteQueenAttacks, BlackQueenAttacks)
                                                : attacktab::Queen(s, bb->AllPieces);
-    const uint64_t mobility = UsefulSquares(attacks, us.Pieces, empty, theirCover);
+    const uint64_t mobility = attacks & area;
     const int32_t v = MobilityValue(QueenMobility, mobility);
-    MidScore += S * v;
-    EndScore += S * v;
+    mid += S * v;
+    end += S * v;
     // A queen deep in enemy territory with almost no safe retreat may be trapped.
     if (RelativeRank<Us>(RankOf(s)) >= 4) {
       const int safe = PopCount(mobility & ~theirControl);
-      if (safe < 2) EndScore -= S * 3250 * (2 - safe);
+      if (safe < 2) end -= S * 3250 * (2 - safe);
     }
   }
 }
 
 int32_t PositionEvaluate::QueenEval(char /*side*/) {
-  QueensOf<White>();
-  QueensOf<Black>();
+  QueensOf<White>(MidScore, EndScore);
+  QueensOf<Black>(MidScore, EndScore);
   return 0;
 }
 
+// The pieces add their terms up in locals, which stay in registers, and hand them over at the end.
 [[gnu::flatten]] int32_t PositionEvaluate::PieceActivity(char side) {
-  int32_t score = KnightEval(side);
-  score += BishopEval(side);
-  score += RookEval(side);
-  score += QueenEval(side);
-  return score;
+  int32_t mid = 0, end = 0, halfOpen = 0;
+  KnightsOf<White>(mid, end);
+  KnightsOf<Black>(mid, end);
+  RooksOf<White>(halfOpen, mid, end);
+  RooksOf<Black>(halfOpen, mid, end);
+  QueensOf<White>(mid, end);
+  QueensOf<Black>(mid, end);
+  MidScore += mid;
+  EndScore += end;
+  return BishopEval(side) + halfOpen;
 }
 
 namespace {

@@ -93,8 +93,11 @@ int32_t PositionEvaluate::DynamicPieceAdjustments(int32_t /*phase*/) {
     if (LoneMinorAgainstPawns<White>(b, b.WhiteKnightCount, BlackNonPawnCount)) adjust -= 800;
     if (LoneMinorAgainstPawns<Black>(b, b.BlackKnightCount, WhiteNonPawnCount)) adjust += 800;
   }
-  adjust -= DoubledPawnWeight(b.WhiteQueenCount, b.WhiteRookCount) * Pawn.WhiteDoubled;
-  adjust += DoubledPawnWeight(b.BlackQueenCount, b.BlackRookCount) * Pawn.BlackDoubled;
+  // Most structures have no doubled pawns: the weight is looked up only for those that do.
+  if (Pawn.WhiteDoubled)
+    adjust -= DoubledPawnWeight(b.WhiteQueenCount, b.WhiteRookCount) * Pawn.WhiteDoubled;
+  if (Pawn.BlackDoubled)
+    adjust += DoubledPawnWeight(b.BlackQueenCount, b.BlackRookCount) * Pawn.BlackDoubled;
   return adjust;
 }
 
@@ -104,8 +107,9 @@ template <int8_t Us>
   constexpr int32_t S = Sign<Us>;
   const Army us = ArmyOf<Us>(*bb);
   const Army them = ArmyOf<Us == White ? Black : White>(*bb);
+  const uint64_t seventh = RankMasks[RelativeRank<Us>(6)] | RankMasks[RelativeRank<Us>(7)];
+  if (((us.Rooks | us.Queens) & seventh) == 0) return;   // the usual case: none there
   if ((them.Pawns & RankMasks[RelativeRank<Us>(6)]) || (them.King & RankMasks[RelativeRank<Us>(7)])) {
-    const uint64_t seventh = RankMasks[RelativeRank<Us>(6)] | RankMasks[RelativeRank<Us>(7)];
     const int32_t v = Majorson7[std::min(PopCount(us.Rooks & seventh), 15)];
     EndScore += S * v;
     MidScore += S * (v / 2);

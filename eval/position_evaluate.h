@@ -96,9 +96,9 @@ private:
   template <int8_t Us> int32_t ShelterOf();
   template <int8_t Us> int32_t StormBy() const;
   template <int8_t Us> int32_t AttackOn() const;
-  template <int8_t Us> void KnightsOf();
-  template <int8_t Us> void RooksOf(int32_t& halfOpen);
-  template <int8_t Us> void QueensOf();
+  template <int8_t Us> void KnightsOf(int32_t& mid, int32_t& end);
+  template <int8_t Us> void RooksOf(int32_t& halfOpen, int32_t& mid, int32_t& end);
+  template <int8_t Us> void QueensOf(int32_t& mid, int32_t& end);
   template <int8_t Us> void HeavyPiecesOnSeventh();
   template <int8_t Us> int32_t CentreSquaresAttacked() const;
   void BishopsOfColour(BishopRecord& rec, bool white);
