@@ -155,6 +155,12 @@ public:
 
   // Making and unmaking moves (make_move.cpp).
   void MakeMove(uint64_t from, uint64_t to, char promotion, uint8_t& castleMask);
+  // The same, also moving the pieces' Zobrist codes in the key pair *upper, *lower; the codes of
+  // the side to move and the castling rights are the caller's (ToggleSideAndCastling).
+  void MakeMove(uint64_t from, uint64_t to, char promotion, uint8_t& castleMask, uint64_t* upper, uint64_t* lower);
+  template <bool Keyed>
+  void MakeMoveKeyed(uint64_t from, uint64_t to, char promotion, uint8_t& castleMask, uint64_t* upper,
+                     uint64_t* lower);
   void UndoMove(int unused);
   void Promote(int8_t colour, uint64_t sq, int code);
   void DropPawn(int8_t colour, uint64_t sq);

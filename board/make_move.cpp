@@ -32,6 +32,26 @@ inline uint32_t PawnKingCode(int piece, uint64_t sq) {
 // Moves one piece within its bitboard.
 inline void Shift(uint64_t& pieces, uint64_t from, uint64_t to) { pieces = (pieces & ~from) | to; }
 
+// The position's Zobrist key pair, when the caller keeps it move by move: every piece that
+// appears on or leaves a square toggles that piece's codes on that square. Without keys
+// (Keyed false) the toggles compile to nothing.
+template <bool Keyed>
+struct KeyPair {
+  uint64_t* Upper;
+  uint64_t* Lower;
+  void Toggle(int piece, uint64_t sq) const {
+    if constexpr (Keyed) {
+      const int index = piece * 64 + LowestSquare(sq);
+      *Upper ^= UPStable[index];
+      *Lower ^= LPStable[index];
+    }
+  }
+  void Move(int piece, uint64_t from, uint64_t to) const {
+    Toggle(piece, from);
+    Toggle(piece, to);
+  }
+};
+
 // The references MakeMove needs for one colour, so both colours share one body.
 struct Side {
   uint64_t& Pawns;
@@ -58,28 +78,34 @@ inline Side SideOf(ChessBoard& b) {
 }
 
 // Removes the victim standing on `to`; a king is never taken off the board.
-inline void RemoveCaptured(ChessBoard& b, Side s, int pawnCode, uint64_t to) {
+template <bool Keyed>
+inline void RemoveCaptured(ChessBoard& b, Side s, int pawnCode, uint64_t to, KeyPair<Keyed> keys) {
   if (s.Pawns & to) {
     s.Pawns ^= to;
     --s.PawnCount;
     b.CapturedValue = PawnValue;
     b.PawnKingKey ^= PawnKingCode(pawnCode, to);
+    keys.Toggle(pawnCode, to);
   } else if (s.Knights & to) {
     s.Knights ^= to;
     --s.KnightCount;
     b.CapturedValue = KnightValue;
+    keys.Toggle(pawnCode + WKnight, to);
   } else if (s.Bishops & to) {
     s.Bishops ^= to;
     --s.BishopCount;
     b.CapturedValue = BishopValue;
+    keys.Toggle(pawnCode + WBishop, to);
   } else if (s.Rooks & to) {
     s.Rooks ^= to;
     --s.RookCount;
     b.CapturedValue = RookValue;
+    keys.Toggle(pawnCode + WRook, to);
   } else if (s.Queens & to) {
     s.Queens ^= to;
     --s.QueenCount;
     b.CapturedValue = QueenValue;
+    keys.Toggle(pawnCode + WQueen, to);
   }
   b.FiftyMoveCount = 0;
 }
@@ -96,11 +122,14 @@ inline int PromotionOffset(char promotion) {
   }
 }
 
-inline void PromoteOn(ChessBoard& b, Side s, int8_t colour, uint64_t to, char promotion) {
+template <bool Keyed>
+inline void PromoteOn(ChessBoard& b, Side s, int8_t colour, uint64_t to, char promotion, KeyPair<Keyed> keys) {
   const int pawnCode = colour ? BPawn : WPawn;
   b.PawnKingKey ^= PawnKingCode(pawnCode, to);
   const int offset = PromotionOffset(promotion);
   b.Promote(colour, to, pawnCode + 1 + offset);
+  keys.Toggle(pawnCode, to);
+  keys.Toggle(pawnCode + 1 + offset, to);
   int32_t* counts[4] = {&s.KnightCount, &s.BishopCount, &s.RookCount, &s.QueenCount};
   ++*counts[offset];
   --s.PawnCount;
@@ -108,8 +137,8 @@ inline void PromoteOn(ChessBoard& b, Side s, int8_t colour, uint64_t to, char pr
 
 // Moves a piece of colour Us from `from` to `to`: en passant, the rook half of castling and the
 // pawn-and-king key included. The board's Prev fields already hold the position before the move.
-template <int8_t Us>
-inline void MovePiece(ChessBoard& b, uint64_t from, uint64_t to, uint8_t& castleMask) {
+template <int8_t Us, bool Keyed>
+inline void MovePiece(ChessBoard& b, uint64_t from, uint64_t to, uint8_t& castleMask, KeyPair<Keyed> keys) {
   constexpr int8_t Them = Us == White ? Black : White;
   Side us = SideOf<Us>(b);
   Side them = SideOf<Them>(b);
@@ -132,36 +161,61 @@ inline void MovePiece(ChessBoard& b, uint64_t from, uint64_t to, uint8_t& castle
         them.Pawns &= ~victim;
         (Us == White ? b.BlackPieces : b.WhitePieces) &= ~victim;
         b.PawnKingKey ^= PawnKingCode(Us == White ? BPawn : WPawn, victim);
+        keys.Toggle(Us == White ? BPawn : WPawn, victim);
         --them.PawnCount;
       }
     }
     Shift(us.Pawns, from, to);
     b.PawnKingKey ^= PawnKingCode(ownPawn, from) ^ PawnKingCode(ownPawn, to);
+    keys.Move(ownPawn, from, to);
     b.FiftyMoveCount = 0;
   } else if (us.Knights & from) {
     Shift(us.Knights, from, to);
+    keys.Move(ownPawn + WKnight, from, to);
   } else if (us.Bishops & from) {
     Shift(us.Bishops, from, to);
+    keys.Move(ownPawn + WBishop, from, to);
   } else if (us.Rooks & from) {
     Shift(us.Rooks, from, to);
+    keys.Move(ownPawn + WRook, from, to);
   } else if (us.Queens & from) {
     Shift(us.Queens, from, to);
+    keys.Move(ownPawn + WQueen, from, to);
   } else if (us.King & from) {
     b.PawnKingKey ^= PawnKingCode(ownKing, from) ^ PawnKingCode(ownKing, to);
     Shift(us.King, from, to);
+    keys.Move(ownKing, from, to);
     castleMask = KingMovedRights[Us];
     // The rook half of castling, when the rook is there to move.
     constexpr uint64_t KingHome = Bit(Us == White ? E1 : E8);
     constexpr uint64_t ShortTo = Bit(Us == White ? G1 : G8), LongTo = Bit(Us == White ? C1 : C8);
     constexpr uint64_t ShortRook = Bit(Us == White ? H1 : H8), LongRook = Bit(Us == White ? A1 : A8);
-    if (from == KingHome && to == ShortTo && (us.Rooks & ShortRook)) Shift(us.Rooks, ShortRook, ShortRook >> 2);
-    else if (from == KingHome && to == LongTo && (us.Rooks & LongRook)) Shift(us.Rooks, LongRook, LongRook << 3);
+    constexpr int OwnRook = Us == White ? WRook : BRook;
+    if (from == KingHome && to == ShortTo && (us.Rooks & ShortRook)) {
+      Shift(us.Rooks, ShortRook, ShortRook >> 2);
+      keys.Move(OwnRook, ShortRook, ShortRook >> 2);
+    } else if (from == KingHome && to == LongTo && (us.Rooks & LongRook)) {
+      Shift(us.Rooks, LongRook, LongRook << 3);
+      keys.Move(OwnRook, LongRook, LongRook << 3);
+    }
   }
 }
 
 }  // namespace
 
 void ChessBoard::MakeMove(uint64_t from, uint64_t to, char promotion, uint8_t& castleMask) {
+  MakeMoveKeyed<false>(from, to, promotion, castleMask, nullptr, nullptr);
+}
+
+void ChessBoard::MakeMove(uint64_t from, uint64_t to, char promotion, uint8_t& castleMask, uint64_t* upper,
+                          uint64_t* lower) {
+  MakeMoveKeyed<true>(from, to, promotion, castleMask, upper, lower);
+}
+
+template <bool Keyed>
+void ChessBoard::MakeMoveKeyed(uint64_t from, uint64_t to, char promotion, uint8_t& castleMask, uint64_t* upper,
+                               uint64_t* lower) {
+  const KeyPair<Keyed> keys{upper, lower};
   // The undo copy of everything a move may change.
   PrevWhitePawns = WhitePawns;
   PrevWhiteBishops = WhiteBishops;
@@ -204,16 +258,16 @@ void ChessBoard::MakeMove(uint64_t from, uint64_t to, char promotion, uint8_t& c
   CapturedValue = 0;
 
   // A captured piece leaves the board.
-  if (to & WhitePieces) RemoveCaptured(*this, SideOf<White>(*this), WPawn, to);
-  else if (to & BlackPieces) RemoveCaptured(*this, SideOf<Black>(*this), BPawn, to);
+  if (to & WhitePieces) RemoveCaptured(*this, SideOf<White>(*this), WPawn, to, keys);
+  else if (to & BlackPieces) RemoveCaptured(*this, SideOf<Black>(*this), BPawn, to, keys);
 
   // The piece moves.
-  if (from & WhitePieces) MovePiece<White>(*this, from, to, castleMask);
-  else if (from & BlackPieces) MovePiece<Black>(*this, from, to, castleMask);
+  if (from & WhitePieces) MovePiece<White>(*this, from, to, castleMask, keys);
+  else if (from & BlackPieces) MovePiece<Black>(*this, from, to, castleMask, keys);
 
   // The pawn that has just reached its last rank is promoted.
-  if (WhitePawns & Rank8 & to) PromoteOn(*this, SideOf<White>(*this), White, to, promotion);
-  else if (BlackPawns & Rank1 & to) PromoteOn(*this, SideOf<Black>(*this), Black, to, promotion);
+  if (WhitePawns & Rank8 & to) PromoteOn(*this, SideOf<White>(*this), White, to, promotion, keys);
+  else if (BlackPawns & Rank1 & to) PromoteOn(*this, SideOf<Black>(*this), Black, to, promotion, keys);
 
   castleMask &= CornerRightsKept(from | to);
 

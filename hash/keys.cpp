@@ -57,22 +57,6 @@ inline void PieceBoards(const ChessBoard& b, uint64_t (&boards)[12]) {
   boards[BKingCode] = b.BlackKing;
 }
 
-// What the board's last move changed in each bitboard, in piece-code order.
-inline void ChangedBoards(const ChessBoard& b, uint64_t (&changed)[12]) {
-  changed[WPawn] = b.WhitePawns ^ b.PrevWhitePawns;
-  changed[WKnight] = b.WhiteKnights ^ b.PrevWhiteKnights;
-  changed[WBishop] = b.WhiteBishops ^ b.PrevWhiteBishops;
-  changed[WRook] = b.WhiteRooks ^ b.PrevWhiteRooks;
-  changed[WQueen] = b.WhiteQueens ^ b.PrevWhiteQueens;
-  changed[WKingCode] = b.WhiteKing ^ b.PrevWhiteKing;
-  changed[BPawn] = b.BlackPawns ^ b.PrevBlackPawns;
-  changed[BKnight] = b.BlackKnights ^ b.PrevBlackKnights;
-  changed[BBishop] = b.BlackBishops ^ b.PrevBlackBishops;
-  changed[BRook] = b.BlackRooks ^ b.PrevBlackRooks;
-  changed[BQueen] = b.BlackQueens ^ b.PrevBlackQueens;
-  changed[BKingCode] = b.BlackKing ^ b.PrevBlackKing;
-}
-
 }  // namespace
 
 // Knuth's Algorithm A (additive lagged Fibonacci, lags 24 and 55), modulo 2^32.
@@ -122,26 +106,6 @@ void genhashcode(int8_t side, uint8_t castle, uint64_t* upper, uint64_t* lower, 
   const uint64_t castleCode = CastleCode[castle & 15];
   *upper = up ^ sideCode ^ castleCode;
   *lower = low ^ sideCode ^ castleCode;
-}
-
-void UpdateKeysAfterMove(const ChessBoard& board, uint8_t castleBefore, uint8_t castleAfter, uint64_t* upper,
-                         uint64_t* lower) {
-  const uint64_t castleChange = CastleCode[castleBefore & 15] ^ CastleCode[castleAfter & 15];
-  uint64_t up = SideToggled(*upper) ^ castleChange;
-  uint64_t low = SideToggled(*lower) ^ castleChange;
-  // A move changes two to four squares: the mover's from and to, a capture, the castling rook,
-  // the pawn taken en passant, the promoted piece.
-  uint64_t changed[12];
-  ChangedBoards(board, changed);
-  for (int piece = 0; piece < 12; ++piece) {
-    for (uint64_t bits = changed[piece]; bits; bits &= bits - 1) {
-      const int sq = LowestSquare(bits);
-      up ^= UPStable[piece * 64 + sq];
-      low ^= LPStable[piece * 64 + sq];
-    }
-  }
-  *upper = up;
-  *lower = low;
 }
 
 uint64_t LowerKeyHint(const ChessBoard& board, int8_t side, uint64_t lower, uint64_t from, uint64_t to) {

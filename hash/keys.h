@@ -19,12 +19,14 @@ void initPStable();
 void genhashcode(int8_t side, uint8_t castle, uint64_t* upper, uint64_t* lower, const ChessBoard* board);
 // A key of the same position with the other side to move.
 inline uint64_t SideToggled(uint64_t key) { return key ^ WtoMove ^ BtoMove; }
-// The key pair of the position the board's last MakeMove produced, from the pair before it:
-// *upper and *lower hold the keys of the position before the move with castleBefore, and
-// receive those after it, the other side to move, with castleAfter. The same pair genhashcode
-// gives, for the price of the two to four squares the move changed.
-void UpdateKeysAfterMove(const ChessBoard& board, uint8_t castleBefore, uint8_t castleAfter, uint64_t* upper,
-                         uint64_t* lower);
+// The rest of a move's key change after the keyed MakeMove has moved the pieces' codes: the
+// other side to move, and castleAfter in place of castleBefore. Together they give the same
+// pair as genhashcode on the new position.
+inline void ToggleSideAndCastling(uint8_t castleBefore, uint8_t castleAfter, uint64_t* upper, uint64_t* lower) {
+  const uint64_t change = CastleCode[castleBefore & 15] ^ CastleCode[castleAfter & 15];
+  *upper = SideToggled(*upper) ^ change;
+  *lower = SideToggled(*lower) ^ change;
+}
 // The lower key after side plays from-to, worked out before the move is made so that its table
 // bucket can be fetched early. Exact for plain moves and captures that keep the castling rights;
 // for the rest it may miss, which costs only the wasted fetch.

@@ -231,14 +231,14 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
       }
       const uint64_t enemyBefore = me == White ? board.BlackPieces : board.WhitePieces;
       const bool toWasEmpty = board.IsEmptySquare(to);
+      // The child's keys come with the move, so its table bucket and its pawn entry are on their
+      // way while this node tests the move and decides how deep to search it.
       uint8_t castleMask = 0;
-      board.MakeMove(from, to, promo, castleMask);
-      // The child's keys at once, so its table bucket and its pawn entry are on their way while
-      // this node tests the move and decides how deep to search it.
-      const char childCastle = static_cast<char>(castleFlags & castleMask);
       uint64_t childUpper = upperKey, childLower = lowerKey;
-      UpdateKeysAfterMove(board, static_cast<uint8_t>(castleFlags), static_cast<uint8_t>(childCastle), &childUpper,
-                          &childLower);
+      board.MakeMove(from, to, promo, castleMask, &childUpper, &childLower);
+      const char childCastle = static_cast<char>(castleFlags & castleMask);
+      ToggleSideAndCastling(static_cast<uint8_t>(castleFlags), static_cast<uint8_t>(childCastle), &childUpper,
+                            &childLower);
       PositionCache.Prefetch(childLower);
       PrefetchPawnEntry(board.PawnKingKey);
       const uint64_t ownKing = me == White ? board.WhiteKing : board.BlackKing;

@@ -60,7 +60,7 @@ public:
 
   int Quiesce(char side, int alpha, int beta, ChessBoard board, int depth, char castleFlags, int ply);
   // upperKey and lowerKey are the key pair of board with side to move and castleFlags; callers
-  // keep them current move by move (UpdateKeysAfterMove) and prefetch their table bucket.
+  // keep them current move by move (the keyed MakeMove) and prefetch their table bucket.
   int Search(char side, int alpha, int beta, ChessBoard board, int depth, int ply, char nullAllowed,
              char castleFlags, char inCheck, uint64_t upperKey, uint64_t lowerKey, char nodeType,
              char moveFlags, int plyCap, char rootFlag);

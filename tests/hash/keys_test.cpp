@@ -95,10 +95,10 @@ TEST(Keys, KeysAfterAMoveMatchTheKeysFromScratch) {
                              LowestSquare(m.From) % 8 != LowestSquare(m.To) % 8;
       const bool special = m.Promotion != NoPromotion || enPassant;
       uint8_t mask;
-      b.MakeMove(m.From, m.To, m.Promotion, mask);
-      const uint8_t after = flags & mask;
       uint64_t keptUpper = upper, keptLower = lower;
-      UpdateKeysAfterMove(b, flags, after, &keptUpper, &keptLower);
+      b.MakeMove(m.From, m.To, m.Promotion, mask, &keptUpper, &keptLower);
+      const uint8_t after = flags & mask;
+      ToggleSideAndCastling(flags, after, &keptUpper, &keptLower);
       uint64_t freshUpper, freshLower;
       genhashcode(side ^ 1, after, &freshUpper, &freshLower, &b);
       ASSERT_EQ(keptUpper, freshUpper);
