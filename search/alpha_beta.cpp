@@ -190,7 +190,10 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     }
   }
 
-  // 10. Generate and order the moves.
+  // 10. Generate and order the moves. The stored move is most often searched first: its
+  // child's bucket is fetched while the list is built.
+  if (hashMove != 0 && depth > 1)
+    PositionCache.Prefetch(LowerKeyHint(board, me, lowerKey, Bit(hashMove >> 6 & 63), Bit(hashMove & 63)));
   int best = NoScore;
   MoveGen moves;
   bool singleReply = false;
