@@ -163,12 +163,8 @@ bool ChessBoard::Test50MoveRule(int8_t from, int8_t to) {
   return FiftyMoveCount > 99;
 }
 
-int32_t ChessBoard::CheckDraw(int8_t) {
-  MatingMaterial = 33;
-  // The usual case: both sides keep a pawn, a rook or a queen, so both can still mate and
-  // neither is a bare king; only the fifty-move rule can end the game here.
-  if ((WhitePawnCount | WhiteQueenCount | WhiteRookCount) != 0 && (BlackPawnCount | BlackQueenCount | BlackRookCount) != 0)
-    return FiftyMoveCount > 99 ? 7 : 0;
+// The rest of the draw test, for a side without pawns, rooks and queens.
+int32_t ChessBoard::CheckDrawByMaterial(int8_t) {
   if (LacksMatingMaterial(WhitePawnCount, WhiteQueenCount, WhiteRookCount, WhiteBishopCount,
                           WhiteKnightCount))
     MatingMaterial &= static_cast<uint8_t>(~1u);

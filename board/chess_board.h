@@ -111,7 +111,17 @@ public:
   int32_t QuickPawnCount(int8_t colour) const { return colour ? BlackPawnCount : WhitePawnCount; }
   void DisplayPiece(uint8_t sq) const;
   void DisplayBoard();
-  int32_t CheckDraw(int8_t colour);
+  // 0, or why the game is drawn: 7 the fifty-move rule, 8 no mating material or a known dead
+  // ending. Also records in MatingMaterial which sides can still mate.
+  int32_t CheckDraw(int8_t colour) {
+    // The usual case: both sides keep a pawn, a rook or a queen, so both can still mate and
+    // neither is a bare king; only the fifty-move rule can end the game here.
+    MatingMaterial = 33;
+    if ((WhitePawnCount | WhiteQueenCount | WhiteRookCount) != 0 && (BlackPawnCount | BlackQueenCount | BlackRookCount) != 0)
+      return FiftyMoveCount > 99 ? 7 : 0;
+    return CheckDrawByMaterial(colour);
+  }
+  int32_t CheckDrawByMaterial(int8_t colour);
   bool Test50MoveRule(int8_t from, int8_t to);
   void RecomputeUnions();
 

@@ -17,6 +17,7 @@ constexpr uint8_t AllRights = 15;
 constexpr uint8_t KingMovedRights[2] = {12, 3};
 inline uint8_t CornerRightsKept(uint64_t squares) {
   uint8_t kept = AllRights;
+  if (!(squares & Corners)) return kept;
   if (squares & Bit(H1)) kept &= 14;
   if (squares & Bit(A1)) kept &= 13;
   if (squares & Bit(H8)) kept &= 11;
