@@ -7,7 +7,8 @@
 
 MoveHistory MoveList;
 
-bool MoveHistory::InsertHashCodeMoveHistory(uint64_t upper, uint64_t lower) {
+// An insertion into the last entries of the stack, with its warnings.
+bool MoveHistory::InsertNearlyFull(uint64_t upper, uint64_t lower) {
   if (NumMoves >= Capacity) {
     // No room: the position is not recorded.
     if (!FullWarned) {
@@ -38,11 +39,6 @@ bool MoveHistory::InsertGamePosition(uint64_t upper, uint64_t lower, int32_t fif
     NumMoves = keep;
   }
   return InsertHashCodeMoveHistory(upper, lower);
-}
-
-void MoveHistory::RetractMove() {
-  if (NumMoves > 0) NumMoves--;
-  FullWarned = false;
 }
 
 int32_t MoveHistory::ThreeFoldRepDetection(int n, uint64_t upper, uint64_t lower) const {

@@ -26,14 +26,24 @@ public:
   void Init() { NumMoves = 0; FullWarned = false; }
   // Returns false (nothing is stored) when the stack is full. A refused insertion must not be
   // retracted: callers pair RetractMove only with the insertions that returned true.
-  bool InsertHashCodeMoveHistory(uint64_t upper, uint64_t lower);
+  bool InsertHashCodeMoveHistory(uint64_t upper, uint64_t lower) {
+    // Far from full, as the stack nearly always is: store it and say nothing.
+    if (NumMoves >= WarningThreshold) return InsertNearlyFull(upper, lower);
+    Entries[NumMoves] = HistoryEntry{upper, lower};
+    NumMoves++;
+    return true;
+  }
+  bool InsertNearlyFull(uint64_t upper, uint64_t lower);
   bool InsertMoveHistory(uint64_t upper, uint64_t lower) { return InsertHashCodeMoveHistory(upper, lower); }
   // Records a position of the game itself (not of a search path). In a very long game the
   // entries that a repetition can no longer reach (those before the last capture or pawn move,
   // fiftyMoveCount plies back) are dropped first, so the search always has room on top.
   bool InsertGamePosition(uint64_t upper, uint64_t lower, int32_t fiftyMoveCount);
   // Removes the newest entry; an empty stack stays empty.
-  void RetractMove();
+  void RetractMove() {
+    if (NumMoves > 0) NumMoves--;
+    FullWarned = false;
+  }
   // Occurrences of the pair among the newest n entries with the same side to move as the
   // newest entry, minus one (so -1 when none, 0 when only the newest entry matches).
   int32_t ThreeFoldRepDetection(int n, uint64_t upper, uint64_t lower) const;

@@ -165,7 +165,6 @@ void SeedNodesPerSecond(int32_t guess) {
   if (!SpeedMeasured) MainStatus.NodesPerSecond = guess;
 }
 
-bool HardStopRequested() { return (Search.StopNow && MainStatus.FD == 0) || Search.MoveNow; }
 
 bool DispatchPendingCommand() {
   uint8_t result;

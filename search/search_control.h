@@ -5,9 +5,12 @@
 
 #include <cstdint>
 
+#include "driver/status.h"
+#include "search/search_routines.h"
+
 // True when the search must unwind at once: a hard stop outside a fixed-depth search, or a
-// "move now" request, which is honoured in every kind of search.
-bool HardStopRequested();
+// "move now" request, which is honoured in every kind of search. Asked after every move.
+inline bool HardStopRequested() { return (Search.StopNow && MainStatus.FD == 0) || Search.MoveNow; }
 
 // Reads one waiting command (a line in UCI mode, a word otherwise; blocks until it has one)
 // and hands it to the protocol's command handler. Returns true when the command aborted the
