@@ -165,7 +165,6 @@ void SeedNodesPerSecond(int32_t guess) {
   if (!SpeedMeasured) MainStatus.NodesPerSecond = guess;
 }
 
-
 bool DispatchPendingCommand() {
   uint8_t result;
   if (MainStatus.UCIMode == 1) {
