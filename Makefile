@@ -2,12 +2,34 @@
 # engine in build-asan/, libFuzzer targets in build-fuzz/.
 JOBS ?= $(shell nproc)
 
-.PHONY: all build run test test-asan fuzz bench pgo clean
+.PHONY: all build run test test-asan fuzz bench clean
 
 all: build
 
+# The Release build is profile-guided: an instrumented engine (build-train/) first searches the
+# benchmark positions, and the compiler then lays the engine out for the branches that searching
+# takes (the profile's file names are taken relative to each build directory, so build/ finds
+# what build-train/ wrote). The engine decides exactly as an unguided build does; it only runs faster. PGO=0 makes a
+# plain build.
+PGO ?= 1
+PROFILE_DIR = $(CURDIR)/build-train/profile
+ifeq ($(PGO),1)
+PGO_FLAGS = -DCMAKE_CXX_FLAGS="-fprofile-use=$(PROFILE_DIR) -fprofile-prefix-path=$(CURDIR)/build \
+  -fprofile-partial-training -Wno-missing-profile"
+else
+PGO_FLAGS = -DCMAKE_CXX_FLAGS=
+endif
+
 build:
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+ifeq ($(PGO),1)
+	cmake -S . -B build-train -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_CXX_FLAGS="-fprofile-generate=$(PROFILE_DIR) -fprofile-prefix-path=$(CURDIR)/build-train \
+	  -fprofile-update=single"
+	cmake --build build-train -j $(JOBS) --target orvo
+	rm -rf $(PROFILE_DIR)
+	cd build-train && ./orvo -bench -fd 10 </dev/null >/dev/null
+endif
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release $(PGO_FLAGS)
 	cmake --build build -j $(JOBS)
 
 run: build
@@ -31,19 +53,5 @@ fuzz:
 bench: build
 	bench/run_bench.sh
 
-# A profile-guided Release build in build-pgo/: an instrumented engine searches the benchmark
-# positions, and the compiler then lays the code out for the branches that searching takes.
-# The engine decides exactly as the plain build does; it only runs faster (build-pgo/orvo).
-PGO_DIR = $(CURDIR)/build-pgo
-pgo:
-	rm -rf $(PGO_DIR)/profile
-	cmake -S . -B build-pgo -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_CXX_FLAGS="-fprofile-generate=$(PGO_DIR)/profile -fprofile-update=single"
-	cmake --build build-pgo -j $(JOBS) --target orvo
-	cd build-pgo && ./orvo -bench -fd 10 </dev/null >/dev/null
-	cmake -S . -B build-pgo -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_CXX_FLAGS="-fprofile-use=$(PGO_DIR)/profile -fprofile-partial-training -Wno-missing-profile"
-	cmake --build build-pgo -j $(JOBS) --target orvo
-
 clean:
-	rm -rf build build-asan build-fuzz build-pgo
+	rm -rf build build-train build-asan build-fuzz
