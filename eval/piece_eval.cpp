@@ -48,8 +48,11 @@ template <int8_t Us>
   uint64_t& rooks = Own<Us>(WhiteRookAttacks, BlackRookAttacks);
   uint64_t& queens = Own<Us>(WhiteQueenAttacks, BlackQueenAttacks);
   uint64_t& king = Own<Us>(WhiteKingAttacks, BlackKingAttacks);
-  pawns = PawnAttacksOf<Us>(us.Pawns);
-  knights = KnightAttacksOf(us.Knights);
+  // The pawns' attacks are already part of the pawn structure; the knights' are looked up one
+  // knight at a time, which costs nothing when there is none (the usual ending).
+  pawns = Own<Us>(Pawn.WhitePawnCover, Pawn.BlackPawnCover);
+  knights = 0;
+  for (uint64_t set = us.Knights; set; set &= set - 1) knights |= attacktab::Knight[LowestSquare(set)];
   bishops = attacktab::BishopsFrom(us.Bishops, bb->AllPieces);
   rooks = attacktab::RooksFrom(us.Rooks, bb->AllPieces);
   queens = attacktab::QueensFrom(us.Queens, bb->AllPieces);
