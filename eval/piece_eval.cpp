@@ -37,6 +37,27 @@ inline uint64_t MobilityArea(uint64_t own, uint64_t empty, uint64_t enemyPawnCov
   return ~own & ~(empty & enemyPawnCover);
 }
 
+// The union of the attacks of a set of sliders; the attacks of the first of them (from the
+// lowest square up) are kept one by one in each.
+template <typename Attacks>
+[[gnu::always_inline]] inline uint64_t SliderAttacksOf(uint64_t set, SliderAttacks& each, Attacks attacks) {
+  uint64_t all = 0;
+  for (std::size_t i = 0; set; set &= set - 1, ++i) {
+    const uint64_t a = attacks(LowestSquare(set), bb->AllPieces);
+    if (i < each.size()) each[i] = a;
+    all |= a;
+  }
+  return all;
+}
+
+// The attacks of the slider numbered i (from the lowest square up) on square s: kept by the
+// attack maps for the first few, worked out for any further ones.
+template <typename Attacks>
+[[gnu::always_inline]] inline uint64_t SliderAttacksAt(const SliderAttacks& each, std::size_t i, int s,
+                                                        Attacks attacks) {
+  return i < each.size() ? each[i] : attacks(s, bb->AllPieces);
+}
+
 }  // namespace
 
 template <int8_t Us>
@@ -53,8 +74,11 @@ template <int8_t Us>
   pawns = Own<Us>(Pawn.WhitePawnCover, Pawn.BlackPawnCover);
   knights = 0;
   for (uint64_t set = us.Knights; set; set &= set - 1) knights |= attacktab::Knight[LowestSquare(set)];
-  bishops = attacktab::BishopsFrom(us.Bishops, bb->AllPieces);
-  rooks = attacktab::RooksFrom(us.Rooks, bb->AllPieces);
+  // The bishops' and rooks' attacks are kept piece by piece too, for their mobility.
+  bishops = SliderAttacksOf(us.Bishops, Own<Us>(WhiteBishopAttacksEach, BlackBishopAttacksEach),
+                            [](int s, uint64_t occupied) { return attacktab::Bishop(s, occupied); });
+  rooks = SliderAttacksOf(us.Rooks, Own<Us>(WhiteRookAttacksEach, BlackRookAttacksEach),
+                          [](int s, uint64_t occupied) { return attacktab::Rook(s, occupied); });
   queens = attacktab::QueensFrom(us.Queens, bb->AllPieces);
   king = us.King ? attacktab::King[LowestSquare(us.King)] : 0;
   Own<Us>(AllWhiteAttacks, AllBlackAttacks) = pawns | knights | bishops | rooks | queens | king;
@@ -247,13 +271,14 @@ void PositionEvaluate::BishopsOfColour(BishopRecord& rec, bool white) {
   const uint64_t frontPawn = white ? SquareMask(G3) : SquareMask(G6);
   const uint64_t sidePawns = white ? (SquareMask(F2) | SquareMask(H2)) : (SquareMask(F7) | SquareMask(H7));
   const uint64_t area = MobilityArea(own, empty, enemyCover);
+  const SliderAttacks& each = white ? WhiteBishopAttacksEach : BlackBishopAttacksEach;
   int32_t mid = 0, end = 0, processed = 0;
   for (uint64_t set = bishops; set; set &= set - 1) {
     const int s = LowestSquare(set);
     mid += square[s];
     end += BishopEnding[s];
-    const uint64_t attacks = rec.Count < 2 ? (white ? WhiteBishopAttacks : BlackBishopAttacks)
-                                           : attacktab::Bishop(s, bb->AllPieces);
+    const uint64_t attacks = SliderAttacksAt(each, static_cast<std::size_t>(processed), s,
+                                             [](int sq, uint64_t occupied) { return attacktab::Bishop(sq, occupied); });
     const int32_t v = MobilityValue(BishopMobility, attacks & area);
     mid += v;
     end += v;
@@ -299,13 +324,15 @@ template <int8_t Us>
   const uint8_t* theirPassers = Own<Us>(Pawn.BlackPasserRank, Pawn.WhitePasserRank);
   const uint64_t area = MobilityArea(us.Pieces, ~bb->AllPieces, theirCover);
   const bool passers = (PasserRanksByFile(ourPassers) | PasserRanksByFile(theirPassers)) != 0;
-  for (uint64_t set = us.Rooks; set; set &= set - 1) {
+  const SliderAttacks& each = Own<Us>(WhiteRookAttacksEach, BlackRookAttacksEach);
+  std::size_t i = 0;
+  for (uint64_t set = us.Rooks; set; set &= set - 1, ++i) {
     const int s = LowestSquare(set);
     const int f = FileOf(s);
     const int r = RankOf(s);
     const uint64_t rook = SquareMask(s);
     const uint64_t attacks =
-        us.RookCount < 2 ? Own<Us>(WhiteRookAttacks, BlackRookAttacks) : attacktab::Rook(s, bb->AllPieces);
+        SliderAttacksAt(each, i, s, [](int sq, uint64_t occupied) { return attacktab::Rook(sq, occupied); });
     const uint64_t mobility = attacks & area;
     const std::size_t n = MobilityIndex<RookMobility.size()>(mobility);
     mid += S * RookMobility[n];

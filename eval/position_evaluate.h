@@ -3,10 +3,14 @@
 // pawn hash), piece activity, king safety and trapped pieces. One global evaluator, PE; while
 // PosEval runs, bb points at the board being evaluated and every term reads it through bb.
 
+#include <array>
 #include <cstdint>
 
 #include "board/chess_board.h"
 #include "hash/pawn_hash.h"
+
+// The attacks of the first few pieces of one kind, one set per piece.
+using SliderAttacks = std::array<uint64_t, 4>;
 
 // Per-colour accumulators of BishopEval.
 struct BishopRecord {
@@ -40,6 +44,10 @@ public:
   uint64_t WhiteQueenAttacks, BlackQueenAttacks;
   uint64_t WhiteKingAttacks, BlackKingAttacks;
   uint64_t AllWhiteAttacks, AllBlackAttacks;
+  // ... and the attacks of each colour's first bishops and rooks one by one (from the lowest
+  // square up), which mobility reads.
+  SliderAttacks WhiteBishopAttacksEach, BlackBishopAttacksEach;
+  SliderAttacks WhiteRookAttacksEach, BlackRookAttacksEach;
 
   // King shelter: files in front of each king without a useful shield pawn.
   int32_t WhiteOpenShield, BlackOpenShield;
