@@ -3,7 +3,9 @@
 
 #include <utility>
 
-#if defined(__SSE2__)
+#if defined(__SSE4_1__)
+#include <smmintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -225,8 +227,12 @@ int FirstIndexOfMax(const int32_t* values, int i, int n) {
   if (n - i >= 8) {
     auto load = [values](int j) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + j)); };
     auto larger = [](__m128i a, __m128i b) {
+#if defined(__SSE4_1__)
+      return _mm_max_epi32(a, b);
+#else
       const __m128i aWins = _mm_cmpgt_epi32(a, b);
       return _mm_or_si128(_mm_and_si128(aWins, a), _mm_andnot_si128(aWins, b));
+#endif
     };
     __m128i best = load(i);
     int j = i + 4;
