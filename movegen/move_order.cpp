@@ -203,13 +203,19 @@ void MoveGen::QuiesceAssignMoveOrderValues(int count) {
   const ChessBoard& b = *Board;
   if (count > MaxMoves) count = MaxMoves;
   for (int i = 0; i < count; i++) {
+    // Most of these are pawn pushes to an empty square short of the last rank: worth nothing,
+    // whichever side moves.
+    if (!(To[i] & (b.AllPieces | Rank1 | Rank8))) {
+      OrderValue[i] = 0;
+      continue;
+    }
     const bool black = (b.WhitePieces & From[i]) == 0;
     const MoverKind victim = VictimOn(b, black, To[i]);
     if (victim != NoPiece) {
       const MoverKind mover = KindOn(b, black, From[i]);
       OrderValue[i] = OrderVictimValue[victim] + QuiesceCaptureBase - QuiesceMoverPenalty[mover];
     } else {
-      // Most of these are pawn pushes; only a pawn reaching the last rank counts.
+      // Only a pawn reaching the last rank counts.
       const bool promotes = (To[i] & (black ? Rank1 : Rank8)) && ((black ? b.BlackPawns : b.WhitePawns) & From[i]);
       OrderValue[i] = promotes ? QuietPromotionQuiesceOrder : 0;
     }
