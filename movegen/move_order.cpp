@@ -3,10 +3,8 @@
 
 #include <utility>
 
-#if defined(__SSE4_1__)
-#include <smmintrin.h>
-#elif defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__SSE2__)
+#include <immintrin.h>
 #endif
 
 #include "board/bit_ops.h"
@@ -224,31 +222,56 @@ void MoveGen::QuiesceAssignMoveOrderValues(int count) {
 
 namespace {
 
+#if defined(__SSE2__)
+// The order values as vectors of 32-bit lanes, as wide as the build's instruction set allows:
+// the larger of two vectors lane by lane, the lanes where two vectors are equal as bits, and a
+// vector whose every lane holds the largest of v's lanes.
+#if defined(__AVX2__)
+using Lanes = __m256i;
+constexpr int LaneCount = 8;
+inline Lanes LoadLanes(const int32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const Lanes*>(p)); }
+inline Lanes Larger(Lanes a, Lanes b) { return _mm256_max_epi32(a, b); }
+inline int EqualLanes(Lanes a, Lanes b) { return _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(a, b))); }
+inline Lanes Spread(Lanes v) {
+  v = Larger(v, _mm256_permute2x128_si256(v, v, 1));  // the two halves swapped
+  v = Larger(v, _mm256_shuffle_epi32(v, _MM_SHUFFLE(1, 0, 3, 2)));
+  return Larger(v, _mm256_shuffle_epi32(v, _MM_SHUFFLE(2, 3, 0, 1)));
+}
+#else
+using Lanes = __m128i;
+constexpr int LaneCount = 4;
+inline Lanes LoadLanes(const int32_t* p) { return _mm_loadu_si128(reinterpret_cast<const Lanes*>(p)); }
+inline Lanes Larger(Lanes a, Lanes b) {
+#if defined(__SSE4_1__)
+  return _mm_max_epi32(a, b);
+#else
+  const Lanes aWins = _mm_cmpgt_epi32(a, b);
+  return _mm_or_si128(_mm_and_si128(aWins, a), _mm_andnot_si128(aWins, b));
+#endif
+}
+inline int EqualLanes(Lanes a, Lanes b) { return _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(a, b))); }
+inline Lanes Spread(Lanes v) {
+  v = Larger(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(1, 0, 3, 2)));
+  return Larger(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(2, 3, 0, 1)));
+}
+#endif
+#endif
+
 // Index of the first of values[i .. n - 1] holding their largest value; i < n.
 int FirstIndexOfMax(const int32_t* values, int i, int n) {
 #if defined(__SSE2__)
-  // Long ranges: the largest value four lanes at a time, then the first lane holding it. A
-  // range that is not a whole number of vectors ends with a vector overlapping the one before,
-  // which changes neither the maximum nor the first place it is found.
-  if (n - i >= 8) {
-    auto load = [values](int j) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + j)); };
-    auto larger = [](__m128i a, __m128i b) {
-#if defined(__SSE4_1__)
-      return _mm_max_epi32(a, b);
-#else
-      const __m128i aWins = _mm_cmpgt_epi32(a, b);
-      return _mm_or_si128(_mm_and_si128(aWins, a), _mm_andnot_si128(aWins, b));
-#endif
-    };
-    __m128i best = load(i);
-    int j = i + 4;
-    for (; j + 4 <= n; j += 4) best = larger(best, load(j));
-    if (j < n) best = larger(best, load(n - 4));
-    best = larger(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
-    best = larger(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
-    for (j = i;; j += 4) {
-      const int start = j + 4 <= n ? j : n - 4;
-      const int lanes = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(load(start), best)));
+  // Ranges of at least one vector: the largest value a vector at a time, then the first lane
+  // holding it. A range that is not a whole number of vectors ends with a vector overlapping
+  // the one before, which changes neither the maximum nor the first place it is found.
+  if (n - i >= LaneCount) {
+    Lanes best = LoadLanes(values + i);
+    int j = i + LaneCount;
+    for (; j + LaneCount <= n; j += LaneCount) best = Larger(best, LoadLanes(values + j));
+    if (j < n) best = Larger(best, LoadLanes(values + n - LaneCount));
+    best = Spread(best);
+    for (j = i;; j += LaneCount) {
+      const int start = j + LaneCount <= n ? j : n - LaneCount;
+      const int lanes = EqualLanes(LoadLanes(values + start), best);
       if (lanes) return start + __builtin_ctz(static_cast<unsigned>(lanes));
     }
   }
