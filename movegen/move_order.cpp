@@ -105,7 +105,7 @@ struct Mover {
   MoverKind Kind;
   uint64_t Enemy;          // the other side's pieces: a move onto them is a capture
   char QueenPromotion;     // 'Q' or 'q'
-  const int32_t* History;  // the side's history row
+  const int32_t* History;  // the side's history of the moves from this square, by to-square
   uint64_t KingLines;      // the enemy king's lines for a rook or queen, else nothing
   bool MaySpecial;         // a principal-variation, hash or killer move may start here
 };
@@ -122,7 +122,7 @@ Mover MoverOn(const ChessBoard& b, const OrderTables& learnt, uint64_t kingLines
           kind,
           black ? b.WhitePieces : b.BlackPieces,
           black ? 'q' : 'Q',
-          learnt.History[black ? 1 : 0],
+          learnt.History[black ? 1 : 0] + MoveCode(fromIndex, 0),
           (kind == Rook || kind == Queen) ? kingLines : 0,
           ((specialFroms >> fromIndex) & 1) != 0};
 }
@@ -156,8 +156,8 @@ void MoveGen::AssignMoveOrderValues(const OrderTables& learnt, int count, int pl
   for (int i = 0; i < count; i++) {
     if (From[i] != mover.From) mover = MoverOn(b, learnt, kingLines, specialFroms, From[i]);
     const int to = SquareIndex(To[i]);
-    const int code = MoveCode(mover.FromIndex, to);
     if (mover.MaySpecial) {
+      const int code = MoveCode(mover.FromIndex, to);
       if (code == pvCode && Promotion[i] == pvMove.Promotion) {
         OrderValue[i] = PVMoveOrder;
         pvCode = Spent;
@@ -186,7 +186,7 @@ void MoveGen::AssignMoveOrderValues(const OrderTables& learnt, int count, int pl
       value = CaptureBase + OrderVictimValue[victim] +
               AttackerAdjustment(b, mover.Kind, mover.Black, mover.FromIndex, to);
     else if (Promotion[i] == NoPromotion)
-      value = mover.History[code] >> 7;
+      value = mover.History[to] >> 7;
     else if (Promotion[i] == mover.QueenPromotion)
       value = QuietQueenPromotionOrder;
     else
