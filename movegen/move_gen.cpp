@@ -113,11 +113,14 @@ int GenPawnMovesOf(MoveGen& list, int i) {
   constexpr char Queen = Black ? 'q' : 'Q';
   const PawnTargets t = PawnTargetsOf<Black>(*list.Board);
 
-  // The pawns with more than a single push; most others need no further test.
-  const uint64_t moreThanOneStep = PawnBackward<Black>(t.Twice, 16) | PawnBackward<Black>(t.First, 7) |
-                                   PawnBackward<Black>(t.Second, 9) | t.EnPassantFrom;
+  // The pawns that can capture, and those with a double push (which always have the single
+  // push too). A pawn that cannot capture has its single push and perhaps the double push
+  // before it, with no further test.
+  const uint64_t twiceFrom = PawnBackward<Black>(t.Twice, 16);
+  const uint64_t capturers = PawnBackward<Black>(t.First, 7) | PawnBackward<Black>(t.Second, 9) | t.EnPassantFrom;
   auto emitPawn = [&](uint64_t from, char promotion) {
-    if (!(from & moreThanOneStep)) {
+    if (!(from & capturers)) {
+      if (from & twiceFrom) i = Emit(list, i, from, PawnForward<Black>(from, 16), NoPromotion);
       i = Emit(list, i, from, PawnForward<Black>(from, 8), promotion);
       return;
     }
@@ -127,7 +130,7 @@ int GenPawnMovesOf(MoveGen& list, int i) {
     if (t.Second & PawnForward<Black>(from, 9)) i = Emit(list, i, from, PawnForward<Black>(from, 9), promotion);
     if (from & t.EnPassantFrom) i = Emit(list, i, from, t.EnPassantTo, NoPromotion);
   };
-  const uint64_t movers = PawnBackward<Black>(t.Single, 8) | moreThanOneStep;
+  const uint64_t movers = PawnBackward<Black>(t.Single, 8) | capturers;
   // White's promoting pawns stand above all its others, Black's below.
   const uint64_t lowerGroup = movers & (Black ? PromotingRank : ~PromotingRank);
   const uint64_t upperGroup = movers & (Black ? ~PromotingRank : PromotingRank);

@@ -4,7 +4,7 @@
 #include <utility>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 #include "board/bit_ops.h"
@@ -105,7 +105,7 @@ struct Mover {
   MoverKind Kind;
   uint64_t Enemy;          // the other side's pieces: a move onto them is a capture
   char QueenPromotion;     // 'Q' or 'q'
-  const int32_t* History;  // the side's history row
+  const int32_t* History;  // the side's history of the moves from this square, by to-square
   uint64_t KingLines;      // the enemy king's lines for a rook or queen, else nothing
   bool MaySpecial;         // a principal-variation, hash or killer move may start here
 };
@@ -122,7 +122,7 @@ Mover MoverOn(const ChessBoard& b, const OrderTables& learnt, uint64_t kingLines
           kind,
           black ? b.WhitePieces : b.BlackPieces,
           black ? 'q' : 'Q',
-          learnt.History[black ? 1 : 0],
+          learnt.History[black ? 1 : 0] + MoveCode(fromIndex, 0),
           (kind == Rook || kind == Queen) ? kingLines : 0,
           ((specialFroms >> fromIndex) & 1) != 0};
 }
@@ -156,8 +156,8 @@ void MoveGen::AssignMoveOrderValues(const OrderTables& learnt, int count, int pl
   for (int i = 0; i < count; i++) {
     if (From[i] != mover.From) mover = MoverOn(b, learnt, kingLines, specialFroms, From[i]);
     const int to = SquareIndex(To[i]);
-    const int code = MoveCode(mover.FromIndex, to);
     if (mover.MaySpecial) {
+      const int code = MoveCode(mover.FromIndex, to);
       if (code == pvCode && Promotion[i] == pvMove.Promotion) {
         OrderValue[i] = PVMoveOrder;
         pvCode = Spent;
@@ -186,7 +186,7 @@ void MoveGen::AssignMoveOrderValues(const OrderTables& learnt, int count, int pl
       value = CaptureBase + OrderVictimValue[victim] +
               AttackerAdjustment(b, mover.Kind, mover.Black, mover.FromIndex, to);
     else if (Promotion[i] == NoPromotion)
-      value = mover.History[code] >> 7;
+      value = mover.History[to] >> 7;
     else if (Promotion[i] == mover.QueenPromotion)
       value = QuietQueenPromotionOrder;
     else
@@ -201,13 +201,19 @@ void MoveGen::QuiesceAssignMoveOrderValues(int count) {
   const ChessBoard& b = *Board;
   if (count > MaxMoves) count = MaxMoves;
   for (int i = 0; i < count; i++) {
+    // Most of these are pawn pushes to an empty square short of the last rank: worth nothing,
+    // whichever side moves.
+    if (!(To[i] & (b.AllPieces | Rank1 | Rank8))) {
+      OrderValue[i] = 0;
+      continue;
+    }
     const bool black = (b.WhitePieces & From[i]) == 0;
     const MoverKind victim = VictimOn(b, black, To[i]);
     if (victim != NoPiece) {
       const MoverKind mover = KindOn(b, black, From[i]);
       OrderValue[i] = OrderVictimValue[victim] + QuiesceCaptureBase - QuiesceMoverPenalty[mover];
     } else {
-      // Most of these are pawn pushes; only a pawn reaching the last rank counts.
+      // Only a pawn reaching the last rank counts.
       const bool promotes = (To[i] & (black ? Rank1 : Rank8)) && ((black ? b.BlackPawns : b.WhitePawns) & From[i]);
       OrderValue[i] = promotes ? QuietPromotionQuiesceOrder : 0;
     }
@@ -216,27 +222,56 @@ void MoveGen::QuiesceAssignMoveOrderValues(int count) {
 
 namespace {
 
+#if defined(__SSE2__)
+// The order values as vectors of 32-bit lanes, as wide as the build's instruction set allows:
+// the larger of two vectors lane by lane, the lanes where two vectors are equal as bits, and a
+// vector whose every lane holds the largest of v's lanes.
+#if defined(__AVX2__)
+using Lanes = __m256i;
+constexpr int LaneCount = 8;
+inline Lanes LoadLanes(const int32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const Lanes*>(p)); }
+inline Lanes Larger(Lanes a, Lanes b) { return _mm256_max_epi32(a, b); }
+inline int EqualLanes(Lanes a, Lanes b) { return _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(a, b))); }
+inline Lanes Spread(Lanes v) {
+  v = Larger(v, _mm256_permute2x128_si256(v, v, 1));  // the two halves swapped
+  v = Larger(v, _mm256_shuffle_epi32(v, _MM_SHUFFLE(1, 0, 3, 2)));
+  return Larger(v, _mm256_shuffle_epi32(v, _MM_SHUFFLE(2, 3, 0, 1)));
+}
+#else
+using Lanes = __m128i;
+constexpr int LaneCount = 4;
+inline Lanes LoadLanes(const int32_t* p) { return _mm_loadu_si128(reinterpret_cast<const Lanes*>(p)); }
+inline Lanes Larger(Lanes a, Lanes b) {
+#if defined(__SSE4_1__)
+  return _mm_max_epi32(a, b);
+#else
+  const Lanes aWins = _mm_cmpgt_epi32(a, b);
+  return _mm_or_si128(_mm_and_si128(aWins, a), _mm_andnot_si128(aWins, b));
+#endif
+}
+inline int EqualLanes(Lanes a, Lanes b) { return _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(a, b))); }
+inline Lanes Spread(Lanes v) {
+  v = Larger(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(1, 0, 3, 2)));
+  return Larger(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(2, 3, 0, 1)));
+}
+#endif
+#endif
+
 // Index of the first of values[i .. n - 1] holding their largest value; i < n.
 int FirstIndexOfMax(const int32_t* values, int i, int n) {
 #if defined(__SSE2__)
-  // Long ranges: the largest value four lanes at a time, then the first lane holding it. A
-  // range that is not a whole number of vectors ends with a vector overlapping the one before,
-  // which changes neither the maximum nor the first place it is found.
-  if (n - i >= 8) {
-    auto load = [values](int j) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + j)); };
-    auto larger = [](__m128i a, __m128i b) {
-      const __m128i aWins = _mm_cmpgt_epi32(a, b);
-      return _mm_or_si128(_mm_and_si128(aWins, a), _mm_andnot_si128(aWins, b));
-    };
-    __m128i best = load(i);
-    int j = i + 4;
-    for (; j + 4 <= n; j += 4) best = larger(best, load(j));
-    if (j < n) best = larger(best, load(n - 4));
-    best = larger(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(1, 0, 3, 2)));
-    best = larger(best, _mm_shuffle_epi32(best, _MM_SHUFFLE(2, 3, 0, 1)));
-    for (j = i;; j += 4) {
-      const int start = j + 4 <= n ? j : n - 4;
-      const int lanes = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(load(start), best)));
+  // Ranges of at least one vector: the largest value a vector at a time, then the first lane
+  // holding it. A range that is not a whole number of vectors ends with a vector overlapping
+  // the one before, which changes neither the maximum nor the first place it is found.
+  if (n - i >= LaneCount) {
+    Lanes best = LoadLanes(values + i);
+    int j = i + LaneCount;
+    for (; j + LaneCount <= n; j += LaneCount) best = Larger(best, LoadLanes(values + j));
+    if (j < n) best = Larger(best, LoadLanes(values + n - LaneCount));
+    best = Spread(best);
+    for (j = i;; j += LaneCount) {
+      const int start = j + LaneCount <= n ? j : n - LaneCount;
+      const int lanes = EqualLanes(LoadLanes(values + start), best);
       if (lanes) return start + __builtin_ctz(static_cast<unsigned>(lanes));
     }
   }
