@@ -179,6 +179,7 @@ TEST(PolyglotBook, InBookAsksTheFileBookUpToTheBookDepth) {
   GlobalsGuard guard;
   const std::string path = WriteBook("/root.bin", {{0x463b96181691fc9c, BookCode("g1f3"), 7}});
   ASSERT_EQ(FileBook.Load(path.c_str()), nullptr);
+  FileBook.Enabled = true;  // an earlier test may have switched the book off
   if (UPStable[0] == 0 && LPStable[0] == 0) initPStable();  // the engine's keys, for the empty tree book
   buildbook();
   MainStatus.UCIMode = 0;

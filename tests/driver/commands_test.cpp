@@ -9,6 +9,7 @@
 
 #include "board/bit_ops.h"
 #include "board/masks.h"
+#include "search/search_control.h"
 #include "tests/driver/driver_test_util.h"
 
 namespace {
@@ -78,6 +79,7 @@ TEST_F(CommandsTest, ClockCommands) {
 }
 
 TEST_F(CommandsTest, AnalyzeAndExit) {
+  SpeedMeasured = false;  // analysis seeds the speed only before the process has measured one
   EXPECT_EQ(Run("analyze"), CmdStop);
   EXPECT_EQ(MainStatus.AnalyzeMode, 1);
   EXPECT_EQ(MainStatus.Post, 1);
