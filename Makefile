@@ -8,10 +8,10 @@ all: build
 
 # The Release build is profile-guided: an instrumented engine (build-train/) first searches the
 # benchmark positions, and the compiler then lays the engine out for the branches that searching
-# takes (the profile's file names are taken relative to each build directory, so build/ finds
-# what build-train/ wrote; the profile is taken before link-time inlining, so the training
-# engine is linked without it, which is quicker). The engine decides exactly as an unguided build does; it only runs faster. PGO=0 makes a
-# plain build.
+# takes. The profile's file names are taken relative to each build directory, so build/ finds
+# what build-train/ wrote. The profile is recorded before link-time inlining, so the training
+# engine is linked without it, which is quicker. The engine decides exactly as an unguided build
+# does; it only runs faster. PGO=0 makes a plain build.
 PGO ?= 1
 PROFILE_DIR = $(CURDIR)/build-train/profile
 ifeq ($(PGO),1)
