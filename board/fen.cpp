@@ -129,27 +129,27 @@ const char* CheckPlayable(const ChessBoard& b) {
   return nullptr;
 }
 
-// Side letter and castling field after the placement's space. A text that ends early means
-// White to move without castling rights.
-void ReadSideAndCastling(ChessBoard& b, const char* side) {
-  b.SideToMove = White;
-  b.CastleFlags = 0;
-  if (!*side) return;
-  if (*side == 'b') b.SideToMove = Black;
-  if (!side[1] || !side[2] || side[2] == '-') return;
-  for (const char* c = side + 2; *c && *c != ' '; c++) {
-    if (*c == 'K') b.CastleFlags |= 1;
-    if (*c == 'Q') b.CastleFlags |= 2;
-    if (*c == 'k') b.CastleFlags |= 4;
-    if (*c == 'q') b.CastleFlags |= 8;
-  }
-}
-
 // The start of the word after the one at p (the end of the text when there is none).
 const char* NextField(const char* p) {
   while (*p && *p != ' ') p++;
   while (*p == ' ') p++;
   return p;
+}
+
+// Side letter and castling field, side being the start of the side field. A text that ends
+// early means White to move without castling rights.
+void ReadSideAndCastling(ChessBoard& b, const char* side) {
+  b.SideToMove = White;
+  b.CastleFlags = 0;
+  if (*side == 'b') b.SideToMove = Black;
+  const char* castling = NextField(side);
+  if (*castling == '-') return;
+  for (const char* c = castling; *c && *c != ' '; c++) {
+    if (*c == 'K') b.CastleFlags |= 1;
+    if (*c == 'Q') b.CastleFlags |= 2;
+    if (*c == 'k') b.CastleFlags |= 4;
+    if (*c == 'q') b.CastleFlags |= 8;
+  }
 }
 
 // Placement field: ranks 8 to 1, runs of empty squares as one digit, ranks joined by '/'.
@@ -196,7 +196,9 @@ const char* SetupBoard(const char* text) {
   b.RecomputeUnions();
   b.LastFrom = 0;
   b.LastTo = 0;
-  const char* side = *end ? end + 1 : end;
+  // Fields are separated by spaces, however many: "w" after two spaces is still the side.
+  const char* side = end;
+  while (*side == ' ') side++;
   ReadSideAndCastling(b, side);
   DropImpossibleCastling(b);
   if (*side) SetEnPassantFromFen(b, NextField(NextField(side)));

@@ -91,18 +91,22 @@ int32_t NumberAfter(const char* line, const char* key, int32_t cap = LargestNumb
 }
 
 // Copies the words from p up to the word stop (or the end of the line) into out, one space
-// between words. Returns the number of characters written.
-size_t CopyWordsUntil(const char* p, const char* stop, char* out, size_t size) {
+// between words. Returns false when they did not all fit (out then holds those that did).
+bool CopyWordsUntil(const char* p, const char* stop, char* out, size_t size) {
   size_t n = 0;
+  bool fitted = true;
   for (; *p && !WordIs(p, stop); p = NextWord(p)) {
     const size_t len = WordLength(p);
-    if (n + (n > 0) + len + 1 > size) break;
+    if (n + (n > 0) + len + 1 > size) {
+      fitted = false;
+      break;
+    }
     if (n > 0) out[n++] = ' ';
     memcpy(out + n, p, len);
     n += len;
   }
   out[n] = '\0';
-  return n;
+  return fitted;
 }
 
 bool EqualsIgnoringCase(const char* a, const char* b) {
@@ -524,7 +528,13 @@ void UCIProtocol::Position() {
   } else if (WordIs(setup, "fen")) {
     // The FEN is everything between "fen" and "moves" (or the end of the line).
     char fen[256];
-    CopyWordsUntil(NextWord(setup), "moves", fen, sizeof fen);
+    if (!CopyWordsUntil(NextWord(setup), "moves", fen, sizeof fen)) {
+      char text[100];
+      snprintf(text, sizeof text, "Invalid FEN (longer than %zu characters); the previous position is kept",
+               sizeof fen - 1);
+      SendInfoString(text);
+      return;
+    }
     WriteLogFile(fen);
     const ChessBoard previous = MainBoard;
     MainBoard.InitRep();

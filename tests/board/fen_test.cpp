@@ -98,6 +98,12 @@ TEST(Fen, StartPositionAndFields) {
   testing::internal::CaptureStdout();
   pos2fen(MainBoard, 7);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "4k3/8/8/8/8/8/8/R3K2R b - - 0 ; 7 \n");
+  // Fields apart by more than one space are read as the same fields.
+  ASSERT_EQ(SetupBoard("4k3/8/8/3pP3/8/8/8/R3K2R  b   K  -"), nullptr);
+  EXPECT_EQ(MainBoard.SideToMove, Black);
+  EXPECT_EQ(MainBoard.CastleFlags, 1);
+  ASSERT_EQ(SetupBoard("4k3/8/8/3pP3/8/8/8/4K3  w  -  d6"), nullptr);
+  EXPECT_EQ(MainBoard.LastTo, Bit(D5));
 }
 
 TEST(Fen, EnPassantFieldOnlyWhenAPawnCanTake) {

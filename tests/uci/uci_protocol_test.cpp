@@ -154,8 +154,11 @@ TEST_F(UciTest, RefusesIllegalOrMalformedMovesAndKeepsThoseBefore) {
 TEST_F(UciTest, InvalidFenKeepsThePreviousPosition) {
   Run("position startpos moves d2d4");
   const ChessBoard before = MainBoard;
+  // A FEN too long to hold is refused, not read cut short (here it would lose its side to move).
+  const std::string overlong = "position fen 4k3/8/8/7Q/8/8/8/4K3 b" + std::string(300, 'x');
   for (const char* line : {"position fen", "position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP w KQkq - 0 1",
-                           "position fen 8/8/8/8/8/8/8/8 w - - 0 1 moves e2e4", "position sideways"}) {
+                           "position fen 8/8/8/8/8/8/8/8 w - - 0 1 moves e2e4", "position sideways",
+                           overlong.c_str()}) {
     const std::string out = Run(line);
     EXPECT_EQ(out.rfind("info string ", 0), 0u) << line << ": " << out;
     EXPECT_EQ(MainBoard.AllPieces, before.AllPieces) << line;
