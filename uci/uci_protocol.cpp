@@ -94,19 +94,15 @@ int32_t NumberAfter(const char* line, const char* key, int32_t cap = LargestNumb
 // between words. Returns false when they did not all fit (out then holds those that did).
 bool CopyWordsUntil(const char* p, const char* stop, char* out, size_t size) {
   size_t n = 0;
-  bool fitted = true;
   for (; *p && !WordIs(p, stop); p = NextWord(p)) {
     const size_t len = WordLength(p);
-    if (n + (n > 0) + len + 1 > size) {
-      fitted = false;
-      break;
-    }
+    if (n + (n > 0) + len + 1 > size) break;
     if (n > 0) out[n++] = ' ';
     memcpy(out + n, p, len);
     n += len;
   }
   out[n] = '\0';
-  return fitted;
+  return !*p || WordIs(p, stop);
 }
 
 bool EqualsIgnoringCase(const char* a, const char* b) {
