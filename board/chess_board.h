@@ -117,7 +117,8 @@ public:
     // The usual case: both sides keep a pawn, a rook or a queen, so both can still mate and
     // neither is a bare king; only the fifty-move rule can end the game here.
     MatingMaterial = 33;
-    if ((WhitePawnCount | WhiteQueenCount | WhiteRookCount) != 0 && (BlackPawnCount | BlackQueenCount | BlackRookCount) != 0)
+    if ((WhitePawnCount | WhiteQueenCount | WhiteRookCount) != 0 &&
+        (BlackPawnCount | BlackQueenCount | BlackRookCount) != 0)
       return FiftyMoveCount > 99 ? 7 : 0;
     return CheckDrawByMaterial(colour);
   }

@@ -27,7 +27,7 @@ inline uint8_t CornerRightsKept(uint64_t squares) {
 
 // The pawn-and-king key of a piece on a square: the low half of its lower Zobrist code.
 inline uint32_t PawnKingCode(int piece, uint64_t sq) {
-  return sq ? static_cast<uint32_t>(LPStable[piece * 64 + LowestSquare(sq)]) : 0;
+  return sq ? static_cast<uint32_t>(LPStable[CodeIndex(piece, sq)]) : 0;
 }
 
 // Moves one piece within its bitboard.
@@ -42,9 +42,8 @@ struct KeyPair {
   uint64_t* Lower;
   void Toggle(int piece, uint64_t sq) const {
     if constexpr (Keyed) {
-      const int index = piece * 64 + LowestSquare(sq);
-      *Upper ^= UPStable[index];
-      *Lower ^= LPStable[index];
+      *Upper ^= UPStable[CodeIndex(piece, sq)];
+      *Lower ^= LPStable[CodeIndex(piece, sq)];
     }
   }
   void Move(int piece, uint64_t from, uint64_t to) const {

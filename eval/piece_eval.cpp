@@ -58,6 +58,10 @@ template <typename Attacks>
   return i < each.size() ? each[i] : attacks(s, bb->AllPieces);
 }
 
+// The two slider kinds as function objects for the helpers above, whose lookups then inline.
+constexpr auto BishopAttacks = [](int s, uint64_t occupied) { return attacktab::Bishop(s, occupied); };
+constexpr auto RookAttacks = [](int s, uint64_t occupied) { return attacktab::Rook(s, occupied); };
+
 }  // namespace
 
 template <int8_t Us>
@@ -75,10 +79,8 @@ template <int8_t Us>
   knights = 0;
   for (uint64_t set = us.Knights; set; set &= set - 1) knights |= attacktab::Knight[LowestSquare(set)];
   // The bishops' and rooks' attacks are kept piece by piece too, for their mobility.
-  bishops = SliderAttacksOf(us.Bishops, Own<Us>(WhiteBishopAttacksEach, BlackBishopAttacksEach),
-                            [](int s, uint64_t occupied) { return attacktab::Bishop(s, occupied); });
-  rooks = SliderAttacksOf(us.Rooks, Own<Us>(WhiteRookAttacksEach, BlackRookAttacksEach),
-                          [](int s, uint64_t occupied) { return attacktab::Rook(s, occupied); });
+  bishops = SliderAttacksOf(us.Bishops, Own<Us>(WhiteBishopAttacksEach, BlackBishopAttacksEach), BishopAttacks);
+  rooks = SliderAttacksOf(us.Rooks, Own<Us>(WhiteRookAttacksEach, BlackRookAttacksEach), RookAttacks);
   queens = attacktab::QueensFrom(us.Queens, bb->AllPieces);
   king = us.King ? attacktab::King[LowestSquare(us.King)] : 0;
   Own<Us>(AllWhiteAttacks, AllBlackAttacks) = pawns | knights | bishops | rooks | queens | king;
@@ -277,8 +279,7 @@ void PositionEvaluate::BishopsOfColour(BishopRecord& rec, bool white) {
     const int s = LowestSquare(set);
     mid += square[s];
     end += BishopEnding[s];
-    const uint64_t attacks = SliderAttacksAt(each, static_cast<std::size_t>(processed), s,
-                                             [](int sq, uint64_t occupied) { return attacktab::Bishop(sq, occupied); });
+    const uint64_t attacks = SliderAttacksAt(each, static_cast<std::size_t>(processed), s, BishopAttacks);
     const int32_t v = MobilityValue(BishopMobility, attacks & area);
     mid += v;
     end += v;
@@ -331,8 +332,7 @@ template <int8_t Us>
     const int f = FileOf(s);
     const int r = RankOf(s);
     const uint64_t rook = SquareMask(s);
-    const uint64_t attacks =
-        SliderAttacksAt(each, i, s, [](int sq, uint64_t occupied) { return attacktab::Rook(sq, occupied); });
+    const uint64_t attacks = SliderAttacksAt(each, i, s, RookAttacks);
     const uint64_t mobility = attacks & area;
     const std::size_t n = MobilityIndex<RookMobility.size()>(mobility);
     mid += S * RookMobility[n];

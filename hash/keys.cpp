@@ -113,17 +113,17 @@ uint64_t LowerKeyHint(const ChessBoard& board, int8_t side, uint64_t lower, uint
   const int mover = board.KindOn(side, from);
   if (mover == ChessBoard::NoKind) return lower;
   const int moverCode = mover + (side == White ? WPawn : BPawn);
-  lower = SideToggled(lower) ^ LPStable[moverCode * 64 + LowestSquare(from)] ^ LPStable[moverCode * 64 + LowestSquare(to)];
+  lower = SideToggled(lower) ^ LPStable[CodeIndex(moverCode, from)] ^ LPStable[CodeIndex(moverCode, to)];
   const int victim = board.KindOn(enemy, to);
-  if (victim != ChessBoard::NoKind) lower ^= LPStable[(victim + (enemy == White ? WPawn : BPawn)) * 64 + LowestSquare(to)];
+  if (victim != ChessBoard::NoKind) lower ^= LPStable[CodeIndex(victim + (enemy == White ? WPawn : BPawn), to)];
   return lower;
 }
 
 void genpawnhashcode(int8_t /*side*/, ChessBoard board, uint32_t* pawnKey) {
   uint64_t key = 0;
   for (uint64_t bits = board.WhitePawns; bits; bits &= bits - 1)
-    key ^= LPStable[WPawn * 64 + LowestSquare(bits)];
+    key ^= LPStable[CodeIndex(WPawn, bits)];
   for (uint64_t bits = board.BlackPawns; bits; bits &= bits - 1)
-    key ^= LPStable[BPawn * 64 + LowestSquare(bits)];
+    key ^= LPStable[CodeIndex(BPawn, bits)];
   *pawnKey = static_cast<uint32_t>(key);
 }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "board/bit_ops.h"
+
 class ChessBoard;
 
 extern uint64_t UPStable[12 * 64];
@@ -11,6 +13,10 @@ extern uint64_t LPStable[12 * 64];
 extern uint64_t CastleCode[16];
 extern uint64_t WtoMove;
 extern uint64_t BtoMove;
+
+// Where the codes of a piece (WPawn .. BKing) on the square of the one-square mask sq stand in
+// UPStable and LPStable.
+inline int CodeIndex(int piece, uint64_t sq) { return piece * 64 + LowestSquare(sq); }
 
 // Knuth's additive lagged-Fibonacci generator (lags 24 and 55) from a fixed seed table.
 uint32_t BetterRandom32();
