@@ -1,8 +1,10 @@
-// FEN positions: reading the placement, side to move and castling fields into MainBoard,
-// writing a board as FEN text, and loading the first line of a position file.
+// FEN positions: reading the placement, side to move and castling fields into MainBoard and the
+// move counters for the callers that keep them, writing a board as FEN text, and loading the
+// first line of a position file.
 
 #include "board/fen.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -205,6 +207,27 @@ const char* SetupBoard(const char* text) {
   if ((reason = CheckPlayable(b))) return reason;
   MainBoard = b;
   return nullptr;
+}
+
+FenCounters ReadFenCounters(const char* text) {
+  FenCounters counters{0, 1};
+  if (!text) return counters;
+  // Placement, side, castling and en passant come first; fields may be apart by several spaces.
+  const char* p = text;
+  while (*p == ' ') p++;
+  for (int field = 0; field < 4; field++) p = NextField(p);
+  // The leading digits of a field (no sign), capped; -1 when it does not start with a digit.
+  auto number = [](const char* field, int32_t cap) {
+    if (*field < '0' || *field > '9') return -1;
+    int64_t n = 0;
+    for (; *field >= '0' && *field <= '9'; field++) n = std::min<int64_t>(n * 10 + (*field - '0'), cap);
+    return static_cast<int32_t>(n);
+  };
+  const int32_t clock = number(p, 100);
+  if (clock >= 0) counters.HalfMoveClock = clock;
+  const int32_t move = number(NextField(p), MaxFenMoveNumber);
+  if (move >= 1) counters.MoveNumber = move;
+  return counters;
 }
 
 void DropImpossibleCastling(ChessBoard& b) {

@@ -2,6 +2,7 @@
 // FEN positions: reading into MainBoard, writing, and loading a position file.
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 #include "board/chess_board.h"
@@ -11,6 +12,16 @@
 // only when a pawn of the side to move stands ready to take there.
 // Returns nullptr on success; otherwise a one-line reason, and MainBoard is unchanged.
 const char* SetupBoard(const char* text);
+// The two counters that end a FEN text: the half-move clock (plies since the last capture or
+// pawn move, at most 100: the game is drawn by then) and the full-move number (1 in the start
+// position, raised after each Black move; at most MaxFenMoveNumber). A missing or malformed
+// field counts as 0 and 1, as in a FEN that stops after the en passant field.
+struct FenCounters {
+  int32_t HalfMoveClock;
+  int32_t MoveNumber;
+};
+constexpr int32_t MaxFenMoveNumber = 10000;
+FenCounters ReadFenCounters(const char* text);
 // Keeps only the castling rights whose king and rook stand on their squares.
 void DropImpossibleCastling(ChessBoard& b);
 // The board knows an en passant chance as the last move, a double pawn step. field is a FEN en

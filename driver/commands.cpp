@@ -116,19 +116,6 @@ void StartGameFromBoard(int32_t fiftyMoveCount) {
   ResetGameHistory();
 }
 
-// The half-move clock of a FEN text (its fifth field), 0 when absent; at most 100.
-int32_t FenHalfMoveClock(const char* fen) {
-  const char* p = fen;
-  for (int field = 0; field < 4; field++) {
-    while (*p == ' ') p++;
-    while (*p && *p != ' ') p++;
-  }
-  while (*p == ' ') p++;
-  if (!isdigit(static_cast<unsigned char>(*p))) return 0;
-  const long n = strtol(p, nullptr, 10);
-  return n > 100 ? 100 : static_cast<int32_t>(n);
-}
-
 // Makes the opponent's move on the game board. Returns CmdFiftyMoves when the move completes
 // a hundred half-moves without a capture or a pawn move, otherwise CmdMove.
 uint8_t PlayOpponentMove(uint64_t from, uint64_t to, char promotion) {
@@ -338,7 +325,7 @@ uint8_t SetBoardCommand() {
     }
     return CmdHandled;
   }
-  StartGameFromBoard(FenHalfMoveClock(fen));
+  StartGameFromBoard(ReadFenCounters(fen).HalfMoveClock);
   return PositionChanged();
 }
 

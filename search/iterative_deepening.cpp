@@ -142,7 +142,8 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
         s.NodesPerSecond = static_cast<int32_t>(std::clamp<int64_t>(Nodes() * 1000 / ms, 1, INT32_MAX));
         SpeedMeasured = true;
       }
-      printf("info nps %d\n", s.NodesPerSecond);
+      // The speed shown is this search's own, once a millisecond has passed; never a guess.
+      if (ms > 0) printf("info nps %lld\n", static_cast<long long>(Nodes() * 1000 / ms));
       printf("info time %d\n", std::max(ms, 0));
       fflush(stdout);
     }

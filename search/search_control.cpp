@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 
 #include "driver/clock.h"
 #include "driver/commands.h"
@@ -265,8 +266,13 @@ int ThinkingScore(int score) {
 void PrintUciInfoLine(int depth, int score, const char* variation) {
   const int64_t nodes = Search.Nodes();
   const int32_t ms = std::max<int32_t>(ProcessClockMs() - MainStatus.StartTime, 0);
-  const long long nps = ms > 0 ? nodes * 1000 / ms : nodes * 1000;
-  printf("info depth %d seldepth %d score %s nodes %lld nps %lld hashfull %d time %d pv%s", depth,
+  // The speed only from a time that could be measured: none before the first millisecond.
+  char nps[32] = "";
+  if (ms > 0) snprintf(nps, sizeof nps, " nps %lld", static_cast<long long>(nodes * 1000 / ms));
+  // The variation text is the thinking lines' (" e2e4 e7e5 \n"): the line ends at its last move.
+  int length = static_cast<int>(strlen(variation));
+  while (length > 0 && (variation[length - 1] == ' ' || variation[length - 1] == '\n')) length--;
+  printf("info depth %d seldepth %d score %s nodes %lld%s hashfull %d time %d pv%.*s\n", depth,
          std::max(MainStatus.SearchDepthReached, depth), UciScoreText(score), static_cast<long long>(nodes), nps,
-         HashFull(), ms, variation);
+         HashFull(), ms, length, variation);
 }

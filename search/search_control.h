@@ -55,6 +55,7 @@ const char* BestLineText(uint64_t from, uint64_t to, char promo, int score);
 const char* UciScoreText(int score);
 int ThinkingScore(int score);
 
-// One UCI "info" line for the best line: depth, seldepth, score, nodes, nps, hashfull, time (from
-// the clock) and the variation text.
+// One UCI "info" line for the best line: depth, seldepth, score, nodes, nps (left out before the
+// first millisecond), hashfull, time (from the clock) and the variation (BestLineText's), ending
+// right after its last move.
 void PrintUciInfoLine(int depth, int score, const char* variation);

@@ -166,13 +166,17 @@ void MoveText(char* out, int from, int to, char promotion) {
 
 // ---- Positions ---------------------------------------------------------------------------
 
-// Starts a new game record: the settings a position command resets.
-void ResetGameState() {
+// Starts a new game record at the position on MainBoard (its side to move already set): the
+// settings a position command resets, and the game's counters taken from the FEN. GamePly counts
+// the half-moves played before the position, from 0 in the start position (move 1, White to
+// move); the book and the time budget read it.
+void ResetGameState(const FenCounters& counters) {
   Search.ClearHistory();
   MainStatus.initVars();
   MainStatus.HumanToMove = 1;
   MainStatus.GameInProgress = 1;
-  MainBoard.FiftyMoveCount = 0;
+  MainBoard.FiftyMoveCount = counters.HalfMoveClock;
+  MainStatus.GamePly = 2 * (counters.MoveNumber - 1) + (MainBoard.SideToMove == Black ? 1 : 0);
 }
 
 // Pushes the key pair of MainBoard on the game history, dropping in a very long game the
@@ -519,8 +523,8 @@ void UCIProtocol::Position() {
   if (WordIs(setup, "startpos")) {
     HistorySide = White;
     MainBoard.InitRep();
-    ResetGameState();
     MainBoard.SideToMove = White;
+    ResetGameState(FenCounters{0, 1});
   } else if (WordIs(setup, "fen")) {
     // The FEN is everything between "fen" and "moves" (or the end of the line).
     char fen[256];
@@ -541,7 +545,9 @@ void UCIProtocol::Position() {
       SendInfoString(text);
       return;
     }
-    ResetGameState();
+    // The half-move clock goes on from the FEN's, so the fifty-move rule and the repetition
+    // window count the moves made before the position too.
+    ResetGameState(ReadFenCounters(fen));
     HistorySide = MainBoard.SideToMove;
   } else {
     SendInfoString("position needs startpos or fen; ignored");
@@ -552,9 +558,7 @@ void UCIProtocol::Position() {
 }
 
 int32_t UCIProtocol::ProcessMoves(const char* text) {
-  MainBoard.FiftyMoveCount = 0;
   MoveList.Init();
-  MainStatus.GamePly = 0;
   HistorySide = MainBoard.SideToMove;
   RecordPosition(HistorySide);
 
@@ -747,12 +751,11 @@ void UCIProtocol::SendBestMove(const ChessBoard& root, bool canMove, int score, 
   }
   PromotionChar = static_cast<int8_t>(p);
   MoveText(move, LowestSquare(f), LowestSquare(t), p);
-  snprintf(text, sizeof text, " %s ", move);
   char reply[6];
-  if (PonderOption == 1 && ExpectedReply(root, f, t, p, reply)) {
-    strncat(text, "ponder ", sizeof text - strlen(text) - 1);
-    strncat(text, reply, sizeof text - strlen(text) - 1);
-  }
+  if (PonderOption == 1 && ExpectedReply(root, f, t, p, reply))
+    snprintf(text, sizeof text, " %s ponder %s", move, reply);
+  else
+    snprintf(text, sizeof text, " %s", move);
   printf("info score %s\n", UciScoreText(score));
   printf("bestmove%s\n", text);
   fflush(stdout);

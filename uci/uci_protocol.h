@@ -46,9 +46,10 @@ public:
   // Reads the next line from standard input into CommandBuffer and logs it. An over-long line
   // is refused (the GUI is told) and false returned: there is nothing to dispatch.
   bool ReadCommand();
-  // Applies a list of move texts ("e2e4 e7e5 e1g1 e7e8q") to MainBoard after resetting the game
-  // history. Stops at the first text that is malformed or not a legal move, with an
-  // "info string" naming it. Returns the number of moves applied.
+  // Applies a list of move texts ("e2e4 e7e5 e1g1 e7e8q") to MainBoard, which holds the position
+  // they start from with its half-move clock and GamePly; the game history starts again at that
+  // position, and the moves carry the counters on. Stops at the first text that is malformed or
+  // not a legal move, with an "info string" naming it. Returns the number of moves applied.
   int32_t ProcessMoves(const char* text);
   // Plays one move on MainBoard (no legality test), hands the move to the other side and
   // records the new position's keys in the game history.

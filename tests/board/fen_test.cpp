@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "board/masks.h"
@@ -104,6 +105,21 @@ TEST(Fen, StartPositionAndFields) {
   EXPECT_EQ(MainBoard.CastleFlags, 1);
   ASSERT_EQ(SetupBoard("4k3/8/8/3pP3/8/8/8/4K3  w  -  d6"), nullptr);
   EXPECT_EQ(MainBoard.LastTo, Bit(D5));
+}
+
+TEST(Fen, Counters) {
+  auto counters = [](const char* text) {
+    const FenCounters c = ReadFenCounters(text);
+    return std::make_pair(c.HalfMoveClock, c.MoveNumber);
+  };
+  EXPECT_EQ(counters("4k3/8/8/8/8/8/8/R3K3 w - - 37 60"), std::make_pair(37, 60));
+  EXPECT_EQ(counters("  4k3/8/8/8/8/8/8/R3K3  b  -   e3 12   7"), std::make_pair(12, 7));
+  // Missing, malformed or out of range: clock 0 to 100, move number 1 and more.
+  EXPECT_EQ(counters("4k3/8/8/8/8/8/8/R3K3 w - -"), std::make_pair(0, 1));
+  EXPECT_EQ(counters("4k3/8/8/8/8/8/8/R3K3 w - - x -3"), std::make_pair(0, 1));
+  EXPECT_EQ(counters("4k3/8/8/8/8/8/8/R3K3 w - - 400 0"), std::make_pair(100, 1));
+  EXPECT_EQ(counters("4k3/8/8/8/8/8/8/R3K3 w - - 0 99999999999999999999"), std::make_pair(0, MaxFenMoveNumber));
+  EXPECT_EQ(counters(nullptr), std::make_pair(0, 1));
 }
 
 TEST(Fen, EnPassantFieldOnlyWhenAPawnCanTake) {

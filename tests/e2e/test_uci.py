@@ -337,6 +337,17 @@ def test_positions(path):
     for fen in ("7k/6Q1/6K1/8/8/8/8/8 b - - 0 1", "7k/5Q2/6K1/8/8/8/8/8 b - - 0 1"):
         engine.send("position fen " + fen)
         check(f"no legal move in {fen}", engine.bestmove("go depth 2") == "0000")
+
+    # The FEN's half-move clock counts: after 99 quiet half-moves the rook up wins nothing, as
+    # when the same position is reached through the moves; with the clock at 0 it is a rook up.
+    scores = {}
+    for clock in (99, 0):
+        engine.send(f"position fen 4k3/8/8/8/8/8/8/R3K3 w - - {clock} 100")
+        engine.send("go depth 8")
+        lines = engine.until("bestmove", 20) or []
+        final = [l for l in lines if l.startswith("info score cp ")]
+        scores[clock] = int(final[-1].split()[3]) if final else None
+    check("the half-move clock of a FEN", scores[99] == 0 and (scores[0] or 0) > 300, scores)
     check("quit after positions", engine.close() == 0)
 
 
@@ -444,7 +455,7 @@ def test_limits(path):
     engine.send("position startpos moves e2e4")
     engine.send("go wtime 3000 btime 3000")
     lines = engine.until("bestmove", 10) or [""]
-    check("ponder move after ucinewgame", " ponder " in lines[-1], lines[-1])
+    check("ponder move after ucinewgame", " ponder " in lines[-1] and lines[-1] == lines[-1].rstrip(), lines[-1])
     engine.send("position fen k7/8/8/8/8/8/1q6/K7 w - - 0 1")
     engine.send("go ponder wtime 3000 btime 3000")
     check("finished ponder search waits", engine.quiet_for(0.5, "bestmove"))
@@ -515,6 +526,10 @@ def test_hash_and_clean_output(path):
     check("search after Clear Hash", lines and lines[-1].split()[1] in pos.legal_moves(), lines[-3:])
     stray = [l for l in seen if l.split(" ")[0] not in UCI_WORDS and l.strip() != "Orvo"]
     check("only UCI lines on standard output", not stray, stray[:5])
+    spaced = [l for l in seen if l.split(" ")[0] in UCI_WORDS and l != l.rstrip()]
+    check("UCI lines end with their last word", not spaced and any(" pv " in l for l in seen), spaced[:3])
+    unmeasured = [l for l in seen if l.startswith("info ") and " nps " in l and " time 0 " in l + " "]
+    check("no nps before a millisecond has passed", not unmeasured, unmeasured[:3])
     check("quit", engine.close() == 0)
 
 

@@ -179,9 +179,10 @@ TEST_F(UciTest, FenSetsSideForRepetitionsEnPassantAndCastling) {
   EXPECT_EQ(MoveList.Entries[0].Upper, upper);
   EXPECT_EQ(MoveList.ThreeFoldRepDetection(MainBoard.FiftyMoveCount, upper, lower), 1);
 
-  // The en passant square of a FEN allows the capture on the first move.
+  // The en passant square of a FEN allows the capture on the first move. The game goes on from
+  // the FEN's move number: four half-moves were played before move 3, White to move.
   Run("position fen rnbqkbnr/ppp1pppp/8/3pP3/8/8/PPPP1PPP/RNBQKBNR w KQkq d6 0 3 moves e5d6");
-  EXPECT_EQ(MainStatus.GamePly, 1);
+  EXPECT_EQ(MainStatus.GamePly, 5);
   EXPECT_FALSE(MainBoard.BlackPawns & Bit(D5));
 
   // Rights without the king or rook at home are dropped.
@@ -191,7 +192,40 @@ TEST_F(UciTest, FenSetsSideForRepetitionsEnPassantAndCastling) {
   const std::string out = Run("position fen 4k3/8/8/7R/8/8/6b1/4K2R b K - 0 1 moves g2h1 h5h1 e8d8 e1g1");
   EXPECT_NE(out.find("Illegal move e1g1"), std::string::npos) << out;
   EXPECT_EQ(MainBoard.CastleFlags, 0);
-  EXPECT_EQ(MainStatus.GamePly, 3);
+  EXPECT_EQ(MainStatus.GamePly, 4);  // Black's half of move 1, then three moves
+}
+
+TEST_F(UciTest, FenKeepsItsHalfMoveClockAndMoveNumber) {
+  // The clock goes on from the FEN's through quiet moves; a pawn move or a capture resets it.
+  Run("position fen 4k3/4p3/8/8/8/8/8/R3K3 w - - 97 100 moves a1a2 e8d8");
+  EXPECT_EQ(MainBoard.FiftyMoveCount, 99);
+  EXPECT_EQ(MainStatus.GamePly, 200);
+  Run("position fen 4k3/4p3/8/8/8/8/8/R3K3 b - - 60 41 moves e7e6 a1a6");
+  EXPECT_EQ(MainBoard.FiftyMoveCount, 1);
+  EXPECT_EQ(MainStatus.GamePly, 83);
+  // Without the counters (or with a clock past the rule) the FEN is read as far as it goes.
+  Run("position fen 4k3/8/8/8/8/8/8/R3K3 b -");
+  EXPECT_EQ(MainBoard.FiftyMoveCount, 0);
+  EXPECT_EQ(MainStatus.GamePly, 1);
+  Run("position fen 4k3/8/8/8/8/8/8/R3K3 w - - 250 0");
+  EXPECT_EQ(MainBoard.FiftyMoveCount, 100);
+  EXPECT_EQ(MainStatus.GamePly, 0);
+
+  // A refused FEN keeps the counters with the position.
+  Run("position fen 4k3/8/8/8/8/8/8/R3K3 w - - 40 30");
+  Run("position fen 4k3/8/8/8/8/8/8/8 w - - 0 1");
+  EXPECT_EQ(MainBoard.FiftyMoveCount, 40);
+  EXPECT_EQ(MainStatus.GamePly, 58);
+
+  // Ninety-nine quiet half-moves already played: every rook move completes the fifty, so the
+  // rook up is worth nothing; with the clock at 0 it is a rook up.
+  Run("position fen 4k3/8/8/8/8/8/8/R3K3 w - - 99 100");
+  std::string out = Run("go depth 6");
+  EXPECT_NE(out.find("info score cp 0\n"), std::string::npos) << out;
+  Run("position fen 4k3/8/8/8/8/8/8/R3K3 w - - 0 1");
+  out = Run("go depth 6");
+  EXPECT_EQ(out.find("info score cp 0\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find("info score cp -"), std::string::npos) << out;
 }
 
 TEST_F(UciTest, GoReadsTheClockOfTheSideToMove) {
@@ -246,7 +280,7 @@ TEST_F(UciTest, BestMoveLineCarriesPromotionAndPonderMove) {
   testing::internal::CaptureStdout();
   Search.PVLength = 1;
   UCI.SendBestMove(root, true, 9000, Bit(E7), Bit(E8), 'Q');
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "info score cp 900\nbestmove e7e8q \n");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "info score cp 900\nbestmove e7e8q\n");
   EXPECT_EQ(UCI.PromotionChar, 'q');
 
   // With the Ponder option the expected reply follows, with its own promotion letter.
@@ -265,7 +299,7 @@ TEST_F(UciTest, BestMoveLineCarriesPromotionAndPonderMove) {
   Search.PV[0][1] = PVEntry{MoveCode(E2, E4), NoPromotion};
   testing::internal::CaptureStdout();
   UCI.SendBestMove(root, true, 0, Bit(E2), Bit(E4), NoPromotion);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "info score cp 0\nbestmove e2e4 \n");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "info score cp 0\nbestmove e2e4\n");
   testing::internal::CaptureStdout();
   UCI.SendBestMove(root, true, 0, Bit(E2), Bit(E5), NoPromotion);
   EXPECT_TRUE(LegalIn(root, BestMove(testing::internal::GetCapturedStdout())));
