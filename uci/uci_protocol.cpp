@@ -197,12 +197,8 @@ bool FirstLegalMove(const ChessBoard& board, uint64_t* from, uint64_t* to, char*
   return false;
 }
 
-// The reply the search expects to the best move, if its variation has one that is legal.
-bool ExpectedReply(const ChessBoard& root, uint64_t from, uint64_t to, char promotion, char* text) {
-  if (Search.PVLength < 2) return false;
-  const PVEntry& reply = Search.PV[0][1];
-  if (reply.Code == 0) return false;
-  MoveText(text, reply.Code >> 6 & 63, reply.Code & 63, reply.Promotion);
+// The reply the search expects to the best move, as move text, if its variation has one that is legal.
+bool ReplyText(const ChessBoard& root, uint64_t from, uint64_t to, char promotion, char* text) {
   ChessBoard after = root;
   uint8_t castleMask = 15;
   after.MakeMove(from, to, promotion, castleMask);
@@ -210,7 +206,9 @@ bool ExpectedReply(const ChessBoard& root, uint64_t from, uint64_t to, char prom
   after.SideToMove = after.SideToMove ? White : Black;
   uint64_t f, t;
   char p;
-  return ParseLegalMove(after, text, &f, &t, &p);
+  if (!ExpectedReply(after, &f, &t, &p)) return false;
+  MoveText(text, LowestSquare(f), LowestSquare(t), p);
+  return true;
 }
 
 }  // namespace
@@ -749,7 +747,7 @@ void UCIProtocol::SendBestMove(const ChessBoard& root, bool canMove, int score, 
   MoveText(move, LowestSquare(f), LowestSquare(t), p);
   snprintf(text, sizeof text, " %s ", move);
   char reply[6];
-  if (PonderOption == 1 && ExpectedReply(root, f, t, p, reply)) {
+  if (PonderOption == 1 && ReplyText(root, f, t, p, reply)) {
     strncat(text, "ponder ", sizeof text - strlen(text) - 1);
     strncat(text, reply, sizeof text - strlen(text) - 1);
   }
