@@ -183,12 +183,10 @@ void PolyglotBook::Find(uint64_t key, size_t* first, size_t* last) const {
   *last = end;
 }
 
-int PolyglotBook::Choose(const ChessBoard& board, int8_t side, uint8_t castle, const MoveGen& list, int n) {
+int PolyglotBook::Playable(const ChessBoard& board, int8_t side, uint8_t castle, const MoveGen& list, int n,
+                           int* index, uint32_t* weight) const {
   size_t first = 0, last = 0;
   Find(PolyglotKey(board, side, castle), &first, &last);
-  // Every playable entry of the position: its place in the move list and its weight.
-  int index[MaxMoves];
-  uint32_t weight[MaxMoves];
   int count = 0;
   for (size_t e = first; e < last && count < MaxMoves; e++) {
     const PolyglotEntry& entry = Entries[e];
@@ -205,6 +203,14 @@ int PolyglotBook::Choose(const ChessBoard& board, int8_t side, uint8_t castle, c
       break;
     }
   }
+  return count;
+}
+
+int PolyglotBook::Choose(const ChessBoard& board, int8_t side, uint8_t castle, const MoveGen& list, int n) {
+  // Every playable entry of the position: its place in the move list and its weight.
+  int index[MaxMoves];
+  uint32_t weight[MaxMoves];
+  const int count = Playable(board, side, castle, list, n, index, weight);
   if (count == 0) return -1;
   int chosen = 0;
   if (Variety) {

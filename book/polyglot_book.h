@@ -63,6 +63,10 @@ public:
   // is not legal in the position, or whose weight is zero, are passed over. Returns the index of
   // the move in list, or -1 when the book has no move for the position.
   int Choose(const ChessBoard& board, int8_t side, uint8_t castle, const MoveGen& list, int n);
+  // The playable entries of the position (legal, weight above zero), in the file's order: their
+  // places in list and their weights, at most MaxMoves of them. Returns how many there are.
+  int Playable(const ChessBoard& board, int8_t side, uint8_t castle, const MoveGen& list, int n, int* index,
+               uint32_t* weight) const;
 };
 
 extern PolyglotBook FileBook;

@@ -21,7 +21,10 @@
 #include "driver/move_parse.h"
 #include "driver/move_text.h"
 #include "driver/status.h"
+#include "book/polyglot_book.h"
+#include "hash/move_history.h"
 #include "hash/transposition_table.h"
+#include "movegen/move_gen.h"
 #include "movegen/see.h"
 #include "search/search_control.h"
 #include "search/search_routines.h"
@@ -43,6 +46,25 @@ char PendingPromotion = NoPromotion;
 
 // The fixed time per move in force before "analyze" replaced it.
 int32_t TimeBeforeAnalysis = 0;
+
+// A word that ended a ponder search: HumanMove takes it up again once the real game position is
+// back on the board. Its arguments are still waiting in the input.
+char ReplayWord[WordSize] = "";
+
+// The commands a ponder search answers without stopping: they neither need nor change the game
+// position. Every other word ends the ponder search and is carried out afterwards.
+constexpr const char* AnsweredWhilePondering[] = {
+    ".",      "?",        "ClearGameInfo", "InitGameInfo", "accepted", "beep",   "bk",    "bogus",
+    "computer", "draw",   "hard",          "hint",         "ics",      "level",  "name",  "nopost",
+    "otim",   "ping",     "post",          "random",       "rating",   "rejected", "sd",  "st",
+    "time",   "usermove",
+};
+
+bool AnsweredWhilePonderingWord(const char* word) {
+  for (const char* name : AnsweredWhilePondering)
+    if (strcmp(word, name) == 0) return true;
+  return false;
+}
 
 void Flush() { fflush(stdout); }
 
@@ -142,7 +164,35 @@ uint8_t MoveDuringSearch(const char* word) {
   return CmdStop;
 }
 
+// Ends a ponder search: nothing of it is played, and the word (when there is one) is carried
+// out once the game position is back.
+uint8_t StopPondering(const char* word) {
+  snprintf(ReplayWord, sizeof ReplayWord, "%s", word ? word : "");
+  Pondering = false;
+  PonderMissed = true;
+  MainStatus.NoTimeControl = 0;
+  PositionReplaced = true;
+  return CmdStop;
+}
+
+// The opponent's move during a ponder search: the predicted move turns the search into the
+// engine's own; any other ends it.
+uint8_t MoveWhilePondering(const char* word) {
+  uint64_t from, to, predictedFrom, predictedTo;
+  char promotion, predictedPromotion;
+  if (ParseLegalMove(PonderBase, word, &from, &to, &promotion) &&
+      PredictedMove(&predictedFrom, &predictedTo, &predictedPromotion) && from == predictedFrom &&
+      to == predictedTo && promotion == predictedPromotion) {
+    LogPrintf("Ponder hit: %s", word);
+    Pondering = false;
+    Search.PonderHit();
+    return CmdHandled;
+  }
+  return StopPondering(word);
+}
+
 uint8_t MoveCommand(const char* word) {
+  if (Pondering) return MoveWhilePondering(word);
   if (!ParseLegalMove(MainBoard, word, &PendingFrom, &PendingTo, &PendingPromotion)) {
     char shown[64];
     PrintableExcerpt(shown, sizeof shown, word);
@@ -166,6 +216,7 @@ uint8_t StatusLine() {
 // "?": play the best move found so far at once. While analysing there is no move to play:
 // the analysis ends.
 uint8_t MoveNowCommand() {
+  if (Pondering) return CmdHandled;  // the opponent is on move: there is nothing to play
   if (MainStatus.AnalyzeMode) {
     Search.AbortSearch();
     LeaveAnalysis();
@@ -396,7 +447,7 @@ uint8_t FeatureReplyCommand() {
 uint8_t PingCommand() {
   char number[WordSize];
   if (!ReadArgument(number, sizeof number)) return CmdHandled;
-  if (SearchRunning && !MainStatus.AnalyzeMode) {
+  if (SearchRunning && !MainStatus.AnalyzeMode && !Pondering) {
     QueuePong(number);
   } else {
     printf("pong %s\n", number);
@@ -466,6 +517,63 @@ uint8_t MemoryCommand() {
   return CmdHandled;
 }
 
+void PrintMove(const char* prefix, uint64_t from, uint64_t to, char promotion) {
+  char text[8];
+  *PutMoveCoordinates(text, LowestSquare(from), LowestSquare(to), promotion) = '\0';
+  printf("%s%s\n", prefix, text);
+}
+
+// A quick search of the position, for a hint when no reply was predicted. It plays nothing, and
+// it never looks at the input: the command that asked is still being answered.
+bool ShortSearch(uint64_t* from, uint64_t* to, char* promotion) {
+  constexpr int HintDepth = 5;
+  if (CountLegalMoves(MainBoard) == 0) return false;
+  const int64_t pollCountdown = Search.PollCountdown;
+  Search.PollCountdown = INT64_MAX;
+  const int32_t historyLength = MoveList.NumMoves;
+  Search.SearchExactDepth(MainBoard, HintDepth, from, to, promotion);
+  MoveList.NumMoves = historyLength;  // the search recorded its root
+  Search.PollCountdown = pollCountdown;
+  ChessBoard board = MainBoard;
+  const PVEntry best{MoveCode(LowestSquare(*from), LowestSquare(*to)), *promotion};
+  return *from && *to && FindLegalMove(board, board.SideToMove ? Black : White, board.CastleFlags, best, from, to,
+                                       promotion);
+}
+
+// "hint": the move the engine expects from the opponent, or failing that the move it would play
+// in the opponent's place. Nothing while the engine thinks about its own move.
+uint8_t HintCommand() {
+  uint64_t from = 0, to = 0;
+  char promotion = NoPromotion;
+  bool known = PredictedMove(&from, &to, &promotion);
+  if (!known && !SearchRunning) known = ShortSearch(&from, &to, &promotion);
+  if (known) SendHint(from, to, promotion);
+  return CmdHandled;
+}
+
+// "bk": the book's moves for the position, each with its share of the book's weight, in the
+// form xboard shows in a window: indented lines, then an empty line.
+uint8_t BookCommand() {
+  const ChessBoard& board = Pondering ? PonderBase : MainBoard;
+  const int8_t side = board.SideToMove ? Black : White;
+  MoveGen list;
+  const int n = list.GenerateAllMoves(side, const_cast<ChessBoard*>(&board), board.CastleFlags);
+  int index[MaxMoves];
+  uint32_t weight[MaxMoves];
+  const int count = FileBook.Loaded() ? FileBook.Playable(board, side, board.CastleFlags, list, n, index, weight) : 0;
+  uint64_t total = 0;
+  for (int i = 0; i < count; i++) total += weight[i];
+  for (int i = 0; i < count; i++) {
+    char prefix[32];
+    snprintf(prefix, sizeof prefix, "\t%2d%% ", static_cast<int>((weight[i] * 100 + total / 2) / total));
+    PrintMove(prefix, list.From[index[i]], list.To[index[i]], list.Promotion[index[i]]);
+  }
+  if (count == 0) printf(FileBook.Loaded() ? "\tNo book move for this position\n" : "\tNo opening book loaded\n");
+  printf("\n");
+  Flush();
+  return CmdHandled;
+}
+
 uint8_t UnknownCommand(const char* word) {
   ReportError("unknown command", word);
   SkipArguments();
@@ -496,11 +604,7 @@ constexpr Command Commands[] = {
     {"accepted", [](const char*) { return FeatureReplyCommand(); }},
     {"analyze", [](const char*) { return AnalyzeCommand(); }},
     {"beep", Handled},
-    {"bk",
-     [](const char*) {
-       if (!MainStatus.AnalyzeMode) MainStatus.UseBook = static_cast<int8_t>((MainStatus.UseBook + 1) % 2);
-       return CmdHandled;
-     }},
+    {"bk", [](const char*) { return BookCommand(); }},
     {"black", [](const char*) { return SideCommand(Black); }},
     {"bogus", Handled},
     {"computer", Handled},
@@ -512,7 +616,11 @@ constexpr Command Commands[] = {
      }},
     {"draw", Handled},
     {"dumpsee", [](const char*) { return DumpSeeCommand(); }},
-    {"easy", Handled},
+    {"easy",
+     [](const char*) {
+       PonderEnabled = false;
+       return CmdHandled;
+     }},
     {"edit", [](const char*) { return EditCommand(); }},
     {"egtpath", IgnoreArguments},
     {"exit", [](const char*) { return ExitCommand(); }},
@@ -524,8 +632,12 @@ constexpr Command Commands[] = {
        MainStatus.HumanToMove = 0;
        return CmdStop;
      }},
-    {"hard", Handled},
-    {"hint", Handled},
+    {"hard",
+     [](const char*) {
+       PonderEnabled = true;
+       return CmdHandled;
+     }},
+    {"hint", [](const char*) { return HintCommand(); }},
     {"ics", IgnoreArguments},
     {"level", [](const char*) { return LevelCommand(); }},
     {"memory", [](const char*) { return MemoryCommand(); }},
@@ -643,6 +755,11 @@ void PendingMove(uint64_t* from, uint64_t* to, char* promotion) {
   *promotion = PendingPromotion;
 }
 
+void SendHint(uint64_t from, uint64_t to, char promotion) {
+  PrintMove("Hint: ", from, to, promotion);
+  Flush();
+}
+
 void SetupBoardFromEdit() {
   ChessBoard edited = MainBoard;
   bool black = false;
@@ -684,8 +801,11 @@ void SetupBoardFromEdit() {
 
 uint8_t DoCommand(const char* word) {
   WriteLogFile(word);
-  for (const Command& command : Commands)
-    if (strcmp(word, command.Name) == 0) return command.Run(word);
+  for (const Command& command : Commands) {
+    if (strcmp(word, command.Name) != 0) continue;
+    if (Pondering && !AnsweredWhilePonderingWord(word)) return StopPondering(word);
+    return command.Run(word);
+  }
   if (word[0] >= 'a' && word[0] <= 'h' && word[1] >= '0' && word[1] <= '8') return MoveCommand(word);
   return UnknownCommand(word);
 }
@@ -699,7 +819,11 @@ uint8_t HumanMove() {
       printf("Enter Move: ");
       Flush();
     }
-    if (ReadWord(word, sizeof word) == InputResult::TooLong) {
+    if (ReplayWord[0]) {
+      // The word that ended a ponder search, now for the real game position.
+      snprintf(word, sizeof word, "%s", ReplayWord);
+      ReplayWord[0] = '\0';
+    } else if (ReadWord(word, sizeof word) == InputResult::TooLong) {
       ReportTooLong(word, sizeof word, "ignored");
       continue;
     }

@@ -17,3 +17,5 @@ void PendingMove(uint64_t* from, uint64_t* to, char* promotion);
 uint8_t HumanMove();
 void SetupBoardFromEdit();
 void MakeGUIMove(uint64_t from, uint64_t to, char promotion, int score);
+// "Hint: e7e5": the move the engine expects from the opponent.
+void SendHint(uint64_t from, uint64_t to, char promotion);

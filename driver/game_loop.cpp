@@ -7,6 +7,8 @@
 #include "board/bit_ops.h"
 #include "board/chess_board.h"
 #include "driver/commands.h"
+#include "driver/game_state.h"
+#include "driver/log_file.h"
 #include "driver/move_parse.h"
 #include "driver/status.h"
 #include "hash/keys.h"
@@ -79,10 +81,14 @@ char ConsoleDepthLimit() {
   return static_cast<char>(d >= 1 && d <= 100 ? d : 0);
 }
 
-// The opponent's turn. Returns false when the loop must end (quit).
-bool OpponentTurn(uint8_t* lastCode) {
+// What the engine's last search learnt stops counting for cutoffs once the opponent is on move.
+void PrepareForOpponentMove() {
   PositionCache.AgeTranspositionTables();
   Search.ClearHistory();
+}
+
+// The opponent's turn. Returns false when the loop must end (quit).
+bool OpponentTurn(uint8_t* lastCode) {
   uint8_t r = HumanMove();
   while (MainStatus.Force == 1 && !QuitRequested) r = HumanMove();
   *lastCode = r;
@@ -141,7 +147,55 @@ bool EngineTurn(int* lastScore) {
   MainStatus.GamePly += 1;
   RecordGamePosition();
   if (MainStatus.GameInProgress) AnnounceGameEnd();
+  NotePrediction();
   return true;
+}
+
+bool PonderWanted() {
+  const Status& s = MainStatus;
+  return PonderEnabled && s.XboardMode && !s.Force && !s.AnalyzeMode && !s.SelfPlay && s.GameInProgress &&
+         !QuitRequested;
+}
+
+enum class PonderResult { NotPondered, Answered, Quit };
+
+// Pondering: with the opponent on move, the engine plays the reply its last search predicted and
+// searches on from there, as if the opponent had played it. The predicted move, when it comes,
+// makes that search the engine's own (EngineTurn then plays its move as usual). Anything else
+// that needs the real position ends it: the predicted move is taken back, and the word that
+// ended it is carried out by the opponent's turn that follows.
+PonderResult PonderTurn(int* lastScore) {
+  uint64_t from, to;
+  char promotion;
+  if (!PonderWanted() || !PredictedMove(&from, &to, &promotion)) return PonderResult::NotPondered;
+  PonderBase = MainBoard;
+  NoteMoveAbout(MainBoard);
+  uint8_t castleMask = 15;
+  MainBoard.MakeMove(from, to, promotion, castleMask);
+  MainBoard.CastleFlags &= castleMask;
+  MainBoard.SideToMove ^= 1;
+  MainStatus.GamePly += 1;
+  RecordGamePosition();
+  // No pondering on a move that would end the game.
+  if (CountLegalMoves(MainBoard) == 0 || MainBoard.FiftyMoveCount >= 100 || EarlierOccurrences() >= 2) {
+    TakeBack(1);
+    return PonderResult::NotPondered;
+  }
+  // The thinking lines of a ponder search start after the expected reply; xboard shows them
+  // under it when told which move that is.
+  if (MainStatus.Post) SendHint(from, to, promotion);
+  LogPrintf("Pondering on the expected reply");
+  Pondering = true;
+  PonderMissed = false;
+  MainStatus.NoTimeControl = 1;
+  const bool goOn = EngineTurn(lastScore);
+  Pondering = false;
+  MainStatus.NoTimeControl = 0;
+  if (!goOn) return PonderResult::Quit;
+  if (!PonderMissed) return PonderResult::Answered;
+  PonderMissed = false;
+  TakeBack(1);
+  return PonderResult::NotPondered;
 }
 
 }  // namespace
@@ -202,6 +256,13 @@ void GameLoop() {
     if (MainStatus.SelfPlay && MainStatus.GameInProgress) MainStatus.HumanToMove = 0;
 
     if (MainStatus.HumanToMove == 1) {
+      PrepareForOpponentMove();
+      const PonderResult pondered = PonderTurn(&lastScore);
+      if (pondered == PonderResult::Quit) return;
+      if (pondered == PonderResult::Answered) {
+        SendPendingPongs();
+        continue;
+      }
       if (!OpponentTurn(&lastCode)) return;
       if (lastCode == CmdStop) continue;
     } else {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "driver/move_parse.h"
 #include "driver/status.h"
 #include "hash/keys.h"
 #include "hash/move_history.h"
@@ -14,6 +15,10 @@ bool QuitRequested = false;
 bool SearchRunning = false;
 bool PositionReplaced = false;
 int ProtocolVersion = 1;
+bool PonderEnabled = false;
+bool Pondering = false;
+bool PonderMissed = false;
+ChessBoard PonderBase;
 
 namespace {
 
@@ -33,6 +38,14 @@ struct TakenMove {
 constexpr int RecordCapacity = 1024;
 TakenMove Record[RecordCapacity];
 int RecordCount = 0;
+
+struct Prediction {
+  bool Known;
+  uint64_t Upper, Lower;  // keys of the position the reply belongs to
+  uint64_t From, To;
+  char Promotion;
+};
+Prediction Predicted = {};
 
 constexpr int PongSlots = 16;
 constexpr int PongTextSize = 24;
@@ -119,6 +132,23 @@ bool TakeBack(int plies) {
 }
 
 int MovesToTakeBack() { return RecordCount - TakeBackPending; }
+
+void NotePrediction() {
+  Predicted.Known = ExpectedReply(MainBoard, &Predicted.From, &Predicted.To, &Predicted.Promotion);
+  CurrentKeys(&Predicted.Upper, &Predicted.Lower);
+}
+
+bool PredictedMove(uint64_t* from, uint64_t* to, char* promotion) {
+  if (!Predicted.Known) return false;
+  uint64_t upper, lower;
+  const ChessBoard& position = Pondering ? PonderBase : MainBoard;
+  genhashcode(position.SideToMove, position.CastleFlags, &upper, &lower, &position);
+  if (upper != Predicted.Upper || lower != Predicted.Lower) return false;
+  *from = Predicted.From;
+  *to = Predicted.To;
+  *promotion = Predicted.Promotion;
+  return true;
+}
 
 void QueuePong(const char* number) {
   if (PongCount == PongSlots) SendPendingPongs();  // never drop one

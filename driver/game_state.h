@@ -18,6 +18,22 @@ extern bool PositionReplaced;
 // The xboard protocol version from "protover" (1 until a GUI says otherwise). From 2 on the
 // engine's moves go out as "move e2e4".
 extern int ProtocolVersion;
+// Pondering: xboard "hard" switches it on, "easy" off. While the opponent thinks, the engine
+// plays the reply its last search predicted and searches on from there. PonderBase is the real
+// game position during such a ponder search, and Pondering is set until the opponent's move
+// (or any command that needs the real position) arrives.
+// PonderMissed is set when something other than the predicted move ended the ponder search.
+extern bool PonderEnabled;
+extern bool Pondering;
+extern bool PonderMissed;
+extern ChessBoard PonderBase;
+
+// The reply the engine's last search expects, kept with the position it belongs to (the
+// position after the engine's move). NotePrediction takes it from the search's principal
+// variation; PredictedMove gives it back while that position is on the board (or, during a
+// ponder search, its base) and returns false otherwise.
+void NotePrediction();
+bool PredictedMove(uint64_t* from, uint64_t* to, char* promotion);
 
 // Ends SearchRunning and makes the changes to the game history that commands asked for while
 // the search had its own path on top of it (new positions, moves, takebacks).

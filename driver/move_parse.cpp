@@ -8,6 +8,7 @@
 #include "board/bit_ops.h"
 #include "board/masks.h"
 #include "movegen/move_gen.h"
+#include "search/search_routines.h"
 
 namespace {
 
@@ -84,4 +85,10 @@ int CountLegalMoves(const ChessBoard& board) {
   for (int i = 0; i < n && i < MaxMoves; i++)
     if (KeepsKingSafe(board, gen.From[i], gen.To[i], gen.Promotion[i])) legal++;
   return legal;
+}
+
+bool ExpectedReply(const ChessBoard& after, uint64_t* from, uint64_t* to, char* promo) {
+  if (Search.PVLength < 2 || Search.PV[0][1].Code == 0) return false;
+  ChessBoard board = after;
+  return FindLegalMove(board, board.SideToMove ? Black : White, board.CastleFlags, Search.PV[0][1], from, to, promo);
 }

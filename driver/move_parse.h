@@ -20,3 +20,8 @@ bool ParseLegalMove(const ChessBoard& board, const char* text, uint64_t* from, u
 
 // Counts the legal moves of the side to move (0: mate or stalemate).
 int CountLegalMoves(const ChessBoard& board);
+
+// The reply the last search expects to its chosen move: the second move of its principal
+// variation, when that is a legal move in `after` (the position after the chosen move, with the
+// opponent to move). False when the variation has no such move.
+bool ExpectedReply(const ChessBoard& after, uint64_t* from, uint64_t* to, char* promo);

@@ -59,6 +59,17 @@ void LogInitialBudget() {
   LogPrintf("Current TimerPerMove is %d\n", s.TimePerMove);
 }
 
+// The clock turned into a node budget: half the time budget's nodes at the speed last measured,
+// until the search measures its own speed.
+void StartTimeBudget() {
+  Status& s = MainStatus;
+  ComputeTimeBudget(Search.LastBookPly);
+  Search.NodesPerMove = NodesForTime(s.NodesPerSecond, 2000, s.TimePerMove);
+  s.EmergencyTimeThreshold = DoubledBudget(Search.NodesPerMove);
+  LogInitialBudget();
+  Search.NpsCalibrated = false;
+}
+
 void PrintIterationLine(int d, int score, const char* variation) {
   printf("%d %d %d %lld %s", d, ThinkingScore(score), MainStatus.ElapsedSeconds,
          static_cast<long long>(Search.Nodes()), variation);
@@ -101,11 +112,8 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
     if (NodeLimit > 0) PollCountdown = std::min<int64_t>(PollCountdown, NodeLimit);
     LogInitialBudget();
   } else {
-    ComputeTimeBudget(LastBookPly);
-    NodesPerMove = NodesForTime(s.NodesPerSecond, 2000, s.TimePerMove);
-    s.EmergencyTimeThreshold = DoubledBudget(NodesPerMove);
+    StartTimeBudget();
     PollCountdown = (waitsForStop || s.BenchMode) ? UntimedPollInterval() : TimedSearchPollInterval();
-    LogInitialBudget();
   }
   NpsCalibrated = false;
 
@@ -189,7 +197,7 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
     RootScore = score;
     previousScore = score;
 
-    if (s.Post || s.AnalyzeMode) {
+    if ((s.Post || s.AnalyzeMode) && !Aborted) {
       const char* variation = BestLineText(*bestFrom, *bestTo, *bestPromo, score);
       if (s.UCIMode == 1) {
         PrintUciInfoLine(d, score, variation);
@@ -263,6 +271,15 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
   }
   fflush(stdout);
   return score;
+}
+
+void SearchRoutines::PonderHit() {
+  MainStatus.NoTimeControl = 0;
+  // A fixed depth or a node limit keeps its own end; a clock budget starts now, and the time
+  // spent pondering counts as spent on the move.
+  if (MainStatus.FD != 0 || NoClock) return;
+  StartTimeBudget();
+  PollCountdown = std::min(PollCountdown, TimedSearchPollInterval());
 }
 
 int SearchRoutines::SearchExactDepth(ChessBoard board, char depth, uint64_t* bestFrom, uint64_t* bestTo,

@@ -86,6 +86,8 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
                               board.BlackBishopCount + board.BlackKnightCount;
 
   auto printBestLine = [&](int score) {
+    // A command that aborted the search has replaced its position: its lines would mislead.
+    if (Aborted) return;
     const char* variation = BestLineText(*bestFrom, *bestTo, *bestPromo, score);
     const long long nodes = static_cast<long long>(Nodes());
     if (uci) {

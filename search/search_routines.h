@@ -68,6 +68,8 @@ public:
                      uint64_t* bestTo, char* bestPromo, char castleFlags);
   int ProgressiveDeepening(ChessBoard board, char maxDepth, uint64_t* bestFrom, uint64_t* bestTo,
                            char* bestPromo);
+  // A ponder search becomes the search for the engine's own move: its clock budget starts.
+  void PonderHit();
   int SearchExactDepth(ChessBoard board, char depth, uint64_t* bestFrom, uint64_t* bestTo, char* bestPromo);
 
   int64_t Nodes() const { return NodeCount + QuiesceNodeCount; }

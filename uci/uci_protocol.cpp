@@ -201,12 +201,8 @@ bool FirstLegalMove(const ChessBoard& board, uint64_t* from, uint64_t* to, char*
   return false;
 }
 
-// The reply the search expects to the best move, if its variation has one that is legal.
-bool ExpectedReply(const ChessBoard& root, uint64_t from, uint64_t to, char promotion, char* text) {
-  if (Search.PVLength < 2) return false;
-  const PVEntry& reply = Search.PV[0][1];
-  if (reply.Code == 0) return false;
-  MoveText(text, reply.Code >> 6 & 63, reply.Code & 63, reply.Promotion);
+// The reply the search expects to the best move, as move text, if its variation has one that is legal.
+bool ReplyText(const ChessBoard& root, uint64_t from, uint64_t to, char promotion, char* text) {
   ChessBoard after = root;
   uint8_t castleMask = 15;
   after.MakeMove(from, to, promotion, castleMask);
@@ -214,7 +210,9 @@ bool ExpectedReply(const ChessBoard& root, uint64_t from, uint64_t to, char prom
   after.SideToMove = after.SideToMove ? White : Black;
   uint64_t f, t;
   char p;
-  return ParseLegalMove(after, text, &f, &t, &p);
+  if (!ExpectedReply(after, &f, &t, &p)) return false;
+  MoveText(text, LowestSquare(f), LowestSquare(t), p);
+  return true;
 }
 
 }  // namespace
@@ -752,7 +750,7 @@ void UCIProtocol::SendBestMove(const ChessBoard& root, bool canMove, int score, 
   PromotionChar = static_cast<int8_t>(p);
   MoveText(move, LowestSquare(f), LowestSquare(t), p);
   char reply[6];
-  if (PonderOption == 1 && ExpectedReply(root, f, t, p, reply))
+  if (PonderOption == 1 && ReplyText(root, f, t, p, reply))
     snprintf(text, sizeof text, " %s ponder %s", move, reply);
   else
     snprintf(text, sizeof text, " %s", move);

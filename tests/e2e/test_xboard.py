@@ -273,10 +273,87 @@ def protocol2(binary, checks):
     checks.check(eng.wait(5) == 0, "quit ends the protocol 2 session")
 
 
+THINKING = r"^\s*\d+ -?\d+ \d+ \d+ "
+
+
+def cpu_seconds(eng):
+    """Processor time the engine has used so far (Linux)."""
+    fields = open(f"/proc/{eng.proc.pid}/stat").read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def pondering_hints_and_analysis(binary, checks):
+    eng = Engine(binary)
+    for line in ["xboard", "protover 2", "new", "hard", "post", "st 2", "go"]:
+        eng.send(line)
+    m, got = eng.expect(V2_MOVE, 15)
+    m2, got2 = eng.expect(r"^Hint: (\S+)$", 5)
+    if not checks.check(m is not None and m2 is not None, "after its move the engine names the reply it ponders on",
+                        got + got2):
+        eng.kill()
+        return
+    moves = [m.group(1), m2.group(1)]
+    eng.send("hint")
+    m, got = eng.expect(r"^Hint: (\S+)$", 5)
+    checks.check(m is not None and m.group(1) == moves[1], "hint while pondering names the predicted move", got)
+    cpu = cpu_seconds(eng)
+    time.sleep(2.5)
+    checks.check(cpu_seconds(eng) - cpu > 0.5, "pondering uses processor time on the opponent's time")
+    checks.check(sync(eng, 1, 2) is not None, "ping answered at once while pondering")
+    # The predicted move: the search goes on as the engine's own, with the ponder time counted.
+    t0 = time.time()
+    eng.send("usermove " + moves[1])
+    m, got = eng.expect(V2_MOVE, 15)
+    if checks.check(m is not None, "reply to the predicted move", got):
+        checks.check(time.time() - t0 < 1.2, f"the predicted move is answered sooner than a fresh 2 s search "
+                                              f"({time.time() - t0:.2f} s)", got)
+        moves.append(m.group(1))
+    # Another move: pondering stops and the real move is searched.
+    m, got = eng.expect(r"^Hint: (\S+)$", 5)
+    other = next(mv for mv in ["a7a6", "h7h6", "a7a5", "h7h5", "b8c6", "g8f6"]
+                 if m is None or mv != m.group(1))
+    eng.send("usermove " + other)
+    m, got = eng.expect(V2_MOVE + "|^Illegal", 15)
+    checks.check(m is not None and m.group(1) and replay_is_legal(binary, moves + [other, m.group(1)]),
+                 "a move other than the predicted one is searched and answered legally", got)
+    # easy: no more thinking on the opponent's time.
+    eng.send("easy")
+    sync(eng, 2)
+    cpu = cpu_seconds(eng)
+    time.sleep(1.0)
+    checks.check(cpu_seconds(eng) - cpu < 0.3, "easy stops pondering")
+
+    # hint with no prediction (a new game) comes from a short search; bk without a book says so.
+    eng.send("new")
+    eng.send("hint")
+    m, got = eng.expect(r"^Hint: ([a-h][1-8][a-h][1-8])$", 10)
+    checks.check(m is not None and replay_is_legal(binary, [m.group(1)]), "hint at the start of a game", got)
+    eng.send("bk")
+    m, got = eng.expect(r"^$", 5)
+    checks.check(m is not None and any(line.startswith("\t") for line in got), "bk: indented lines, then an empty line",
+                 got)
+
+    # Analysis: once a move or undo has been read, no line of the old position is printed.
+    eng.send("force")
+    eng.send("analyze")
+    eng.expect(r"^1[0-9] -?\d+ ", 20)  # deep enough to be in the middle of an iteration
+    for command in ["e2e4", "undo"]:
+        eng.send(command)
+        m, got = eng.expect(r"^ *1 -?\d+ ", 10)
+        # The engine says when it read the command; thinking lines after that belong to the new position.
+        read = next((i for i, line in enumerate(got) if "Search Aborted" in line), None)
+        stale = [line for line in got[read:-1] if re.match(THINKING, line)] if read is not None else got
+        checks.check(m is not None and not stale, f"no line of the old position after {command}", got)
+    eng.send("exit")
+    eng.send("quit")
+    checks.check(eng.wait(5) == 0, "quit after pondering and analysis")
+
+
 def main():
     binary = sys.argv[1]
     checks = Checks()
     protocol2(binary, checks)
+    pondering_hints_and_analysis(binary, checks)
     session(binary, checks)
     move_now_and_quit_while_thinking(binary, checks)
     end_of_input(binary, checks)
