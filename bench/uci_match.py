@@ -7,8 +7,10 @@ end it as the rules say. Pairs of games start from the same opening with colours
 
 usage: uci_match.py ENGINE_A ENGINE_B [--games N] [--tc BASE+INC] [--movetime MS] [--nodes N]
                     [--option-a NAME=VALUE] [--option-b NAME=VALUE] [--max-plies N] [--pgn FILE]
-                    [--margin MS] [--quiet]
-BASE and INC in seconds (10+0.1). Engines are command lines (split on spaces).
+                    [--margin MS] [--fresh] [--quiet]
+BASE and INC in seconds (10+0.1). Engines are command lines (split on spaces). With --fresh every
+game starts both engines afresh, as most match runners do, and the report shows the time ENGINE_A
+used on its first two moves of each game beside the budget it gave itself (from its match.log).
 
 Exit status 0 when no game was lost on time or by an illegal move, 1 otherwise."""
 
@@ -106,7 +108,7 @@ def play_game(white, black, opening, args, log):
     seen[board.key()] = 1
     engines = {True: white, False: black}
     clock = {True: args.base_ms, False: args.base_ms}
-    stats = {True: [0, 0.0], False: [0, 0.0]}    # moves, largest share of the clock used
+    stats = {True: [0, 0.0, []], False: [0, 0.0, []]}    # moves, largest share of the clock used, ms per move
     for e in (white, black):
         e.send("ucinewgame")
         e.ready()
@@ -146,6 +148,7 @@ def play_game(white, black, opening, args, log):
             share = used / clock[side] if clock[side] > 0 else 1.0
             stats[side][0] += 1
             stats[side][1] = max(stats[side][1], share)
+            stats[side][2].append(used)
             clock[side] -= used
             if clock[side] < -args.margin:
                 return loser, f"{e.name} lost on time ({int(used)} ms used, {int(clock[side])} ms left)", moves, stats
@@ -176,6 +179,7 @@ def main():
     ap.add_argument("--max-plies", type=int, default=400)
     ap.add_argument("--margin", type=int, default=0, help="ms a clock may go below zero before it counts")
     ap.add_argument("--pgn")
+    ap.add_argument("--fresh", action="store_true", help="start both engines afresh for every game")
     ap.add_argument("--quiet", action="store_true")
     args = ap.parse_args()
     base, _, inc = args.tc.partition("+")
@@ -191,8 +195,22 @@ def main():
     pgn = open(args.pgn, "w") if args.pgn else None
     for g in range(args.games):
         opening = OPENINGS[(g // 2) % len(OPENINGS)]
+        if args.fresh and g > 0:
+            # New processes under the old names, so that the tallies carry on.
+            for old, command, options in ((a, args.engine_a, args.option_a), (b, args.engine_b, args.option_b)):
+                old.quit()
+                fresh = Engine(command, options)
+                old.__dict__.update(fresh.__dict__)
         white, black = (a, b) if g % 2 == 0 else (b, a)
         result, reason, moves, stats = play_game(white, black, opening, args, None)
+        if args.fresh and not args.quiet:
+            from time_check import budgets_from_log
+            side = white is a
+            budgets = budgets_from_log(a.cwd)
+            used = stats[side][2]
+            print("  " + a.name + ": " + "; ".join(
+                f"move {i + 1} {used[i]:.0f} ms of a {budgets[i]} ms budget" if i < len(budgets) else
+                f"move {i + 1} {used[i]:.0f} ms" for i in range(min(2, len(used)))), flush=True)
         if result == "1-0":
             score[white] += 1
         elif result == "0-1":
