@@ -99,8 +99,12 @@ bool OpponentTurn(uint8_t* lastCode) {
 // The engine's turn: search, play and show the move. Returns false when the loop must end.
 bool EngineTurn(int* lastScore) {
   const ChessBoard before = MainBoard;
-  // In xboard mode the search driver records the root position itself.
-  if (MainStatus.XboardMode && HistoryEndsWithCurrentPosition()) MoveList.RetractMove();
+  // In xboard mode the search driver records the root position itself, in the place the game
+  // record gave it (where its en passant square, which the driver does not store, stays).
+  if (MainStatus.XboardMode) {
+    if (!HistoryEndsWithCurrentPosition()) RecordGamePosition();
+    MoveList.RetractMove();
+  }
   // Unless a command during the search says otherwise, the opponent moves next.
   MainStatus.HumanToMove = 1;
   PositionReplaced = false;

@@ -29,7 +29,8 @@ void SearchEnded();
 void ResetGameHistory();
 void RecordGamePosition();
 // How often the current position (the newest entry of the game history) occurred before, since
-// the last capture or pawn move.
+// the last capture or pawn move: with the same side to move, castling rights and en passant
+// captures possible, as the rules of chess count repetitions.
 int EarlierOccurrences();
 
 // Takeback. NoteMoveAbout (before a move is made on MainBoard, or with the position before it)

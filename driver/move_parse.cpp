@@ -85,3 +85,11 @@ int CountLegalMoves(const ChessBoard& board) {
     if (KeepsKingSafe(board, gen.From[i], gen.To[i], gen.Promotion[i])) legal++;
   return legal;
 }
+
+int LegalEnPassantSquare(const ChessBoard& board) {
+  const PawnTargets t = board.SideToMove ? PawnTargetsOf<true>(board) : PawnTargetsOf<false>(board);
+  if (!t.EnPassantFrom || !IsOneSquare(t.EnPassantTo) || !board.IsEmptySquare(t.EnPassantTo)) return -1;
+  for (uint64_t pawns = t.EnPassantFrom; pawns; pawns &= pawns - 1)
+    if (KeepsKingSafe(board, pawns & (~pawns + 1), t.EnPassantTo, NoPromotion)) return LowestSquare(t.EnPassantTo);
+  return -1;
+}

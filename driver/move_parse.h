@@ -20,3 +20,8 @@ bool ParseLegalMove(const ChessBoard& board, const char* text, uint64_t* from, u
 
 // Counts the legal moves of the side to move (0: mate or stalemate).
 int CountLegalMoves(const ChessBoard& board);
+
+// The square (0..63) an en passant capture of the side to move goes to when such a capture is
+// legal, right after the opponent's double step; -1 otherwise. A double step beside no pawn, or
+// one whose capture would leave the capturer's king attacked, gives -1.
+int LegalEnPassantSquare(const ChessBoard& board);

@@ -180,7 +180,7 @@ void ResetGameState() {
 void RecordPosition(int8_t side) {
   uint64_t upper = 0, lower = 0;
   genhashcode(side, MainBoard.CastleFlags, &upper, &lower, &MainBoard);
-  MoveList.InsertGamePosition(upper, lower, MainBoard.FiftyMoveCount);
+  MoveList.InsertGamePosition(upper, lower, MainBoard.FiftyMoveCount, LegalEnPassantSquare(MainBoard));
 }
 
 // Finds some legal move of the position, for the rare case that the search reports none.
