@@ -217,6 +217,8 @@ uint8_t NewCommand() {
     MainStatus.Post = 0;
     MainStatus.AnalyzeMode = 0;
   }
+  // A new game searches without the depth limit of "sd".
+  XboardDepthLimit = 0;
   StartGameFromBoard(0);
   if (SearchRunning) PositionReplaced = true;
   return CmdStop;
@@ -309,6 +311,7 @@ uint8_t DepthCommand(const char* command, bool readsInXboard, bool setsFixedDept
       return CmdHandled;
     }
     MainBoard.MaxDepth = static_cast<int32_t>(n);
+    if (!console) XboardDepthLimit = static_cast<int>(n);
   }
   if (console) printf("MAXDEPTH %d\n", MainBoard.MaxDepth);
   if (setsFixedDepth) MainBoard.FixedDepth = MainBoard.MaxDepth;

@@ -71,10 +71,12 @@ void SetConsoleClock() {
   s.TimeLeft = ConsoleSessionMs;
 }
 
-// The iteration limit of a console search: the depth set with "sd" or -sd (the clock still
-// applies), or that of -fd.
+// The iteration limit of a search: that of -fd; otherwise the depth set with "sd" (the clock
+// still applies): in xboard mode none until the GUI sends "sd", at the console that of "sd" or
+// -sd, 56 by default.
 char ConsoleDepthLimit() {
-  if (MainStatus.getFD() != 0 || MainStatus.XboardMode) return MainStatus.getFD();
+  if (MainStatus.getFD() != 0) return MainStatus.getFD();
+  if (MainStatus.XboardMode) return static_cast<char>(XboardDepthLimit);
   const int32_t d = MainBoard.MaxDepth;
   return static_cast<char>(d >= 1 && d <= 100 ? d : 0);
 }

@@ -15,6 +15,7 @@ bool QuitRequested = false;
 bool SearchRunning = false;
 bool PositionReplaced = false;
 int ProtocolVersion = 1;
+int XboardDepthLimit = 0;
 
 namespace {
 

@@ -18,6 +18,9 @@ extern bool PositionReplaced;
 // The xboard protocol version from "protover" (1 until a GUI says otherwise). From 2 on the
 // engine's moves go out as "move e2e4".
 extern int ProtocolVersion;
+// The depth limit of xboard's "sd N" in plies, 0 for none: searches stop after that iteration
+// (the clock still applies). "new" removes it.
+extern int XboardDepthLimit;
 
 // Ends SearchRunning and makes the changes to the game history that commands asked for while
 // the search had its own path on top of it (new positions, moves, takebacks).
