@@ -59,11 +59,6 @@ void LogInitialBudget() {
   LogPrintf("Current TimerPerMove is %d\n", s.TimePerMove);
 }
 
-void PrintIterationLine(int d, int score, const char* variation) {
-  printf("%d %d %d %lld %s", d, ThinkingScore(score), MainStatus.ElapsedSeconds,
-         static_cast<long long>(Search.Nodes()), variation);
-}
-
 // Infinite analysis or pondering with nothing left to search: wait for the command that ends
 // it. "stop" or "?" ends it with the best move; "ponderhit" hands the move to the game; an
 // aborting command ends it without one. Anything else is answered and the wait goes on.
@@ -194,10 +189,10 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
         PrintUciInfoLine(d, score, variation);
       } else {
         if (s.Post && s.ElapsedSeconds > 3) {
-          PrintIterationLine(d, score, variation);
+          PrintThinkingLine(d, score, variation);
           printf("\n");
         }
-        PrintIterationLine(d, score, variation);
+        PrintThinkingLine(d, score, variation);
       }
       fflush(stdout);
     }
@@ -249,7 +244,7 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
   if (s.UCIMode == 1) {
     PrintUciInfoLine(std::max(d, 1), score, variation);
   } else {
-    if (s.Post && !Aborted) PrintIterationLine(std::max(d, 1), score, variation);
+    if (s.Post && !Aborted) PrintThinkingLine(std::max(d, 1), score, variation);
     if (s.Kibitz) {
       if (BookMovePlayed) {
         printf("tellics kibitz Book Move\n");

@@ -58,3 +58,6 @@ int ThinkingScore(int score);
 // One UCI "info" line for the best line: depth, seldepth, score, nodes, nps, hashfull, time (from
 // the clock) and the variation text.
 void PrintUciInfoLine(int depth, int score, const char* variation);
+// One xboard or console thinking line, "ply score time nodes pv": the time is the real time
+// since the search began, in centiseconds, from the clock.
+void PrintThinkingLine(int depth, int score, const char* variation);
