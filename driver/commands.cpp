@@ -15,6 +15,7 @@
 #include "board/masks.h"
 #include "driver/clock.h"
 #include "driver/command_line.h"
+#include "driver/engine_options.h"
 #include "driver/game_state.h"
 #include "driver/input.h"
 #include "driver/log_file.h"
@@ -255,6 +256,8 @@ uint8_t NewCommand() {
     MainStatus.Post = 0;
     MainStatus.AnalyzeMode = 0;
   }
+  // A new game searches without the depth limit of "sd".
+  XboardDepthLimit = 0;
   StartGameFromBoard(0);
   if (SearchRunning) PositionReplaced = true;
   return CmdStop;
@@ -347,6 +350,7 @@ uint8_t DepthCommand(const char* command, bool readsInXboard, bool setsFixedDept
       return CmdHandled;
     }
     MainBoard.MaxDepth = static_cast<int32_t>(n);
+    if (!console) XboardDepthLimit = static_cast<int>(n);
   }
   if (console) printf("MAXDEPTH %d\n", MainBoard.MaxDepth);
   if (setsFixedDepth) MainBoard.FixedDepth = MainBoard.MaxDepth;
@@ -419,6 +423,21 @@ uint8_t SetFlagCommand(int8_t& flag, int8_t value) {
   return CmdHandled;
 }
 
+// One setting for the GUI's menu, with its present value: "feature option="NAME -TYPE ..."".
+void PrintOptionFeature(const EngineOption& option) {
+  switch (option.Type) {
+    case OptionType::File:
+      printf("feature option=\"%s -file %s\"\n", option.Name, option.Text());
+      break;
+    case OptionType::Spin:
+      printf("feature option=\"%s -spin %d %d %d\"\n", option.Name, option.Number(), option.Min, option.Max);
+      break;
+    case OptionType::Check:
+      printf("feature option=\"%s -check %d\"\n", option.Name, option.Number() ? 1 : 0);
+      break;
+  }
+}
+
 // "protover N": from version 2 on the GUI learns the engine's features. Their names go back as
 // "accepted" or "rejected", which need no answer.
 uint8_t ProtoverCommand() {
@@ -430,6 +449,7 @@ uint8_t ProtoverCommand() {
   printf("feature ping=1 setboard=1 usermove=1 playother=1 san=0 time=1 draw=0 sigint=0 sigterm=0\n");
   printf("feature reuse=1 analyze=1 memory=1 colors=0 name=0 pause=0 nps=0 debug=0 smp=0\n");
   printf("feature myname=\"Orvo %s\" variants=\"normal\"\n", UCI.VersionText);
+  for (int i = 0; i < EngineOptionCount; i++) PrintOptionFeature(EngineOptions[i]);
   printf("feature done=1\n");
   Flush();
   LogPrintf("Sent features for protocol version %d", ProtocolVersion);
@@ -574,6 +594,42 @@ uint8_t BookCommand() {
   return CmdHandled;
 }
 
+// "option NAME=VALUE": a setting the engine offered with its features.
+uint8_t OptionCommand() {
+  char line[LineSize];
+  if (ReadLine(line, sizeof line) == InputResult::TooLong) {
+    ReportTooLong(line, sizeof line, "the setting is unchanged");
+    return CmdHandled;
+  }
+  const char* text = line;
+  while (*text == ' ' || *text == '\t') text++;
+  char shown[LineSize + 8];
+  snprintf(shown, sizeof shown, "option %s", text);
+  // The name may hold spaces ("Move Overhead"); the value is everything after the first '='.
+  char name[LineSize];
+  snprintf(name, sizeof name, "%s", text);
+  char* equals = strchr(name, '=');
+  if (equals) *equals = '\0';
+  for (size_t n = strlen(name); n > 0 && (name[n - 1] == ' ' || name[n - 1] == '\t'); n--) name[n - 1] = '\0';
+  const EngineOption* option = FindEngineOption(name);
+  if (option == nullptr) {
+    ReportError("unknown option", shown);
+    return CmdHandled;
+  }
+  // Only a button goes without a value, and the engine offers none.
+  if (equals == nullptr) {
+    ReportError("the option needs a value", shown);
+    return CmdHandled;
+  }
+  const char* value = equals + 1;
+  if (SearchRunning && !option->WhileThinking) {
+    ReportError("not while thinking", shown);
+    return CmdHandled;
+  }
+  if (const char* reason = SetEngineOption(*option, value)) ReportError(reason, shown);
+  return CmdHandled;
+}
+
 uint8_t UnknownCommand(const char* word) {
   ReportError("unknown command", word);
   SkipArguments();
@@ -650,7 +706,7 @@ constexpr Command Commands[] = {
      }},
     {"new", [](const char*) { return NewCommand(); }},
     {"nopost", [](const char*) { return SetFlagCommand(MainStatus.Post, 0); }},
-    {"option", IgnoreArguments},
+    {"option", [](const char*) { return OptionCommand(); }},
     {"otim",
      [](const char*) {
        // The opponent's clock is only logged; any number, however large, is shown as read.

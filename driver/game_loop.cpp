@@ -73,10 +73,12 @@ void SetConsoleClock() {
   s.TimeLeft = ConsoleSessionMs;
 }
 
-// The iteration limit of a console search: the depth set with "sd" or -sd (the clock still
-// applies), or that of -fd.
+// The iteration limit of a search: that of -fd; otherwise the depth set with "sd" (the clock
+// still applies): in xboard mode none until the GUI sends "sd", at the console that of "sd" or
+// -sd, 56 by default.
 char ConsoleDepthLimit() {
-  if (MainStatus.getFD() != 0 || MainStatus.XboardMode) return MainStatus.getFD();
+  if (MainStatus.getFD() != 0) return MainStatus.getFD();
+  if (MainStatus.XboardMode) return static_cast<char>(XboardDepthLimit);
   const int32_t d = MainBoard.MaxDepth;
   return static_cast<char>(d >= 1 && d <= 100 ? d : 0);
 }
@@ -105,8 +107,12 @@ bool OpponentTurn(uint8_t* lastCode) {
 // The engine's turn: search, play and show the move. Returns false when the loop must end.
 bool EngineTurn(int* lastScore) {
   const ChessBoard before = MainBoard;
-  // In xboard mode the search driver records the root position itself.
-  if (MainStatus.XboardMode && HistoryEndsWithCurrentPosition()) MoveList.RetractMove();
+  // In xboard mode the search driver records the root position itself, in the place the game
+  // record gave it (where its en passant square, which the driver does not store, stays).
+  if (MainStatus.XboardMode) {
+    if (!HistoryEndsWithCurrentPosition()) RecordGamePosition();
+    MoveList.RetractMove();
+  }
   // Unless a command during the search says otherwise, the opponent moves next.
   MainStatus.HumanToMove = 1;
   PositionReplaced = false;

@@ -19,6 +19,7 @@ bool PonderEnabled = false;
 bool Pondering = false;
 bool PonderMissed = false;
 ChessBoard PonderBase;
+int XboardDepthLimit = 0;
 
 namespace {
 
@@ -98,7 +99,7 @@ void RecordGamePosition() {
   uint64_t upper, lower;
   CurrentKeys(&upper, &lower);
   const int32_t before = MoveList.NumMoves;
-  MoveList.InsertGamePosition(upper, lower, MainBoard.FiftyMoveCount);
+  MoveList.InsertGamePosition(upper, lower, MainBoard.FiftyMoveCount, LegalEnPassantSquare(MainBoard));
   // A long game drops the entries no repetition can reach any more: the history lengths kept
   // for takebacks move down with the entries that stayed.
   const int32_t dropped = before + 1 - MoveList.NumMoves;
@@ -111,8 +112,10 @@ int EarlierOccurrences() {
   if (MoveList.NumMoves <= 0) return 0;
   uint64_t upper, lower;
   CurrentKeys(&upper, &lower);
-  // The window reaches back to the position right after the last capture or pawn move.
-  const int found = MoveList.ThreeFoldRepDetection(MainBoard.FiftyMoveCount + 1, upper, lower);
+  // The window reaches back to the position right after the last capture or pawn move. A position
+  // in which an en passant capture was possible is another position, though its keys are the same.
+  const int found =
+      MoveList.GameRepetitions(MainBoard.FiftyMoveCount + 1, upper, lower, LegalEnPassantSquare(MainBoard));
   return found > 0 ? found : 0;
 }
 

@@ -34,6 +34,9 @@ extern ChessBoard PonderBase;
 // ponder search, its base) and returns false otherwise.
 void NotePrediction();
 bool PredictedMove(uint64_t* from, uint64_t* to, char* promotion);
+// The depth limit of xboard's "sd N" in plies, 0 for none: searches stop after that iteration
+// (the clock still applies). "new" removes it.
+extern int XboardDepthLimit;
 
 // Ends SearchRunning and makes the changes to the game history that commands asked for while
 // the search had its own path on top of it (new positions, moves, takebacks).
@@ -45,7 +48,8 @@ void SearchEnded();
 void ResetGameHistory();
 void RecordGamePosition();
 // How often the current position (the newest entry of the game history) occurred before, since
-// the last capture or pawn move.
+// the last capture or pawn move: with the same side to move, castling rights and en passant
+// captures possible, as the rules of chess count repetitions.
 int EarlierOccurrences();
 
 // Takeback. NoteMoveAbout (before a move is made on MainBoard, or with the position before it)

@@ -92,3 +92,11 @@ bool ExpectedReply(const ChessBoard& after, uint64_t* from, uint64_t* to, char* 
   ChessBoard board = after;
   return FindLegalMove(board, board.SideToMove ? Black : White, board.CastleFlags, Search.PV[0][1], from, to, promo);
 }
+
+int LegalEnPassantSquare(const ChessBoard& board) {
+  const PawnTargets t = board.SideToMove ? PawnTargetsOf<true>(board) : PawnTargetsOf<false>(board);
+  if (!t.EnPassantFrom || !IsOneSquare(t.EnPassantTo) || !board.IsEmptySquare(t.EnPassantTo)) return -1;
+  for (uint64_t pawns = t.EnPassantFrom; pawns; pawns &= pawns - 1)
+    if (KeepsKingSafe(board, pawns & (~pawns + 1), t.EnPassantTo, NoPromotion)) return LowestSquare(t.EnPassantTo);
+  return -1;
+}

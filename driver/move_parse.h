@@ -25,3 +25,8 @@ int CountLegalMoves(const ChessBoard& board);
 // variation, when that is a legal move in `after` (the position after the chosen move, with the
 // opponent to move). False when the variation has no such move.
 bool ExpectedReply(const ChessBoard& after, uint64_t* from, uint64_t* to, char* promo);
+
+// The square (0..63) an en passant capture of the side to move goes to when such a capture is
+// legal, right after the opponent's double step; -1 otherwise. A double step beside no pawn, or
+// one whose capture would leave the capturer's king attacked, gives -1.
+int LegalEnPassantSquare(const ChessBoard& board);

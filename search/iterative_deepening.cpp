@@ -70,11 +70,6 @@ void StartTimeBudget() {
   Search.NpsCalibrated = false;
 }
 
-void PrintIterationLine(int d, int score, const char* variation) {
-  printf("%d %d %d %lld %s", d, ThinkingScore(score), MainStatus.ElapsedSeconds,
-         static_cast<long long>(Search.Nodes()), variation);
-}
-
 // Infinite analysis or pondering with nothing left to search: wait for the command that ends
 // it. "stop" or "?" ends it with the best move; "ponderhit" hands the move to the game; an
 // aborting command ends it without one. Anything else is answered and the wait goes on.
@@ -203,10 +198,10 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
         PrintUciInfoLine(d, score, variation);
       } else {
         if (s.Post && s.ElapsedSeconds > 3) {
-          PrintIterationLine(d, score, variation);
+          PrintThinkingLine(d, score, variation);
           printf("\n");
         }
-        PrintIterationLine(d, score, variation);
+        PrintThinkingLine(d, score, variation);
       }
       fflush(stdout);
     }
@@ -258,7 +253,7 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
   if (s.UCIMode == 1) {
     PrintUciInfoLine(std::max(d, 1), score, variation);
   } else {
-    if (s.Post && !Aborted) PrintIterationLine(std::max(d, 1), score, variation);
+    if (s.Post && !Aborted) PrintThinkingLine(std::max(d, 1), score, variation);
     if (s.Kibitz) {
       if (BookMovePlayed) {
         printf("tellics kibitz Book Move\n");

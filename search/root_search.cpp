@@ -89,11 +89,10 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     // A command that aborted the search has replaced its position: its lines would mislead.
     if (Aborted) return;
     const char* variation = BestLineText(*bestFrom, *bestTo, *bestPromo, score);
-    const long long nodes = static_cast<long long>(Nodes());
     if (uci) {
       PrintUciInfoLine(depth, score, variation);
     } else if (status.XboardMode == 1 && status.Post) {
-      printf("%d %d %d %lld %s", depth, ThinkingScore(score), status.ElapsedSeconds, nodes, variation);
+      PrintThinkingLine(depth, score, variation);
     }
     fflush(stdout);
   };

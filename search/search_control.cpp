@@ -263,6 +263,12 @@ int ThinkingScore(int score) {
   return score / 10;
 }
 
+void PrintThinkingLine(int depth, int score, const char* variation) {
+  const int32_t centiseconds = std::max<int32_t>(ProcessClockMs() - MainStatus.StartTime, 0) / 10;
+  printf("%d %d %d %lld %s", depth, ThinkingScore(score), centiseconds, static_cast<long long>(Search.Nodes()),
+         variation);
+}
+
 void PrintUciInfoLine(int depth, int score, const char* variation) {
   const int64_t nodes = Search.Nodes();
   const int32_t ms = std::max<int32_t>(ProcessClockMs() - MainStatus.StartTime, 0);

@@ -59,3 +59,6 @@ int ThinkingScore(int score);
 // first millisecond), hashfull, time (from the clock) and the variation (BestLineText's), ending
 // right after its last move.
 void PrintUciInfoLine(int depth, int score, const char* variation);
+// One xboard or console thinking line, "ply score time nodes pv": the time is the real time
+// since the search began, in centiseconds, from the clock.
+void PrintThinkingLine(int depth, int score, const char* variation);

@@ -19,6 +19,7 @@
 #include "board/masks.h"
 #include "book/opening_book.h"
 #include "book/polyglot_book.h"
+#include "driver/engine_options.h"
 #include "driver/input.h"
 #include "driver/log_file.h"
 #include "driver/move_parse.h"
@@ -53,8 +54,6 @@ constexpr int32_t LongestMateSearched = (DeepestFixedDepth - 1) / 2;
 constexpr int32_t AnalysisNodesPerSecond = 800000;
 constexpr int32_t AnalyseModeNodesPerSecond = 200005;
 constexpr int32_t NewGameNodesPerSecond = 800000;
-// The deepest ply the BookDepth option offers (0 asks the book at every ply).
-constexpr int32_t MaxBookDepth = 1000;
 
 // ---- Words of a command line -------------------------------------------------------------
 
@@ -184,7 +183,7 @@ void ResetGameState(const FenCounters& counters) {
 void RecordPosition(int8_t side) {
   uint64_t upper = 0, lower = 0;
   genhashcode(side, MainBoard.CastleFlags, &upper, &lower, &MainBoard);
-  MoveList.InsertGamePosition(upper, lower, MainBoard.FiftyMoveCount);
+  MoveList.InsertGamePosition(upper, lower, MainBoard.FiftyMoveCount, LegalEnPassantSquare(MainBoard));
 }
 
 // Finds some legal move of the position, for the rare case that the search reports none.
@@ -423,19 +422,6 @@ void UCIProtocol::NewGame() {
   WriteLogFile("Processing ucinewgame\n");
 }
 
-// The BookFile option: the rest of the line is the file name; "<empty>" or nothing drops the book.
-static void SetBookFile(const char* value) {
-  if (value == nullptr || *value == '\0' || strcmp(value, "<empty>") == 0) {
-    FileBook.Unload();
-    return;
-  }
-  if (const char* reason = FileBook.Load(value)) {
-    char text[UCICommandSize + 200];
-    snprintf(text, sizeof text, "Opening book %s refused: %s; playing without a book", value, reason);
-    SendInfoString(text);
-  }
-}
-
 // "setoption name <name> [value <value>]"; option names are matched without regard to case.
 void UCIProtocol::SetOption() {
   const char* p = AfterWord(CommandBuffer, "name");
@@ -456,12 +442,9 @@ void UCIProtocol::SetOption() {
     } else {
       MainStatus.UseBook = 0;
     }
-  } else if (EqualsIgnoringCase(name, "BookFile")) {
-    SetBookFile(value);
-  } else if (EqualsIgnoringCase(name, "BookDepth")) {
-    FileBook.LastPly = NumberAfter(CommandBuffer, "value", MaxBookDepth);
-  } else if (EqualsIgnoringCase(name, "BookVariety")) {
-    FileBook.Variety = on;
+  } else if (const EngineOption* option = FindEngineOption(name)) {
+    // BookFile, BookDepth, BookVariety, Move Overhead: the settings xboard offers too.
+    if (const char* reason = SetEngineOption(*option, value)) SendInfoString(reason);
   } else if (EqualsIgnoringCase(name, "UCI_ShowCurrLine")) {
     ShowCurrLine = on ? 1 : 0;
   } else if (EqualsIgnoringCase(name, "UCI_AnalyseMode")) {
@@ -481,13 +464,6 @@ void UCIProtocol::SetOption() {
   } else if (EqualsIgnoringCase(name, "Ponder")) {
     PonderOption = on ? 1 : 0;
     if (on) MainStatus.NoTimeControl = 0;
-  } else if (EqualsIgnoringCase(name, "Move Overhead")) {
-    if (value == nullptr || *value < '0' || *value > '9') {
-      SendInfoString("Move Overhead needs a number of milliseconds, 0 to 5000");
-    } else {
-      const int32_t ms = LeadingNumber(value);
-      MoveOverheadMs = ms > MaxMoveOverheadMs ? MaxMoveOverheadMs : ms;
-    }
   } else if (EqualsIgnoringCase(name, "UCI_EngineAbout")) {
     // Read-only text for the GUI.
   } else if (EqualsIgnoringCase(name, "Hash")) {

@@ -108,4 +108,25 @@ TEST_F(GameEndTest, RepetitionNeedsTheSamePosition) {
   EXPECT_EQ(EarlierOccurrences(), 1);
 }
 
+TEST_F(GameEndTest, RepetitionNeedsTheSameEnPassantCaptures) {
+  const std::string dance = "g1f3 g8f6 f3g1 f6g8 ";
+  // After d7d5 the pawn on e5 could take en passant; when the knights come home it cannot, so
+  // that earlier position is another one and the third occurrence needs another round.
+  Load("rnbqkbnr/pppppppp/8/4P3/8/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1");
+  Play("d7d5 " + dance + dance);
+  EXPECT_EQ(EarlierOccurrences(), 1);
+  EXPECT_EQ(Announcement(), "");
+  Play(dance);
+  EXPECT_EQ(Announcement(), "1/2-1/2 {Draw by repetition}\n");
+  // A pawn on e4 has no en passant capture: the position after d7d5 comes back a third time.
+  Load("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1");
+  Play("d7d5 " + dance + dance);
+  EXPECT_EQ(Announcement(), "1/2-1/2 {Draw by repetition}\n");
+  // Nor has a pawn whose capture would open the fifth rank to the rook on a5: only a legal
+  // capture makes the position another one.
+  Load("1n5k/3p4/8/r3P2K/8/8/8/6N1 b - - 0 1");
+  Play("d7d5 g1f3 b8c6 f3g1 c6b8 g1f3 b8c6 f3g1 c6b8");
+  EXPECT_EQ(EarlierOccurrences(), 2);
+}
+
 }  // namespace

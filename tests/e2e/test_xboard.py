@@ -198,8 +198,24 @@ def protocol2(binary, checks):
                   sigterm="0", reuse="1", analyze="1", memory="1", colors="0", variants='"normal"')
     checks.check(all(features.get(k) == v for k, v in wanted.items()) and features.get("myname", "").startswith(
         '"Orvo'), f"features {features}")
+    options = [line[len('feature option="'):-1] for line in got if line.startswith('feature option="')]
+    checks.check({"BookFile -file ", "BookDepth -spin 0 0 1000", "BookVariety -check 0",
+                  "Move Overhead -spin 30 0 5000"} <= set(options), "option features before done=1", got)
     for name in features:
         eng.send(f"accepted {name}")
+    # option NAME=VALUE: a good value is taken (the features show it), a bad one and an unknown
+    # name are refused, each in one line.
+    for line in ["option BookDepth=12", "option Move Overhead=abc", "option BookVariety=1", "option Hashes=4",
+                 "option Move Overhead=250"]:
+        eng.send(line)
+    eng.send("protover 2")
+    m, got = eng.expect(r"^feature .*done=1", 5)
+    errors = [line for line in got if line.startswith("Error")]
+    checks.check(errors == ["Error (Move Overhead needs a number of milliseconds, 0 to 5000): option Move Overhead=abc",
+                            "Error (unknown option): option Hashes=4"], "option refuses bad values and names", got)
+    checks.check({"BookDepth -spin 12 0 1000", "BookVariety -check 1", "Move Overhead -spin 250 0 5000"} <= set(
+        line[len('feature option="'):-1] for line in got if line.startswith('feature option="')),
+        "option sets good values", got)
     eng.send("new")
     eng.send("st 1")
     checks.check(sync(eng, 1) is not None, "ping answered while waiting")
@@ -250,6 +266,41 @@ def protocol2(binary, checks):
         eng.send(mv if mv in ("undo", "playother") else "usermove " + mv)
     m, got = eng.expect(r"^1/2-1/2 \{Draw by repetition\}$", 15)
     checks.check(m is not None, "repetition found after a takeback", got)
+
+    # The position after d7d5 allowed e5xd6 en passant: the same pieces later are another position,
+    # so the knights' dance makes only a second occurrence. With the pawn on e4 it is the third.
+    for fen, claim in [("rnbqkbnr/pppppppp/8/4P3/8/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1", False),
+                       ("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1", True)]:
+        eng.send("new")
+        eng.send("force")
+        eng.send("setboard " + fen)
+        eng.send("sd 2")
+        for mv in ["d7d5", "g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1"]:
+            eng.send("usermove " + mv)
+        eng.send("playother")
+        eng.send("usermove f6g8")
+        m, got = eng.expect(r"^1/2-1/2 \{Draw by repetition\}$|" + V2_MOVE, 15)
+        checks.check(m is not None and m.group(0).startswith("1/2") == claim,
+                     f"repetition claimed {'' if claim else 'not '}after d7d5 beside the pawn on {fen[18:20]}", got)
+
+    # sd 3 ends the search after the third iteration; "new" removes the limit again, and the
+    # thinking lines show the real time in centiseconds (about 200 with st 2).
+    eng.send("new")
+    eng.send("post")
+    eng.send("sd 3")
+    eng.send("usermove e2e4")
+    m, got = eng.expect(V2_MOVE, 15)
+    depths = [int(line.split()[0]) for line in got if re.match(r"^\d+ -?\d+ \d+ \d+ ", line)]
+    checks.check(m is not None and depths and depths[-1] == 3, f"sd 3 searches to depth 3 ({depths})", got)
+    eng.send("new")
+    eng.send("post")
+    eng.send("st 2")
+    eng.send("usermove e2e4")
+    m, got = eng.expect(V2_MOVE, 15)
+    lines = [line.split() for line in got if re.match(r"^\d+ -?\d+ \d+ \d+ ", line)]
+    checks.check(m is not None and lines and int(lines[-1][0]) > 3 and 50 <= int(lines[-1][2]) <= 400,
+                 "without sd after new; thinking time in centiseconds", got)
+    eng.send("nopost")
 
     # A refused FEN keeps the position: h2h3 is legal only where White still has its h-pawn.
     eng.send("new")

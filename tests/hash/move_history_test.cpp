@@ -110,3 +110,29 @@ TEST(MoveHistory, FullStackRefusesAndStaysBalanced) {
   for (int i = 0; i < 3; i++) h->InsertHashCodeMoveHistory(9, 9);
   EXPECT_NE(testing::internal::GetCapturedStdout().find("history full"), std::string::npos);
 }
+
+TEST(MoveHistory, GamePositionsKeepTheirEnPassantSquareThroughCompaction) {
+  auto h = FreshHistory();
+  // Position 5 first with an en passant capture onto d6 (square 43), then twice without one: the
+  // search's test counts all three, the game's only the last two.
+  for (int square : {43, -1, -1}) {
+    ASSERT_TRUE(h->InsertGamePosition(5001, 5, h->NumMoves, square));
+    ASSERT_TRUE(h->InsertGamePosition(6001, 6, h->NumMoves, -1));
+  }
+  h->RetractMove();
+  EXPECT_EQ(Repeats(*h, 100, 5), 2);
+  EXPECT_EQ(h->GameRepetitions(100, 5001, 5, -1), 1);
+
+  // A long game drops its oldest entries; each square stays with its position. Position p is
+  // stored with the square p % 64 when p is even, none when odd.
+  h->Init();
+  const int total = MoveHistory::CompactionPoint + 300;
+  for (int p = 0; p < total; p++)
+    ASSERT_TRUE(h->InsertGamePosition(static_cast<uint64_t>(p) * 1000 + 1, static_cast<uint64_t>(p), p % 700,
+                                      p % 2 ? -1 : p % 64));
+  ASSERT_LT(h->NumMoves, total);
+  for (int i = 0; i < h->NumMoves; i++) {
+    const int p = static_cast<int>(h->Entries[i].Lower);
+    EXPECT_EQ(h->EnPassantSquare[i], p % 2 ? -1 : p % 64) << i;
+  }
+}
