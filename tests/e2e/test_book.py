@@ -5,6 +5,7 @@ its first moves from the book, names them in info strings only, and repeats itse
 console game announces its book moves."""
 
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -101,6 +102,16 @@ def console_game(binary, workdir):
     eng.until("tellics kibitz Opening Book Move")
     line = eng.until("1. ...")
     check("a console game announces the book move", line is not None, eng.lines)
+    # bk lists the book's moves for the position, indented, and ends with an empty line.
+    eng.send("bk")
+    eng.until("Enter Move: bk")
+    listing = []
+    for line in eng.p.stdout:
+        if line == "\n":
+            break
+        listing.append(line.rstrip("\n"))
+    check("bk lists the book moves", listing != [] and all(re.match(r"^\t *\d+% [a-h][1-8][a-h][1-8]", l) for l in listing),
+          listing)
     eng.close()
 
 
