@@ -87,6 +87,17 @@ bool ReadArgument(char* word, size_t size) {
   return false;
 }
 
+// Reads the rest of the command's line into line and returns it without its leading blanks; an
+// over-long line is refused (nullptr), with the consequence named.
+const char* ReadArgumentLine(char* line, size_t size, const char* consequence) {
+  if (ReadLine(line, size) == InputResult::TooLong) {
+    ReportTooLong(line, size, consequence);
+    return nullptr;
+  }
+  while (*line == ' ' || *line == '\t') line++;
+  return line;
+}
+
 int32_t ClampMs(double ms) {
   if (!(ms >= 0)) return 0;  // negative, or not a number at all
   if (ms > MaxClockMs) return static_cast<int32_t>(MaxClockMs);
@@ -362,12 +373,8 @@ uint8_t DepthCommand(const char* command, bool readsInXboard, bool setsFixedDept
 
 uint8_t SetBoardCommand() {
   char line[LineSize];
-  if (ReadLine(line, sizeof line) == InputResult::TooLong) {
-    ReportTooLong(line, sizeof line, "the position is unchanged");
-    return CmdHandled;
-  }
-  const char* fen = line;
-  while (*fen == ' ' || *fen == '\t') fen++;
+  const char* fen = ReadArgumentLine(line, sizeof line, "the position is unchanged");
+  if (fen == nullptr) return CmdHandled;
   WriteLogFile(fen);
   if (const char* reason = SetupBoard(fen)) {
     // The GUI shows the refusal to its user; the engine keeps its position.
@@ -597,12 +604,8 @@ uint8_t BookCommand() {
 // "option NAME=VALUE": a setting the engine offered with its features.
 uint8_t OptionCommand() {
   char line[LineSize];
-  if (ReadLine(line, sizeof line) == InputResult::TooLong) {
-    ReportTooLong(line, sizeof line, "the setting is unchanged");
-    return CmdHandled;
-  }
-  const char* text = line;
-  while (*text == ' ' || *text == '\t') text++;
+  const char* text = ReadArgumentLine(line, sizeof line, "the setting is unchanged");
+  if (text == nullptr) return CmdHandled;
   char shown[LineSize + 8];
   snprintf(shown, sizeof shown, "option %s", text);
   // The name may hold spaces ("Move Overhead"); the value is everything after the first '='.
