@@ -132,6 +132,11 @@ def median(values):
     return statistics.median(values) if values else None
 
 
+def top(values):
+    values = [v for v in values if v is not None]
+    return max(values) if values else None
+
+
 def cell(v, width):
     return f"{v:>{width}.0f}" if v is not None else f"{'-':>{width}}"
 
@@ -157,8 +162,10 @@ def main():
         games = [one_game(args.engine, mb, args) for _ in range(args.runs)]
         failed = failed or any(len(g["searches"]) < args.searches or g["uciok"] is None for g in games)
         label = f"Hash {mb} MB" if mb else "default table"
-        print(f"{label}: uciok {cell(median(g['uciok'] for g in games), 0)} ms, "
-              f"isready->readyok {cell(median(g['readyok'] for g in games), 0)} ms")
+        uciok = [g["uciok"] for g in games]
+        readyok = [g["readyok"] for g in games]
+        print(f"{label}: uciok {cell(median(uciok), 0)} ms (at most {cell(top(uciok), 0)}), "
+              f"isready->readyok {cell(median(readyok), 0)} ms (at most {cell(top(readyok), 0)})")
         print(f"  {'search':>6} {'wall ms':>8} {'budget ms':>9} {'nodes/s':>9} {'depth':>5}   wall ms of each run")
         for i in range(args.searches):
             rows = [g["searches"][i] for g in games if len(g["searches"]) > i]
