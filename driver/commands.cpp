@@ -254,6 +254,9 @@ uint8_t AbortCommand() {
 }
 
 uint8_t NewCommand() {
+  // A new game is the xboard GUI's first word after the handshake: fault the table in now rather
+  // than during the first search.
+  PositionCache.MakeResident();
   MainStatus.Force = 0;
   Search.ClearHistory();
   MainBoard.InitRep();

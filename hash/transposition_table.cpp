@@ -2,6 +2,7 @@
 
 #include "hash/transposition_table.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -94,7 +95,7 @@ void UnmapTable(TTBucket* table, uint64_t buckets) {
 }  // namespace
 
 TranspositionTables::TranspositionTables()
-    : Buckets(nullptr), Hits(0), Misses(0), IndexMask(TTABLESIZE - 4), BucketCount(TTABLESIZE) {
+    : Buckets(nullptr), Hits(0), Misses(0), IndexMask(TTABLESIZE - 4), BucketCount(TTABLESIZE), Resident(false) {
   Buckets = MapTable(BucketCount);
   if (Buckets == nullptr) {
     std::printf("ERROR: cannot allocate the transposition table (%llu bytes)\n",
@@ -122,19 +123,47 @@ bool TranspositionTables::Resize(int sizeMb) {
   Buckets = fresh;
   BucketCount = count;
   IndexMask = count - 4;
+  Resident = false;
   LogPrintf("Transposition table resized to %llu buckets", static_cast<unsigned long long>(count));
+  // The GUI waits for the answer to the command that asked for the size: a good moment.
+  MakeResident();
   return true;
+}
+
+void TranspositionTables::MakeResident() {
+  if (Resident) return;
+  const size_t bytes = MappedBytes(BucketCount);
+#ifdef MADV_POPULATE_WRITE
+  // The system faults the pages in as if written, without writing, in one call. When it cannot
+  // (short of memory), it is not asked again: the search faults the rest in as it goes.
+  if (madvise(Buckets, bytes, MADV_POPULATE_WRITE) == 0 || errno != EINVAL) {
+    Resident = true;
+    return;
+  }
+  // An older system that does not know the request.
+#endif
+  // A store per small page faults it in (on a huge page, the first store of it does). Writing zero
+  // keeps the contents: nothing is stored into the table before it is resident.
+  volatile char* bytePtr = reinterpret_cast<volatile char*>(Buckets);
+  for (size_t offset = 0; offset < bytes; offset += PageBytes) bytePtr[offset] = 0;
+  Resident = true;
 }
 
 void TranspositionTables::ClearTranspositionTables() {
   WriteLogFile("Clearing Transposition Tables\n");
-  // Written over rather than handed back to the system: the pages stay in place, so the search
-  // that follows a new game does not stop to fault 170 MB of zeroed pages in again. The first
-  // clear of a process (UCI ucinewgame) is where a fresh table's pages are first touched.
+  // A resident table is written over rather than handed back to the system: the pages stay in
+  // place, so the search that follows a new game does not stop to fault 170 MB of zeroed pages in
+  // again. A table not yet resident is not touched (the xboard match loop clears it before the
+  // GUI's first command is answered): its pages are handed back and read as zero again.
+  if (!Resident && madvise(Buckets, MappedBytes(BucketCount), MADV_DONTNEED) == 0) return;
   std::memset(Buckets, 0, SizeInBytes());
+  Resident = true;
 }
 
 void TranspositionTables::AgeTranspositionTables() {
+  // A table not yet resident holds nothing, and reading it all would fault in shared zero pages
+  // that the first stores of a search then have to break up again.
+  if (!Resident) return;
   // Writing only where needed leaves the untouched (still zero) part of the table unwritten.
   for (uint64_t i = 0; i < BucketCount; i++)
     for (TTSlot& slot : Buckets[i].Slot)

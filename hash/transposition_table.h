@@ -1,6 +1,9 @@
 #pragma once
 // The transposition table: 2^k + 3 buckets of three slots (2^21 + 3 unless the user asks for
 // another size), allocated at start-up and again only when the size changes.
+// A new table is mapped but not yet backed by memory: its pages are faulted in by MakeResident,
+// which the search calls before it starts its clock (and the protocols earlier, when the GUI
+// waits for the engine anyway), so that no timed search pays for them.
 // Slot 0 keeps the deepest fresh result for its position, slot 1 the newest entry that did not
 // go to slot 0, slot 2 what slot 1 held before.
 
@@ -46,6 +49,7 @@ public:
   int32_t Misses;
   uint64_t IndexMask;    // buckets reachable by the index: a power of two, minus one
   uint64_t BucketCount;  // IndexMask + 1 + 3
+  bool Resident;         // the table's pages have been faulted in (MakeResident, or a full clear)
 
   // Sizes in MiB: the default holds 2^21 + 3 buckets, the bounds are what "Hash" accepts.
   static constexpr int DefaultSizeMb = 163;
@@ -54,9 +58,12 @@ public:
 
   TranspositionTables();
   // Rebuilds the table as the largest one (2^k + 3 buckets) that fits in sizeMb MiB; the new
-  // table starts empty. Nothing is allocated when that is the present size. Returns false, and
-  // keeps the present table and its contents, when the memory cannot be had.
+  // table starts empty and resident. Nothing is allocated when that is the present size. Returns
+  // false, and keeps the present table and its contents, when the memory cannot be had.
   bool Resize(int sizeMb);
+  // Faults in every page of the table, keeping its contents; nothing to do once resident.
+  // Entries are stored only into a resident table: the search makes it resident first.
+  void MakeResident();
   // The size in MiB (rounded down) of the present table.
   int SizeMb() const { return static_cast<int>(SizeInBytes() >> 20); }
   // Buckets that the largest table fitting in sizeMb MiB has.

@@ -15,6 +15,7 @@
 #include "driver/status.h"
 #include "hash/keys.h"
 #include "hash/move_history.h"
+#include "hash/transposition_table.h"
 #include "search/search_control.h"
 #include "search/search_routines.h"
 #include "search/time_budget.h"
@@ -35,6 +36,9 @@ bool IsMateScore(int score) { return score > MateFoundScore || (score >= -MateVa
 void ResetForSearch(ChessBoard& board, bool pushRoot) {
   SearchRoutines& S = Search;
   Status& s = MainStatus;
+  // Faulting in a fresh table takes a few hundred milliseconds on some machines: before the
+  // clock starts, not during the search, where it would also spoil the speed measurement.
+  PositionCache.MakeResident();
   S.HashHitCount = S.NodeCount = S.QuiesceNodeCount = 0;
   S.Aborted = S.BookMovePlayed = S.TimerExtended = S.StopNow = S.TimeUp = S.MoveNow = false;
   s.SearchDepthReached = s.ElapsedSeconds = 0;
@@ -126,6 +130,8 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
         budgetState = Calibrated;
         over = Nodes() > NodesPerMove;
       }
+      // The clock may tell that the speed measured was too low (a stall).
+      if (over && NodeBudgetHoldsByClock()) over = false;
       if (over) {
         if (budgetState == Calibrated && FailingLow && !TimerExtended && s.ST == 0) {
           ExtendBudget();
@@ -223,7 +229,7 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
       } else {
         if (d == 1 && score - EasyMoveMargin > RunnerUpScore) easyMove = true;
         if (d >= EasyMoveIteration && RootChange == 0 && !FailingLow && easyMove) break;
-        if (Nodes() >= NodesPerMove) {
+        if (Nodes() >= NodesPerMove && !NodeBudgetHoldsByClock()) {
           s.CompletedDepth = d;
           break;
         }
@@ -241,6 +247,8 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
       break;
     }
   }
+
+  if (!waitsForStop && s.FD == 0 && !byLimits && !Aborted) KeepWholeSearchSpeed();
 
   // 9. Play the move, unless there is none or a command cancelled the search.
   const bool haveMove = *bestFrom != *bestTo && *bestFrom != 0;

@@ -33,6 +33,8 @@ constexpr int64_t LimitPollInterval = 4096;
 // Until the process has measured its speed, the estimate may be far too high (a loaded or slow
 // machine): a timed search then looks at the clock this often, in nodes.
 constexpr int64_t FirstSearchPollInterval = 512;
+// A timed search this long or longer measures the speed the next search starts from.
+constexpr int32_t MinWholeSearchMs = 100;
 
 void AbortForCommand() {
   printf(" Search Aborted due to receiveing following string: %s\n", PendingCommand);
@@ -44,12 +46,7 @@ void AbortForCommand() {
 // return at once; otherwise the root finishes its current move (TimeUp) or the budget grew.
 bool BudgetOverrun() {
   Status& s = MainStatus;
-  // A fixed time per move is known exactly: when the clock says the nodes came faster than the
-  // measured speed promised (the first part of a search runs slower), measure again and go on.
-  if (s.ST != 0 && ProcessClockMs() - s.StartTime < s.TimePerMove - s.TimePerMove / 16) {
-    CalibrateSpeed(false);
-    if (Search.Nodes() <= Search.NodesPerMove) return false;
-  }
+  if (NodeBudgetHoldsByClock()) return false;
   if (Search.FailingLow && !Search.TimerExtended) {
     if (s.ST != 0) {
       Search.StopNow = Search.TimeUp = true;
@@ -220,6 +217,25 @@ void CalibrateSpeed(bool inTree) {
     }
   }
   S.NpsCalibrated = true;
+}
+
+bool NodeBudgetHoldsByClock() {
+  const Status& s = MainStatus;
+  // Before the first measurement the node budget stands for half the time budget.
+  const int32_t budgetMs = Search.NpsCalibrated ? s.TimePerMove : s.TimePerMove / 2;
+  if (ProcessClockMs() - s.StartTime >= budgetMs - budgetMs / 16) return false;
+  CalibrateSpeed(false);
+  return Search.Nodes() <= Search.NodesPerMove;
+}
+
+void KeepWholeSearchSpeed() {
+  Status& s = MainStatus;
+  const int32_t ms = ProcessClockMs() - s.StartTime;
+  if (ms < MinWholeSearchMs || Search.Nodes() <= 0) return;
+  const double nps = static_cast<double>(Search.Nodes()) * 1000.0 / ms;
+  s.NodesPerSecond = static_cast<int32_t>(std::clamp(nps, 1.0, static_cast<double>(INT32_MAX)));
+  SpeedMeasured = true;
+  LogPrintf(" Nodes Per Second over the whole search of %d ms = %d\n", ms, s.NodesPerSecond);
 }
 
 void ExtendBudget() {

@@ -26,6 +26,18 @@ bool PollInputAndClock();
 // iterations.
 void CalibrateSpeed(bool inTree);
 
+// Asked when the node count has reached the node budget of a timed search. The node budget is
+// the time budget turned into nodes with a measured speed; a speed measured while the machine
+// stalled (memory faulted in, another process running) is too low and makes far too few nodes of
+// the time. When the clock says clearly less time has passed than the budget, the speed is
+// measured again over the whole search so far. Returns true when the budget holds by that measure
+// (the search goes on), false when the budget is spent.
+bool NodeBudgetHoldsByClock();
+
+// At the end of a timed search long enough to tell: the next search starts from the speed of
+// this whole search rather than from a measure of its first part, which a stall may have spoilt.
+void KeepWholeSearchSpeed();
+
 // Doubles the node and time budgets once for a root score that is falling.
 void ExtendBudget();
 

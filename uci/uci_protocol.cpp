@@ -279,6 +279,8 @@ uint8_t UCIProtocol::Dispatch() {
   if (WordIs(cmd, "uci")) {
     Identify();
   } else if (WordIs(cmd, "isready")) {
+    // The GUI waits for the answer before it starts a clock: the moment to fault the table in.
+    PositionCache.MakeResident();
     Send("readyok");
     WriteLogFile("Sent readyok\n");
   } else if (WordIs(cmd, "position")) {
@@ -409,6 +411,7 @@ void UCIProtocol::NewGame() {
   MainStatus.initVars();
   ClearPawnHash();
   PositionCache.ClearTranspositionTables();
+  PositionCache.MakeResident();
   // Ponder stays as the GUI set it: GUIs send setoption once and ucinewgame before every game.
   // The killers start empty, so that a fixed-node search of a new game repeats exactly.
   memset(Search.Killers, 0, sizeof Search.Killers);

@@ -10,6 +10,19 @@ import threading
 import time
 
 
+def resident_mb(pid):
+    """Memory the process has in use (its resident set) in MB, or None where the system does not
+    tell (no /proc)."""
+    try:
+        with open(f"/proc/{pid}/status") as status:
+            for line in status:
+                if line.startswith("VmRSS:"):
+                    return int(line.split()[1]) // 1024
+    except OSError:
+        pass
+    return None
+
+
 class Engine:
     """One engine process. Output lines are collected by a reader thread."""
 

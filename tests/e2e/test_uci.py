@@ -11,6 +11,9 @@ import tempfile
 import threading
 import time
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from driver_harness import resident_mb  # noqa: E402
+
 START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
 FILES = "abcdefgh"
 FAILURES = []
@@ -505,6 +508,9 @@ def test_hash_and_clean_output(path):
           options.get("Hash"))
     check("Clear Hash is a button", options.get("Clear Hash") == "button", options)
     check("Threads is a spin of 1", options.get("Threads") == "spin default 1 min 1 max 1", options)
+    # The table is faulted in while the GUI waits for readyok, not while "uci" is answered.
+    rss = resident_mb(engine.proc.pid)
+    check("the table is not touched before uciok", rss is None or rss < 100, f"{rss} MB in use")
     pos = Position().play("e2e4")
     for size in ("64", "1", hash_option[2] if len(hash_option) > 2 else "163"):
         engine.send(f"setoption name Hash value {size}")
@@ -512,6 +518,10 @@ def test_hash_and_clean_output(path):
         lines = engine.until("readyok") or []
         seen += lines
         check(f"Hash {size} then readyok", lines[-1:] == ["readyok"], lines)
+        rss = resident_mb(engine.proc.pid)
+        # The table is the largest power-of-two size that fits: over half the megabytes asked for.
+        check(f"Hash {size} is in memory before the search", rss is None or rss >= int(size) // 2,
+              f"{rss} MB in use")
         engine.send("position startpos moves e2e4")
         engine.send("go depth 5")
         lines = engine.until("bestmove", 30) or []

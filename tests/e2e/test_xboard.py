@@ -9,7 +9,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from driver_harness import Checks, Engine, MOVE_LINE, replay_is_legal  # noqa: E402
+from driver_harness import Checks, Engine, MOVE_LINE, replay_is_legal, resident_mb  # noqa: E402
 
 
 def start(binary, protover=False):
@@ -194,6 +194,9 @@ def protocol2(binary, checks):
         for item in re.findall(r'(\w+)=("[^"]*"|\S+)', line[8:] if line.startswith("feature ") else ""):
             features[item[0]] = item[1]
     checks.check(m is not None, "protover 2 ends its features with done=1", got)
+    # The transposition table (over 150 MB) is faulted in only once the handshake is answered.
+    rss = resident_mb(eng.proc.pid)
+    checks.check(rss is None or rss < 100, f"the table is not touched before done=1 ({rss} MB in use)")
     wanted = dict(ping="1", setboard="1", usermove="1", playother="1", san="0", time="1", draw="0", sigint="0",
                   sigterm="0", reuse="1", analyze="1", memory="1", colors="0", variants='"normal"')
     checks.check(all(features.get(k) == v for k, v in wanted.items()) and features.get("myname", "").startswith(
@@ -219,6 +222,8 @@ def protocol2(binary, checks):
     eng.send("new")
     eng.send("st 1")
     checks.check(sync(eng, 1) is not None, "ping answered while waiting")
+    rss = resident_mb(eng.proc.pid)
+    checks.check(rss is None or rss >= 150, f"new faults the table in before the first search ({rss} MB in use)")
 
     # usermove; the reply is a "move" line, and a ping during the search is answered after it.
     eng.send("usermove e2e4")

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "driver/log_file.h"
 
@@ -21,7 +26,9 @@ Key KeyIn(uint64_t bucket, uint64_t position) { return {0x9E3779B97F4A7C15ULL * 
 TTBucket& BucketOf(uint64_t bucket) { return PositionCache.Buckets[bucket]; }
 void EmptyBucket(uint64_t bucket) { std::memset(static_cast<void*>(&BucketOf(bucket)), 0, sizeof(TTBucket)); }
 
+// As the search does, the table is made resident before anything is stored in it.
 void Store(Key k, int depth, int move, int score, char bound) {
+  PositionCache.MakeResident();
   PositionCache.InsertTranspositionTables(k.Upper, k.Lower, 0, depth, static_cast<int16_t>(move), score, bound, -5, 5);
 }
 
@@ -30,6 +37,17 @@ unsigned Probe(Key k, int depth, int alpha, int beta, int* score, int* move) {
 }
 
 bool Holds(const TTSlot& slot, Key k) { return slot.Upper == k.Upper && slot.Lower == k.Lower; }
+
+// Pages of a table's whole pages that are in memory, as the system reports them.
+size_t PagesInMemory(const TranspositionTables& table, size_t* pages) {
+  const size_t pageBytes = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  *pages = table.SizeInBytes() / pageBytes;
+  std::vector<unsigned char> inCore(*pages);
+  if (mincore(table.Buckets, *pages * pageBytes, inCore.data()) != 0) return 0;
+  size_t resident = 0;
+  for (unsigned char page : inCore) resident += page & 1;
+  return resident;
+}
 
 }  // namespace
 
@@ -72,6 +90,32 @@ TEST(TranspositionTable, ResizeKeepsBucketsAndTheirRules) {
   ASSERT_TRUE(PositionCache.Resize(TranspositionTables::DefaultSizeMb));
   EXPECT_EQ(PositionCache.BucketCount, TTABLESIZE);
   EXPECT_EQ(PositionCache.IndexMask, 2097151u);
+}
+
+TEST(TranspositionTable, FaultedInOnlyWhenAskedAndAClearStillClears) {
+  // A new table costs nothing until asked for: clearing and ageing it touch none of its pages
+  // (the xboard handshake clears it before it is answered).
+  TranspositionTables fresh;
+  size_t pages = 0;
+  fresh.ClearTranspositionTables();
+  fresh.AgeTranspositionTables();
+  EXPECT_FALSE(fresh.Resident);
+  EXPECT_EQ(PagesInMemory(fresh, &pages), 0u);
+  // A table of a new size is in memory at once, and empty.
+  ASSERT_TRUE(PositionCache.Resize(1));
+  EXPECT_TRUE(PositionCache.Resident);
+  EXPECT_EQ(PagesInMemory(PositionCache, &pages), pages);
+  const char* bytes = reinterpret_cast<const char*>(PositionCache.Buckets);
+  EXPECT_EQ(std::count(bytes, bytes + PositionCache.SizeInBytes(), 0), static_cast<long>(PositionCache.SizeInBytes()));
+  // Asking again keeps what is stored; a clear wipes it and keeps the pages in memory.
+  const Key a = KeyIn(4000, 1);
+  Store(a, 5, 77, 120, ExactBound);
+  PositionCache.MakeResident();
+  EXPECT_TRUE(Holds(BucketOf(4000).Slot[0], a));
+  PositionCache.ClearTranspositionTables();
+  EXPECT_EQ(std::count(bytes, bytes + PositionCache.SizeInBytes(), 0), static_cast<long>(PositionCache.SizeInBytes()));
+  EXPECT_EQ(PagesInMemory(PositionCache, &pages), pages);
+  ASSERT_TRUE(PositionCache.Resize(TranspositionTables::DefaultSizeMb));
 }
 
 TEST(TranspositionTable, SamePositionTwiceShiftsTheOlderResultDown) {

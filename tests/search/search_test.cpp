@@ -193,6 +193,46 @@ TEST(Search, ShortSearchesCalibrateTheSpeed) {
   MainStatus.NodesPerSecond = 1200000;
 }
 
+TEST(Search, ASpeedMeasuredInAStallDoesNotCutLaterBudgets) {
+  QuietEngine();
+  const bool measured = SpeedMeasured;
+  Search.NodeCount = 60000;
+  Search.QuiesceNodeCount = 40000;
+  MainStatus.TimePerMove = 10000;
+  // A speed measured while the machine stalled makes 10 s of 5000 nodes, spent already; the clock
+  // says a tenth of a second has passed: measured again, the budget holds.
+  Search.NpsCalibrated = true;
+  MainStatus.NodesPerSecond = 5000;
+  Search.NodesPerMove = 50000;
+  MainStatus.StartTime = ProcessClockMs() - 100;
+  EXPECT_TRUE(NodeBudgetHoldsByClock());
+  EXPECT_GT(MainStatus.NodesPerSecond, 20000);
+  EXPECT_GT(Search.NodesPerMove, Search.Nodes());
+  // A time budget spent by the clock is spent, whatever the speed.
+  const int32_t nps = MainStatus.NodesPerSecond;
+  MainStatus.StartTime = ProcessClockMs() - 20000;
+  Search.NodesPerMove = 50000;
+  EXPECT_FALSE(NodeBudgetHoldsByClock());
+  EXPECT_EQ(MainStatus.NodesPerSecond, nps);
+  EXPECT_EQ(Search.NodesPerMove, 50000);
+  // Before the first measurement the node budget stands for half the time budget.
+  Search.NpsCalibrated = false;
+  MainStatus.StartTime = ProcessClockMs() - 6000;
+  EXPECT_FALSE(NodeBudgetHoldsByClock());
+  // The next search starts from the speed of the whole search, when it ran long enough to tell.
+  MainStatus.StartTime = ProcessClockMs() - 200;
+  KeepWholeSearchSpeed();
+  EXPECT_LE(MainStatus.NodesPerSecond, 500000);
+  EXPECT_GE(MainStatus.NodesPerSecond, 10000);
+  const int32_t whole = MainStatus.NodesPerSecond;
+  MainStatus.StartTime = ProcessClockMs() + 1000;
+  KeepWholeSearchSpeed();
+  EXPECT_EQ(MainStatus.NodesPerSecond, whole);
+  SpeedMeasured = measured;
+  Search.NodeCount = Search.QuiesceNodeCount = 0;
+  MainStatus.NodesPerSecond = 1200000;
+}
+
 TEST(Search, MateScoresAreShownInMoves) {
   EXPECT_STREQ(UciScoreText(MateValue - 3), "mate 2");   // mate on ply 3: two moves of ours
   EXPECT_STREQ(UciScoreText(MateValue - 1), "mate 1");
