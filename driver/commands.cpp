@@ -13,6 +13,7 @@
 #include "board/chess_board.h"
 #include "board/fen.h"
 #include "board/masks.h"
+#include "book/polyglot_book.h"
 #include "driver/clock.h"
 #include "driver/command_line.h"
 #include "driver/engine_options.h"
@@ -22,7 +23,6 @@
 #include "driver/move_parse.h"
 #include "driver/move_text.h"
 #include "driver/status.h"
-#include "book/polyglot_book.h"
 #include "hash/move_history.h"
 #include "hash/transposition_table.h"
 #include "movegen/move_gen.h"
@@ -584,10 +584,10 @@ uint8_t HintCommand() {
 // "bk": the book's moves for the position, each with its share of the book's weight, in the
 // form xboard shows in a window: indented lines, then an empty line.
 uint8_t BookCommand() {
-  const ChessBoard& board = Pondering ? PonderBase : MainBoard;
+  ChessBoard board = Pondering ? PonderBase : MainBoard;
   const int8_t side = board.SideToMove ? Black : White;
   MoveGen list;
-  const int n = list.GenerateAllMoves(side, const_cast<ChessBoard*>(&board), board.CastleFlags);
+  const int n = list.GenerateAllMoves(side, &board, board.CastleFlags);
   int index[MaxMoves];
   uint32_t weight[MaxMoves];
   const int count = FileBook.Loaded() ? FileBook.Playable(board, side, board.CastleFlags, list, n, index, weight) : 0;
