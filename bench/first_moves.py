@@ -37,6 +37,7 @@ class Fresh:
     send = Engine.send
     until = Engine.until
     _read = Engine._read
+    quit = Engine.quit
 
     def __init__(self, command):
         argv = shlex.split(command)
@@ -54,12 +55,6 @@ class Fresh:
         lines = self.until(prefix, timeout)
         return (time.monotonic() - since) * 1000 if lines else None
 
-    def quit(self):
-        self.send("quit")
-        try:
-            self.proc.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
 
 
 def one_game(command, hash_mb, args):
