@@ -297,6 +297,18 @@ void pos2fen(ChessBoard board, int number) {
 
 void pos2fenString(ChessBoard board, char* out) { WriteFenFields(board, out); }
 
+void WriteFen(const ChessBoard& board, int enPassantSquare, int halfMoveClock, int moveNumber, char* out) {
+  out = WritePlacement(board, out);
+  char castle[5];
+  CastleRights(castle, static_cast<char>(board.CastleFlags));
+  char passed[3] = "-";
+  if (enPassantSquare >= 0 && enPassantSquare < 64) {
+    passed[0] = static_cast<char>('a' + enPassantSquare % 8);
+    passed[1] = static_cast<char>('1' + enPassantSquare / 8);
+  }
+  snprintf(out, 40, " %c %s %s %d %d", board.SideToMove ? 'b' : 'w', castle, passed, halfMoveClock, moveNumber);
+}
+
 void LoadPositionFile(const char* path) {
   FILE* file = fopen(path, "r");
   if (!file) {

@@ -33,6 +33,9 @@ char DecodePiece(uint64_t mask, ChessBoard board);
 void CastleRights(char* out, char flags);
 void pos2fen(ChessBoard board, int number);
 void pos2fenString(ChessBoard board, char* out);
+// The whole six-field FEN of board: the en passant square (0..63, or -1 for "-") and the two
+// counters come from the caller, which knows the game. out must hold at least 128 characters.
+void WriteFen(const ChessBoard& board, int enPassantSquare, int halfMoveClock, int moveNumber, char* out);
 void LoadPositionFile(const char* path);
 
 enum class FileLine { Ok, TooLong, End, Failed };

@@ -87,7 +87,7 @@ void ParseEPDSuite(const char* path) {
     if (MainStatus.Mimic == 0) MainBoard.DisplayBoard();
     if (MainStatus.getDoTestSuite()) SearchLine(line);
     if (MainStatus.Mimic == 1) Evaluate();
-    if (MainStatus.PEV) printf("Static evaluation for the side to move: %d\n", Evaluate());
+    if (MainStatus.PEV) PrintEvaluation(MainBoard);
   }
   fclose(file);
   printf("%d\n", count);

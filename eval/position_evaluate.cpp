@@ -4,6 +4,7 @@
 #include "eval/position_evaluate.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "board/bit_ops.h"
 #include "board/masks.h"
@@ -141,6 +142,26 @@ int32_t Bounded(int32_t score) { return std::clamp(score, -StaticScoreBound, Sta
 
 // The small terms of this file are folded into the driver, which runs at every leaf.
 [[gnu::flatten]] int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board, char /*flag*/) {
+  return Evaluate<false>(side, alpha, beta, board, nullptr);
+}
+
+void PositionEvaluate::EvaluateTerms(char side, ChessBoard* board, EvalReport& report) {
+  report.Count = 0;
+  report.Phase = 0;
+  report.Total = Evaluate<true>(side, -StaticScoreBound, StaticScoreBound, board, &report);
+}
+
+// With Report, each stage's share of the score is written to report as the change of the running
+// total (White's view, middlegame and endgame parts blended at the current phase); the search's
+// instance has none of that code.
+template <bool Report>
+int PositionEvaluate::Evaluate(char side, int alpha, int beta, ChessBoard* board, EvalReport* report) {
+  [[maybe_unused]] int32_t reported = 0;
+  // Records the term that takes the running total to total.
+  [[maybe_unused]] auto note = [&](const char* name, int32_t total) {
+    if (report->Count < EvalReport::MaxTerms) report->Terms[report->Count++] = EvalTerm{name, total - reported};
+    reported = total;
+  };
   MidScore = 0;
   EndScore = 0;
   bb = board;
@@ -167,23 +188,32 @@ int32_t Bounded(int32_t score) { return std::clamp(score, -StaticScoreBound, Sta
   if (WP == 0 && BP == 0) {
     const int own = blackToMove ? BlackKingSq : WhiteKingSq;
     const int opp = blackToMove ? WhiteKingSq : BlackKingSq;
-    if (WB + WN == BB + BN && WhiteNonPawnCount == BlackNonPawnCount && WR == BR)
+    if (WB + WN == BB + BN && WhiteNonPawnCount == BlackNonPawnCount && WR == BR) {
+      if constexpr (Report) {
+        const int32_t v = KingEnding[own] - KingEnding[opp];
+        note("Balanced pawnless ending: king placement only", blackToMove ? -v : v);
+      }
       return Bounded(KingEnding[own] - KingEnding[opp]);
+    }
     const int32_t minorDiff = (WB + WN) - (BB + BN);
     if (WR == BR && WQ == BQ && (minorDiff == 1 || minorDiff == -1) &&
         !(WB == 2 && BB == 0 && BN == 1) && !(WB == 0 && BB == 2 && WN == 1)) {
       const int32_t v =
           KingEnding[WhiteKingSq] - KingEnding[BlackKingSq] + 3 * pieceMaterial / 4;
+      if constexpr (Report) note("Pawnless ending, one minor piece up: kings and 3/4 material", v);
       return Bounded(blackToMove ? -v : v);
     }
   }
 
   Phase = 24 - (WhiteNonPawnCount + BlackNonPawnCount) - (WR + BR) - 3 * (WQ + BQ);
   if (Phase < 1) Phase = 1;
+  if constexpr (Report) report->Phase = Phase;
 
   const int32_t pawnDiff = WP - BP;
-  int32_t score = pieceMaterial + PawnValue * pawnDiff + 200 * pawnDiff * Phase / 24 +
-                  PawnStructureTerms();
+  int32_t score = pieceMaterial + PawnValue * pawnDiff + 200 * pawnDiff * Phase / 24;
+  if constexpr (Report) note("Material", score);
+  score += PawnStructureTerms();
+  if constexpr (Report) note("Pawn structure", score + Blend(Phase, MidScore, EndScore));
   // Up to the first lazy exit only passed pawns read the attack maps; without any, the maps
   // wait until the exit has been passed.
   const bool passers =
@@ -195,9 +225,11 @@ int32_t Bounded(int32_t score) { return std::clamp(score, -StaticScoreBound, Sta
 
   MidScore += 13 * Pawn.WhitePasserScore / 10 - 13 * Pawn.BlackPasserScore / 10;
   EndScore += 19 * Pawn.WhitePasserScore / 10 - 19 * Pawn.BlackPasserScore / 10;
+  if constexpr (Report) note("Passed pawns", score + Blend(Phase, MidScore, EndScore));
 
   score += KingEval(side);
   score += Blend(Phase, MidScore, EndScore);
+  if constexpr (Report) note("King placement", score);
   MidScore = 0;
   EndScore = 0;
 
@@ -205,6 +237,7 @@ int32_t Bounded(int32_t score) { return std::clamp(score, -StaticScoreBound, Sta
   if (WP == 0 && BP == 0 && WhiteNonPawnCount + BlackNonPawnCount == 2 &&
       ((WR == 1 && BB + BN == 1) || (BR == 1 && WB + WN == 1))) {
     const int32_t half = score / 2;
+    if constexpr (Report) note("Rook against a minor piece: halved", half);
     return Bounded(blackToMove ? -half : half);
   }
 
@@ -217,13 +250,16 @@ int32_t Bounded(int32_t score) { return std::clamp(score, -StaticScoreBound, Sta
   if (!passers) AttackMasks();
 
   score += RuleofSquare(side);
+  if constexpr (Report) note("Pawn races (rule of the square)", score);
 
   if (BB == 1) EndScore -= PawnsOnBishopColour(b.BlackBishops, b.WhitePawns);
   if (WB == 1) EndScore += PawnsOnBishopColour(b.WhiteBishops, b.BlackPawns);
+  if constexpr (Report) note("Pawns on the lone bishop's colour", score + Blend(Phase, MidScore, EndScore));
 
   const int32_t traps = Traps(side);
   MidScore += traps;
   EndScore += traps;
+  if constexpr (Report) note("Trapped pieces", score + Blend(Phase, MidScore, EndScore));
 
   // King safety matters only while the attacker has enough pieces to mount an attack.
   const bool whiteAttacks = WhiteNonPawnCount >= 2 && (WQ >= 1 || WhiteNonPawnCount >= 4);
@@ -231,11 +267,14 @@ int32_t Bounded(int32_t score) { return std::clamp(score, -StaticScoreBound, Sta
   const bool oppositeWings = (OnQueenside(WhiteKingSq) && OnKingside(BlackKingSq)) ||
                              (OnKingside(WhiteKingSq) && OnQueenside(BlackKingSq));
   MidScore += KingSafety(whiteAttacks, blackAttacks, oppositeWings);
+  if constexpr (Report) note("King safety", score + Blend(Phase, MidScore, EndScore));
 
   HeavyPiecesOnSeventh<White>();
   HeavyPiecesOnSeventh<Black>();
+  if constexpr (Report) note("Rooks and queens on the seventh", score + Blend(Phase, MidScore, EndScore));
 
   score += DynamicPieceAdjustments(Phase) + Blend(Phase, MidScore, EndScore);
+  if constexpr (Report) note("Lone minor piece against pawns", score);
   MidScore = 0;
   EndScore = 0;
 
@@ -247,9 +286,11 @@ int32_t Bounded(int32_t score) { return std::clamp(score, -StaticScoreBound, Sta
 
   // Control of the centre by minor pieces and rooks, each square once per piece kind.
   MidScore = CentreControl();
+  if constexpr (Report) note("Centre control", score + Blend(Phase, MidScore, EndScore));
 
   score += PieceActivity(side);
   score += Blend(Phase, MidScore, EndScore);
+  if constexpr (Report) note("Piece activity", score);
 
   // A side that cannot mate loses the value of a pawn (the two cancel in the normal case).
   if (b.MatingMaterial & 1) score += 800;
@@ -269,5 +310,18 @@ int32_t Bounded(int32_t score) { return std::clamp(score, -StaticScoreBound, Sta
   }
 
   const int32_t rounded = score / 10 * 10;
+  if constexpr (Report) note("Endgame corrections and rounding", rounded);
   return Bounded(blackToMove ? -rounded : rounded);
+}
+
+void PrintEvaluation(const ChessBoard& board) {
+  ChessBoard copy = board;
+  copy.InitPieceCounts();
+  EvalReport report;
+  PE.EvaluateTerms(copy.SideToMove, &copy, report);
+  printf("Evaluation terms (White's view; a pawn is 800)\n");
+  for (int i = 0; i < report.Count; i++) printf("  %-44s %7d\n", report.Terms[i].Name, report.Terms[i].Value);
+  if (report.Phase > 0) printf("Game phase %d (1 middlegame .. 24 pawn ending)\n", report.Phase);
+  printf("Static evaluation for the side to move: %d\n", report.Total);
+  fflush(stdout);
 }

@@ -22,6 +22,20 @@ struct BishopRecord {
   int32_t Processed;           // bishops looked at so far
 };
 
+// The static evaluation taken apart: each stage's share of the score (White's view, in the
+// evaluation's units), in the order they are added.
+struct EvalTerm {
+  const char* Name;
+  int32_t Value;
+};
+struct EvalReport {
+  static constexpr int MaxTerms = 16;
+  EvalTerm Terms[MaxTerms];
+  int Count;
+  int32_t Phase;   // 1 = full material .. 24 = kings and pawns only; 0 when a pawnless ending is settled early
+  int32_t Total;   // what PosEval returns: the side to move's view
+};
+
 class PositionEvaluate {
 public:
   // Driver state (all scores from White's point of view).
@@ -56,6 +70,8 @@ public:
 
   // Driver and material (position_evaluate.cpp).
   int PosEval(char side, int alpha, int beta, ChessBoard* board, char flag);
+  // PosEval with no window (nothing is cut short), its terms written to report.
+  void EvaluateTerms(char side, ChessBoard* board, EvalReport& report);
   int MaterialOnly(char side, int bound, ChessBoard& board);
   int SideMaterialValue(char side, ChessBoard* board);
   int32_t DynamicPieceAdjustments(int32_t phase);
@@ -81,6 +97,9 @@ public:
   int32_t Traps(char side);
 
 private:
+  // PosEval's body; the instance with Report also fills report.
+  template <bool Report>
+  int Evaluate(char side, int alpha, int beta, ChessBoard* board, EvalReport* report);
   // PawnEval04 in two steps, so that PosEval can build the attack maps in between: the
   // structure from the pawn hash (adding its middlegame and endgame terms, returning the pawn
   // score; ScorePawnStructure works it out on a miss) and the passer terms that read the maps.
@@ -113,4 +132,9 @@ private:
 };
 
 extern PositionEvaluate PE;
+
+// Prints the static evaluation of board for its side to move, term by term, as plain lines (the
+// test-suite runner's -pev and the UCI "eval" command). board is not changed; its piece counts
+// are taken from the bitboards.
+void PrintEvaluation(const ChessBoard& board);
 extern ChessBoard* bb;

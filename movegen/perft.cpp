@@ -175,6 +175,27 @@ PerfT::PerfT(int depth) : TotalNodes(0), LeafNodes(0) {
   fflush(stdout);
 }
 
+int PerfT::Divide(const ChessBoard& board, int depth, PerftRootMove* out) {
+  ChessBoard root = board;
+  const char colour = root.SideToMove ? Black : White;
+  const int8_t side = colour;
+  const uint8_t castleFlags = root.CastleFlags;
+  MoveGen list;
+  const int n = root.InCheck(KingOf(root, colour), side) ? list.GenCheckEvasions(side, &root)
+                                                         : list.GenerateAllMoves(side, &root, castleFlags);
+  int count = 0;
+  for (int i = 0; i < n; ++i) {
+    ChessBoard child = root;
+    uint8_t castleMask;
+    child.MakeMove(list.From[i], list.To[i], list.Promotion[i], castleMask);
+    if (child.InCheck(KingOf(child, colour), side)) continue;
+    PerfT counts(Quiet{});
+    Walk(counts, colour ? White : Black, depth - 1, child, castleFlags & castleMask, false);
+    out[count++] = PerftRootMove{list.From[i], list.To[i], list.Promotion[i], counts.LeafNodes};
+  }
+  return count;
+}
+
 void PerfT::PerformanceTest(char colour, int depth, ChessBoard board, char castleFlags) {
   Walk(*this, colour, depth, board, static_cast<uint8_t>(castleFlags), MainStatus.TraceFlag == 1);
 }

@@ -9,6 +9,7 @@
 #include "uci/uci_protocol.h"
 
 #include <cctype>
+#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,6 +30,8 @@
 #include "hash/move_history.h"
 #include "hash/pawn_hash.h"
 #include "hash/transposition_table.h"
+#include "movegen/move_gen.h"
+#include "movegen/perft.h"
 #include "search/search_control.h"
 #include "search/search_routines.h"
 #include "search/time_budget.h"
@@ -49,6 +52,8 @@ constexpr int32_t LargestNumber = 2147483647;
 constexpr int32_t DeepestFixedDepth = 100;
 // "go mate N" searches at most 2N + 1 plies deep; N is capped so that stays within the limit.
 constexpr int32_t LongestMateSearched = (DeepestFixedDepth - 1) / 2;
+// The deepest "go perft": depth 10 from the start already takes days.
+constexpr int32_t DeepestPerft = 10;
 // The speed guesses the dispatcher sets for analysis and for a new game, before any search has
 // measured the real speed.
 constexpr int32_t AnalysisNodesPerSecond = 800000;
@@ -285,8 +290,15 @@ uint8_t UCIProtocol::Dispatch() {
     WriteLogFile("Sent readyok\n");
   } else if (WordIs(cmd, "position")) {
     Position();
+  } else if (WordIs(cmd, "go") && WordIs(NextWord(cmd), "perft")) {
+    GoPerft();
   } else if (WordIs(cmd, "go")) {
     Go();
+  } else if (WordIs(cmd, "d")) {
+    ShowPosition();
+  } else if (WordIs(cmd, "eval")) {
+    PrintEvaluation(MainBoard);
+    WriteLogFile("Sent the static evaluation\n");
   } else if (WordIs(cmd, "OrvoSearchFinished")) {
     WriteLogFile("Received the OrvoSearchFinished message - a search has finished\n");
     WriteLogFile("===========================================================\n");
@@ -326,7 +338,8 @@ uint8_t UCIProtocol::DispatchDuringSearch(const char* cmd) {
     EndSearch();
     WriteLogFile("Received ucinewgame while doing something other than WAITING\n");
     Defer();
-  } else if (WordIs(cmd, "position") || WordIs(cmd, "go") || WordIs(cmd, "setoption") || WordIs(cmd, "uci")) {
+  } else if (WordIs(cmd, "position") || WordIs(cmd, "go") || WordIs(cmd, "setoption") || WordIs(cmd, "uci") ||
+             WordIs(cmd, "d") || WordIs(cmd, "eval")) {
     Defer();
   }
   CommandBuffer[0] = '\0';
@@ -698,6 +711,47 @@ void UCIProtocol::Go() {
   State = WAITING;
   StoreCommand(CommandBuffer, "OrvoSearchFinished");
   Dispatch();
+}
+
+// "go perft N": the perft count of the position below each legal move, then their sum. Nothing
+// is searched and the position and game history stay as they are; no "bestmove" follows.
+void UCIProtocol::GoPerft() {
+  const char* number = AfterWord(CommandBuffer, "perft");
+  if (number == nullptr || !isdigit(static_cast<unsigned char>(*number)) || LeadingNumber(number, LargestNumber) < 1) {
+    SendInfoString("go perft needs a depth of at least 1");
+    return;
+  }
+  int32_t depth = LeadingNumber(number, LargestNumber);
+  if (depth > DeepestPerft) {
+    char text[80];
+    snprintf(text, sizeof text, "go perft %d is too deep; counting depth %d", depth, DeepestPerft);
+    SendInfoString(text);
+    depth = DeepestPerft;
+  }
+  PerftRootMove moves[MaxMoves];
+  const int n = PerfT::Divide(MainBoard, depth, moves);
+  uint64_t total = 0;
+  for (int i = 0; i < n; i++) {
+    char text[6];
+    MoveText(text, LowestSquare(moves[i].From), LowestSquare(moves[i].To), moves[i].Promotion);
+    printf("%s: %" PRIu64 "\n", text, moves[i].Leaves);
+    total += moves[i].Leaves;
+  }
+  printf("\nNodes searched: %" PRIu64 "\n", total);
+  fflush(stdout);
+  LogPrintf("Sent perft %d: %" PRIu64 " nodes\n", depth, total);
+}
+
+// "d": the board diagram, the FEN of the position and its key pair, as plain lines.
+void UCIProtocol::ShowPosition() {
+  MainBoard.DisplayBoard();
+  char fen[128];
+  WriteFen(MainBoard, LegalEnPassantSquare(MainBoard), MainBoard.FiftyMoveCount, MainStatus.GamePly / 2 + 1, fen);
+  uint64_t upper = 0, lower = 0;
+  genhashcode(MainBoard.SideToMove, MainBoard.CastleFlags, &upper, &lower, &MainBoard);
+  printf("Fen: %s\nKey: %016" PRIX64 " %016" PRIX64 "\n", fen, upper, lower);
+  fflush(stdout);
+  WriteLogFile("Sent the position\n");
 }
 
 void UCIProtocol::WaitForStop() {

@@ -63,6 +63,8 @@ public:
   void Identify();
   void Position();
   void Go();
+  void GoPerft();
+  void ShowPosition();
   void NewGame();
   void SetOption();
   [[noreturn]] void Quit();

@@ -5,6 +5,7 @@ independent implementation of the rules of chess."""
 
 import os
 import queue
+import re
 import subprocess
 import sys
 import tempfile
@@ -351,6 +352,46 @@ def test_positions(path):
         final = [l for l in lines if l.startswith("info score cp ")]
         scores[clock] = int(final[-1].split()[3]) if final else None
     check("the half-move clock of a FEN", scores[99] == 0 and (scores[0] or 0) > 300, scores)
+
+    # Analysis commands. go perft: the count below each root move and their sum, no bestmove.
+    engine.send("position startpos")
+    engine.send("go perft 4")
+    lines = engine.until("Nodes searched", 60) or []
+    divide = [l.split(": ") for l in lines if re.fullmatch(r"[a-h][1-8][a-h][1-8][qrbn]?: \d+", l)]
+    check("go perft 4 from the start: 20 moves, 197281 leaves",
+          len(divide) == 20 and sum(int(n) for _, n in divide) == 197281 and lines[-1] == "Nodes searched: 197281",
+          lines[-3:])
+    engine.send("go perft")
+    lines = engine.until("info string", 5) or []
+    check("go perft without a depth refused, no bestmove", lines[-1:] != [] and "perft" in lines[-1] and
+          not any(l.startswith("bestmove") for l in lines), lines)
+    engine.send("position fen 4k3/1P6/8/8/8/8/6p1/4K3 w - - 0 1")
+    engine.send("go perft 1")
+    lines = engine.until("Nodes searched", 10) or []
+    check("go perft names a promotion with its letter", "b7b8q: 1" in lines, lines)
+    engine.send("position startpos")
+    check("go after go perft", engine.bestmove("go depth 1") in Position().legal_moves())
+    # d and eval show the position and leave it, and the next search, as they were.
+    fen = "rnbqkbnr/pp2pppp/8/2ppP3/8/8/PPPP1PPP/RNBQKBNR w KQkq d6 0 3"
+    searched = []
+    for analyse in (False, True):
+        engine.send("ucinewgame")
+        engine.send("position startpos moves e2e4 c7c5 e4e5 d7d5")
+        if analyse:
+            engine.send("d")
+            lines = engine.until("Key:", 5) or []
+            check("d shows the FEN and the keys", "Fen: " + fen in lines and
+                  re.fullmatch(r"Key: [0-9A-F]{16} [0-9A-F]{16}", lines[-1] if lines else ""), lines[-3:])
+            engine.send("eval")
+            lines = engine.until("Static evaluation", 5) or []
+            check("eval shows its terms", any(l.split()[:1] == ["Material"] for l in lines) and
+                  any(l.split()[:2] == ["King", "safety"] for l in lines), lines)
+            engine.send("go perft 2")
+            engine.until("Nodes searched", 10)
+        engine.send("go depth 5")
+        lines = engine.until("bestmove", 30) or []
+        searched.append([l.split(" nodes ")[1].split()[0] for l in info_lines(lines)] + lines[-1:])
+    check("the same search after d, eval and go perft", searched[0] == searched[1] and len(searched[0]) > 1, searched)
     check("quit after positions", engine.close() == 0)
 
 
