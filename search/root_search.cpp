@@ -283,7 +283,8 @@ int SearchRoutines::SearchRootLines(const ChessBoard& board, int depth, uint64_t
   RootLine = 0;
   RootExcludedCount = 0;
   const int first = SearchTreeRoot(side, board, -MateValue, MateValue, depth, bestFrom, bestTo, bestPromo, castle);
-  if (stopped() || first == NoScore) return first;  // nothing complete at this depth
+  // Nothing complete at this depth, or no move at all (mate, stalemate): no lines.
+  if (stopped() || first == NoScore || RootLegalMoves == 0) return first;
   keepLine(0, first);
   // What the clock's rules read comes from the best line.
   const int32_t runnerUp = RunnerUpScore;
