@@ -9,6 +9,7 @@
 
 #include "book/polyglot_book.h"
 #include "driver/input.h"
+#include "search/search_routines.h"
 #include "search/time_budget.h"
 
 namespace {
@@ -86,6 +87,13 @@ const EngineOption EngineOptions[] = {
      nullptr,
      [](int32_t ms, const char*) -> const char* {
        MoveOverheadMs = ms;
+       return nullptr;
+     }},
+    // The lines a search reports; the number the search reads at every depth, so only between
+    // searches.
+    {"MultiPV", OptionType::Spin, 1, MaxMultiPV, "lines", false, [] { return Search.MultiPV; }, nullptr,
+     [](int32_t lines, const char*) -> const char* {
+       Search.MultiPV = lines;
        return nullptr;
      }},
 };

@@ -47,6 +47,7 @@ void ResetForSearch(ChessBoard& board, bool pushRoot) {
   board.InitPieceCounts();
   std::memset(S.PV, 0, sizeof S.PV);
   S.PVLength = 0;
+  S.LineCount = S.RootLine = S.RootExcludedCount = 0;
   for (auto& killers : S.Killers) killers[0] = killers[1];
   s.StartTime = ProcessClockMs();
   const int8_t side = board.SideToMove ? Black : White;
@@ -162,9 +163,13 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
     FailingLow = false;
     board.PlyLimit = d <= 6 ? 2 * d : 4 * d;
 
-    // 5. One iteration.
-    score = SearchTreeRoot(board.SideToMove, board, -MateValue, MateValue, d, bestFrom, bestTo, bestPromo,
-                           static_cast<char>(board.CastleFlags));
+    // 5. One iteration (of each line, with MultiPV).
+    const bool severalLines = MultiPV > 1;
+    if (severalLines)
+      score = SearchRootLines(board, d, bestFrom, bestTo, bestPromo);
+    else
+      score = SearchTreeRoot(board.SideToMove, board, -MateValue, MateValue, d, bestFrom, bestTo, bestPromo,
+                             static_cast<char>(board.CastleFlags));
     // 6. A book move ends the search.
     if (BookMovePlayed) {
       if (s.UCIMode == 1) {
@@ -190,15 +195,19 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
       LogPrintf(" %d  %d %d  %lld %s", d, score, s.ElapsedSeconds, static_cast<long long>(Nodes()),
                 BestLineText(*bestFrom, *bestTo, *bestPromo, score));
     }
-    // An iteration cut short, or one that had no time to search a single move, counts for nothing.
-    if (StopNow || score == NoScore) {
+    // An iteration cut short, or one that had no time to search a single move, counts for nothing
+    // (with MultiPV: unless its best line was complete).
+    if ((StopNow && !(severalLines && LineCount > 0)) || score == NoScore) {
       LogPrintf("New v from PreviousBestValue %d\n", previousScore);
       score = previousScore;
     }
     RootScore = score;
     previousScore = score;
 
-    if ((s.Post || s.AnalyzeMode) && !Aborted) {
+    if (severalLines) {
+      // Every line complete at this depth, best first; UCI GUIs are always shown them.
+      if (!Aborted && (s.UCIMode == 1 || s.Post || s.AnalyzeMode)) PrintLines(d);
+    } else if ((s.Post || s.AnalyzeMode) && !Aborted) {
       const char* variation = BestLineText(*bestFrom, *bestTo, *bestPromo, score);
       if (s.UCIMode == 1) {
         PrintUciInfoLine(d, score, variation);
@@ -235,12 +244,14 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
         }
       }
     }
+    // A forced move needs no deeper look; a single move listed by searchmoves is analysed.
+    const bool onlyMove = RootLegalMoves == 1 && RootIncludedCount == 0;
     bool searchedOut;
     if (s.NoTimeControl)
-      searchedOut = RootLegalMoves == 1 || IsMateScore(score) || (score == 0 && d > DeadDrawIteration) || d == s.FD ||
+      searchedOut = onlyMove || IsMateScore(score) || (score == 0 && d > DeadDrawIteration) || d == s.FD ||
                     d + 1 > limit;
     else
-      searchedOut = IsMateScore(score) || RootLegalMoves == 1 || d == s.FD || d + 1 > limit;
+      searchedOut = IsMateScore(score) || onlyMove || d == s.FD || d + 1 > limit;
     if (searchedOut) {
       // Pondering and infinite analysis answer only when told to.
       if (waitsForStop && !MoveNow) WaitForCommand();
@@ -259,7 +270,7 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char maxDepth, uint64
   }
   const char* variation = BestLineText(*bestFrom, *bestTo, *bestPromo, score);
   if (s.UCIMode == 1) {
-    PrintUciInfoLine(std::max(d, 1), score, variation);
+    PrintUciInfoLine(std::max(d, 1), score, variation, MultiPV > 1 ? 1 : 0);
   } else {
     if (s.Post && !Aborted) PrintThinkingLine(std::max(d, 1), score, variation);
     if (s.Kibitz) {

@@ -1,7 +1,10 @@
 // The root of the search: one iteration over every legal move of the game position, with the
 // thinking output, the falling-score signal for the clock, and the book on the first iteration.
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <utility>
 
 #include "board/bit_ops.h"
 #include "book/opening_book.h"
@@ -40,8 +43,14 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   const int8_t enemy = me ^ 1;
   const bool uci = status.UCIMode == 1;
 
-  // 1. The book, on the first iteration only; an analysis always searches.
-  if (depth == 1 && status.BenchMode == 0 && status.UseBook == 1 && status.AnalyzeMode == 0) {
+  // Only some of the root moves may be searched: those listed by searchmoves, less those
+  // MultiPV has already given a line.
+  const bool filtered = RootExcludedCount > 0 || RootIncludedCount > 0;
+
+  // 1. The book, on the first iteration only; an analysis, a search of several lines or of
+  // listed moves always searches.
+  if (depth == 1 && status.BenchMode == 0 && status.UseBook == 1 && status.AnalyzeMode == 0 && MultiPV <= 1 &&
+      RootIncludedCount == 0) {
     const int k = InBook(side, castleFlags, MainBoard);
     if (k >= 0) {
       MoveGen list;
@@ -56,7 +65,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   }
 
   // 2. A UCI GUI learns at once which iteration has begun.
-  if (uci) {
+  if (uci && RootLine == 0) {
     printf("info depth %d\n", depth);
     fflush(stdout);
   }
@@ -87,7 +96,8 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
 
   auto printBestLine = [&](int score) {
     // A command that aborted the search has replaced its position: its lines would mislead.
-    if (Aborted) return;
+    // Several lines are printed together once the depth is complete.
+    if (Aborted || MultiPV > 1) return;
     const char* variation = BestLineText(*bestFrom, *bestTo, *bestPromo, score);
     if (uci) {
       PrintUciInfoLine(depth, score, variation);
@@ -107,6 +117,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     uint64_t from = 0, to = 0;
     char promo = NoPromotion;
     moves.NextMove(i, n, &from, &to, &promo);
+    if (filtered && !RootMoveAllowed(MoveCode(LowestSquare(from), LowestSquare(to)))) continue;
     const uint64_t enemyBefore = me == White ? board.BlackPieces : board.WhitePieces;
     uint8_t castleMask = 0;
     board.MakeMove(from, to, promo, castleMask);
@@ -195,7 +206,9 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
       *bestFrom = from;
       *bestTo = to;
       *bestPromo = promo;
-      FailingLow = depth > 9 && (status.MovesPerSession == 0 || status.MovesPerSession > 2) && v + 200 < RootScore &&
+      // Only the best line tells whether the root score is falling.
+      if (RootLine == 0)
+        FailingLow = depth > 9 && (status.MovesPerSession == 0 || status.MovesPerSession > 2) && v + 200 < RootScore &&
                    status.TimeLeft / 4 >= static_cast<int64_t>(status.TimeIncMs);
       if (v > alpha) {
         RootChange++;
@@ -233,4 +246,113 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     }
   }
   return best;
+}
+
+bool SearchRoutines::RootMoveAllowed(uint16_t code) const {
+  for (int i = 0; i < RootExcludedCount; i++)
+    if (RootExcluded[i] == code) return false;
+  if (RootIncludedCount == 0) return true;
+  for (int i = 0; i < RootIncludedCount; i++)
+    if (RootIncluded[i] == code) return true;
+  return false;
+}
+
+namespace {
+
+void CopyLine(PVEntry* to, const PVEntry* from, int length) {
+  std::memcpy(to, from, static_cast<size_t>(length) * sizeof(PVEntry));
+}
+
+}  // namespace
+
+int SearchRoutines::SearchRootLines(const ChessBoard& board, int depth, uint64_t* bestFrom, uint64_t* bestTo,
+                                    char* bestPromo) {
+  const char side = static_cast<char>(board.SideToMove);
+  const char castle = static_cast<char>(board.CastleFlags);
+  auto stopped = [&] { return Aborted || TimeUp || StopNow || MoveNow; };
+  auto keepLine = [&](int k, int score) {
+    const int length = std::clamp<int>(PVLength, 1, MaxPly);
+    CopyLine(LinePV[k], PV[0], length);
+    LineLength[k] = length;
+    LineScore[k] = score;
+  };
+  const int previousLines = LineCount;
+  LineCount = 0;
+
+  // The best line: the whole root, exactly as a search of one line.
+  RootLine = 0;
+  RootExcludedCount = 0;
+  const int first = SearchTreeRoot(side, board, -MateValue, MateValue, depth, bestFrom, bestTo, bestPromo, castle);
+  // Nothing complete at this depth, or no move at all (mate, stalemate): no lines.
+  if (stopped() || first == NoScore || RootLegalMoves == 0) return first;
+  keepLine(0, first);
+  // What the clock's rules read comes from the best line.
+  const int32_t runnerUp = RunnerUpScore;
+  const int8_t rootChange = RootChange;
+  const bool failingLow = FailingLow;
+  const int32_t legalMoves = RootLegalMoves;
+
+  // Each further line: the best of the moves without a line yet, with its own full window. The
+  // move that held this place at the previous depth is tried first.
+  const int wanted = std::min(MultiPV, legalMoves);
+  int lines = 1;
+  for (; lines < wanted; lines++) {
+    RootExcluded[lines - 1] = LinePV[lines - 1][0].Code;
+    RootExcludedCount = lines;
+    RootLine = lines;
+    const bool seeded = lines < previousLines && RootMoveAllowed(LinePV[lines][0].Code);
+    PV[0][0] = seeded ? LinePV[lines][0] : PVEntry{};
+    uint64_t from = 0, to = 0;
+    char promo = NoPromotion;
+    const int v = SearchTreeRoot(side, board, -MateValue, MateValue, depth, &from, &to, &promo, castle);
+    if (stopped() || v == NoScore) break;
+    keepLine(lines, v);
+  }
+  RootLine = 0;
+  RootExcludedCount = 0;
+  LineCount = lines;
+  RunnerUpScore = runnerUp;
+  RootChange = rootChange;
+  FailingLow = failingLow;
+  RootLegalMoves = legalMoves;
+
+  // Best first. A later line scores above an earlier one only when the searches disagree (the
+  // table holds different bounds by then); the higher score is taken at its word.
+  for (int k = 1; k < lines; k++) {
+    for (int j = k; j > 0 && LineScore[j] > LineScore[j - 1]; j--) {
+      std::swap(LinePV[j], LinePV[j - 1]);
+      std::swap(LineLength[j], LineLength[j - 1]);
+      std::swap(LineScore[j], LineScore[j - 1]);
+    }
+  }
+
+  // The best line is the search's answer: its move, and its variation in PV row 0 for the
+  // ponder move and the next iteration's move ordering.
+  CopyLine(PV[0], LinePV[0], LineLength[0]);
+  PVLength = LineLength[0];
+  *bestFrom = SquareMask(PV[0][0].Code >> 6);
+  *bestTo = SquareMask(PV[0][0].Code & 63);
+  *bestPromo = PV[0][0].Promotion;
+  return LineScore[0];
+}
+
+void SearchRoutines::PrintLines(int depth) {
+  const bool uci = MainStatus.UCIMode == 1;
+  // The variation text is read from PV row 0: each line goes there in turn, then the best again.
+  for (int k = 0; k < LineCount; k++) {
+    CopyLine(PV[0], LinePV[k], LineLength[k]);
+    PVLength = LineLength[k];
+    const PVEntry move = LinePV[k][0];
+    const char* variation =
+        BestLineText(SquareMask(move.Code >> 6), SquareMask(move.Code & 63), move.Promotion, LineScore[k]);
+    if (uci)
+      PrintUciInfoLine(depth, LineScore[k], variation, k + 1);
+    else
+      PrintThinkingLine(depth, LineScore[k], variation);
+  }
+  if (LineCount > 0) {
+    CopyLine(PV[0], LinePV[0], LineLength[0]);
+    PVLength = LineLength[0];
+  }
+  fflush(stdout);
 }

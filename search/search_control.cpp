@@ -285,7 +285,7 @@ void PrintThinkingLine(int depth, int score, const char* variation) {
          variation);
 }
 
-void PrintUciInfoLine(int depth, int score, const char* variation) {
+void PrintUciInfoLine(int depth, int score, const char* variation, int multipv) {
   const int64_t nodes = Search.Nodes();
   const int32_t ms = std::max<int32_t>(ProcessClockMs() - MainStatus.StartTime, 0);
   // The speed only from a time that could be measured: none before the first millisecond.
@@ -294,7 +294,9 @@ void PrintUciInfoLine(int depth, int score, const char* variation) {
   // The variation text is the thinking lines' (" e2e4 e7e5 \n"): the line ends at its last move.
   int length = static_cast<int>(strlen(variation));
   while (length > 0 && (variation[length - 1] == ' ' || variation[length - 1] == '\n')) length--;
-  printf("info depth %d seldepth %d score %s nodes %lld%s hashfull %d time %d pv%.*s\n", depth,
-         std::max(MainStatus.SearchDepthReached, depth), UciScoreText(score), static_cast<long long>(nodes), nps,
-         HashFull(), ms, length, variation);
+  char line[32] = "";
+  if (multipv > 0) snprintf(line, sizeof line, " multipv %d", multipv);
+  printf("info depth %d seldepth %d%s score %s nodes %lld%s hashfull %d time %d pv%.*s\n", depth,
+         std::max(MainStatus.SearchDepthReached, depth), line, UciScoreText(score), static_cast<long long>(nodes),
+         nps, HashFull(), ms, length, variation);
 }

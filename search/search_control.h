@@ -69,8 +69,8 @@ int ThinkingScore(int score);
 
 // One UCI "info" line for the best line: depth, seldepth, score, nodes, nps (left out before the
 // first millisecond), hashfull, time (from the clock) and the variation (BestLineText's), ending
-// right after its last move.
-void PrintUciInfoLine(int depth, int score, const char* variation);
+// right after its last move. multipv > 0 numbers the line among several ("multipv N").
+void PrintUciInfoLine(int depth, int score, const char* variation, int multipv = 0);
 // One xboard or console thinking line, "ply score time nodes pv": the time is the real time
 // since the search began, in centiseconds, from the clock.
 void PrintThinkingLine(int depth, int score, const char* variation);

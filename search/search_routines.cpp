@@ -10,7 +10,10 @@
 
 SearchRoutines Search;
 
-SearchRoutines::SearchRoutines() { std::memset(static_cast<void*>(this), 0, sizeof(*this)); }
+SearchRoutines::SearchRoutines() {
+  std::memset(static_cast<void*>(this), 0, sizeof(*this));
+  MultiPV = 1;
+}
 
 void SearchRoutines::AbortSearch() { Aborted = TimeUp = StopNow = true; }
 

@@ -11,6 +11,8 @@ constexpr int MateValue = 110000;
 constexpr int NoScore = -110200;
 constexpr int MateBound = 109799;
 constexpr int StalemateScore = 110001;  // what the root reports for a stalemate
+constexpr int MaxMultiPV = 256;         // the most lines the MultiPV option asks for
+constexpr int MaxRootMoves = 256;       // more than any position has legal moves
 
 class SearchRoutines {
 public:
@@ -50,6 +52,23 @@ public:
   bool NoClock;
   int64_t NodeLimit;
 
+  // MultiPV: the number of best lines the search reports (1 to MaxMultiPV). With more than one,
+  // every iteration searches the root once for each line, each time without the moves already
+  // given a line at that depth (RootExcluded); the lines of the last depth completed are kept
+  // here, best first. Set between searches only.
+  int32_t MultiPV;
+  int32_t RootLine;                        // the line the root searches now, 0 the best
+  uint16_t RootExcluded[MaxMultiPV];       // move codes the root skips
+  int32_t RootExcludedCount;
+  PVEntry LinePV[MaxMultiPV][MaxPly];      // each line's variation, as PV row 0
+  int32_t LineLength[MaxMultiPV];          // as PVLength
+  int32_t LineScore[MaxMultiPV];
+  int32_t LineCount;                       // lines of the last depth completed
+  // The only root moves the search may play (UCI "go searchmoves"), by move code; none listed:
+  // every move. Set by the caller before the search, kept until it changes them.
+  uint16_t RootIncluded[MaxRootMoves];
+  int32_t RootIncludedCount;
+
   SearchRoutines();
   void AbortSearch();
   int ValueCapturedPiece(char colour, uint64_t square, const ChessBoard* board) const;
@@ -66,6 +85,13 @@ public:
              char moveFlags, int plyCap, char rootFlag);
   int SearchTreeRoot(char side, ChessBoard board, int alpha, int beta, int depth, uint64_t* bestFrom,
                      uint64_t* bestTo, char* bestPromo, char castleFlags);
+  // Whether the root may search this move (searchmoves, and the lines MultiPV already has).
+  bool RootMoveAllowed(uint16_t code) const;
+  // One iteration of a MultiPV search: up to MultiPV root searches, one per line. Returns the
+  // best line's score and move, as SearchTreeRoot does, with PV row 0 holding the best line.
+  int SearchRootLines(const ChessBoard& board, int depth, uint64_t* bestFrom, uint64_t* bestTo, char* bestPromo);
+  // The thinking lines of the MultiPV lines of the last depth completed, best first.
+  void PrintLines(int depth);
   int ProgressiveDeepening(ChessBoard board, char maxDepth, uint64_t* bestFrom, uint64_t* bestTo,
                            char* bestPromo);
   // A ponder search becomes the search for the engine's own move: its clock budget starts.

@@ -401,6 +401,7 @@ void UCIProtocol::Identify() {
          TranspositionTables::MinSizeMb, TranspositionTables::MaxSizeMb);
   printf("option name Clear Hash type button\n");
   printf("option name Threads type spin default 1 min 1 max 1\n");
+  printf("option name MultiPV type spin default 1 min 1 max %d\n", MaxMultiPV);
   printf("uciok\n");
   fflush(stdout);
   WriteLogFile("Sent uciok\n");
@@ -459,7 +460,7 @@ void UCIProtocol::SetOption() {
       MainStatus.UseBook = 0;
     }
   } else if (const EngineOption* option = FindEngineOption(name)) {
-    // BookFile, BookDepth, BookVariety, Move Overhead: the settings xboard offers too.
+    // BookFile, BookDepth, BookVariety, Move Overhead, MultiPV: the settings xboard offers too.
     if (const char* reason = SetEngineOption(*option, value)) SendInfoString(reason);
   } else if (EqualsIgnoringCase(name, "UCI_ShowCurrLine")) {
     ShowCurrLine = on ? 1 : 0;
@@ -595,7 +596,47 @@ void UCIProtocol::MakeMoves(uint64_t from, uint64_t to, char promotion) {
   RecordPosition(HistorySide);
 }
 
-// "go" with its limits: wtime btime winc binc movestogo depth movetime infinite ponder.
+// "go searchmoves m1 m2 ...": the moves listed, up to the next word of the go command, are the only
+// root moves searched. Moves that are not legal here are reported and left out; with no legal
+// one listed every move is searched. list is the text after "searchmoves", or nullptr.
+static void ReadSearchMoves(const char* list) {
+  static const char* const GoWords[] = {"ponder", "wtime", "btime", "winc", "binc", "movestogo", "depth",
+                                        "nodes", "mate", "movetime", "infinite", "searchmoves"};
+  Search.RootIncludedCount = 0;
+  if (list == nullptr) return;
+  int listed = 0;
+  for (const char* p = list; *p; p = NextWord(p)) {
+    bool goWord = false;
+    for (const char* word : GoWords) goWord = goWord || WordIs(p, word);
+    if (goWord) break;
+    listed++;
+    const size_t len = WordLength(p);
+    char word[8] = "";
+    uint64_t from = 0, to = 0;
+    char promotion = NoPromotion;
+    if (len < sizeof word) {
+      memcpy(word, p, len);
+      word[len] = '\0';
+    }
+    if (len >= sizeof word || !ParseLegalMove(MainBoard, word, &from, &to, &promotion)) {
+      char text[80];
+      snprintf(text, sizeof text, "searchmoves: %.*s%s is not a legal move here; left out",
+               static_cast<int>(len < 12 ? len : 12), p, len > 12 ? "..." : "");
+      SendInfoString(text);
+      continue;
+    }
+    const uint16_t code = MoveCode(LowestSquare(from), LowestSquare(to));
+    bool known = false;
+    for (int i = 0; i < Search.RootIncludedCount; i++) known = known || Search.RootIncluded[i] == code;
+    if (!known && Search.RootIncludedCount < MaxRootMoves) Search.RootIncluded[Search.RootIncludedCount++] = code;
+  }
+  if (Search.RootIncludedCount == 0)
+    SendInfoString(listed == 0 ? "searchmoves lists no move; every move is searched"
+                               : "searchmoves lists no legal move; every move is searched");
+}
+
+// "go" with its limits: wtime btime winc binc movestogo depth movetime infinite ponder
+// searchmoves.
 void UCIProtocol::Go() {
   const char* cmd = CommandBuffer;
   Status& s = MainStatus;
@@ -650,8 +691,7 @@ void UCIProtocol::Go() {
     State = INFINITE;
     SeedNodesPerSecond(AnalysisNodesPerSecond);
   }
-  if (AfterWord(cmd, "searchmoves"))
-    SendInfoString("searchmoves is not supported; all moves are searched");
+  ReadSearchMoves(AfterWord(cmd, "searchmoves"));
 
   if (AfterWord(cmd, clock)) {
     s.TimeLeft = NumberAfter(cmd, clock);
@@ -708,6 +748,7 @@ void UCIProtocol::Go() {
   }
   Search.NoClock = false;
   Search.NodeLimit = 0;
+  Search.RootIncludedCount = 0;
   State = WAITING;
   StoreCommand(CommandBuffer, "OrvoSearchFinished");
   Dispatch();

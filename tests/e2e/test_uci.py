@@ -267,12 +267,15 @@ def test_identification(path):
     names = [l[len("option name "):l.index(" type ")] for l in options]
     check("the options", names == ["UCI_AnalyseMode", "OwnBook", "SecondaryBook", "BookFile", "BookDepth",
                                    "BookVariety", "UCI_ShowCurrLine", "Ponder", "Move Overhead",
-                                   "UCI_EngineAbout", "Hash", "Clear Hash", "Threads"], names)
+                                   "UCI_EngineAbout", "Hash", "Clear Hash", "Threads", "MultiPV"], names)
+    check("MultiPV is a spin from 1 to 256",
+          "option name MultiPV type spin default 1 min 1 max 256" in options, options[-1:])
     engine.send("isready")
     check("isready while waiting", engine.until("readyok") is not None)
     for option in ("UCI_AnalyseMode value true", "UCI_AnalyseMode value false", "OwnBook value true",
                    "OwnBook value false", "SecondaryBook value false", "UCI_ShowCurrLine value false",
-                   "Ponder value true", "Ponder value false", "UCI_EngineAbout value x"):
+                   "Ponder value true", "Ponder value false", "UCI_EngineAbout value x", "MultiPV value 4",
+                   "MultiPV value 1"):
         engine.send("setoption name " + option)
     engine.send("setoption name NoSuchThing value 1")
     engine.send("isready")
@@ -504,7 +507,82 @@ def test_limits(path):
     engine.send("go ponder wtime 3000 btime 3000")
     check("finished ponder search waits", engine.quiet_for(0.5, "bestmove"))
     check("ponderhit after a finished ponder search", engine.bestmove("ponderhit", timeout=2) == "a1b2")
+    engine.send("setoption name Ponder value false")
+    test_multipv_and_searchmoves(engine)
     check("quit after the limits", engine.close() == 0)
+
+
+def multipv_lines(lines):
+    """{depth: [(multipv, score, pv)]} of the numbered info lines; a mate counts as +-100000."""
+    by_depth = {}
+    for line in info_lines(lines):
+        words = line.split()
+        if "multipv" not in words:
+            continue
+        kind, value = words[words.index("score") + 1:words.index("score") + 3]
+        score = int(value) if kind == "cp" else (100000 if int(value) > 0 else -100000) - int(value)
+        pv = words[words.index("pv") + 1:]
+        by_depth.setdefault(int(words[2]), []).append((int(words[words.index("multipv") + 1]), score, pv))
+    return by_depth
+
+
+def test_multipv_and_searchmoves(engine):
+    # Three best lines of a middle-game position: at every depth lines 1, 2, 3, best first, three
+    # different first moves, each variation legal move by move; bestmove is line 1's move.
+    fen = "2r2rk1/1bqnbpp1/1p1ppn1p/pP6/N1P1P3/P2B1N1P/1B2QPP1/R2R2K1 b - - 0 0"
+    engine.send("setoption name MultiPV value 3")
+    engine.send("position fen " + fen)
+    engine.send("go depth 6")
+    lines = engine.until("bestmove", 60) or []
+    by_depth = multipv_lines(lines)
+    check("MultiPV 3: six depths of lines", sorted(by_depth) == list(range(1, 7)), sorted(by_depth))
+    for depth, found in sorted(by_depth.items()):
+        found = found[:3]  # the last depth's line 1 is repeated at the end
+        numbers = [n for n, _, _ in found]
+        scores = [score for _, score, _ in found]
+        firsts = [pv[0] for _, _, pv in found]
+        legal = True
+        for _, _, pv in found:
+            pos = Position(fen)
+            for move in pv:
+                legal = legal and move in pos.legal_moves()
+                pos = pos.play(move) if legal else pos
+        check(f"MultiPV 3 at depth {depth}: three distinct legal lines, best first",
+              numbers == [1, 2, 3] and scores == sorted(scores, reverse=True) and len(set(firsts)) == 3 and legal,
+              found)
+    best = by_depth.get(6, [(0, 0, ["?"])])[0][2][0]
+    check("MultiPV 3: bestmove is line 1's move", lines[-1:] == [f"bestmove {best}"], lines[-2:])
+
+    # More lines asked than there are moves: one line for each of the three king moves.
+    engine.send("setoption name MultiPV value 10")
+    engine.send("position fen 7k/8/8/8/8/8/8/K7 w - - 0 1")
+    engine.send("go depth 4")
+    by_depth = multipv_lines(engine.until("bestmove", 20))
+    check("MultiPV 10 with three legal moves gives three lines",
+          sorted({pv[0] for _, _, pv in by_depth.get(4, [])}) == ["a1a2", "a1b1", "a1b2"] and
+          max(n for found in by_depth.values() for n, _, _ in found) == 3, by_depth.get(4))
+
+    # searchmoves restricts the root, with any number of lines, and ends at the next go word.
+    engine.send("position startpos")
+    for multipv in (1, 3):
+        engine.send(f"setoption name MultiPV value {multipv}")
+        engine.send("go depth 5 searchmoves a2a3 h2h3")
+        lines = engine.until("bestmove", 20) or []
+        firsts = {pv[0] for found in multipv_lines(lines).values() for _, _, pv in found}
+        check(f"searchmoves a2a3 h2h3 at MultiPV {multipv}",
+              lines[-1:] and lines[-1].split()[1] in ("a2a3", "h2h3") and firsts <= {"a2a3", "h2h3"} and
+              (multipv == 1 or len(firsts) == 2), lines[-2:])
+    engine.send("setoption name MultiPV value 1")
+    engine.send("go searchmoves e2e5 g1f3 depth 3")
+    lines = engine.until("bestmove", 20) or []
+    refused = [l for l in lines if l.startswith("info string")]
+    check("an illegal searchmoves entry is reported and left out",
+          len(refused) == 1 and "e2e5" in refused[0] and lines[-1] == "bestmove g1f3", refused + lines[-1:])
+    engine.send("go searchmoves e7e5 depth 2")
+    lines = engine.until("bestmove", 20) or []
+    check("searchmoves without a legal move searches every move",
+          any("every move" in l for l in lines if l.startswith("info string")) and
+          lines[-1:] and lines[-1].split()[1] in Position().legal_moves(), lines[-3:])
 
 
 def test_game(path):

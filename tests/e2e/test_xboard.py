@@ -203,22 +203,25 @@ def protocol2(binary, checks):
         '"Orvo'), f"features {features}")
     options = [line[len('feature option="'):-1] for line in got if line.startswith('feature option="')]
     checks.check({"BookFile -file ", "BookDepth -spin 0 0 1000", "BookVariety -check 0",
-                  "Move Overhead -spin 30 0 5000"} <= set(options), "option features before done=1", got)
+                  "Move Overhead -spin 30 0 5000", "MultiPV -spin 1 1 256"} <= set(options),
+                 "option features before done=1", got)
     for name in features:
         eng.send(f"accepted {name}")
     # option NAME=VALUE: a good value is taken (the features show it), a bad one and an unknown
     # name are refused, each in one line.
     for line in ["option BookDepth=12", "option Move Overhead=abc", "option BookVariety=1", "option Hashes=4",
-                 "option Move Overhead=250"]:
+                 "option Move Overhead=250", "option MultiPV=2"]:
         eng.send(line)
     eng.send("protover 2")
     m, got = eng.expect(r"^feature .*done=1", 5)
     errors = [line for line in got if line.startswith("Error")]
     checks.check(errors == ["Error (Move Overhead needs a number of milliseconds, 0 to 5000): option Move Overhead=abc",
                             "Error (unknown option): option Hashes=4"], "option refuses bad values and names", got)
-    checks.check({"BookDepth -spin 12 0 1000", "BookVariety -check 1", "Move Overhead -spin 250 0 5000"} <= set(
+    checks.check({"BookDepth -spin 12 0 1000", "BookVariety -check 1", "Move Overhead -spin 250 0 5000",
+                  "MultiPV -spin 2 1 256"} <= set(
         line[len('feature option="'):-1] for line in got if line.startswith('feature option="')),
         "option sets good values", got)
+    eng.send("option MultiPV=1")
     eng.send("new")
     eng.send("st 1")
     checks.check(sync(eng, 1) is not None, "ping answered while waiting")
