@@ -177,12 +177,15 @@ char* WritePlacement(const ChessBoard& board, char* out) {
 
 // Placement, side and castling field, then " - 0 ; " (no en passant square, fifty-move count 0).
 // out must hold at least 96 characters.
-void WriteFenFields(const ChessBoard& board, char* out) {
+// Placement, side to move and castling rights: the fields every FEN the engine writes begins with.
+char* WriteLeadingFields(const ChessBoard& board, char* out) {
   out = WritePlacement(board, out);
   char castle[5];
   CastleRights(castle, static_cast<char>(board.CastleFlags));
-  snprintf(out, 16, " %c %s - 0 ; ", board.SideToMove ? 'b' : 'w', castle);
+  return out + snprintf(out, 8, " %c %s", board.SideToMove ? 'b' : 'w', castle);
 }
+
+void WriteFenFields(const ChessBoard& board, char* out) { snprintf(WriteLeadingFields(board, out), 8, " - 0 ; "); }
 
 }  // namespace
 
@@ -298,15 +301,13 @@ void pos2fen(ChessBoard board, int number) {
 void pos2fenString(ChessBoard board, char* out) { WriteFenFields(board, out); }
 
 void WriteFen(const ChessBoard& board, int enPassantSquare, int halfMoveClock, int moveNumber, char* out) {
-  out = WritePlacement(board, out);
-  char castle[5];
-  CastleRights(castle, static_cast<char>(board.CastleFlags));
+  out = WriteLeadingFields(board, out);
   char passed[3] = "-";
   if (enPassantSquare >= 0 && enPassantSquare < 64) {
     passed[0] = static_cast<char>('a' + enPassantSquare % 8);
     passed[1] = static_cast<char>('1' + enPassantSquare / 8);
   }
-  snprintf(out, 40, " %c %s %s %d %d", board.SideToMove ? 'b' : 'w', castle, passed, halfMoveClock, moveNumber);
+  snprintf(out, 32, " %s %d %d", passed, halfMoveClock, moveNumber);
 }
 
 void LoadPositionFile(const char* path) {

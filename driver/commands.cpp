@@ -3,7 +3,6 @@
 
 #include "driver/commands.h"
 
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>

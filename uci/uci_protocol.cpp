@@ -131,6 +131,22 @@ bool StoreCommand(char* buffer, const char* text) {
   return complete;
 }
 
+// Reads the move word at p as a legal move of MainBoard's side to move; false for any other word.
+bool LegalMoveWord(const char* p, uint64_t* from, uint64_t* to, char* promotion) {
+  char word[8];
+  const size_t len = WordLength(p);
+  if (len >= sizeof word) return false;
+  memcpy(word, p, len);
+  word[len] = '\0';
+  return ParseLegalMove(MainBoard, word, from, to, promotion);
+}
+
+// The start of the word at p for a message: at most twelve characters, "..." when cut.
+void ShownWord(const char* p, char* out, size_t size) {
+  const size_t len = WordLength(p);
+  snprintf(out, size, "%.*s%s", static_cast<int>(len < 12 ? len : 12), p, len > 12 ? "..." : "");
+}
+
 // ---- Output ------------------------------------------------------------------------------
 
 void Send(const char* line) {
@@ -556,23 +572,14 @@ int32_t UCIProtocol::ProcessMoves(const char* text) {
   int32_t count = 0;
   while (*text == ' ') text++;
   for (const char* p = text; *p; p = NextWord(p)) {
-    char word[8];
-    const size_t len = WordLength(p);
     uint64_t from = 0, to = 0;
     char promotion = NoPromotion;
-    bool legal = len < sizeof word;
-    if (legal) {
-      memcpy(word, p, len);
-      word[len] = '\0';
-      legal = ParseLegalMove(MainBoard, word, &from, &to, &promotion);
-    }
-    if (!legal) {
-      char shown[16];
-      snprintf(shown, sizeof shown, "%.*s", static_cast<int>(len < 12 ? len : 12), p);
+    if (!LegalMoveWord(p, &from, &to, &promotion)) {
+      char shown[20];
+      ShownWord(p, shown, sizeof shown);
       char message[200];
       snprintf(message, sizeof message,
-               "Illegal move %s%s refused; %d moves applied, the rest of the list is ignored", shown,
-               len > 12 ? "..." : "", count);
+               "Illegal move %s refused; %d moves applied, the rest of the list is ignored", shown, count);
       SendInfoString(message);
       break;
     }
@@ -610,18 +617,13 @@ static void ReadSearchMoves(const char* list) {
     for (const char* word : GoWords) goWord = goWord || WordIs(p, word);
     if (goWord) break;
     listed++;
-    const size_t len = WordLength(p);
-    char word[8] = "";
     uint64_t from = 0, to = 0;
     char promotion = NoPromotion;
-    if (len < sizeof word) {
-      memcpy(word, p, len);
-      word[len] = '\0';
-    }
-    if (len >= sizeof word || !ParseLegalMove(MainBoard, word, &from, &to, &promotion)) {
+    if (!LegalMoveWord(p, &from, &to, &promotion)) {
+      char shown[20];
+      ShownWord(p, shown, sizeof shown);
       char text[80];
-      snprintf(text, sizeof text, "searchmoves: %.*s%s is not a legal move here; left out",
-               static_cast<int>(len < 12 ? len : 12), p, len > 12 ? "..." : "");
+      snprintf(text, sizeof text, "searchmoves: %s is not a legal move here; left out", shown);
       SendInfoString(text);
       continue;
     }
@@ -758,11 +760,11 @@ void UCIProtocol::Go() {
 // is searched and the position and game history stay as they are; no "bestmove" follows.
 void UCIProtocol::GoPerft() {
   const char* number = AfterWord(CommandBuffer, "perft");
-  if (number == nullptr || !isdigit(static_cast<unsigned char>(*number)) || LeadingNumber(number, LargestNumber) < 1) {
+  int32_t depth = number && isdigit(static_cast<unsigned char>(*number)) ? LeadingNumber(number, LargestNumber) : 0;
+  if (depth < 1) {
     SendInfoString("go perft needs a depth of at least 1");
     return;
   }
-  int32_t depth = LeadingNumber(number, LargestNumber);
   if (depth > DeepestPerft) {
     char text[80];
     snprintf(text, sizeof text, "go perft %d is too deep; counting depth %d", depth, DeepestPerft);
