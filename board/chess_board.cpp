@@ -10,7 +10,6 @@
 #include "board/fen.h"
 #include "board/masks.h"
 #include "driver/status.h"
-#include "eval/position_evaluate.h"
 
 // The search copies the record at every node with a plain block copy.
 static_assert(std::is_trivially_copyable_v<ChessBoard>, "ChessBoard must stay a flat value");
@@ -143,13 +142,6 @@ void ChessBoard::DisplayBoard() {
     printf(" %d\n", rank + 1);
   }
   fputs("\n   A B C D E F G H\n", stdout);
-  if (MainStatus.PEV != 1) {
-    // Evaluate a private copy with its counts taken from the bitboards, so the diagram shows
-    // the value of the pieces actually on the board and the record itself is left alone.
-    ChessBoard copy = *this;
-    copy.InitPieceCounts();
-    printf("\n PosEval from White view %d\n", PE.PosEval(White, -110000, 110000, &copy, 0));
-  }
   fflush(stdout);
 }
 

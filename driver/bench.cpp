@@ -8,6 +8,7 @@
 #include "board/chess_board.h"
 #include "board/fen.h"
 #include "driver/clock.h"
+#include "driver/game_state.h"
 #include "driver/log_file.h"
 #include "driver/status.h"
 #include "hash/move_history.h"
@@ -38,15 +39,25 @@ enum class Driver { Deepening, ExactDepth };
 // Sets up benchmark position number (1-based) and searches it with the fixed depth.
 void SearchBenchPosition(int number, Driver driver, BenchTotals& totals) {
   LogPrintf("======== Pos %d =======\n", number);
+  const char* fen = BenchPositions[number - 1];
+  SetupBoard(fen);
+  ResetForPosition(ReadFenCounters(fen));
+  // Each position is searched on its own, as if no game led to it.
   MoveList.Init();
-  SetupBoard(BenchPositions[number - 1]);
-  Search.ClearHistory();
-  uint64_t from = 0, to = 0;
-  char promo = NoPromotion;
-  if (driver == Driver::Deepening)
-    Search.ProgressiveDeepening(MainBoard, MainStatus.FD, &from, &to, &promo);
-  else
+  if (driver == Driver::Deepening) {
+    SearchLimits limits;
+    limits.Depth = limits.FD = MainStatus.FD;
+    limits.TimeLeft = MainStatus.TimeLeft;
+    limits.TimeIncMs = MainStatus.TimeIncMs;
+    limits.ST = MainStatus.ST;
+    limits.MovesPerSession = MainStatus.MovesPerSession;
+    SetSearchLimits(limits);
+    Search.ProgressiveDeepening(MainBoard);
+  } else {
+    uint64_t from = 0, to = 0;
+    char promo = NoPromotion;
     Search.SearchExactDepth(MainBoard, MainStatus.FD, &from, &to, &promo);
+  }
   totals.Interior += Search.NodeCount;
   totals.Quiesce += Search.QuiesceNodeCount;
   totals.LeafHits += Search.HashHitCount;

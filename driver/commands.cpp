@@ -27,6 +27,7 @@
 #include "movegen/move_gen.h"
 #include "movegen/see.h"
 #include "search/search_control.h"
+#include "search/search_report.h"
 #include "search/search_routines.h"
 #include "uci/uci_protocol.h"
 
@@ -141,24 +142,6 @@ void LeaveAnalysis() {
   MainStatus.ST = TimeBeforeAnalysis;
 }
 
-// A fresh game position: piece counts, fifty-move count and game history follow the board.
-void StartGameFromBoard(int32_t fiftyMoveCount) {
-  MainBoard.InitPieceCounts();
-  MainBoard.FiftyMoveCount = fiftyMoveCount;
-  MainStatus.GameInProgress = 1;
-  ResetGameHistory();
-}
-
-// Makes the opponent's move on the game board. Returns CmdFiftyMoves when the move completes
-// a hundred half-moves without a capture or a pawn move, otherwise CmdMove.
-uint8_t PlayOpponentMove(uint64_t from, uint64_t to, char promotion) {
-  NoteMoveAbout(MainBoard);
-  uint8_t castleMask = 15;
-  MainBoard.MakeMove(from, to, promotion, castleMask);
-  MainBoard.CastleFlags &= castleMask;
-  return MainBoard.FiftyMoveCount > 99 ? CmdFiftyMoves : CmdMove;
-}
-
 // A move text arriving while the engine searches. In analysis the move is played and the
 // analysis starts again from the new position; otherwise it is not the opponent's turn.
 uint8_t MoveDuringSearch(const char* word) {
@@ -166,10 +149,7 @@ uint8_t MoveDuringSearch(const char* word) {
     ReportError("not your turn", word);
     return CmdHandled;
   }
-  PlayOpponentMove(PendingFrom, PendingTo, PendingPromotion);
-  MainBoard.SideToMove ^= 1;
-  MainStatus.GamePly += 1;
-  RecordGamePosition();
+  PlayGameMove(PendingFrom, PendingTo, PendingPromotion);
   MainStatus.HumanToMove = 0;
   PositionReplaced = true;
   return CmdStop;
@@ -217,10 +197,7 @@ uint8_t MoveCommand(const char* word) {
 }
 
 uint8_t StatusLine() {
-  printf("stat01: %d %lld %d %d %d\n", (ProcessClockMs() - MainStatus.StartTime) / 10,
-         static_cast<long long>(Search.Nodes()), Search.IterationDepth,
-         Search.RootMoveTotal - Search.RootMovesDone, Search.RootMoveTotal);
-  Flush();
+  ReportStatus();
   return CmdHandled;
 }
 
@@ -240,38 +217,18 @@ uint8_t MoveNowCommand() {
 }
 
 uint8_t AbortCommand() {
-  MainBoard.InitRep();
-  MainBoard.MaxDepth = 56;
-  MainBoard.FiftyMoveCount = 0;
-  MainBoard.SideToMove = White;
-  MainStatus.HumanToMove = 1;
-  MainStatus.GameInProgress = 1;
-  MainStatus.initVars();
-  StartGameFromBoard(0);
+  ResetForNewGame();
   if (SearchRunning) PositionReplaced = true;
   return CmdStop;
 }
 
+// A new game is the xboard GUI's first word after the handshake: the table is faulted in now
+// rather than during the first search. It ends analysis, force mode and the depth limit of "sd".
 uint8_t NewCommand() {
-  // A new game is the xboard GUI's first word after the handshake: fault the table in now rather
-  // than during the first search.
-  PositionCache.MakeResident();
+  ResetForNewGame();
   MainStatus.Force = 0;
-  Search.ClearHistory();
-  MainBoard.InitRep();
-  const bool analysing = MainStatus.AnalyzeMode;
-  MainStatus.initVars();
-  MainStatus.HumanToMove = 1;
-  MainStatus.GameInProgress = 1;
-  MainBoard.FiftyMoveCount = 0;
-  MainBoard.SideToMove = White;
-  if (analysing) {
-    MainStatus.Post = 0;
-    MainStatus.AnalyzeMode = 0;
-  }
-  // A new game searches without the depth limit of "sd".
+  MainStatus.AnalyzeMode = 0;
   XboardDepthLimit = 0;
-  StartGameFromBoard(0);
   if (SearchRunning) PositionReplaced = true;
   return CmdStop;
 }
@@ -389,7 +346,7 @@ uint8_t SetBoardCommand() {
     }
     return CmdHandled;
   }
-  StartGameFromBoard(ReadFenCounters(fen).HalfMoveClock);
+  ResetForPosition(ReadFenCounters(fen));
   return PositionChanged();
 }
 
@@ -672,7 +629,7 @@ constexpr Command Commands[] = {
     {"cores", IgnoreArguments},
     {"displayboard",
      [](const char*) {
-       MainBoard.DisplayBoard();
+       ShowBoard(MainBoard);
        return CmdHandled;
      }},
     {"draw", Handled},
@@ -805,10 +762,34 @@ void CommitEditedBoard(const ChessBoard& edited) {
     return;
   }
   MainBoard.CastleFlags = edited.CastleFlags;
-  StartGameFromBoard(0);
+  // An edited position keeps the game's move number.
+  ResetForPosition(FenCounters{0, MainStatus.GamePly / 2 + 1});
+}
+
+// While the engine thinks, the search hands over the words that arrive. A console game is not
+// interrupted while the engine thinks, but console analysis is: it runs until the user types
+// "exit" or "quit" (or the input ends).
+bool CommandWaiting() {
+  if (!MainStatus.XboardMode && !MainStatus.AnalyzeMode) return false;
+  return InputWaiting();
+}
+
+const char* CommandWhileThinking() {
+  static char word[WordSize];
+  if (ReadWord(word, sizeof word) == InputResult::TooLong) {
+    ReportTooLong(word, sizeof word, "ignored");
+    return nullptr;
+  }
+  const uint8_t result = DoCommand(word);
+  if (result == CmdStop || result == CmdQuit) return word;
+  // Arguments nobody read go with their line.
+  if (MainStatus.XboardMode) DiscardRestOfLine();
+  return nullptr;
 }
 
 }  // namespace
+
+void ListenForCommands() { InstallCommandSource({CommandWaiting, CommandWhileThinking}); }
 
 void PendingMove(uint64_t* from, uint64_t* to, char* promotion) {
   *from = PendingFrom;
@@ -897,11 +878,10 @@ uint8_t HumanMove() {
     const uint8_t r = DoCommand(word);
     if (r == CmdHandled) continue;
     if (r != CmdMove) return r;
-    const uint8_t code = PlayOpponentMove(PendingFrom, PendingTo, PendingPromotion);
-    if (!MainStatus.Force) return code;
-    // Force mode: the moves of both sides are entered one after the other.
-    MainBoard.SideToMove ^= 1;
-    RecordGamePosition();
+    // Force mode: the moves of both sides are entered one after the other, the half-move number
+    // left as it is.
+    PlayGameMove(PendingFrom, PendingTo, PendingPromotion, !MainStatus.Force);
+    if (!MainStatus.Force) return MainBoard.FiftyMoveCount > 99 ? CmdFiftyMoves : CmdMove;
   }
 }
 

@@ -11,6 +11,8 @@ constexpr uint8_t CmdHandled = 4;
 constexpr uint8_t CmdFiftyMoves = 7;
 
 uint8_t DoCommand(const char* word);
+// Makes this interpreter the one the search hands the commands that arrive while it thinks.
+void ListenForCommands();
 // The move of the last command that answered CmdMove (a bare move or "usermove"), for the
 // caller that plays it.
 void PendingMove(uint64_t* from, uint64_t* to, char* promotion);

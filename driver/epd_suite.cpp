@@ -10,6 +10,7 @@
 #include "board/bit_ops.h"
 #include "board/chess_board.h"
 #include "board/fen.h"
+#include "driver/game_state.h"
 #include "driver/move_text.h"
 #include "driver/status.h"
 #include "eval/position_evaluate.h"
@@ -25,16 +26,17 @@ void SearchLine(const char* line) {
   printf("%s\n", line);
   if (MainStatus.getFD() == 0) MainStatus.setFD(DefaultSuiteDepth);
   const int depth = MainStatus.getFD();
-  const int score = Search.ProgressiveDeepening(MainBoard, static_cast<char>(depth), &MainBoard.BestFrom,
-                                                &MainBoard.BestTo,
-                                                reinterpret_cast<char*>(&MainBoard.BestPromotion));
-  if (MainBoard.BestFrom == 0 || MainBoard.BestTo == 0 || score == -MateValue || score == StalemateScore) {
+  SearchLimits limits;
+  limits.Depth = limits.FD = static_cast<int8_t>(depth);
+  SetSearchLimits(limits);
+  const SearchResult best = Search.ProgressiveDeepening(MainBoard);
+  const int score = best.Score;
+  if (best.From == 0 || best.To == 0 || score == -MateValue || score == StalemateScore) {
     printf("%d %d   (no legal move)\n", depth, score);
   } else {
     char text[MoveTextSize];
-    fillmovestring(text, score, static_cast<uint8_t>(RightMostBit(MainBoard.BestFrom) - 1),
-                   static_cast<uint8_t>(RightMostBit(MainBoard.BestTo) - 1),
-                   static_cast<char>(MainBoard.BestPromotion), depth);
+    fillmovestring(text, score, static_cast<uint8_t>(LowestSquare(best.From)),
+                   static_cast<uint8_t>(LowestSquare(best.To)), best.Promotion, depth);
     printf("%d %d   %s", depth, score, text);
   }
   fflush(stdout);
@@ -84,7 +86,7 @@ void ParseEPDSuite(const char* path) {
     MainBoard.FiftyMoveCount = 0;
     MainBoard.InitPieceCounts();
     MoveList.Init();
-    if (MainStatus.Mimic == 0) MainBoard.DisplayBoard();
+    if (MainStatus.Mimic == 0) ShowBoard(MainBoard);
     if (MainStatus.getDoTestSuite()) SearchLine(line);
     if (MainStatus.Mimic == 1) Evaluate();
     if (MainStatus.PEV) PrintEvaluation(MainBoard);

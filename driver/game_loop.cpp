@@ -14,6 +14,7 @@
 #include "hash/keys.h"
 #include "hash/move_history.h"
 #include "hash/transposition_table.h"
+#include "search/search_limits.h"
 #include "search/search_routines.h"
 
 namespace {
@@ -46,11 +47,6 @@ void AnnounceNoMove(int score) {
   } else {
     Announce(v2 ? "1/2-1/2 {Stalemate}\n" : "Stalemate\n");
   }
-}
-
-// Whether a search changed the game board: every move moves a piece of its side.
-bool BoardChanged(const ChessBoard& before) {
-  return MainBoard.WhitePieces != before.WhitePieces || MainBoard.BlackPieces != before.BlackPieces;
 }
 
 // The move number of the engine's move line: the half-move counter counts from 1.
@@ -97,16 +93,27 @@ bool OpponentTurn(uint8_t* lastCode) {
   if (QuitRequested || r == CmdQuit) return false;
   if (r == CmdStop) return true;
   MainStatus.HumanToMove = 0;
-  MainBoard.SideToMove ^= 1;
-  MainStatus.GamePly += 1;
-  RecordGamePosition();
   if (MainStatus.GameInProgress) AnnounceGameEnd();
   return true;
 }
 
+// The limits of the engine's search: the game's clock and the settings of the commands.
+SearchLimits GameLimits() {
+  const Status& s = MainStatus;
+  SearchLimits limits;
+  limits.Depth = ConsoleDepthLimit();
+  limits.FD = s.FD;
+  limits.ST = s.ST;
+  limits.TimeLeft = s.TimeLeft;
+  limits.TimeIncMs = s.TimeIncMs;
+  limits.MovesPerSession = s.MovesPerSession;
+  limits.Infinite = s.AnalyzeMode;
+  limits.Ponder = s.NoTimeControl;
+  return limits;
+}
+
 // The engine's turn: search, play and show the move. Returns false when the loop must end.
 bool EngineTurn(int* lastScore) {
-  const ChessBoard before = MainBoard;
   // In xboard mode the search driver records the root position itself, in the place the game
   // record gave it (where its en passant square, which the driver does not store, stays).
   if (MainStatus.XboardMode) {
@@ -118,9 +125,8 @@ bool EngineTurn(int* lastScore) {
   PositionReplaced = false;
   SearchRunning = true;
   SetConsoleClock();
-  const int score = Search.ProgressiveDeepening(MainBoard, ConsoleDepthLimit(), &MainBoard.BestFrom,
-                                                &MainBoard.BestTo,
-                                                reinterpret_cast<char*>(&MainBoard.BestPromotion));
+  SetSearchLimits(GameLimits());
+  const SearchResult best = Search.ProgressiveDeepening(MainBoard);
   SearchEnded();
   if (QuitRequested) return false;
   // The position was replaced (new game, setboard, edit, a move while analysing): nothing of
@@ -129,29 +135,23 @@ bool EngineTurn(int* lastScore) {
     if (MainStatus.AnalyzeMode) MainStatus.HumanToMove = 0;
     return true;
   }
-  const bool moved = BoardChanged(before);
   if (MainStatus.AnalyzeMode) {
     // Analysis shows its thinking and never plays. Stopped by a command it starts again; ended
     // by itself (a mate found, one legal move) it waits for the GUI.
-    if (moved) MainBoard = before;
     if (Search.Aborted) MainStatus.HumanToMove = 0;
     return true;
   }
-  if (Search.Aborted && !moved) return true;  // stopped by a command before it had a move
+  if (Search.Aborted && !best.Playable) return true;  // stopped by a command before it had a move
+  const int score = best.Score;
   if (score == -MateValue || score == MateValue || score == StalemateScore) {
-    if (moved) MainBoard = before;
     AnnounceNoMove(score);
     return true;
   }
-  if (!moved) return true;
+  if (!best.Playable) return true;
   *lastScore = score;
-  NoteMoveAbout(before);
   if (ProtocolVersion < 2) printf("%d. ...", MoveNumber());
-  MakeGUIMove(MainBoard.BestFrom, MainBoard.BestTo, static_cast<char>(MainBoard.BestPromotion), score);
-  // The search has played the move on the game board, castling rights included.
-  MainBoard.SideToMove ^= 1;
-  MainStatus.GamePly += 1;
-  RecordGamePosition();
+  MakeGUIMove(best.From, best.To, best.Promotion, score);
+  PlayGameMove(best.From, best.To, best.Promotion);
   if (MainStatus.GameInProgress) AnnounceGameEnd();
   NotePrediction();
   return true;
@@ -175,13 +175,7 @@ PonderResult PonderTurn(int* lastScore) {
   char promotion;
   if (!PonderWanted() || !PredictedMove(&from, &to, &promotion)) return PonderResult::NotPondered;
   PonderBase = MainBoard;
-  NoteMoveAbout(MainBoard);
-  uint8_t castleMask = 15;
-  MainBoard.MakeMove(from, to, promotion, castleMask);
-  MainBoard.CastleFlags &= castleMask;
-  MainBoard.SideToMove ^= 1;
-  MainStatus.GamePly += 1;
-  RecordGamePosition();
+  PlayGameMove(from, to, promotion);
   // No pondering on a move that would end the game.
   if (CountLegalMoves(MainBoard) == 0 || MainBoard.FiftyMoveCount >= 100 || EarlierOccurrences() >= 2) {
     TakeBack(1);
@@ -238,6 +232,7 @@ void GameLoop() {
   uint8_t lastCode = 0;
   int lastScore = 0;
   if (MainStatus.UCIMode == 1) return;
+  ListenForCommands();
   MainBoard.InitPieceCounts();
   ResetGameHistory();
   if (!MainStatus.XboardMode) {
@@ -279,7 +274,7 @@ void GameLoop() {
     }
     if (!MainStatus.XboardMode) {
       printf("Game Score %d\n", lastScore);
-      MainBoard.DisplayBoard();
+      ShowBoard(MainBoard);
     }
   }
 }

@@ -8,8 +8,11 @@
 
 #include "driver/move_parse.h"
 #include "driver/status.h"
+#include "eval/position_evaluate.h"
 #include "hash/keys.h"
 #include "hash/move_history.h"
+#include "hash/transposition_table.h"
+#include "search/search_routines.h"
 
 bool QuitRequested = false;
 bool SearchRunning = false;
@@ -117,6 +120,47 @@ int EarlierOccurrences() {
   const int found =
       MoveList.GameRepetitions(MainBoard.FiftyMoveCount + 1, upper, lower, LegalEnPassantSquare(MainBoard));
   return found > 0 ? found : 0;
+}
+
+void ResetForNewGame() {
+  PositionCache.MakeResident();
+  Search.ClearHistory();
+  MainBoard.InitRep();
+  MainBoard.FiftyMoveCount = 0;
+  MainBoard.InitPieceCounts();
+  MainStatus.initVars();
+  ResetGameHistory();
+}
+
+void ResetForPosition(const FenCounters& counters) {
+  Search.ClearHistory();
+  MainBoard.InitPieceCounts();
+  MainBoard.FiftyMoveCount = counters.HalfMoveClock;
+  // Half-moves played before the position, from 0 in the start position (move 1, White to move).
+  MainStatus.GamePly = 2 * (counters.MoveNumber - 1) + (MainBoard.SideToMove == Black ? 1 : 0);
+  MainStatus.GameInProgress = 1;
+  ResetGameHistory();
+}
+
+void PlayGameMove(uint64_t from, uint64_t to, char promotion, bool countPly) {
+  NoteMoveAbout(MainBoard);
+  uint8_t castleMask = 15;
+  MainBoard.MakeMove(from, to, promotion, castleMask);
+  MainBoard.CastleFlags &= castleMask;
+  MainBoard.SideToMove ^= 1;
+  if (countPly) MainStatus.GamePly += 1;
+  RecordGamePosition();
+}
+
+void ShowBoard(const ChessBoard& board) {
+  // A private copy with its counts taken from the bitboards: the value shown is that of the pieces
+  // actually on the board, and the board itself is left alone.
+  ChessBoard copy = board;
+  copy.DisplayBoard();
+  if (MainStatus.PEV == 1) return;
+  copy.InitPieceCounts();
+  std::printf("\n PosEval from White view %d\n", PE.PosEval(White, -110000, 110000, &copy, 0));
+  std::fflush(stdout);
 }
 
 void NoteMoveAbout(const ChessBoard& before) {

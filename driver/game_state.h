@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "board/chess_board.h"
+#include "board/fen.h"
 
 // Set by "quit" (also at the end of input): every loop ends at once.
 extern bool QuitRequested;
@@ -51,6 +52,24 @@ void RecordGamePosition();
 // the last capture or pawn move: with the same side to move, castling rights and en passant
 // captures possible, as the rules of chess count repetitions.
 int EarlierOccurrences();
+
+// A new game: the start position with White to move, the settings a new game resets
+// (MainStatus.initVars: the half-move number, thinking output off, ...), the history counters, a
+// game record holding the start position, and the table faulted in before the first search.
+void ResetForNewGame();
+// A new position in the game, already on MainBoard (set up from a FEN, edited, or given by UCI
+// "position"): its piece counts, the fifty-move clock and half-move number from the FEN's
+// counters, the history counters, and a game record that starts with it.
+void ResetForPosition(const FenCounters& counters);
+
+// Plays a legal move on the game board: kept for a takeback, the side to move handed over, the
+// half-move number advanced (not for a move entered in xboard's force mode) and the new position
+// recorded in the game history for repetitions. Every front end plays its moves here.
+void PlayGameMove(uint64_t from, uint64_t to, char promotion, bool countPly = true);
+
+// The board diagram, with the static evaluation from White's side below it (left out in the
+// -pev run, which prints its own evaluations).
+void ShowBoard(const ChessBoard& board);
 
 // Takeback. NoteMoveAbout (before a move is made on MainBoard, or with the position before it)
 // keeps what a takeback restores: the board with its counters, the half-move number and the

@@ -8,6 +8,7 @@
 #include "board/chess_board.h"
 #include "driver/bench.h"
 #include "driver/epd_suite.h"
+#include "driver/game_state.h"
 #include "driver/game_loop.h"
 #include "driver/log_file.h"
 #include "driver/status.h"
@@ -99,7 +100,7 @@ int MatchLoop() {
       printf("\nHello! I am Orvo\n");
       printf("MAXDEPTH = %d\n", MainBoard.MaxDepth);
       fflush(stdout);
-      MainBoard.DisplayBoard();
+      ShowBoard(MainBoard);
     }
     MainStatus.HumanToMove = 1;
     GameLoop();

@@ -12,9 +12,8 @@
 #include "hash/transposition_table.h"
 #include "movegen/move_gen.h"
 #include "search/search_control.h"
+#include "search/search_report.h"
 #include "search/search_routines.h"
-
-#include <cstdio>
 
 namespace {
 
@@ -104,24 +103,24 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
       return leave(0);
     const unsigned probe =
         PositionCache.SearchTranspositionTables(upperKey, lowerKey, side, depth, alpha, beta, &hashValue, &hashMove);
-    if (probe <= 2) {
+    if (probe <= TTExact) {
       HashHitCount++;
       return leave(MateCorrected(hashValue, ply));
     }
     const int q = Quiesce(side, alpha, beta, board, depth, 0, ply + 1);
     if (q >= beta)
-      PositionCache.InsertTranspositionTables(upperKey, lowerKey, side, depth, 0, q, 1, alpha, beta);
+      PositionCache.InsertTranspositionTables(upperKey, lowerKey, side, depth, 0, q, LowerBound, alpha, beta);
     else if (q > alpha)
-      PositionCache.InsertTranspositionTables(upperKey, lowerKey, side, depth, 0, q, 2, alpha, beta);
+      PositionCache.InsertTranspositionTables(upperKey, lowerKey, side, depth, 0, q, ExactBound, alpha, beta);
     else
-      PositionCache.InsertTranspositionTables(upperKey, lowerKey, side, depth, 0, alpha, 0, alpha, beta);
+      PositionCache.InsertTranspositionTables(upperKey, lowerKey, side, depth, 0, alpha, UpperBound, alpha, beta);
     HashHitCount++;
     return leave(q);
   }
 
   // 4. An interior node. The null move's bucket is fetched now, alongside this node's own probe.
   if (ply > status.SearchDepthReached) status.SearchDepthReached = ply;
-  if (nullAllowed && !inCheck && nodeType != 1) PositionCache.Prefetch(SideToggled(lowerKey));
+  if (nullAllowed && !inCheck && nodeType != PVNode) PositionCache.Prefetch(SideToggled(lowerKey));
   uint16_t& pvEnd = PV[ply][0].Code;
 
   // 5. Draws: material, the fifty-move rule, and any earlier occurrence of the position.
@@ -132,12 +131,8 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   // 6. The transposition table. Principal-variation nodes are always searched.
   const unsigned probe =
       PositionCache.SearchTranspositionTables(upperKey, lowerKey, side, depth, alpha, beta, &hashValue, &hashMove);
-  if (probe <= 2 && nodeType != 1) {
-    if (status.TraceFlag == 1) {
-      printf("Position Cache Hit: v=%d alpha=%d beta=%d\n", hashValue, alpha, beta);
-      printf("Upper HC %llu Lower HC %llu\n", static_cast<unsigned long long>(upperKey),
-             static_cast<unsigned long long>(lowerKey));
-    }
+  if (probe <= TTExact && nodeType != PVNode) {
+    if (status.TraceFlag == 1) ReportTableTrace("Position Cache Hit", hashValue, alpha, beta, upperKey, lowerKey);
     // The stored move stands as this ply's variation (none when the entry has no move).
     PV[ply][ply] = PVEntry{static_cast<uint16_t>(hashMove & 0xFFF), NoPromotion};
     pvEnd = static_cast<uint16_t>(hashMove != 0 ? ply + 1 : ply);
@@ -145,7 +140,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   }
 
   bool mateThreat = false;
-  if (nodeType != 1) {
+  if (nodeType != PVNode) {
     // 7. Static pruning: far enough above beta that a few plies cannot bring it back.
     if (nullAllowed && !inCheck && depth <= 3 && beta >= -StaticPruneMateWindow && beta <= StaticPruneMateWindow) {
       const int pieces = me == White ? board.WhitePieceTotal - board.WhitePawnCount
@@ -157,7 +152,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     }
 
     // 8. Null move: if passing still keeps us above beta, a real move will too.
-    if (nullAllowed && probe != 4 && !inCheck &&
+    if (nullAllowed && probe != TTBelowBeta && !inCheck &&
         (depth <= 6 || PE.SideMaterialValue(side, &board) > NullMoveMaterialGate) &&
         PE.MaterialOnly(side, alpha, board) + NullMoveMargin >= beta) {
       const uint64_t nullUpper = SideToggled(upperKey), nullLower = SideToggled(lowerKey);
@@ -166,15 +161,11 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
       if (depth <= 5) reduced += 1;
       if (PE.SideMaterialValue(side, &board) + theirMaterial > HeavyMaterial) reduced -= 1;
       const int v = -Search(side ^ 1, -beta, -beta + 1, board, reduced, ply + 2, 0, castleFlags, 0, nullUpper,
-                            nullLower, nodeType, static_cast<char>(moveFlags & 2), plyCap, rootFlag);
-      if (HardStopRequested()) return leave(0);
+                            nullLower, nodeType, static_cast<char>(moveFlags & MoveExtended), plyCap, rootFlag);
+      if (MustUnwind()) return leave(0);
       if (v >= beta) {
-        PositionCache.InsertTranspositionTables(upperKey, lowerKey, side, depth - 3, 0, v, 1, alpha, beta);
-        if (status.TraceFlag == 1) {
-          printf("Position Cache Insert (NullM): v=%d alpha=%d beta=%d\n", v, alpha, beta);
-          printf("Upper HC %llu Lower HC %llu\n", static_cast<unsigned long long>(upperKey),
-                 static_cast<unsigned long long>(lowerKey));
-        }
+        PositionCache.InsertTranspositionTables(upperKey, lowerKey, side, depth - 3, 0, v, LowerBound, alpha, beta);
+        if (status.TraceFlag == 1) ReportTableTrace("Position Cache Insert (NullM)", v, alpha, beta, upperKey, lowerKey);
         pvEnd = static_cast<uint16_t>(ply);
         return leave(beta);
       }
@@ -185,7 +176,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     if (beta - alpha > 1 && depth > 3) {
       Search(side, alpha, beta, board, depth - 3, ply, 0, castleFlags, inCheck, upperKey, lowerKey, nodeType,
              moveFlags, plyCap, rootFlag);
-      if ((StopNow && status.FD == 0 && status.NoTimeControl == 0) || MoveNow) return leave(0);
+      if (MustUnwind()) return leave(0);
       PositionCache.SearchTranspositionTables(upperKey, lowerKey, side, depth, alpha, beta, &hashValue, &hashMove);
     }
   }
@@ -262,24 +253,25 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
                             !singleReply && !capture && moves.OrderValue[i] <= ReductionOrderLimit;
       if (lateMove) {
         if (!inCheck && !IsPassedPawnPush(board, me, to)) reduction = depth > 3 ? 2 : 1;
-      } else if (givesCheck || childType == 1) {
+      } else if (givesCheck || childType == PVNode) {
         if (singleReply || mateThreat || givesCheck) ext = 1;
       } else if (depth == 2 && !inCheck && !promotion && !capture) {
         if (PE.MaterialOnly(side, alpha, board) + DepthTwoFutilityMargin < alpha) futile = 1;
       }
 
       const int newDepth = depth - 1 + ext - futile - reduction;
-      const char childFlags = static_cast<char>((capture ? 1 : 0) | (ext ? 2 : 0) | (reduction > 0 ? 4 : 0));
+      const char childFlags =
+          static_cast<char>((capture ? MoveCapture : 0) | (ext ? MoveExtended : 0) | (reduction > 0 ? MoveReduced : 0));
       const char childCheck = givesCheck ? 1 : 0;
       // The child's variation row starts empty, so whatever it leaves there belongs to this move.
       PV[ply + 1][0].Code = static_cast<uint16_t>(ply + 1);
 
       int v;
-      if (legal == 1 || nodeType != 1) {
-        if (nodeType == 2)
-          childType = 3;
-        else if (nodeType == 3)
-          childType = 2;
+      if (legal == 1 || nodeType != PVNode) {
+        if (nodeType == CutNode)
+          childType = AllNode;
+        else if (nodeType == AllNode)
+          childType = CutNode;
         if (newDepth > 0 || givesCheck)
           v = -Search(side ^ 1, -beta, -alpha, board, newDepth, ply + 1, 1, childCastle, childCheck, childUpper,
                       childLower, childType, childFlags, plyCap, rootFlag);
@@ -288,22 +280,22 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
       } else {
         if (newDepth > 0 || givesCheck) {
           v = -Search(side ^ 1, -alpha - 1, -alpha, board, newDepth, ply + 1, 1, childCastle, childCheck, childUpper,
-                      childLower, 3, childFlags, plyCap, rootFlag);
+                      childLower, AllNode, childFlags, plyCap, rootFlag);
           if (v > alpha && v < beta)
             v = -Search(side ^ 1, -beta, -alpha, board, newDepth, ply + 1, 1, childCastle, childCheck, childUpper,
-                        childLower, 3, childFlags, plyCap, rootFlag);
+                        childLower, AllNode, childFlags, plyCap, rootFlag);
         } else {
           v = -Quiesce(side ^ 1, -beta, -alpha, board, newDepth, 0, ply + 1);
         }
-        childType = 3;
+        childType = AllNode;
       }
       // A reduced move that beats alpha is searched again at its full depth.
       if (reduction > 0 && v > alpha)
         v = -Search(side ^ 1, -beta, -alpha, board, depth - 1 + ext, ply + 1, 1, childCastle, childCheck, childUpper,
-                    childLower, 1, childFlags, plyCap, rootFlag);
+                    childLower, PVNode, childFlags, plyCap, rootFlag);
 
       board.UndoMove(i);
-      if (HardStopRequested() || Aborted) return leave(0);
+      if (MustUnwind() || Aborted) return leave(0);
 
       if (v > best) {
         best = v;
@@ -346,11 +338,11 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   if (!bestWasFutile) {
     const int16_t move = static_cast<int16_t>(PV[ply][ply].Code);
     if (best >= beta)
-      PositionCache.InsertTranspositionTables(upperKey, lowerKey, side, depth, move, best, 1, alpha, beta);
+      PositionCache.InsertTranspositionTables(upperKey, lowerKey, side, depth, move, best, LowerBound, alpha, beta);
     else if (alphaRaised)
-      PositionCache.InsertTranspositionTables(upperKey, lowerKey, side, depth, move, best, 2, alpha, beta);
+      PositionCache.InsertTranspositionTables(upperKey, lowerKey, side, depth, move, best, ExactBound, alpha, beta);
     else
-      PositionCache.InsertTranspositionTables(upperKey, lowerKey, side, depth, move, alpha, 0, alpha, beta);
+      PositionCache.InsertTranspositionTables(upperKey, lowerKey, side, depth, move, alpha, UpperBound, alpha, beta);
   }
   return leave(best);
 }

@@ -2,7 +2,6 @@
 // thinking output, the falling-score signal for the clock, and the book on the first iteration.
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -14,8 +13,8 @@
 #include "hash/transposition_table.h"
 #include "movegen/move_gen.h"
 #include "search/search_control.h"
+#include "search/search_report.h"
 #include "search/search_routines.h"
-#include "uci/uci_protocol.h"
 
 // Cuts the root variation at its first move that cannot be played from the position it is
 // played in. Table moves stand in the variation without a full check, and a table entry can
@@ -41,7 +40,6 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   Status& status = MainStatus;
   const int8_t me = side ? Black : White;
   const int8_t enemy = me ^ 1;
-  const bool uci = status.UCIMode == 1;
 
   // Only some of the root moves may be searched: those listed by searchmoves, less those
   // MultiPV has already given a line.
@@ -65,10 +63,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   }
 
   // 2. A UCI GUI learns at once which iteration has begun.
-  if (uci && RootLine == 0) {
-    printf("info depth %d\n", depth);
-    fflush(stdout);
-  }
+  if (RootLine == 0) ReportIterationStart(depth);
 
   // 3. The previous iteration's best move stays the answer until a move proves better.
   *bestFrom = SquareMask(PV[0][0].Code >> 6);
@@ -86,7 +81,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   const int n = moves.GenerateAllMoves(me, &board, static_cast<uint8_t>(castleFlags));
   RootMoveTotal = n;
   const uint64_t enemyKingSquare = me == White ? board.BlackKing : board.WhiteKing;
-  moves.AssignMoveOrderValues(Learnt(), n, 0, enemyKingSquare, 0, 1);
+  moves.AssignMoveOrderValues(Learnt(), n, 0, enemyKingSquare, 0, PVNode);
   int best = NoScore;
   int legal = 0;
   const int plyCap = board.PlyLimit;
@@ -98,18 +93,12 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     // A command that aborted the search has replaced its position: its lines would mislead.
     // Several lines are printed together once the depth is complete.
     if (Aborted || MultiPV > 1) return;
-    const char* variation = BestLineText(*bestFrom, *bestTo, *bestPromo, score);
-    if (uci) {
-      PrintUciInfoLine(depth, score, variation);
-    } else if (status.XboardMode == 1 && status.Post) {
-      PrintThinkingLine(depth, score, variation);
-    }
-    fflush(stdout);
+    ReportBestLine(depth, score, *bestFrom, *bestTo, *bestPromo);
   };
 
   // 5. Every legal move in turn, until one scores beta or the time is up.
   for (int i = 0; i < n && best < beta; i++) {
-    if (haveMove && (((TimeUp && !status.FD && !status.NoTimeControl)) || MoveNow)) {
+    if (haveMove && !MayStartMore()) {
       LogPrintf("Tree Root Search Interrupted at m=%d LegalMoves=%d NumMove=%d\n", i, legal, n);
       break;
     }
@@ -131,12 +120,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     }
     NodeCount++;
     legal++;
-    if (uci) {
-      if (UCI.ShowCurrLine && depth > 8 && Nodes() > 3LL * status.NodesPerSecond)
-        printf("info currmove %c%d%c%d currmovenumber %d\n", 'a' + (LowestSquare(from) & 7), LowestSquare(from) / 8 + 1,
-               'a' + (LowestSquare(to) & 7), LowestSquare(to) / 8 + 1, legal);
-      fflush(stdout);
-    }
+    ReportCurrentMove(depth, from, to, legal);
     if (!haveMove) {
       // Whatever happens next, the first legal move is a move the engine can play.
       *bestFrom = from;
@@ -151,7 +135,6 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     const bool capture = (me == White ? board.BlackPieces : board.WhitePieces) != enemyBefore;
     PV[1][0].Code = 1;  // the reply's variation starts empty
 
-    auto stopped = [&] { return (StopNow && !status.FD && !status.NoTimeControl) || MoveNow; };
     auto interrupted = [&](const char* what, int v) {
       board.UndoMove(i);
       LogPrintf("%s Interrupted at m=%d LegalMoves=%d NumMove=%d\n", what, i, legal, n);
@@ -169,16 +152,16 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
       if (depth + ext == 1)
         v = -Quiesce(side ^ 1, -beta, -alpha, board, 0, 0, 1);
       else
-        v = -Search(side ^ 1, -beta, -alpha, board, depth + ext - 1, 1, 1, childCastle, childCheck, upper, lower, 1,
-                    4, plyCap, 1);
-      if (stopped()) return interrupted("Tree Search #1", v);
+        v = -Search(side ^ 1, -beta, -alpha, board, depth + ext - 1, 1, 1, childCastle, childCheck, upper, lower,
+                    PVNode, MoveReduced, plyCap, 1);
+      if (MustUnwind()) return interrupted("Tree Search #1", v);
       done = true;
     } else if (legal > 2 && depth > 2 && promo == NoPromotion && !givesCheck && !capture &&
                moves.OrderValue[i] <= 950 && minorsAndMajors > 2) {
       // A late quiet move: a reduced zero-window look first.
-      v = -Search(side ^ 1, -alpha - 1, -alpha, board, depth - 2, 1, 1, childCastle, 0, upper, lower, 3, 4, plyCap,
-                  1);
-      if (stopped()) return interrupted("Tree Search #1", v);
+      v = -Search(side ^ 1, -alpha - 1, -alpha, board, depth - 2, 1, 1, childCastle, 0, upper, lower, AllNode,
+                  MoveReduced, plyCap, 1);
+      if (MustUnwind()) return interrupted("Tree Search #1", v);
       done = v <= alpha;
     }
     if (!done) {
@@ -186,12 +169,12 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
         v = -Quiesce(side ^ 1, -beta, -alpha, board, 0, 0, 1);
       } else {
         v = -Search(side ^ 1, -alpha - 1, -alpha, board, depth + ext - 1, 1, 1, childCastle, childCheck, upper, lower,
-                    3, 4, plyCap, 1);
-        if (stopped()) return interrupted("Tree Search #1", v);
+                    AllNode, MoveReduced, plyCap, 1);
+        if (MustUnwind()) return interrupted("Tree Search #1", v);
         if (v > alpha && v < beta) {
-          v = -Search(side ^ 1, -beta, -alpha, board, depth + ext - 1, 1, 1, childCastle, childCheck, upper, lower, 1,
-                      4, plyCap, 1);
-          if (stopped()) return interrupted("Tree Search #2", v);
+          v = -Search(side ^ 1, -beta, -alpha, board, depth + ext - 1, 1, 1, childCastle, childCheck, upper, lower,
+                      PVNode, MoveReduced, plyCap, 1);
+          if (MustUnwind()) return interrupted("Tree Search #2", v);
         }
       }
     }
@@ -222,7 +205,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
           LogPrintf("ply %d  v %d  TimeLastPly %d  TotalNodes %lld  %s", depth, v, status.ElapsedSeconds,
                     static_cast<long long>(Nodes()), BestLineText(from, to, promo, v));
         }
-        if (uci || IterationDepth > 7) printBestLine(v);
+        if (!Aborted && MultiPV <= 1) ReportNewBestMove(depth, v, *bestFrom, *bestTo, *bestPromo);
         alpha = v;
       }
       best = v;
@@ -336,23 +319,7 @@ int SearchRoutines::SearchRootLines(const ChessBoard& board, int depth, uint64_t
   return LineScore[0];
 }
 
-void SearchRoutines::PrintLines(int depth) {
-  const bool uci = MainStatus.UCIMode == 1;
-  // The variation text is read from PV row 0: each line goes there in turn, then the best again.
-  for (int k = 0; k < LineCount; k++) {
-    CopyLine(PV[0], LinePV[k], LineLength[k]);
-    PVLength = LineLength[k];
-    const PVEntry move = LinePV[k][0];
-    const char* variation =
-        BestLineText(SquareMask(move.Code >> 6), SquareMask(move.Code & 63), move.Promotion, LineScore[k]);
-    if (uci)
-      PrintUciInfoLine(depth, LineScore[k], variation, k + 1);
-    else
-      PrintThinkingLine(depth, LineScore[k], variation);
-  }
-  if (LineCount > 0) {
-    CopyLine(PV[0], LinePV[0], LineLength[0]);
-    PVLength = LineLength[0];
-  }
-  fflush(stdout);
+void SearchRoutines::ShowLine(int k) {
+  CopyLine(PV[0], LinePV[k], LineLength[k]);
+  PVLength = LineLength[k];
 }

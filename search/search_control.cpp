@@ -1,30 +1,24 @@
 // The search between nodes: commands that arrive while it thinks, the time and node budget
-// checked at every poll, the speed measurement, and the thinking lines. See search_control.h.
+// checked at every poll, the speed measurement and the stop rules. See search_control.h.
 
 #include "search/search_control.h"
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
-#include <cstring>
 
 #include "driver/clock.h"
-#include "driver/commands.h"
-#include "driver/input.h"
 #include "driver/log_file.h"
-#include "driver/move_text.h"
 #include "driver/status.h"
-#include "hash/transposition_table.h"
+#include "search/search_report.h"
 #include "search/search_routines.h"
 #include "search/time_budget.h"
-#include "uci/uci_protocol.h"
 
 bool SpeedMeasured = false;
 
 namespace {
 
-// The word read while the search runs in xboard and console mode (UCI reads its own lines).
-char PendingCommand[InputWordSize];
+// The front end's way of handing the search its commands; none until one is installed.
+CommandSource Source = {nullptr, nullptr};
 
 // A search limited by nodes (or by nothing but "stop") looks at its input this often, in nodes.
 // The interval never depends on the measured speed, so that a node-limited search stops at the
@@ -36,10 +30,40 @@ constexpr int64_t FirstSearchPollInterval = 512;
 // A timed search this long or longer measures the speed the next search starts from.
 constexpr int32_t MinWholeSearchMs = 100;
 
-void AbortForCommand() {
-  printf(" Search Aborted due to receiveing following string: %s\n", PendingCommand);
-  fflush(stdout);
-  Search.Aborted = Search.StopNow = Search.TimeUp = true;
+// Iteration rules of a timed search.
+constexpr int EasyMoveMargin = 2949;     // first iteration: best move this far ahead of the rest
+constexpr int EasyMoveIteration = 11;    // from here an easy move that never changed is played
+constexpr int MateFoundScore = 109899;   // above: a mate was found
+constexpr int MatedScore = -109900;      // -110000 .. this: the engine is mated
+constexpr int DeadDrawIteration = 71;    // a draw score this deep ends infinite thinking
+
+bool IsMateScore(int score) { return score > MateFoundScore || (score >= -MateValue && score <= MatedScore); }
+
+bool CommandWaiting() { return Source.Waiting != nullptr && Source.Waiting(); }
+
+// The budget as the next iteration finds it: a node count past the node budget ends a timed
+// search, unless the budget proves too small by the clock (a stall) or is extended once for a
+// falling score. Returns false when the search must end with the move it has.
+bool BudgetAllowsNextIteration() {
+  const Status& s = MainStatus;
+  SearchRoutines& S = Search;
+  if (s.AnalyzeMode || s.NoTimeControl || s.FD != 0 || S.Limits.NoClock() || S.Nodes() <= S.NodesPerMove)
+    return true;
+  bool over = true;
+  if (S.Budget == BudgetState::NotCalibrated) {
+    if (!S.NpsCalibrated) CalibrateSpeed(false);  // not yet measured inside the tree
+    S.Budget = BudgetState::Calibrated;
+    over = S.Nodes() > S.NodesPerMove;
+  }
+  // The clock may tell that the speed measured was too low (a stall).
+  if (over && NodeBudgetHoldsByClock()) over = false;
+  if (!over) return true;
+  if (S.Budget == BudgetState::Calibrated && S.FailingLow && !S.TimerExtended && s.ST == 0) {
+    ExtendBudget();
+    S.Budget = BudgetState::Extended;
+    return true;
+  }
+  return false;
 }
 
 // Overrun of the node budget found at a poll inside the tree. Returns true when the node must
@@ -66,12 +90,12 @@ bool BudgetOverrun() {
 // A search that ends only by its node limit, its depth or mate limit, or "stop".
 bool LimitCheck() {
   SearchRoutines& S = Search;
-  if (S.NodeLimit > 0 && S.Nodes() >= S.NodeLimit) {
+  const int64_t limit = S.Limits.Nodes;
+  if (limit > 0 && S.Nodes() >= limit) {
     S.StopNow = S.TimeUp = true;
     return true;
   }
-  S.PollCountdown = S.NodeLimit > 0 ? std::min<int64_t>(LimitPollInterval, S.NodeLimit - S.Nodes())
-                                    : LimitPollInterval;
+  S.PollCountdown = limit > 0 ? std::min<int64_t>(LimitPollInterval, limit - S.Nodes()) : LimitPollInterval;
   return false;
 }
 
@@ -81,15 +105,11 @@ bool ClockCheck() {
   SearchRoutines& S = Search;
   const int32_t now = ProcessClockMs();
   if (S.IterationDepth > 7 && s.AnalyzeMode) {
-    if (s.XboardMode == 1) {
-      printf("stat01: %d %lld %d %d %d\n", (now - s.StartTime) / 10, static_cast<long long>(S.Nodes()),
-             S.IterationDepth, S.RootMoveTotal - S.RootMovesDone, S.RootMoveTotal);
-      fflush(stdout);
-    }
+    if (s.XboardMode == 1) ReportStatus();
     S.PollCountdown = s.NodesPerSecond >> 3;
     return false;
   }
-  if (S.NoClock && s.FD == 0) return LimitCheck();
+  if (S.Limits.NoClock() && s.FD == 0) return LimitCheck();
   // Untimed searches only look at their input.
   if (s.AnalyzeMode || s.NoTimeControl || s.FD != 0) {
     S.PollCountdown = UntimedPollInterval();
@@ -125,28 +145,12 @@ bool ClockCheck() {
   return false;
 }
 
-// Mate distance of a mate score in moves (positive: the side to move mates), 0 for other scores.
-int MateInMoves(int score) {
-  if (score > MateBound && score <= MateValue) return (MateValue - score + 1) / 2;
-  if (score < -MateBound && score >= -MateValue) return -((score + MateValue) / 2);
-  return 0;
-}
-
-// Per mille of the table in use, from a sample of its first buckets.
-int HashFull() {
-  const TTBucket* buckets = PositionCache.Buckets;
-  if (buckets == nullptr) return 0;
-  int used = 0;
-  for (int i = 0; i < 1000; i++) used += buckets[i].Slot[0].Freshness > 0;
-  return used;
-}
-
 }  // namespace
 
 int32_t SafeNodesPerSecond() { return std::max<int32_t>(MainStatus.NodesPerSecond, 1); }
 
 int64_t UntimedPollInterval() {
-  if (Search.NoClock && MainStatus.FD == 0) return LimitPollInterval;
+  if (Search.Limits.NoClock() && MainStatus.FD == 0) return LimitPollInterval;
   const int64_t interval = Search.InitMoveTimer();
   // A ponder search is answered by "ponderhit" while the opponent's clock already runs for us:
   // look at the input as often as a timed search does.
@@ -163,29 +167,72 @@ void SeedNodesPerSecond(int32_t guess) {
   if (!SpeedMeasured) MainStatus.NodesPerSecond = guess;
 }
 
-bool DispatchPendingCommand() {
-  uint8_t result;
-  if (MainStatus.UCIMode == 1) {
-    PendingCommand[0] = '\0';
-    result = UCI.ReadCommand() ? UCI.UCICore() : 1;
-  } else if (ReadWord(PendingCommand, sizeof PendingCommand) == InputResult::TooLong) {
-    ReportTooLong(PendingCommand, sizeof PendingCommand, "ignored");
-    return false;
-  } else {
-    result = DoCommand(PendingCommand);
+void InstallCommandSource(CommandSource source) { Source = source; }
+
+bool HandleWaitingCommand() {
+  if (Source.Handle == nullptr) return false;
+  const char* word = Source.Handle();
+  if (word == nullptr) return false;
+  ReportAbort(word);
+  Search.Aborted = Search.StopNow = Search.TimeUp = true;
+  return true;
+}
+
+void WaitForCommand() {
+  if (Source.Handle == nullptr) return;  // nobody could end the wait
+  for (;;) {
+    if (HandleWaitingCommand()) return;
+    if (Search.MoveNow) return;
+    if (!MainStatus.NoTimeControl && !MainStatus.AnalyzeMode) return;
   }
-  if (result == 2 || result == 3) {
-    AbortForCommand();
-    return true;
-  }
-  if (MainStatus.XboardMode == 1 && MainStatus.UCIMode != 1) DiscardRestOfLine();
-  return false;
 }
 
 bool PollInputAndClock() {
-  if (Search.InputDetected() && DispatchPendingCommand()) return true;
-  if (HardStopRequested()) return true;
+  if (CommandWaiting() && HandleWaitingCommand()) return true;
+  if (MustUnwind()) return true;
   return ClockCheck();
+}
+
+NextIteration AfterIteration(int depth, int score, int depthLimit) {
+  const Status& s = MainStatus;
+  SearchRoutines& S = Search;
+  if (!MayStartMore()) return NextIteration::Stop;
+  if (S.Limits.NoClock() && s.FD == 0) {
+    if (S.Limits.Nodes > 0 && S.Nodes() >= S.Limits.Nodes) return NextIteration::Stop;
+  } else if (!s.FD && !s.NoTimeControl) {
+    if (s.ST != 0) {
+      if (ProcessClockMs() - s.StartTime > s.ST) return NextIteration::Stop;
+    } else {
+      if (depth == 1 && score - EasyMoveMargin > S.RunnerUpScore) S.EasyMove = true;
+      if (depth >= EasyMoveIteration && S.RootChange == 0 && !S.FailingLow && S.EasyMove) return NextIteration::Stop;
+      if (S.Nodes() >= S.NodesPerMove && !NodeBudgetHoldsByClock()) {
+        MainStatus.CompletedDepth = depth;
+        return NextIteration::Stop;
+      }
+    }
+  }
+  // A forced move needs no deeper look; a single move listed by searchmoves is analysed.
+  const bool onlyMove = S.RootLegalMoves == 1 && S.RootIncludedCount == 0;
+  const bool deadDraw = s.NoTimeControl && score == 0 && depth > DeadDrawIteration;
+  if (onlyMove || IsMateScore(score) || deadDraw || depth == s.FD || depth + 1 > depthLimit)
+    return NextIteration::SearchedOut;
+  return BudgetAllowsNextIteration() ? NextIteration::Start : NextIteration::Stop;
+}
+
+void StartTimeBudget() {
+  Status& s = MainStatus;
+  ComputeTimeBudget(Search.LastBookPly);
+  Search.NodesPerMove = NodesForTime(s.NodesPerSecond, 2000, s.TimePerMove);
+  s.EmergencyTimeThreshold = DoubledBudget(Search.NodesPerMove);
+  LogInitialBudget();
+  Search.NpsCalibrated = false;
+}
+
+void LogInitialBudget() {
+  const Status& s = MainStatus;
+  LogPrintf(" Initial Nodes Per Second = %d\n", s.NodesPerSecond);
+  LogPrintf(" Initial NodesPeMove  = %d   Emergency Threshold = %d\n", Search.NodesPerMove, s.EmergencyTimeThreshold);
+  LogPrintf("Current TimerPerMove is %d\n", s.TimePerMove);
 }
 
 void CalibrateSpeed(bool inTree) {
@@ -211,10 +258,7 @@ void CalibrateSpeed(bool inTree) {
     LogPrintf(" Dynamic Nodes Per Second = %d\n", s.NodesPerSecond);
     LogPrintf(" NodesPeMove after Dynamic Adjustment = %d   Emergency Threshold = %d\n", S.NodesPerMove,
               s.EmergencyTimeThreshold);
-    if (inTree) {
-      printf("info nps %d time %d\n", s.NodesPerSecond, ms);
-      fflush(stdout);
-    }
+    if (inTree) ReportMeasuredSpeed(s.NodesPerSecond, ms);
   }
   S.NpsCalibrated = true;
 }
@@ -253,50 +297,4 @@ void ExtendBudget() {
     doubleAll();
     S.TimeUp = false;
   }
-}
-
-const char* BestLineText(uint64_t from, uint64_t to, char promo, int score) {
-  static char text[MoveTextSize];
-  auto index = [](uint64_t m) { return static_cast<uint8_t>(m ? __builtin_ctzll(m) : 0); };
-  fillmovestring(text, score, index(from), index(to), promo, 1);
-  return text;
-}
-
-const char* UciScoreText(int score) {
-  static char text[32];
-  const int mate = MateInMoves(score);
-  if (mate != 0 || score == -MateValue)
-    snprintf(text, sizeof text, "mate %d", mate);
-  else
-    snprintf(text, sizeof text, "cp %d", score / 10);
-  return text;
-}
-
-int ThinkingScore(int score) {
-  const int mate = MateInMoves(score);
-  if (mate > 0) return 100000 + mate;
-  if (mate < 0 || score == -MateValue) return -100000 + mate;
-  return score / 10;
-}
-
-void PrintThinkingLine(int depth, int score, const char* variation) {
-  const int32_t centiseconds = std::max<int32_t>(ProcessClockMs() - MainStatus.StartTime, 0) / 10;
-  printf("%d %d %d %lld %s", depth, ThinkingScore(score), centiseconds, static_cast<long long>(Search.Nodes()),
-         variation);
-}
-
-void PrintUciInfoLine(int depth, int score, const char* variation, int multipv) {
-  const int64_t nodes = Search.Nodes();
-  const int32_t ms = std::max<int32_t>(ProcessClockMs() - MainStatus.StartTime, 0);
-  // The speed only from a time that could be measured: none before the first millisecond.
-  char nps[32] = "";
-  if (ms > 0) snprintf(nps, sizeof nps, " nps %lld", static_cast<long long>(nodes * 1000 / ms));
-  // The variation text is the thinking lines' (" e2e4 e7e5 \n"): the line ends at its last move.
-  int length = static_cast<int>(strlen(variation));
-  while (length > 0 && (variation[length - 1] == ' ' || variation[length - 1] == '\n')) length--;
-  char line[32] = "";
-  if (multipv > 0) snprintf(line, sizeof line, " multipv %d", multipv);
-  printf("info depth %d seldepth %d%s score %s nodes %lld%s hashfull %d time %d pv%.*s\n", depth,
-         std::max(MainStatus.SearchDepthReached, depth), line, UciScoreText(score), static_cast<long long>(nodes),
-         nps, HashFull(), ms, length, variation);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// What the search does between nodes: reading commands that arrive while it thinks, checking its
-// time and node budget, measuring its speed. Also the thinking lines all search levels print.
+// What the search does between nodes: hearing the commands that arrive while it thinks, checking
+// its time and node budget, measuring its speed, and the two questions every stop decision asks.
 // Used by the node procedure, the root and the driver.
 
 #include <cstdint>
@@ -8,22 +8,53 @@
 #include "driver/status.h"
 #include "search/search_routines.h"
 
-// True when the search must unwind at once: a hard stop outside a fixed-depth search, or a
-// "move now" request, which is honoured in every kind of search. Asked after every move.
-inline bool HardStopRequested() { return (Search.StopNow && MainStatus.FD == 0) || Search.MoveNow; }
+// Must the tree unwind now? A stop (the clock, a node limit, a command) outside a fixed-depth
+// search, or a "move now", which every search honours. Asked after every move.
+inline bool MustUnwind() { return (Search.StopNow && MainStatus.FD == 0) || Search.MoveNow; }
 
-// Reads one waiting command (a line in UCI mode, a word otherwise; blocks until it has one)
-// and hands it to the protocol's command handler. Returns true when the command aborted the
-// search (the abort flags are then set and the message printed).
-bool DispatchPendingCommand();
+// May another root move, or another iteration, be started? Not once the time is up or a stop
+// came, outside a fixed-depth search, nor after a "move now".
+inline bool MayStartMore() {
+  return !Search.MoveNow && !((Search.TimeUp || Search.StopNow) && MainStatus.FD == 0);
+}
+
+// After iteration `depth` scored `score`: whether the search goes on with the next iteration,
+// stops with the move it has, or has searched everything there is to search (a mate, the only
+// legal move, its depth limit) -- then analysis and pondering wait for the command that ends them.
+enum class NextIteration : uint8_t { Start, Stop, SearchedOut };
+NextIteration AfterIteration(int depth, int score, int depthLimit);
+
+// How the search hears the commands that arrive while it thinks. The front end that talks to
+// the GUI installs its own: Waiting tells, without blocking, whether a command has arrived;
+// Handle reads one and carries it out, and returns its text when the command ends the search
+// (a new position, "quit", ...), nullptr otherwise. Without one the search hears nothing.
+struct CommandSource {
+  bool (*Waiting)();
+  const char* (*Handle)();
+};
+void InstallCommandSource(CommandSource source);
+
+// Reads one waiting command (blocks until it has one) and hands it to the front end. Returns true
+// when the command ended the search (the abort flags are then set and the message printed).
+bool HandleWaitingCommand();
+
+// Infinite analysis or pondering with nothing left to search: waits for the command that ends
+// it. "stop" or "?" ends it with the best move; "ponderhit" hands the move to the game; a command
+// that ends the search ends it without one. Anything else is answered and the wait goes on.
+void WaitForCommand();
 
 // The poll made by a node when its countdown has run out: commands first, then the time
 // check. Returns true when the node must return 0 at once.
 bool PollInputAndClock();
 
+// The clock turned into a node budget at the start of a timed search (and at a "ponderhit"):
+// half the time budget's nodes at the speed last measured, until the search measures its own.
+void StartTimeBudget();
+// Logs the budget a search starts with.
+void LogInitialBudget();
+
 // Measures the speed from the nodes searched so far and turns the time budget into nodes.
-// inTree: measured at a poll inside the tree (prints an "info nps" line) rather than between
-// iterations.
+// inTree: measured at a poll inside the tree (reports the speed) rather than between iterations.
 void CalibrateSpeed(bool inTree);
 
 // Asked when the node count has reached the node budget of a timed search. The node budget is
@@ -56,21 +87,3 @@ int64_t TimedSearchPollInterval();
 void SeedNodesPerSecond(int32_t guess);
 // Whether the speed has been measured (cleared only by tests).
 extern bool SpeedMeasured;
-
-// The move text of a best move followed by the root variation (starts with a space, ends with
-// a newline). The text lives in a static buffer until the next call.
-const char* BestLineText(uint64_t from, uint64_t to, char promo, int score);
-
-// A score as the thinking lines show it. UCI: "cp X" or "mate N" (moves; negative when the
-// engine is being mated). xboard and console: centipawns, and 100000 + N for "mate in N moves",
-// -100000 - N for "mated in N moves".
-const char* UciScoreText(int score);
-int ThinkingScore(int score);
-
-// One UCI "info" line for the best line: depth, seldepth, score, nodes, nps (left out before the
-// first millisecond), hashfull, time (from the clock) and the variation (BestLineText's), ending
-// right after its last move. multipv > 0 numbers the line among several ("multipv N").
-void PrintUciInfoLine(int depth, int score, const char* variation, int multipv = 0);
-// One xboard or console thinking line, "ply score time nodes pv": the time is the real time
-// since the search began, in centiseconds, from the clock.
-void PrintThinkingLine(int depth, int score, const char* variation);

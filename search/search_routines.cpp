@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "board/piece_values.h"
-#include "driver/input.h"
 #include "driver/status.h"
 
 SearchRoutines Search;
@@ -13,6 +12,19 @@ SearchRoutines Search;
 SearchRoutines::SearchRoutines() {
   std::memset(static_cast<void*>(this), 0, sizeof(*this));
   MultiPV = 1;
+}
+
+void SetSearchLimits(const SearchLimits& limits) {
+  Status& s = MainStatus;
+  s.FD = limits.FD;
+  s.ST = limits.ST;
+  s.TimeLeft = limits.TimeLeft;
+  s.TimeIncMs = limits.TimeIncMs;
+  s.TimeInc = limits.TimeIncMs / 1000;
+  s.MovesPerSession = limits.MovesPerSession;
+  s.AnalyzeMode = limits.Infinite ? 1 : 0;
+  s.NoTimeControl = limits.Ponder ? 1 : 0;
+  Search.Limits = limits;
 }
 
 void SearchRoutines::AbortSearch() { Aborted = TimeUp = StopNow = true; }
@@ -42,11 +54,4 @@ void SearchRoutines::AddHistory(char colour, int moveCode, int depth) {
 
 int64_t SearchRoutines::InitMoveTimer() const {
   return MainStatus.AnalyzeMode ? (MainStatus.NodesPerSecond >> 3) : (MainStatus.NodesPerSecond >> 1);
-}
-
-uint32_t SearchRoutines::InputDetected() const {
-  // A console game is not interrupted while the engine thinks, but console analysis is: it runs
-  // until the user types "exit" or "quit" (or the input ends).
-  if (MainStatus.XboardMode != 1 && MainStatus.UCIMode != 1 && !MainStatus.AnalyzeMode) return 0;
-  return InputWaiting() ? 1 : 0;
 }

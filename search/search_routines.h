@@ -6,6 +6,7 @@
 
 #include "board/chess_board.h"
 #include "movegen/order_tables.h"
+#include "search/search_limits.h"
 
 constexpr int MateValue = 110000;
 constexpr int NoScore = -110200;
@@ -13,6 +14,28 @@ constexpr int MateBound = 109799;
 constexpr int StalemateScore = 110001;  // what the root reports for a stalemate
 constexpr int MaxMultiPV = 256;         // the most lines the MultiPV option asks for
 constexpr int MaxRootMoves = 256;       // more than any position has legal moves
+
+// The kinds of node: a principal-variation node, and the two kinds of zero-window node, which
+// alternate from ply to ply.
+enum : char { PVNode = 1, CutNode = 2, AllNode = 3 };
+// What the move into a node was: a capture, an extended move, a reduced one. The root hands its
+// children MoveReduced.
+enum : char { MoveCapture = 1, MoveExtended = 2, MoveReduced = 4 };
+
+// How far a timed search has got with its node budget: the speed not yet measured, measured,
+// and the budget extended once for a falling score.
+enum class BudgetState : uint8_t { NotCalibrated, Calibrated, Extended };
+
+// The search's answer: the move it chose (From = To = 0 when there is none) and its score.
+// Playable is false when the move must not be played: the search was cut off by a command that
+// replaced the position, or the position has no legal move (mate, stalemate).
+struct SearchResult {
+  uint64_t From = 0;
+  uint64_t To = 0;
+  char Promotion = NoPromotion;
+  int Score = 0;
+  bool Playable = false;
+};
 
 class SearchRoutines {
 public:
@@ -46,11 +69,10 @@ public:
   // Set by "?" (xboard) and "stop" (UCI): end the search as soon as possible and play the best
   // move found so far, also under a fixed depth. Cleared at the start of every search.
   bool MoveNow;
-  // Limits of a search that ends by itself without a clock (UCI "go nodes", "go mate"): with
-  // NoClock set the time budget is not used; NodeLimit > 0 stops it after about that many nodes.
-  // Set by the caller before the search, kept until it changes them.
-  bool NoClock;
-  int64_t NodeLimit;
+  // The limits of the search (SetSearchLimits), and how far the clock's rules have got.
+  SearchLimits Limits;
+  BudgetState Budget;
+  bool EasyMove;  // the first iteration found one move far ahead of the rest
 
   // MultiPV: the number of best lines the search reports (1 to MaxMultiPV). With more than one,
   // every iteration searches the root once for each line, each time without the moves already
@@ -75,7 +97,6 @@ public:
   void ClearHistory();
   void AddHistory(char colour, int moveCode, int depth);
   int64_t InitMoveTimer() const;
-  uint32_t InputDetected() const;
 
   int Quiesce(char side, int alpha, int beta, ChessBoard board, int depth, char castleFlags, int ply);
   // upperKey and lowerKey are the key pair of board with side to move and castleFlags; callers
@@ -90,10 +111,11 @@ public:
   // One iteration of a MultiPV search: up to MultiPV root searches, one per line. Returns the
   // best line's score and move, as SearchTreeRoot does, with PV row 0 holding the best line.
   int SearchRootLines(const ChessBoard& board, int depth, uint64_t* bestFrom, uint64_t* bestTo, char* bestPromo);
-  // The thinking lines of the MultiPV lines of the last depth completed, best first.
-  void PrintLines(int depth);
-  int ProgressiveDeepening(ChessBoard board, char maxDepth, uint64_t* bestFrom, uint64_t* bestTo,
-                           char* bestPromo);
+  // Puts line k of the last depth completed in PV row 0, where the variation text is read.
+  void ShowLine(int k);
+  // Iterative deepening under the limits set by SetSearchLimits: the move to play and its score.
+  // The game board is left as it is.
+  SearchResult ProgressiveDeepening(ChessBoard board);
   // A ponder search becomes the search for the engine's own move: its clock budget starts.
   void PonderHit();
   int SearchExactDepth(ChessBoard board, char depth, uint64_t* bestFrom, uint64_t* bestTo, char* bestPromo);

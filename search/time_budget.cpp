@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 
 #include "driver/log_file.h"
 #include "driver/status.h"
+#include "search/search_report.h"
 
 int32_t HardTimeLimitMs = 0;
 int32_t MoveOverheadMs = DefaultMoveOverheadMs;
@@ -75,12 +75,7 @@ void WholeGameBudget(Status& s, int32_t lastBookPly) {
   LogPrintf(" Inc = %d \n", s.TimeInc);
   LogPrintf(" EmergencyTimeThreshold after comparing to Inc = %d \n", s.EmergencyTimeThreshold);
 
-  if (s.XboardMode != 1 && s.UCIMode != 1) {
-    printf("Time Per Move = %d\n", s.TimePerMove);
-    printf("Time Left = %d\n", s.TimeLeft);
-    printf("DefaultMovesPerSession = %d\n", s.DefaultMovesPerSession);
-    fflush(stdout);
-  }
+  ReportTimeBudget(s.TimePerMove, s.TimeLeft, s.DefaultMovesPerSession);
 
   // Never more than half of what is left, nor past the emergency time.
   int64_t hard = s.TimeLeft / 2;

@@ -21,18 +21,20 @@
 #include "book/opening_book.h"
 #include "book/polyglot_book.h"
 #include "driver/engine_options.h"
+#include "driver/game_state.h"
 #include "driver/input.h"
 #include "driver/log_file.h"
 #include "driver/move_parse.h"
 #include "driver/status.h"
 #include "eval/position_evaluate.h"
 #include "hash/keys.h"
-#include "hash/move_history.h"
 #include "hash/pawn_hash.h"
 #include "hash/transposition_table.h"
 #include "movegen/move_gen.h"
 #include "movegen/perft.h"
 #include "search/search_control.h"
+#include "search/search_limits.h"
+#include "search/search_report.h"
 #include "search/search_routines.h"
 #include "search/time_budget.h"
 
@@ -186,27 +188,6 @@ void MoveText(char* out, int from, int to, char promotion) {
 
 // ---- Positions ---------------------------------------------------------------------------
 
-// Starts a new game record at the position on MainBoard (its side to move already set): the
-// settings a position command resets, and the game's counters taken from the FEN. GamePly counts
-// the half-moves played before the position, from 0 in the start position (move 1, White to
-// move); the book and the time budget read it.
-void ResetGameState(const FenCounters& counters) {
-  Search.ClearHistory();
-  MainStatus.initVars();
-  MainStatus.HumanToMove = 1;
-  MainStatus.GameInProgress = 1;
-  MainBoard.FiftyMoveCount = counters.HalfMoveClock;
-  MainStatus.GamePly = 2 * (counters.MoveNumber - 1) + (MainBoard.SideToMove == Black ? 1 : 0);
-}
-
-// Pushes the key pair of MainBoard on the game history, dropping in a very long game the
-// entries a repetition can no longer reach.
-void RecordPosition(int8_t side) {
-  uint64_t upper = 0, lower = 0;
-  genhashcode(side, MainBoard.CastleFlags, &upper, &lower, &MainBoard);
-  MoveList.InsertGamePosition(upper, lower, MainBoard.FiftyMoveCount, LegalEnPassantSquare(MainBoard));
-}
-
 // Finds some legal move of the position, for the rare case that the search reports none.
 bool FirstLegalMove(const ChessBoard& board, uint64_t* from, uint64_t* to, char* promotion) {
   const uint64_t own = board.SideToMove ? board.BlackPieces : board.WhitePieces;
@@ -235,6 +216,15 @@ bool ReplyText(const ChessBoard& root, uint64_t from, uint64_t to, char promotio
   return true;
 }
 
+// The search hears the GUI through these while it thinks: every line is handed to the
+// dispatcher, which answers at once what it can and keeps the rest for after "bestmove".
+bool CommandWaiting() { return InputWaiting(); }
+
+const char* CommandWhileThinking() {
+  const uint8_t result = UCI.ReadCommand() ? UCI.UCICore() : 1;
+  return result == 2 || result == 3 ? "" : nullptr;
+}
+
 }  // namespace
 
 // ---- The dispatcher ----------------------------------------------------------------------
@@ -243,10 +233,12 @@ UCIProtocol::UCIProtocol() {
   memset(static_cast<void*>(this), 0, sizeof(*this));
   memcpy(VersionText, EngineVersion, sizeof VersionText);
   KeepRunning = 1;
-  ShowCurrLine = 1;
 }
 
+void UCIProtocol::Listen() { InstallCommandSource({CommandWaiting, CommandWhileThinking}); }
+
 uint8_t UCIProtocol::UCIPrep(const char* text) {
+  Listen();
   const bool complete = StoreCommand(CommandBuffer, text ? text : "");
   AcceptCommand(complete);
   return UCICore();
@@ -435,21 +427,13 @@ void UCIProtocol::Quit() {
 }
 
 void UCIProtocol::NewGame() {
-  HistorySide = White;
-  Search.ClearHistory();
-  MainBoard.InitRep();
-  MainStatus.initVars();
   ClearPawnHash();
   PositionCache.ClearTranspositionTables();
-  PositionCache.MakeResident();
+  ResetForNewGame();
   // Ponder stays as the GUI set it: GUIs send setoption once and ucinewgame before every game.
   // The killers start empty, so that a fixed-node search of a new game repeats exactly.
   memset(Search.Killers, 0, sizeof Search.Killers);
   State = WAITING;
-  MainStatus.HumanToMove = 1;
-  MainBoard.FiftyMoveCount = 0;
-  MainBoard.SideToMove = White;
-  MainStatus.GameInProgress = 1;
   MainStatus.NoTimeControl = 0;
   SeedNodesPerSecond(NewGameNodesPerSecond);
   WriteLogFile("Processing ucinewgame\n");
@@ -479,7 +463,7 @@ void UCIProtocol::SetOption() {
     // BookFile, BookDepth, BookVariety, Move Overhead, MultiPV: the settings xboard offers too.
     if (const char* reason = SetEngineOption(*option, value)) SendInfoString(reason);
   } else if (EqualsIgnoringCase(name, "UCI_ShowCurrLine")) {
-    ShowCurrLine = on ? 1 : 0;
+    ShowCurrentMove = on;
   } else if (EqualsIgnoringCase(name, "UCI_AnalyseMode")) {
     Status& s = MainStatus;
     if (on) {
@@ -527,11 +511,9 @@ void UCIProtocol::SetOption() {
 void UCIProtocol::Position() {
   const char* setup = NextWord(CommandBuffer);
   const char* moves = AfterWord(setup, "moves");
+  FenCounters counters{0, 1};
   if (WordIs(setup, "startpos")) {
-    HistorySide = White;
     MainBoard.InitRep();
-    MainBoard.SideToMove = White;
-    ResetGameState(FenCounters{0, 1});
   } else if (WordIs(setup, "fen")) {
     // The FEN is everything between "fen" and "moves" (or the end of the line).
     char fen[256];
@@ -554,21 +536,18 @@ void UCIProtocol::Position() {
     }
     // The half-move clock goes on from the FEN's, so the fifty-move rule and the repetition
     // window count the moves made before the position too.
-    ResetGameState(ReadFenCounters(fen));
-    HistorySide = MainBoard.SideToMove;
+    counters = ReadFenCounters(fen);
   } else {
     SendInfoString("position needs startpos or fen; ignored");
     return;
   }
-  MainBoard.InitPieceCounts();
+  // The settings a position resets; those of "go" and "setoption" stay.
+  MainStatus.initVars();
+  ResetForPosition(counters);
   ProcessMoves(moves ? moves : "");
 }
 
 int32_t UCIProtocol::ProcessMoves(const char* text) {
-  MoveList.Init();
-  HistorySide = MainBoard.SideToMove;
-  RecordPosition(HistorySide);
-
   int32_t count = 0;
   while (*text == ' ') text++;
   for (const char* p = text; *p; p = NextWord(p)) {
@@ -583,24 +562,10 @@ int32_t UCIProtocol::ProcessMoves(const char* text) {
       SendInfoString(message);
       break;
     }
-    MakeMoves(from, to, promotion);
+    PlayGameMove(from, to, promotion);
     count++;
   }
   return count;
-}
-
-void UCIProtocol::MakeMoves(uint64_t from, uint64_t to, char promotion) {
-  FromMask = from;
-  ToMask = to;
-  FromSquare = LowestSquare(from);
-  ToSquare = LowestSquare(to);
-  MainStatus.GamePly += 1;
-  uint8_t castleMask = 15;
-  MainBoard.MakeMove(from, to, promotion, castleMask);
-  MainBoard.CastleFlags &= castleMask;
-  MainBoard.SideToMove = MainBoard.SideToMove ? White : Black;
-  HistorySide = HistorySide ? White : Black;
-  RecordPosition(HistorySide);
 }
 
 // "go searchmoves m1 m2 ...": the moves listed, up to the next word of the go command, are the only
@@ -643,11 +608,6 @@ void UCIProtocol::Go() {
   const char* cmd = CommandBuffer;
   Status& s = MainStatus;
   State = SEARCHING;
-  s.TimeInc = s.TimeIncMs = 0;
-  s.TimeLeft = 0;
-  MainBoard.FixedDepth = 0;
-  s.FD = 0;
-  s.ST = 0;
 
   const bool mimic = strstr(cmd, "Mimic") != nullptr;
   if (strstr(cmd, "Mimic Student")) {
@@ -677,79 +637,52 @@ void UCIProtocol::Go() {
                      AfterWord(cmd, "movestogo") || AfterWord(cmd, "winc") || AfterWord(cmd, "binc");
   // A plain "go" (or "go depth 0") has no limit at all: it thinks until "stop", as "infinite".
   const bool infinite = AfterWord(cmd, "infinite") != nullptr || (!ponder && !nodes && !mate && !depth && !timed);
-  Search.NoClock = (nodes || mate) && !infinite;
-  Search.NodeLimit = nodes ? NumberAfter(cmd, "nodes") : 0;
-  if (nodes && Search.NodeLimit == 0) Search.NodeLimit = 1;
-  int32_t iterationLimit = 0;
+
+  SearchLimits limits;
+  if (nodes) limits.Nodes = std::max<int64_t>(NumberAfter(cmd, "nodes"), 1);
   if (mate) {
-    int32_t moves = NumberAfter(cmd, "mate");
-    moves = moves < 1 ? 1 : (moves > LongestMateSearched ? LongestMateSearched : moves);
-    iterationLimit = 2 * moves + 1;
+    const int32_t moves = NumberAfter(cmd, "mate");
+    limits.Mate = moves < 1 ? 1 : (moves > LongestMateSearched ? LongestMateSearched : moves);
+    limits.Depth = 2 * limits.Mate + 1;
   }
   if (infinite) {
-    s.AnalyzeMode = 1;
-    s.ST = InfiniteThinkingMs;
+    limits.Infinite = true;
+    limits.ST = InfiniteThinkingMs;
     s.Force = 0;
     State = INFINITE;
     SeedNodesPerSecond(AnalysisNodesPerSecond);
   }
   ReadSearchMoves(AfterWord(cmd, "searchmoves"));
-
-  if (AfterWord(cmd, clock)) {
-    s.TimeLeft = NumberAfter(cmd, clock);
-    LogPrintf("MainStatus.TimeLeft = %d\n", s.TimeLeft);
-  }
-  if (AfterWord(cmd, increment)) {
-    s.TimeIncMs = NumberAfter(cmd, increment);
-    s.TimeInc = s.TimeIncMs / 1000;
-    LogPrintf("MainStatus.TimeInc = %d\n", s.TimeInc);
-  }
-  if (AfterWord(cmd, "movestogo")) {
-    s.MovesPerSession = NumberAfter(cmd, "movestogo");
-    LogPrintf("MainStatus.MovesPerSession = %d\n", s.MovesPerSession);
-  } else {
-    s.MovesPerSession = 0;
-  }
-  if (depth) {
-    MainBoard.FixedDepth = NumberAfter(cmd, "depth", DeepestFixedDepth);
-    s.FD = static_cast<int8_t>(MainBoard.FixedDepth);
-    LogPrintf("MainBoard.FixedDepth = %d\n", MainBoard.FixedDepth);
-  }
+  if (AfterWord(cmd, clock)) limits.TimeLeft = NumberAfter(cmd, clock);
+  if (AfterWord(cmd, increment)) limits.TimeIncMs = NumberAfter(cmd, increment);
+  if (AfterWord(cmd, "movestogo")) limits.MovesPerSession = NumberAfter(cmd, "movestogo");
+  if (depth) limits.Depth = limits.FD = static_cast<int8_t>(NumberAfter(cmd, "depth", DeepestFixedDepth));
   if (AfterWord(cmd, "movetime")) {
-    s.ST = NumberAfter(cmd, "movetime");
-    LogPrintf("MainStatus.ST = %d\n", s.ST);
-    s.TimePerMove = s.ST;
-    const int64_t left = static_cast<int64_t>(s.ST) * 60;
-    s.TimeLeft = static_cast<int32_t>(left < LargestNumber ? left : LargestNumber);
-    LogPrintf("MainStatus.ST = %d\n", s.ST);
+    limits.ST = NumberAfter(cmd, "movetime");
+    s.TimePerMove = limits.ST;
+    const int64_t left = static_cast<int64_t>(limits.ST) * 60;
+    limits.TimeLeft = static_cast<int32_t>(left < LargestNumber ? left : LargestNumber);
   }
   // Only a ponder search ignores the clock, and only "go infinite" is an endless analysis
   // (whatever UCI_AnalyseMode said): every other search ends by itself.
-  s.NoTimeControl = 0;
   if (ponder) {
-    s.NoTimeControl = 1;
+    limits.Ponder = true;
     State = PONDERING;
   }
-  if (!infinite) s.AnalyzeMode = 0;
+  SetSearchLimits(limits);
+  LogPrintf("MovesPerSession %d TimeLeft %d TimeInc %d ST %d FD %d\n", s.MovesPerSession, s.TimeLeft, s.TimeInc, s.ST,
+            s.FD);
 
   if (!mimic) {
-    LogPrintf("MovesPerSession %d TimeLeft %d TimeInc %d \n", s.MovesPerSession, s.TimeLeft, s.TimeInc);
-    const ChessBoard root = MainBoard;
-    uint64_t from = 0, to = 0;
-    char promotion = NoPromotion;
-    int score = 0;
-    const bool canMove = CountLegalMoves(root) > 0;
-    const char maxDepth = static_cast<char>(s.FD != 0 ? s.FD : iterationLimit);
-    if (canMove) score = Search.ProgressiveDeepening(MainBoard, maxDepth, &from, &to, &promotion);
+    // The search leaves the board as it is: the GUI's position stays the one to search until the
+    // next "position" command.
+    const bool canMove = CountLegalMoves(MainBoard) > 0;
+    SearchResult result;
+    if (canMove) result = Search.ProgressiveDeepening(MainBoard);
     // An analysis or ponder search that has finished on its own waits for "stop" or "ponderhit".
     WaitForStop();
-    SendBestMove(root, canMove, canMove ? score : 0, from, to, promotion);
-    // The search has played its move on the board; the GUI's position stays the one to search
-    // until the next "position" command.
-    MainBoard = root;
+    SendBestMove(MainBoard, canMove, result);
   }
-  Search.NoClock = false;
-  Search.NodeLimit = 0;
   Search.RootIncludedCount = 0;
   State = WAITING;
   StoreCommand(CommandBuffer, "OrvoSearchFinished");
@@ -787,7 +720,7 @@ void UCIProtocol::GoPerft() {
 
 // "d": the board diagram, the FEN of the position and its key pair, as plain lines.
 void UCIProtocol::ShowPosition() {
-  MainBoard.DisplayBoard();
+  ShowBoard(MainBoard);
   char fen[128];
   WriteFen(MainBoard, LegalEnPassantSquare(MainBoard), MainBoard.FiftyMoveCount, MainStatus.GamePly / 2 + 1, fen);
   uint64_t upper = 0, lower = 0;
@@ -802,11 +735,7 @@ void UCIProtocol::WaitForStop() {
     if (ReadCommand()) DispatchDuringSearch(CommandBuffer);
 }
 
-void UCIProtocol::SendBestMove(const ChessBoard& root, bool canMove, int score, uint64_t from, uint64_t to,
-                               char promotion) {
-  uint64_t f = 0, t = 0;
-  char p = NoPromotion;
-  char text[64];
+void UCIProtocol::SendBestMove(const ChessBoard& root, bool canMove, const SearchResult& result) {
   if (!canMove) {
     // Mate or stalemate on the board: there is no move to send.
     Send("bestmove 0000");
@@ -816,17 +745,25 @@ void UCIProtocol::SendBestMove(const ChessBoard& root, bool canMove, int score, 
     WriteLogFile("\n");
     return;
   }
-  char move[6] = "";
-  if (from && to) MoveText(move, LowestSquare(from), LowestSquare(to), promotion);
-  if (!(from && to && ParseLegalMove(root, move, &f, &t, &p))) {
+  // The move the search chose, as a legal move of the root; the first legal move should the
+  // search have named none.
+  ChessBoard board = root;
+  uint64_t from = 0, to = 0;
+  char promotion = NoPromotion;
+  int score = result.Score;
+  const PVEntry chosen{MoveCode(LowestSquare(result.From), LowestSquare(result.To)), result.Promotion};
+  if (!(result.From && result.To &&
+        FindLegalMove(board, board.SideToMove ? Black : White, board.CastleFlags, chosen, &from, &to, &promotion))) {
     WriteLogFile("The search named no legal move; sending the first legal move instead\n");
-    FirstLegalMove(root, &f, &t, &p);
+    FirstLegalMove(root, &from, &to, &promotion);
     score = 0;
   }
-  PromotionChar = static_cast<int8_t>(p);
-  MoveText(move, LowestSquare(f), LowestSquare(t), p);
+  PromotionChar = static_cast<int8_t>(PromotionSuffix(promotion));
+  char move[6];
+  MoveText(move, LowestSquare(from), LowestSquare(to), promotion);
+  char text[64];
   char reply[6];
-  if (PonderOption == 1 && ReplyText(root, f, t, p, reply))
+  if (PonderOption == 1 && ReplyText(root, from, to, promotion, reply))
     snprintf(text, sizeof text, " %s ponder %s", move, reply);
   else
     snprintf(text, sizeof text, " %s", move);

@@ -7,6 +7,7 @@
 
 #include "board/chess_board.h"
 #include "driver/input.h"
+#include "search/search_routines.h"
 
 enum UCIState : uint8_t { WAITING = 0, SEARCHING = 1, PONDERING = 2, INFINITE = 3 };
 
@@ -19,23 +20,19 @@ constexpr int UCIPendingSlots = 8;
 class UCIProtocol {
 public:
   char CommandBuffer[UCICommandSize];
-  int32_t FromSquare;
-  int32_t ToSquare;
-  int8_t PromotionChar;
-  int8_t HistorySide;   // side to move used for the keys of the game history
-  uint8_t State;        // a UCIState
-  uint64_t FromMask;
-  uint64_t ToMask;
+  int8_t PromotionChar;  // the promotion letter of the last best move sent, 0 for none
+  uint8_t State;         // a UCIState
   char VersionText[17];
-  int8_t KeepRunning;   // 1 until "quit"
-  int8_t PonderOption;  // the "Ponder" option
-  int8_t ShowCurrLine;  // the "UCI_ShowCurrLine" option
+  int8_t KeepRunning;    // 1 until "quit"
+  int8_t PonderOption;   // the "Ponder" option
 
   // Lines deferred until the running search is over, oldest first.
   char Pending[UCIPendingSlots][UCICommandSize];
   int32_t PendingCount;
 
   UCIProtocol();
+  // Makes this front end the one the search hands the commands that arrive while it thinks.
+  void Listen();
   // Dispatches text as a command line. Called once by the match loop with the first input word
   // (and then reads and dispatches lines until "quit"), and by the search with each line that
   // arrives while it thinks: the result is then 1, carry on (2 would abort the search; "stop"
@@ -46,14 +43,10 @@ public:
   // Reads the next line from standard input into CommandBuffer and logs it. An over-long line
   // is refused (the GUI is told) and false returned: there is nothing to dispatch.
   bool ReadCommand();
-  // Applies a list of move texts ("e2e4 e7e5 e1g1 e7e8q") to MainBoard, which holds the position
-  // they start from with its half-move clock and GamePly; the game history starts again at that
-  // position, and the moves carry the counters on. Stops at the first text that is malformed or
-  // not a legal move, with an "info string" naming it. Returns the number of moves applied.
+  // Plays a list of move texts ("e2e4 e7e5 e1g1 e7e8q") on the game position, whose game record
+  // starts with it. Stops at the first text that is malformed or not a legal move, with an
+  // "info string" naming it. Returns the number of moves played.
   int32_t ProcessMoves(const char* text);
-  // Plays one move on MainBoard (no legality test), hands the move to the other side and
-  // records the new position's keys in the game history.
-  void MakeMoves(uint64_t from, uint64_t to, char promotion);
 
   // Steps of the dispatcher.
   void AcceptCommand(bool complete);
@@ -73,7 +66,7 @@ public:
   bool TakePending();
   void WaitForStop();
   // canMove: the root position has a legal move (counted once per "go").
-  void SendBestMove(const ChessBoard& root, bool canMove, int score, uint64_t from, uint64_t to, char promotion);
+  void SendBestMove(const ChessBoard& root, bool canMove, const SearchResult& result);
 };
 
 extern UCIProtocol UCI;

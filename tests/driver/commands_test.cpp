@@ -148,7 +148,7 @@ TEST_F(CommandsTest, HumanMoveMakesTheMoveAndSkipsRefusedOnes) {
   EXPECT_EQ(HumanMove(), CmdMove);
   EXPECT_TRUE(MainBoard.WhitePawns & SquareMask(E4));
   EXPECT_FALSE(MainBoard.WhitePawns & SquareMask(E2));
-  EXPECT_EQ(MainBoard.SideToMove, White);  // the game loop hands the move over
+  EXPECT_EQ(MainBoard.SideToMove, Black);
 }
 
 TEST_F(CommandsTest, ForceModeTakesMovesOfBothSides) {
@@ -260,8 +260,13 @@ TEST_F(CommandsTest, SetBoard) {
   EXPECT_EQ(MainBoard.WhitePawns, SquareMask(E2));
   EXPECT_EQ(MainBoard.SideToMove, Black);
   EXPECT_EQ(MainBoard.FiftyMoveCount, 37);
+  EXPECT_EQ(MainStatus.GamePly, 119);  // move 60, Black to move
   EXPECT_EQ(MainBoard.WhitePawnCount, 1);
   EXPECT_EQ(MoveList.NumMoves, 1);
+  // The diagram comes with the position's static evaluation.
+  testing::internal::CaptureStdout();
+  Run("displayboard");
+  EXPECT_NE(testing::internal::GetCapturedStdout().find("\n PosEval from White view "), std::string::npos);
   // A text that is no position leaves everything as it was.
   const ChessBoard before = MainBoard;
   EXPECT_EQ(Run("setboard", " 4k3/8/8/8/8/8/4P3/8 w - - 0 1\n"), CmdHandled);  // no white king

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "driver/clock.h"
+#include "driver/commands.h"
 #include "driver/input.h"
 #include "search/search_control.h"
+#include "search/search_report.h"
 #include "search_test_util.h"
 
 namespace {
@@ -65,7 +67,6 @@ TEST(Search, SingleLegalMoveIsPlayedAfterTheFirstIteration) {
   const ThinkResult r = Think(6);
   EXPECT_EQ(Search.IterationDepth, 1);
   EXPECT_EQ(Squares(r), std::make_pair(int{H6}, int{H5}));
-  EXPECT_TRUE(MainBoard.BlackPawns & Bit(H5));
 }
 
 TEST(Search, PerpetualCheckIsScoredAsADraw) {
@@ -134,6 +135,7 @@ TEST(Search, MoveNowEndsTheSearchWithALegalMove) {
   MainStatus.XboardMode = 1;
   MainStatus.TimeLeft = 3600000;
   MainStatus.NodesPerSecond = 20000;  // polls come early
+  ListenForCommands();
   SetInputForTesting("\n?\n");
   const int32_t start = ProcessClockMs();
   ThinkResult r = Think(0);
@@ -145,8 +147,8 @@ TEST(Search, MoveNowEndsTheSearchWithALegalMove) {
   EXPECT_LT(elapsed, 20000);
   uint8_t castle = before.CastleFlags;
   const PVEntry move{MoveCode(LowestSquare(r.From), LowestSquare(r.To)), r.Promotion};
+  EXPECT_EQ(MainBoard.AllPieces, before.AllPieces) << "the game board is left as it was";
   EXPECT_TRUE(PlayIfLegal(before, White, castle, move));
-  EXPECT_EQ(MainBoard.AllPieces, before.AllPieces) << "the move is played on the game board";
 }
 
 TEST(Search, WallClockLimitHoldsWhenTheSpeedEstimateIsWrong) {
@@ -254,14 +256,12 @@ TEST(Search, NodeLimitStopsNearTheCountAndRepeats) {
     MainBoard = start;
     ForgetEverything();
     MainStatus.NodesPerSecond = run == 0 ? 1200000 : 90000;  // the speed estimate plays no part
-    Search.NoClock = true;
-    Search.NodeLimit = 50000;
-    const ThinkResult r = Think(0);
+    SearchLimits limits;
+    limits.Nodes = 50000;
+    const ThinkResult r = Think(limits);
     nodes[run] = r.Nodes;
     from[run] = r.From;
   }
-  Search.NoClock = false;
-  Search.NodeLimit = 0;
   MainStatus.NodesPerSecond = 1200000;
   EXPECT_EQ(nodes[0], nodes[1]);
   EXPECT_EQ(from[0], from[1]);

@@ -56,14 +56,25 @@ inline void LoadPosition(const char* fen) {
   MainBoard.FiftyMoveCount = 0;
 }
 
-// Searches MainBoard to a fixed depth through the iterative-deepening driver.
-inline ThinkResult Think(int depth) {
-  MainStatus.FD = static_cast<int8_t>(depth);
-  ThinkResult r{};
-  r.Score = Search.ProgressiveDeepening(MainBoard, static_cast<char>(depth), &r.From, &r.To, &r.Promotion);
-  r.Nodes = Search.Nodes();
+// Searches MainBoard through the iterative-deepening driver under limits.
+inline ThinkResult Think(const SearchLimits& limits) {
+  SetSearchLimits(limits);
+  const SearchResult best = Search.ProgressiveDeepening(MainBoard);
+  ThinkResult r{best.Score, best.From, best.To, best.Promotion, Search.Nodes(), {}};
   for (int j = 0; j < Search.PVLength; j++) r.Line.push_back(Search.PV[0][j]);
   return r;
+}
+
+// To a fixed depth, or (depth 0) on the clock of the status record.
+inline ThinkResult Think(int depth) {
+  const Status& s = MainStatus;
+  SearchLimits limits;
+  limits.Depth = limits.FD = static_cast<int8_t>(depth);
+  limits.ST = s.ST;
+  limits.TimeLeft = s.TimeLeft;
+  limits.TimeIncMs = s.TimeIncMs;
+  limits.MovesPerSession = s.MovesPerSession;
+  return Think(limits);
 }
 
 // Plays code (with promotion, when the entry names one) on board if it is legal there.

@@ -12,8 +12,8 @@
 #include "hash/keys.h"
 #include "hash/move_history.h"
 #include "search/search_control.h"
+#include "search/search_report.h"
 #include "search/search_routines.h"
-#include "search/time_budget.h"
 #include "search/time_budget.h"
 
 namespace {
@@ -279,7 +279,7 @@ TEST_F(UciTest, BestMoveLineCarriesPromotionAndPonderMove) {
   ChessBoard root = MainBoard;
   testing::internal::CaptureStdout();
   Search.PVLength = 1;
-  UCI.SendBestMove(root, true, 9000, Bit(E7), Bit(E8), 'Q');
+  UCI.SendBestMove(root, true, {Bit(E7), Bit(E8), 'Q', 9000, true});
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "info score cp 900\nbestmove e7e8q\n");
   EXPECT_EQ(UCI.PromotionChar, 'q');
 
@@ -290,7 +290,7 @@ TEST_F(UciTest, BestMoveLineCarriesPromotionAndPonderMove) {
   Search.PVLength = 2;
   Search.PV[0][1] = PVEntry{MoveCode(G2, G1), 'q'};
   testing::internal::CaptureStdout();
-  UCI.SendBestMove(root, true, -35, Bit(E7), Bit(E8), 'Q');
+  UCI.SendBestMove(root, true, {Bit(E7), Bit(E8), 'Q', -35, true});
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "info score cp -3\nbestmove e7e8q ponder g2g1q\n");
 
   // A reply that is not legal after the best move is left out; so is a stale best move.
@@ -298,10 +298,10 @@ TEST_F(UciTest, BestMoveLineCarriesPromotionAndPonderMove) {
   root = MainBoard;
   Search.PV[0][1] = PVEntry{MoveCode(E2, E4), NoPromotion};
   testing::internal::CaptureStdout();
-  UCI.SendBestMove(root, true, 0, Bit(E2), Bit(E4), NoPromotion);
+  UCI.SendBestMove(root, true, {Bit(E2), Bit(E4), NoPromotion, 0, true});
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "info score cp 0\nbestmove e2e4\n");
   testing::internal::CaptureStdout();
-  UCI.SendBestMove(root, true, 0, Bit(E2), Bit(E5), NoPromotion);
+  UCI.SendBestMove(root, true, {Bit(E2), Bit(E5), NoPromotion, 0, true});
   EXPECT_TRUE(LegalIn(root, BestMove(testing::internal::GetCapturedStdout())));
   Search.PVLength = 0;
 }
@@ -376,9 +376,9 @@ TEST_F(UciTest, NewGameAndOptions) {
   Run("setoption name SecondaryBook value true");
   EXPECT_EQ(MainStatus.UseBook, 1);
   Run("setoption name UCI_ShowCurrLine value false");
-  EXPECT_EQ(UCI.ShowCurrLine, 0);
+  EXPECT_FALSE(ShowCurrentMove);
   Run("setoption name UCI_ShowCurrLine value true");
-  EXPECT_EQ(UCI.ShowCurrLine, 1);
+  EXPECT_TRUE(ShowCurrentMove);
   Run("setoption name UCI_AnalyseMode value true");
   EXPECT_EQ(MainStatus.AnalyzeMode, 1);
   EXPECT_EQ(MainStatus.Post, 1);
@@ -395,7 +395,6 @@ TEST_F(UciTest, NewGameAndOptions) {
   EXPECT_EQ(UCI.PonderOption, 1);
   EXPECT_EQ(MainBoard.AllPieces, 0xFFFF00000000FFFFull);
   EXPECT_EQ(MainBoard.SideToMove, White);
-  EXPECT_EQ(UCI.HistorySide, White);
   EXPECT_EQ(MainStatus.NodesPerSecond, 800000);
   // A measured speed is never replaced by the guess.
   SpeedMeasured = true;

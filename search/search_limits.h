@@ -1,0 +1,26 @@
+#pragma once
+// The limits of one search, as a front end asks for it: the clock, a fixed time or depth, a node
+// or mate limit, or none at all (analysis, pondering). Every front end fills one record and
+// hands it to SetSearchLimits before the search starts.
+
+#include <cstdint>
+
+struct SearchLimits {
+  int32_t Depth = 0;            // iterations at most, 0 for the search's own limit
+  int8_t FD = 0;                // an exact depth: no clock, every iteration up to it
+  int32_t ST = 0;               // a fixed time per move, in milliseconds
+  int32_t TimeLeft = 0;         // the engine's clock, in milliseconds
+  int32_t TimeIncMs = 0;        // its increment per move, in milliseconds
+  int32_t MovesPerSession = 0;  // moves to the next time control, 0 for the rest of the game
+  int64_t Nodes = 0;            // stop after about this many nodes, 0 for no limit
+  int32_t Mate = 0;             // look for a mate in this many moves, 0 for no such limit
+  bool Infinite = false;        // think until told to stop (analysis)
+  bool Ponder = false;          // think on the opponent's time until told how the game goes on
+
+  // A node or mate limit and nothing else: the search ends by itself, without a clock.
+  bool NoClock() const { return (Nodes > 0 || Mate > 0) && !Infinite; }
+};
+
+// Makes limits those of the next search. The clock values go to the status record, where the
+// time budget reads them; the rest stays with the search (Search.Limits).
+void SetSearchLimits(const SearchLimits& limits);

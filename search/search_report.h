@@ -1,0 +1,52 @@
+#pragma once
+// What the search tells the GUI or the person at the console: the thinking lines, the root move
+// being searched, the lines that end a search, the speed it measured, book moves and traces. One
+// function for each kind of news, each with its UCI, xboard and console form. Nothing else in the
+// search writes to standard output.
+
+#include <cstdint>
+
+// The UCI option "UCI_ShowCurrLine": the root move under search is shown in long searches.
+extern bool ShowCurrentMove;
+
+// The move text of a best move followed by the root variation (starts with a space, ends with
+// a newline). The text lives in a static buffer until the next call.
+const char* BestLineText(uint64_t from, uint64_t to, char promo, int score);
+
+// A score as the thinking lines show it. UCI: "cp X" or "mate N" (moves; negative when the
+// engine is being mated). xboard and console: centipawns, and 100000 + N for "mate in N moves",
+// -100000 - N for "mated in N moves".
+const char* UciScoreText(int score);
+int ThinkingScore(int score);
+
+// UCI: "info depth N" as an iteration begins.
+void ReportIterationStart(int depth);
+// UCI: "info currmove e2e4 currmovenumber N" for the number-th legal root move, once a search
+// is deep and long enough for a GUI to care.
+void ReportCurrentMove(int depth, uint64_t from, uint64_t to, int number);
+// A new best move at the root, or the best move so far when a stop cuts the iteration short:
+// the UCI info line, or the xboard thinking line when thinking output is on.
+void ReportBestLine(int depth, int score, uint64_t from, uint64_t to, char promo);
+// A new best move at the root: UCI GUIs see every one, xboard only those of deep iterations.
+void ReportNewBestMove(int depth, int score, uint64_t from, uint64_t to, char promo);
+// The best line at the end of an iteration, when thinking output (or analysis) is on.
+void ReportIteration(int depth, int score, uint64_t from, uint64_t to, char promo);
+// The lines of a search for several best lines (MultiPV), best first, at the end of an iteration.
+void ReportLines(int depth);
+// The last lines of a search: the best line once more (UCI always; xboard and console with
+// thinking output), and the kibitz line when kibitzing.
+void ReportSearchEnd(int depth, int score, uint64_t from, uint64_t to, char promo);
+// The book chose the move.
+void ReportBookMove(uint64_t from, uint64_t to, char promo);
+// Analysis, before every iteration: the speed of this search and the time it has run.
+void ReportAnalysisSpeed(int32_t ms, int64_t nodes);
+// The speed measured inside the tree of a timed search.
+void ReportMeasuredSpeed(int32_t nodesPerSecond, int32_t ms);
+// xboard "stat01": time, nodes, depth, root moves left and root moves in all.
+void ReportStatus();
+// A command arrived that ends the search (a new position, "quit", ...): word is its text.
+void ReportAbort(const char* word);
+// The console's view of the time budget of a move.
+void ReportTimeBudget(int32_t timePerMove, int32_t timeLeft, int32_t movesPerSession);
+// The trace of table traffic ("traceflag"): what happened, the window and the position's keys.
+void ReportTableTrace(const char* event, int score, int alpha, int beta, uint64_t upper, uint64_t lower);
