@@ -9,8 +9,8 @@
 #include <cstdlib>
 
 #include "board/chess_board.h"
+#include "board/clock.h"
 #include "board/fen.h"
-#include "driver/clock.h"
 #include "driver/status.h"
 #include "hash/keys.h"
 #include "movegen/perft.h"

@@ -10,8 +10,8 @@
 #include <system_error>
 
 #include "board/bit_ops.h"
-#include "board/masks.h"
 #include "board/log_file.h"
+#include "board/masks.h"
 #include "movegen/move_gen.h"
 
 PolyglotBook FileBook;

@@ -6,10 +6,10 @@
 #include <cstdio>
 
 #include "board/chess_board.h"
+#include "board/clock.h"
 #include "board/fen.h"
-#include "driver/clock.h"
+#include "board/log_file.h"
 #include "driver/game_state.h"
-#include "driver/log_file.h"
 #include "driver/status.h"
 #include "hash/move_history.h"
 #include "hash/pawn_hash.h"

@@ -12,9 +12,9 @@
 
 #include "board/chess_board.h"
 #include "board/fen.h"
+#include "board/log_file.h"
 #include "book/polyglot_book.h"
 #include "driver/input.h"
-#include "driver/log_file.h"
 #include "driver/match_loop.h"
 #include "driver/status.h"
 

@@ -6,9 +6,9 @@
 
 #include "board/bit_ops.h"
 #include "board/chess_board.h"
+#include "board/log_file.h"
 #include "driver/commands.h"
 #include "driver/game_state.h"
-#include "driver/log_file.h"
 #include "driver/move_parse.h"
 #include "driver/status.h"
 #include "hash/keys.h"

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "driver/log_file.h"
+#include "board/log_file.h"
 #include "driver/status.h"
 
 namespace {

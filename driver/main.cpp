@@ -6,10 +6,10 @@
 #include <cstring>
 
 #include "board/chess_board.h"
+#include "board/log_file.h"
 #include "book/opening_book.h"
 #include "driver/command_line.h"
 #include "driver/input.h"
-#include "driver/log_file.h"
 #include "driver/match_loop.h"
 #include "driver/status.h"
 #include "hash/keys.h"

@@ -6,11 +6,11 @@
 #include <cstdlib>
 
 #include "board/chess_board.h"
+#include "board/log_file.h"
 #include "driver/bench.h"
 #include "driver/epd_suite.h"
-#include "driver/game_state.h"
 #include "driver/game_loop.h"
-#include "driver/log_file.h"
+#include "driver/game_state.h"
 #include "driver/status.h"
 #include "hash/pawn_hash.h"
 #include "hash/transposition_table.h"

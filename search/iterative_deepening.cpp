@@ -6,8 +6,8 @@
 #include <climits>
 #include <cstring>
 
-#include "driver/clock.h"
-#include "driver/log_file.h"
+#include "board/clock.h"
+#include "board/log_file.h"
 #include "driver/status.h"
 #include "hash/keys.h"
 #include "hash/move_history.h"

@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "board/bit_ops.h"
+#include "board/log_file.h"
 #include "book/opening_book.h"
-#include "driver/log_file.h"
 #include "driver/status.h"
 #include "hash/keys.h"
 #include "hash/transposition_table.h"

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "driver/clock.h"
-#include "driver/log_file.h"
+#include "board/clock.h"
+#include "board/log_file.h"
 #include "driver/status.h"
 #include "search/search_report.h"
 #include "search/search_routines.h"

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "board/bit_ops.h"
-#include "driver/clock.h"
+#include "board/clock.h"
 #include "driver/move_text.h"
 #include "driver/status.h"
 #include "hash/transposition_table.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "driver/log_file.h"
+#include "board/log_file.h"
 #include "driver/status.h"
 #include "search/search_report.h"
 

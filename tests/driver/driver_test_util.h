@@ -12,7 +12,7 @@
 #include "hash/move_history.h"
 #include "search/search_routines.h"
 
-// Start position, settings reset, key tables drawn, game history holding the start position.
+// A new game in xboard mode, no search running; key tables drawn.
 // The search flags a search resets before it starts, cleared for a test that runs commands.
 inline void ClearSearchFlags() {
   Search.Aborted = Search.TimeUp = Search.StopNow = Search.TimerExtended = Search.MoveNow = false;
@@ -26,19 +26,15 @@ protected:
     savedBoard_ = MainBoard;
     savedStatus_ = MainStatus;
     MainStatus.UCIMode = 0;
-    MainStatus.initVars();
     MainStatus.XboardMode = 1;  // no console prompts and echoes
     MainStatus.AnalyzeMode = 0;
     MainStatus.Force = 0;
-    MainBoard.InitRep();
-    MainBoard.FiftyMoveCount = 0;
-    MainBoard.InitPieceCounts();
     QuitRequested = false;
     ProtocolVersion = 1;
     SearchEnded();  // no search running, nothing left pending
     PositionReplaced = false;
     ClearSearchFlags();
-    ResetGameHistory();
+    ResetForNewGame();
   }
   void TearDown() override {
     SetInputForTesting("");
@@ -52,10 +48,7 @@ protected:
   static void Load(const char* fen) {
     const char* reason = SetupBoard(fen);
     ASSERT_EQ(reason, nullptr) << fen << ": " << reason;
-    MainBoard.FiftyMoveCount = 0;
-    MainBoard.InitPieceCounts();
-    MainStatus.GameInProgress = 1;
-    ResetGameHistory();
+    ResetForPosition(FenCounters{0, 1});
   }
 
 private:

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/log_file.h"
+#include "board/log_file.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "driver/clock.h"
+#include "board/clock.h"
 #include "driver/commands.h"
 #include "driver/input.h"
 #include "search/search_control.h"

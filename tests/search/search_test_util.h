@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "board/bit_ops.h"
-#include "board/masks.h"
 #include "board/fen.h"
+#include "board/masks.h"
 #include "driver/status.h"
 #include "hash/keys.h"
 #include "hash/move_history.h"
