@@ -1,8 +1,11 @@
-// The move-text parser: the first line is a FEN (the start position when it is refused), each
-// later word a move. Only legal moves are accepted, and a refused word leaves the board alone.
+// The move-text readers: the first line is a FEN (the start position when it is refused), each
+// later word a move in coordinates or, failing that, in algebraic notation. Only legal moves are
+// accepted, a refused word leaves the board alone, and the algebraic text written for an
+// accepted move reads back as that move.
 
 #include "board/fen.h"
 #include "driver/move_parse.h"
+#include "driver/san.h"
 #include "fuzz/fuzz_common.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -23,11 +26,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint64_t from = 0, to = 0;
     char promotion = NoPromotion;
     const ChessBoard before = board;
-    if (!ParseLegalMove(board, word.c_str(), &from, &to, &promotion)) {
+    const bool coordinates = ParseLegalMove(board, word.c_str(), &from, &to, &promotion);
+    if (!coordinates && !ParseSanMove(board, word.c_str(), &from, &to, &promotion)) {
       FUZZ_CHECK(memcmp(&board, &before, sizeof board) == 0);
       continue;
     }
-    FUZZ_CHECK(LooksLikeMoveText(word.c_str()));
+    FUZZ_CHECK(!coordinates || LooksLikeMoveText(word.c_str()));
+    char san[SanTextSize];
+    FUZZ_CHECK(WriteSanMove(board, from, to, promotion, san) > 0);
+    uint64_t sanFrom = 0, sanTo = 0;
+    char sanPromotion = 0;
+    FUZZ_CHECK(ParseSanMove(board, san, &sanFrom, &sanTo, &sanPromotion));
+    FUZZ_CHECK(sanFrom == from && sanTo == to && sanPromotion == promotion);
     uint8_t mask = 15;
     board.MakeMove(from, to, promotion, mask);
     board.CastleFlags &= mask;
