@@ -14,65 +14,42 @@ A table size of 0 leaves the engine's default. Exit status 1 when the engine fai
 
 import argparse
 import os
-import queue
 import re
-import shlex
 import shutil
 import statistics
-import subprocess
 import sys
-import tempfile
-import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from match_board import Board, uci_text  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from harness.board import Board  # noqa: E402
+from harness.engine import Engine  # noqa: E402
 from time_check import budgets_from_log  # noqa: E402
-from uci_match import Engine  # noqa: E402
 
 
-class Fresh:
-    """A newly started engine process in a scratch folder of its own, timed from its start."""
-
-    send = Engine.send
-    until = Engine.until
-    _read = Engine._read
-    quit = Engine.quit
-
-    def __init__(self, command):
-        argv = shlex.split(command)
-        if os.path.exists(argv[0]):
-            argv[0] = os.path.abspath(argv[0])
-        self.cwd = tempfile.mkdtemp(prefix="first_moves_")
-        self.started = time.monotonic()
-        self.proc = subprocess.Popen(argv, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                     stderr=subprocess.DEVNULL, cwd=self.cwd, bufsize=0)
-        self.lines = queue.Queue()
-        threading.Thread(target=self._read, daemon=True).start()
-
-    def ms_until(self, prefix, since, timeout=30):
-        """Milliseconds from since to the line that starts with prefix (None: it never came)."""
-        lines = self.until(prefix, timeout)
-        return (time.monotonic() - since) * 1000 if lines else None
-
+def ms_until(e, prefix, since, timeout=30):
+    """Milliseconds from since to the line that starts with prefix (None: it never came)."""
+    lines = e.until(prefix, timeout)
+    return (time.monotonic() - since) * 1000 if lines else None
 
 
 def one_game(command, hash_mb, args):
-    """One fresh process: its start-up answers and its first searches."""
-    e = Fresh(command)
+    """One fresh process (in a scratch folder of its own): its start-up answers and its first searches."""
+    started = time.monotonic()
+    e = Engine(command)
     e.send("uci")
-    uciok = e.ms_until("uciok", e.started)
+    uciok = ms_until(e, "uciok", started)
     if hash_mb:
         e.send(f"setoption name Hash value {hash_mb}")
     asked = time.monotonic()
     e.send("isready")
-    readyok = e.ms_until("readyok", asked)
+    readyok = ms_until(e, "readyok", asked)
     if args.newgame:
         e.send("ucinewgame")
     board = Board()
     moves = []
     for text in args.opening.split():
-        board.play(board.parse(text))
+        board.play(text)
         moves.append(text)
     clocks = {True: args.base_ms, False: args.base_ms}
     searches = []
@@ -96,7 +73,7 @@ def one_game(command, hash_mb, args):
         if m is None:
             break
         board.play(m)
-        moves.append(uci_text(m))
+        moves.append(m)
     e.quit()
     for s, budget in zip(searches, budgets_from_log(e.cwd)):
         s["budget"] = budget
@@ -106,7 +83,8 @@ def one_game(command, hash_mb, args):
 
 def xboard_answer(command):
     """Milliseconds from starting the process to the done=1 feature of "protover 2"."""
-    e = Fresh(command)
+    started = time.monotonic()
+    e = Engine(command)
     e.send("xboard")
     e.send("protover 2")
     ms = None
@@ -116,7 +94,7 @@ def xboard_answer(command):
         if not lines:
             break
         if "done=1" in lines[-1]:
-            ms = (time.monotonic() - e.started) * 1000
+            ms = (time.monotonic() - started) * 1000
     e.quit()
     shutil.rmtree(e.cwd, ignore_errors=True)
     return ms

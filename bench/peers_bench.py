@@ -14,13 +14,15 @@ Orvo binaries to measure alongside, comma-separated, for before-and-after compar
 
 import os
 import re
-import select
 import shutil
 import statistics
 import subprocess
 import sys
 import tempfile
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from harness.engine import Engine  # noqa: E402
 
 POSITIONS = [
     ("start", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"),
@@ -39,54 +41,18 @@ PEERS = [
 ]
 
 
-class Engine:
-    def __init__(self, argv, cwd):
-        self.proc = subprocess.Popen(argv, cwd=cwd, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                     stderr=subprocess.DEVNULL, text=True, bufsize=1)
-        self.pending = b""  # bytes read but not yet split into lines
-
-    def send(self, line):
-        self.proc.stdin.write(line + "\n")
-        self.proc.stdin.flush()
-
-    def read_until(self, predicate, timeout):
-        """Lines up to and including the first one that satisfies predicate."""
-        lines = []
-        deadline = time.monotonic() + timeout
-        fd = self.proc.stdout.fileno()
-        while time.monotonic() < deadline:
-            while b"\n" in self.pending:
-                raw, self.pending = self.pending.split(b"\n", 1)
-                line = raw.decode(errors="replace").strip()
-                lines.append((time.monotonic(), line))
-                if predicate(line):
-                    return lines
-            ready, _, _ = select.select([fd], [], [], max(0.0, deadline - time.monotonic()))
-            if not ready:
-                break
-            chunk = os.read(fd, 65536)
-            if not chunk:
-                break
-            self.pending += chunk
-        raise RuntimeError("no answer in time")
-
-    def close(self):
-        try:
-            self.send("quit")
-            self.proc.wait(timeout=5)
-        except Exception:
-            self.proc.kill()
-            self.proc.wait()
+def read_until(engine, predicate, timeout):
+    """(arrival time, line) of the lines up to and including the first that satisfies predicate."""
+    lines = engine.until(lambda line: predicate(line.strip()), timeout)
+    if lines is None:
+        raise RuntimeError(f"{engine.name}: no answer in time")
+    return [(stamp, line.strip()) for stamp, line in zip(engine.stamps[-len(lines):], lines)]
 
 
 def uci_start(argv, options, cwd):
-    engine = Engine(argv, cwd)
-    engine.send("uci")
-    engine.read_until(lambda l: l == "uciok", 10)
-    for name, value in options.items():
-        engine.send(f"setoption name {name} value {value}")
-    engine.send("isready")
-    engine.read_until(lambda l: l == "readyok", 30)
+    engine = Engine(argv, cwd=cwd)
+    if engine.uci(options) is None:
+        raise RuntimeError(f"{engine.name}: no uciok or readyok")
     return engine
 
 
@@ -94,12 +60,12 @@ def search_nps(engine, fen, seconds):
     engine.send("ucinewgame")
     engine.send(f"position fen {fen}")
     engine.send("isready")
-    engine.read_until(lambda l: l == "readyok", 30)
+    read_until(engine, lambda l: l == "readyok", 30)
     start = time.monotonic()
     engine.send("go infinite")
     time.sleep(seconds)
     engine.send("stop")
-    lines = engine.read_until(lambda l: l.startswith("bestmove"), 30)
+    lines = read_until(engine, lambda l: l.startswith("bestmove"), 30)
     nodes, when = None, None
     for stamp, line in lines:
         m = re.search(r"\bnodes (\d+)", line)
@@ -124,19 +90,19 @@ def peer_perft(argv, options, style, cwd):
     try:
         engine.send("position startpos")
         engine.send("isready")
-        engine.read_until(lambda l: l == "readyok", 30)
+        read_until(engine, lambda l: l == "readyok", 30)
         start = time.monotonic()
         if style == "go perft":
             engine.send(f"go perft {PERFT_DEPTH}")
-            lines = engine.read_until(lambda l: l.startswith("Nodes searched"), 600)
+            lines = read_until(engine, lambda l: l.startswith("Nodes searched"), 600)
             leaves = int(lines[-1][1].split(":")[1])
         else:
             engine.send(f"perft {PERFT_DEPTH}")
-            lines = engine.read_until(lambda l: l.isdigit() or re.search(r"\b\d{6,}\b", l) is not None, 600)
+            lines = read_until(engine, lambda l: l.isdigit() or re.search(r"\b\d{6,}\b", l) is not None, 600)
             leaves = int(re.findall(r"\d{6,}", lines[-1][1])[-1])
         return lines[-1][0] - start, leaves
     finally:
-        engine.close()
+        engine.quit()
 
 
 def main():
@@ -168,7 +134,7 @@ def main():
                         nps[name][pos].append(search_nps(running[name], fen, seconds))
             finally:
                 for engine in running.values():
-                    engine.close()
+                    engine.quit()
             for name, binary, options, style in engines:
                 if not style:
                     continue

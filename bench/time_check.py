@@ -17,8 +17,9 @@ import re
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from uci_match import Board, Engine, uci_text  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from harness.board import Board  # noqa: E402
+from harness.engine import Engine, xboard_move  # noqa: E402
 
 # name, kind, base ms, increment ms, moves per session
 ROWS = [
@@ -44,64 +45,24 @@ def budgets_from_log(folder):
     return [int(v) for v in re.findall(r" Initial NodesPeMove[^\n]*\n\s*Current TimerPerMove is (-?\d+)", text)]
 
 
-class XboardEngine:
+def xboard_start(command):
     """Just enough xboard to play a game against itself: time, otim, go, move."""
-
-    def __init__(self, command):
-        import queue
-        import shlex
-        import subprocess
-        import tempfile
-        import threading
-        argv = shlex.split(command)
-        argv[0] = os.path.abspath(argv[0]) if os.path.exists(argv[0]) else argv[0]
-        self.cwd = tempfile.mkdtemp(prefix="time_check_")
-        self.proc = subprocess.Popen(argv, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                     stderr=subprocess.DEVNULL, cwd=self.cwd, bufsize=0)
-        self.lines = queue.Queue()
-
-        def read():
-            for raw in self.proc.stdout:
-                self.lines.put(raw.decode(errors="replace").rstrip("\r\n"))
-            self.lines.put(None)
-        threading.Thread(target=read, daemon=True).start()
-        self.send("xboard")
-        self.send("protover 2")
-        self.send("new")
-        self.send("easy")
-        self.send("nopost")
-
-    send = Engine.send
-    until = Engine.until
-
-    def move(self, timeout):
-        """The engine's next move text, or None."""
-        deadline = time.monotonic() + timeout
-        while True:
-            lines = self.until("", max(0.0, deadline - time.monotonic()))
-            if lines is None:
-                return None
-            m = re.match(r"^(?:move\s+(\S+)|\d+\.\s*\.\.\.\s*(\S+))", lines[-1])
-            if m:
-                return m.group(1) or m.group(2)
-
-    def quit(self):
-        self.send("quit")
-        try:
-            self.proc.wait(timeout=5)
-        except Exception:
-            self.proc.kill()
+    e = Engine(command)
+    for line in ("xboard", "protover 2", "new", "easy", "nopost"):
+        e.send(line)
+    return e
 
 
 def play_row(command, row, plies, row_seconds, options):
     name, kind, base, inc, mps = row
     if kind == "xboard":
-        e = XboardEngine(command)
+        e = xboard_start(command)
         e.send(f"level {mps} {base // 60000} {inc // 1000}")
         e.send("go")  # plays White now; each later "go" plays the side to move
         folder = e.cwd
     else:
-        e = Engine(command, options)
+        e = Engine(command)
+        e.uci(options)
         e.send("ucinewgame")
         e.ready()
         folder = e.cwd
@@ -124,7 +85,8 @@ def play_row(command, row, plies, row_seconds, options):
                 e.send("go")
             else:
                 start = time.monotonic()
-            text = e.move(left / 1000 + 30)
+            lines = e.until(xboard_move, left / 1000 + 30)
+            text = xboard_move(lines[-1]) if lines else None
         else:
             e.send("position startpos" + (" moves " + " ".join(moves) if moves else ""))
             if kind == "movetime":
@@ -154,12 +116,12 @@ def play_row(command, row, plies, row_seconds, options):
                 done[side] = 0
             if clocks[side] <= 0:
                 break
-        m = board.parse(text or "")
+        m = board.parse(text)
         if m is None:
             refused += 1
             break
         board.play(m)
-        moves.append(uci_text(m))
+        moves.append(m)
         if not board.legal_moves() or board.half >= 100:
             break   # the game is over; the row ends with it
     e.quit()

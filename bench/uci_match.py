@@ -16,75 +16,19 @@ Exit status 0 when no game was lost on time or by an illegal move, 1 otherwise."
 
 import argparse
 import os
-import queue
-import shlex
-import subprocess
 import sys
-import tempfile
-import threading
 import time
 
-# ---- Board and legal moves: match_board.py -----------------------------------------------------
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from harness.board import Board  # noqa: E402
+from harness.engine import Engine  # noqa: E402
 
-from match_board import Board, uci_text  # noqa: E402,F401
 
-
-# ---- Engines ---------------------------------------------------------------------------------
-
-class Engine:
-    def __init__(self, command, options):
-        argv = shlex.split(command)
-        if os.path.exists(argv[0]):
-            argv[0] = os.path.abspath(argv[0])   # the engine runs in a scratch folder of its own
-        self.name = os.path.basename(argv[0])
-        self.cwd = tempfile.mkdtemp(prefix="uci_match_")   # the engine's files (a log) go here
-        self.proc = subprocess.Popen(argv, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                     stderr=subprocess.DEVNULL, cwd=self.cwd, bufsize=0)
-        self.lines = queue.Queue()
-        threading.Thread(target=self._read, daemon=True).start()
-        self.send("uci")
-        for line in self.until("uciok", 30) or []:
-            if line.startswith("id name "):
-                self.name = line[8:].strip()
-        for opt in options:
-            name, _, value = opt.partition("=")
-            self.send(f"setoption name {name} value {value}")
-        self.ready()
-
-    def _read(self):
-        for raw in self.proc.stdout:
-            self.lines.put(raw.decode(errors="replace").rstrip("\r\n"))
-        self.lines.put(None)
-
-    def send(self, text):
-        try:
-            self.proc.stdin.write((text + "\n").encode())
-        except (BrokenPipeError, OSError):
-            pass
-
-    def until(self, prefix, timeout):
-        seen, deadline = [], time.monotonic() + timeout
-        while True:
-            try:
-                line = self.lines.get(timeout=max(0.0, deadline - time.monotonic()))
-            except queue.Empty:
-                return None
-            if line is None:
-                return None
-            seen.append(line)
-            if line.startswith(prefix):
-                return seen
-
-    def ready(self):
-        self.send("isready")
-        return self.until("readyok", 30) is not None
-
-    def quit(self):
-        self.send("quit")
-        try:
-            self.proc.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
+def start(command, options):
+    """An engine after the UCI start, with its options set."""
+    engine = Engine(command)
+    engine.uci(options)
+    return engine
 
 
 # ---- Games -----------------------------------------------------------------------------------
@@ -99,13 +43,9 @@ OPENINGS = [
 
 def play_game(white, black, opening, args, log):
     board = Board()
-    moves = []
-    seen = {}
-    for text in opening.split():
-        m = board.parse(text)
-        board.play(m)
-        moves.append(text)
-    seen[board.key()] = 1
+    moves = opening.split()
+    for text in moves:
+        board.play(text)
     engines = {True: white, False: black}
     clock = {True: args.base_ms, False: args.base_ms}
     stats = {True: [0, 0.0, []], False: [0, 0.0, []]}    # moves, largest share of the clock used, ms per move
@@ -113,17 +53,9 @@ def play_game(white, black, opening, args, log):
         e.send("ucinewgame")
         e.ready()
     while True:
-        legal = board.legal_moves()
-        if not legal:
-            if board.in_check():
-                return ("0-1" if board.white else "1-0"), "checkmate", moves, stats
-            return "1/2-1/2", "stalemate", moves, stats
-        if board.half >= 100:
-            return "1/2-1/2", "fifty moves", moves, stats
-        if board.insufficient():
-            return "1/2-1/2", "insufficient material", moves, stats
-        if seen.get(board.key(), 0) >= 3:
-            return "1/2-1/2", "repetition", moves, stats
+        over = board.outcome()
+        if over:
+            return over[0], over[1], moves, stats
         if len(moves) >= args.max_plies:
             return "1/2-1/2", "adjudicated at the ply limit", moves, stats
         side = board.white
@@ -161,9 +93,7 @@ def play_game(white, black, opening, args, log):
         if log:
             log.write(f"{len(moves) + 1}: {e.name} {text} {int(used)} ms\n")
         board.play(m)
-        moves.append(uci_text(m))
-        k = board.key()
-        seen[k] = seen.get(k, 0) + 1
+        moves.append(m)
 
 
 def main():
@@ -186,8 +116,8 @@ def main():
     args.base_ms = float(base) * 1000
     args.inc_ms = int(float(inc or 0) * 1000)
 
-    a = Engine(args.engine_a, args.option_a)
-    b = Engine(args.engine_b, args.option_b)
+    a = start(args.engine_a, args.option_a)
+    b = start(args.engine_b, args.option_b)
     score = {a: 0.0, b: 0.0}
     time_losses = {a: 0, b: 0}
     illegal = {a: 0, b: 0}
@@ -199,7 +129,7 @@ def main():
             # New processes under the old names, so that the tallies carry on.
             for old, command, options in ((a, args.engine_a, args.option_a), (b, args.engine_b, args.option_b)):
                 old.quit()
-                fresh = Engine(command, options)
+                fresh = start(command, options)
                 old.__dict__.update(fresh.__dict__)
         white, black = (a, b) if g % 2 == 0 else (b, a)
         result, reason, moves, stats = play_game(white, black, opening, args, None)

@@ -16,80 +16,44 @@ protocol error; the summary line counts the takebacks made."""
 
 import argparse
 import os
-import queue
 import random
 import shlex
-import subprocess
 import sys
-import tempfile
-import threading
 import time
 
-# ---- Board: match_board.py ----------------------------------------------------------------
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from harness.board import Board  # noqa: E402
+from harness.engine import Engine  # noqa: E402
 
-from match_board import Board, uci_text  # noqa: E402
-
-
-def parse_move(board, text):
-    for m in board.legal_moves():
-        if uci_text(m) == text.lower():
-            return m
-    return None
-
-
-# ---- Engines -----------------------------------------------------------------------------
 
 class ProtocolError(Exception):
     pass
 
 
-class Engine:
-    def __init__(self, command, name):
-        self.name = name
-        argv = shlex.split(command)
-        if os.path.exists(argv[0]):
-            argv[0] = os.path.abspath(argv[0])  # the engine runs in a directory of its own
-        self.proc = subprocess.Popen(argv, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                     stderr=subprocess.DEVNULL, cwd=tempfile.mkdtemp(prefix="xbmatch_"),
-                                     bufsize=0)
-        self.lines = queue.Queue()
+class Player(Engine):
+    """An xboard engine in a game: what it offered, whether it is in force mode, its pings."""
+
+    def __init__(self, command):
+        super().__init__(command)
         self.features = {}
         self.force = True
         self.ping = 0
         self.usermove = False
-        threading.Thread(target=self._read, daemon=True).start()
-
-    def _read(self):
-        for raw in self.proc.stdout:
-            self.lines.put(raw.decode(errors="replace").rstrip("\r\n"))
-        self.lines.put(None)
-
-    def send(self, text):
-        try:
-            self.proc.stdin.write((text + "\n").encode())
-            self.proc.stdin.flush()
-        except BrokenPipeError:
-            raise ProtocolError(f"{self.name}: engine closed its input")
 
     def read(self, deadline):
-        left = deadline - time.time()
-        if left <= 0:
-            return ""
-        try:
-            line = self.lines.get(timeout=left)
-        except queue.Empty:
-            return ""
-        if line is None:
+        """The next line, "" at the deadline; ProtocolError when the engine has ended."""
+        line = self.line(max(0.0, deadline - time.monotonic()))
+        if line is None and self.ended:
             raise ProtocolError(f"{self.name}: engine ended")
-        return line
+        return line or ""
 
     def start(self):
         self.send("xboard")
         self.send("protover 2")
-        deadline = time.time() + 10
+        deadline = time.monotonic() + 10
         while True:
             line = self.read(deadline)
-            if not line and time.time() >= deadline:
+            if not line and time.monotonic() >= deadline:
                 raise ProtocolError(f"{self.name}: no 'feature done=1' within 10 s")
             if line.startswith("feature "):
                 for item in shlex.split(line[8:]):
@@ -111,24 +75,17 @@ class Engine:
         """ping/pong; returns the moves that the engine sent before the pong."""
         self.ping += 1
         self.send(f"ping {self.ping}")
-        deadline = time.time() + seconds
+        deadline = time.monotonic() + seconds
         moves = []
         while True:
             line = self.read(deadline)
-            if not line and time.time() >= deadline:
+            if not line and time.monotonic() >= deadline:
                 raise ProtocolError(f"{self.name}: no pong {self.ping}")
             if line == f"pong {self.ping}":
                 return moves
             if line.startswith("move "):
                 moves.append(line.split()[1])
             check_error(self, line)
-
-    def quit(self):
-        try:
-            self.send("quit")
-            self.proc.wait(timeout=5)
-        except Exception:
-            self.proc.kill()
 
 
 def check_error(engine, line):
@@ -174,16 +131,9 @@ class Game:
                 return result
 
     def game_over(self):
-        b = self.board
-        if not b.legal_moves():
-            return ("0-1" if b.white else "1-0", "mate") if b.in_check() else ("1/2-1/2", "stalemate")
-        if b.half >= 100:
-            return ("1/2-1/2", "fifty moves")
-        key = b.key()
-        if sum(1 for h in self.history if h.key() == key) >= 3:
-            return ("1/2-1/2", "repetition")
-        if b.insufficient():
-            return ("1/2-1/2", "insufficient material")
+        over = self.board.outcome()
+        if over:
+            return over
         if len(self.moves) >= self.args.max_plies:
             return ("1/2-1/2", "adjudicated")
         return None
@@ -194,7 +144,7 @@ class Game:
         cs = lambda s: max(1, int(self.clock[s] * 100))
         mover.send(f"time {cs(side)}")
         mover.send(f"otim {cs(not side)}")
-        started = time.time()
+        started = time.monotonic()
         if mover.force:
             mover.send("go")
             mover.force = False
@@ -205,18 +155,18 @@ class Game:
         deadline = started + self.clock[side] + 5
         while True:
             line = mover.read(deadline)
-            if not line and time.time() >= deadline:
+            if not line and time.monotonic() >= deadline:
                 return ("0-1" if side else "1-0", f"{mover.name} lost on time (no move)")
             check_error(mover, line)
             if line.startswith("move "):
                 text = line.split()[1]
                 break
-        used = time.time() - started
+        used = time.monotonic() - started
         self.clock[side] -= used
         if self.clock[side] < 0:
             return ("0-1" if side else "1-0", f"{mover.name} lost on time ({-self.clock[side]:.2f} s over)")
         self.clock[side] += self.args.inc
-        m = parse_move(self.board, text)
+        m = self.board.parse(text.lower())
         if m is None:
             raise ProtocolError(f"{mover.name}: illegal move {text} after {' '.join(self.moves)}")
         self.push(text, m)
@@ -262,7 +212,7 @@ class Game:
         mover.send("force")
         extra = mover.sync()
         for text in extra:
-            m = parse_move(self.board, text)
+            m = self.board.parse(text.lower())
             if m is None:
                 raise ProtocolError(f"{mover.name}: illegal move {text} after {' '.join(self.moves)}")
             self.push(text, m)
@@ -293,7 +243,7 @@ def main():
     args = ap.parse_args()
     commands = args.engines if len(args.engines) > 1 else args.engines * 2
     rng = random.Random(args.seed)
-    engines = [Engine(c, os.path.basename(shlex.split(c)[0])) for c in commands[:2]]
+    engines = [Player(c) for c in commands[:2]]
     failures = 0
     score = [0.0, 0.0]
     takebacks = 0

@@ -7,10 +7,11 @@ import os
 import re
 import sys
 import tempfile
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from driver_harness import Checks, Engine, MOVE_LINE, replay_is_legal  # noqa: E402
+from harness.board import line_is_legal  # noqa: E402
+from harness.checks import Checks  # noqa: E402
+from harness.engine import MOVE_LINE, Engine  # noqa: E402
 
 RANK_LINE = re.compile(r"^([1-8])  ((?:[-PNBRQKpnbrqk] ){8}) [1-8]$")
 
@@ -18,88 +19,73 @@ RANK_LINE = re.compile(r"^([1-8])  ((?:[-PNBRQKpnbrqk] ){8}) [1-8]$")
 def read_diagram(eng, checks, what):
     """Reads the next board diagram; returns its eight rank lines (rank 8 first) or None."""
     ranks = []
-    m, got = eng.expect(r"^8  ", 20)
-    if not checks.check(m is not None, f"{what}: no board diagram", got):
+    m = checks.expect(f"{what}: a board diagram", eng, r"^8  ", 20)
+    if not m:
         return None
-    ranks.append(got[-1])
+    ranks.append(m.string)
     for _ in range(7):
         m, got = eng.expect(RANK_LINE.pattern, 5)
         if m is None:
             break
         ranks.append(got[-1])
-    checks.check(len(ranks) == 8, f"{what}: diagram incomplete", ranks)
+    checks.check(f"{what}: the whole diagram", len(ranks) == 8, ranks)
     return ranks
 
 
 def game(binary, checks):
-    eng = Engine(binary, ["-fd", "3"])
+    eng = Engine([binary, "-fd", "3"], stderr_to_stdout=True, prompts=True)
     eng.send("hello")  # the first word only tells the protocol
-    m, got = eng.expect(r"^Hello! I am Orvo$")
-    checks.check(m is not None, "console greeting", got)
-    m, got = eng.expect(r"^MAXDEPTH = 3$")
-    checks.check(m is not None, "MAXDEPTH line shows the fixed depth", got)
+    checks.expect("console greeting", eng, r"^Hello! I am Orvo$")
+    checks.expect("MAXDEPTH line shows the fixed depth", eng, r"^MAXDEPTH = 3$")
     start = read_diagram(eng, checks, "greeting")
-    checks.check(start is not None and start[0].startswith("8  r n b q k b n r"), "start diagram", start)
-    m, got = eng.expect(r"^Enter Move: $")
-    checks.check(m is not None, "first prompt", got)
+    checks.check("start diagram", start is not None and start[0].startswith("8  r n b q k b n r"), start)
+    checks.expect("first prompt", eng, r"^Enter Move: $")
 
     moves = []
     for mine in ["e2e4", "d2d4"]:
         eng.send(mine)
         moves.append(mine)
-        m, got = eng.expect(MOVE_LINE, 30)
-        if not checks.check(m is not None, f"engine answers {mine}", got):
+        m = checks.expect(f"engine answers {mine}", eng, MOVE_LINE, 30)
+        if not m:
             break
         moves.append(m.group(2))
-        m, got = eng.expect(r"^Game Score -?\d+$")
-        checks.check(m is not None, "Game Score line after the engine's move", got)
+        checks.expect("Game Score line after the engine's move", eng, r"^Game Score -?\d+$")
         eng.expect(r"^Enter Move: $")
-    checks.check(replay_is_legal(binary, moves), f"the game's moves are legal: {moves}")
+    checks.check(f"the game's moves are legal: {moves}", line_is_legal(moves))
 
     # A move White cannot make now: refused, and the position is the same as before it.
     eng.send("displayboard")
     before = read_diagram(eng, checks, "before the illegal move")
-    eng.send("e2e4")
-    m, got = eng.expect(r"^Illegal move: e2e4$")
-    checks.check(m is not None, "an illegal move is refused", got)
+    checks.answer("an illegal move is refused", eng, "e2e4", r"^Illegal move: e2e4$")
     eng.send("displayboard")
     after = read_diagram(eng, checks, "after the illegal move")
-    checks.check(before == after and before is not None, "the refused move changed nothing", (before or []) + (after or []))
+    checks.check("the refused move changed nothing", before == after and before is not None,
+                 (before or []) + (after or []))
 
-    eng.send("quit")
-    m, got = eng.expect(r"^Bye, Thanks for the match\.$", 10)
-    checks.check(m is not None, "quit says goodbye", got)
-    checks.check(eng.wait(10) == 0, "quit ends the program with status 0")
+    checks.answer("quit says goodbye", eng, "quit", r"^Bye, Thanks for the match\.$", 10)
+    checks.check("quit ends the program with status 0", eng.wait(10) == 0)
 
 
 def end_of_input(binary, checks):
     """Closing standard input in the middle of a game ends the process."""
-    eng = Engine(binary, ["-fd", "2"])
+    eng = Engine([binary, "-fd", "2"], stderr_to_stdout=True, prompts=True)
     eng.send("hello")
     eng.send("e2e4")
     eng.expect(MOVE_LINE, 30)
     eng.close_input()
-    checks.check(eng.wait(10) == 0, "end of input ends the console game")
+    checks.check("end of input ends the console game", eng.wait(10) == 0)
 
 
 def clock_and_analysis(binary, checks):
     """Without options the console plays on a clock; an out-of-range depth is refused; analysis
     ends on "exit" and the game goes on, then "quit" ends the program."""
-    eng = Engine(binary)
-    eng.send("hello")
-    m, got = eng.expect(r"40 moves in 5 minutes", 10)
-    checks.check(m is not None, "console greeting names the default clock", got)
-    eng.send("sd 200")
-    m, got = eng.expect(r"^Error \(the depth must be 1 to 100", 10)
-    checks.check(m is not None, "sd 200 refused", got)
-    eng.send("analyze")
-    m, got = eng.expect(r"^\d+ -?\d+ \d+ \d+ ", 20)
-    checks.check(m is not None, "console analysis shows its thinking", got)
-    eng.send("exit")
-    m, got = eng.expect(r"^Enter Move: $", 10)
-    checks.check(m is not None, "exit ends the console analysis", got)
+    eng = Engine([binary], stderr_to_stdout=True, prompts=True)
+    checks.answer("console greeting names the default clock", eng, "hello", r"40 moves in 5 minutes", 10)
+    checks.answer("sd 200 refused", eng, "sd 200", r"^Error \(the depth must be 1 to 100", 10)
+    checks.answer("console analysis shows its thinking", eng, "analyze", r"^\d+ -?\d+ \d+ \d+ ", 20)
+    checks.answer("exit ends the console analysis", eng, "exit", r"^Enter Move: $", 10)
     eng.send("quit")
-    checks.check(eng.wait(10) == 0, "quit after the analysis")
+    checks.check("quit after the analysis", eng.wait(10) == 0)
 
 
 def self_play_ending(binary, checks):
@@ -108,26 +94,23 @@ def self_play_ending(binary, checks):
     workdir = tempfile.mkdtemp(prefix="orvo_e2e_")
     with open(os.path.join(workdir, "kqk.fen"), "w") as f:
         f.write("8/8/8/4k3/8/8/3QK3/8 w - - 0 1\n")
-    eng = Engine(binary, ["-sp", "-fd", "3", "-lpf", "kqk.fen"], cwd=workdir)
-    eng.send("hello")
-    m, got = eng.expect(r"^(White mates!|Black mates!|Stalemate|1/2-1/2 \{Draw by (50 Move Rule|repetition|insufficient material)\})$", 120)
-    checks.check(m is not None, "self play ends with an announcement", got)
-    m, got = eng.expect(r"^Bye, Thanks for the match\.$", 30)
-    checks.check(m is not None, "the program ends after the game", got)
-    checks.check(eng.wait(10) == 0, "exit status 0 after the game")
+    eng = Engine([binary, "-sp", "-fd", "3", "-lpf", "kqk.fen"], cwd=workdir, stderr_to_stdout=True,
+                 prompts=True)
+    ending = (r"^(White mates!|Black mates!|Stalemate|"
+              r"1/2-1/2 \{Draw by (50 Move Rule|repetition|insufficient material)\})$")
+    checks.answer("self play ends with an announcement", eng, "hello", ending, 120)
+    checks.expect("the program ends after the game", eng, r"^Bye, Thanks for the match\.$", 30)
+    checks.check("exit status 0 after the game", eng.wait(10) == 0)
     moves = [mm.group(2) for mm in (re.match(MOVE_LINE, line) for line in eng.seen) if mm]
-    checks.check(len(moves) > 0 and replay_is_legal(binary, moves, "8/8/8/4k3/8/8/3QK3/8 w - - 0 1"),
-                 f"self-play moves are legal ({len(moves)} moves)")
+    checks.check(f"self-play moves are legal ({len(moves)} moves)",
+                 len(moves) > 0 and line_is_legal(moves, "8/8/8/4k3/8/8/3QK3/8 w - - 0 1"))
 
 
 def main():
-    binary = sys.argv[1]
-    checks = Checks()
-    game(binary, checks)
-    end_of_input(binary, checks)
-    clock_and_analysis(binary, checks)
-    self_play_ending(binary, checks)
-    return checks.report("test_console")
+    binary, checks = sys.argv[1], Checks("test_console")
+    for test in (game, end_of_input, clock_and_analysis, self_play_ending):
+        test(binary, checks)
+    return checks.report()
 
 
 if __name__ == "__main__":

@@ -7,6 +7,9 @@ import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from harness.checks import Checks  # noqa: E402
+
 HELP = (
     "xboard   used when interfacing with xboard\n"
     "-uci   used when interfacing with an UCI based GUI\n"
@@ -19,7 +22,8 @@ HELP = (
     "-ts  filename run through a testsuite (EPD Format)\n"
 )
 
-FAILURES = []
+CHECKS = Checks("test_startup")
+check = CHECKS.check
 
 
 def run(engine, args, stdin_text=None, cwd=None, timeout=30):
@@ -47,14 +51,6 @@ def run(engine, args, stdin_text=None, cwd=None, timeout=30):
         if held_open is not None:
             os.close(held_open)
     return code, out.decode(errors="replace"), err.decode(errors="replace")
-
-
-def check(name, condition, detail=""):
-    if not condition:
-        FAILURES.append(f"{name}: {detail}")
-        print(f"FAIL {name} {detail}")
-    else:
-        print(f"ok   {name}")
 
 
 def main():
@@ -105,10 +101,7 @@ def main():
         code, out, _ = run(engine, [], stdin_text="", cwd=tmp)
         check("end of input", code is not None and out.startswith("Orvo \n"), f"code={code} out={out[:200]!r}")
 
-    if FAILURES:
-        print(f"{len(FAILURES)} failure(s)")
-        sys.exit(1)
-    print("all start-up checks passed")
+    sys.exit(CHECKS.report())
 
 
 if __name__ == "__main__":

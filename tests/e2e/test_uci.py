@@ -4,255 +4,32 @@ form of "go", stop / ponderhit, refused input, and a short game checked move by 
 independent implementation of the rules of chess."""
 
 import os
-import queue
 import re
-import subprocess
 import sys
-import tempfile
-import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from driver_harness import resident_mb  # noqa: E402
+from harness.board import START_FEN as START, Board, line_is_legal  # noqa: E402
+from harness.checks import Checks  # noqa: E402
+from harness.engine import Engine  # noqa: E402
 
-START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
-FILES = "abcdefgh"
-FAILURES = []
-
-
-def check(name, condition, detail=""):
-    if condition:
-        print(f"ok   {name}")
-    else:
-        FAILURES.append(f"{name}: {detail}")
-        print(f"FAIL {name} {detail}")
-
-
-# ---- The rules, enough to tell a legal move from an illegal one ----------------------------
-
-KNIGHT = [(1, 2), (2, 1), (-1, 2), (-2, 1), (1, -2), (2, -1), (-1, -2), (-2, -1)]
-KING = [(1, 0), (-1, 0), (0, 1), (0, -1), (1, 1), (1, -1), (-1, 1), (-1, -1)]
-DIAGONAL, STRAIGHT = KING[4:], KING[:4]
-
-
-def square(text):
-    return FILES.index(text[0]) + 8 * (int(text[1]) - 1)
-
-
-def name(s):
-    return FILES[s % 8] + str(s // 8 + 1)
-
-
-def step(s, df, dr):
-    f, r = s % 8 + df, s // 8 + dr
-    return r * 8 + f if 0 <= f < 8 and 0 <= r < 8 else None
-
-
-class Position:
-    def __init__(self, fen=START):
-        fields = fen.split()
-        self.board = ["."] * 64
-        rank, file = 7, 0
-        for c in fields[0]:
-            if c == "/":
-                rank, file = rank - 1, 0
-            elif c.isdigit():
-                file += int(c)
-            else:
-                self.board[rank * 8 + file] = c
-                file += 1
-        self.white = fields[1] == "w"
-        self.castling = "" if fields[2] == "-" else fields[2]
-        self.ep = None if len(fields) < 4 or fields[3] == "-" else square(fields[3])
-
-    def own(self, piece, white):
-        return piece != "." and piece.isupper() == white
-
-    def attacked(self, s, by_white):
-        b = self.board
-        pawn, knight, bishop, rook, queen, king = "PNBRQK" if by_white else "pnbrqk"
-        for df in (-1, 1):
-            t = step(s, df, -1 if by_white else 1)
-            if t is not None and b[t] == pawn:
-                return True
-        for df, dr in KNIGHT:
-            t = step(s, df, dr)
-            if t is not None and b[t] == knight:
-                return True
-        for df, dr in KING:
-            t = step(s, df, dr)
-            if t is not None and b[t] == king:
-                return True
-        for rays, sliders in ((DIAGONAL, (bishop, queen)), (STRAIGHT, (rook, queen))):
-            for df, dr in rays:
-                t = step(s, df, dr)
-                while t is not None:
-                    if b[t] != ".":
-                        if b[t] in sliders:
-                            return True
-                        break
-                    t = step(t, df, dr)
-        return False
-
-    def pseudo_moves(self):
-        b, w = self.board, self.white
-        moves = []
-        for s in range(64):
-            p = b[s]
-            if not self.own(p, w):
-                continue
-            kind = p.upper()
-            if kind == "P":
-                up = 1 if w else -1
-                targets = []
-                t = step(s, 0, up)
-                if t is not None and b[t] == ".":
-                    targets.append(t)
-                    t2 = step(t, 0, up)
-                    if s // 8 == (1 if w else 6) and b[t2] == ".":
-                        targets.append(t2)
-                for df in (-1, 1):
-                    t = step(s, df, up)
-                    if t is not None and (self.own(b[t], not w) or t == self.ep):
-                        targets.append(t)
-                for t in targets:
-                    if t // 8 in (0, 7):
-                        moves.extend((s, t, promo) for promo in "qrbn")
-                    else:
-                        moves.append((s, t))
-                continue
-            if kind in "NK":
-                for df, dr in KNIGHT if kind == "N" else KING:
-                    t = step(s, df, dr)
-                    if t is not None and not self.own(b[t], w):
-                        moves.append((s, t))
-                continue
-            rays = {"B": DIAGONAL, "R": STRAIGHT, "Q": KING}[kind]
-            for df, dr in rays:
-                t = step(s, df, dr)
-                while t is not None and not self.own(b[t], w):
-                    moves.append((s, t))
-                    if b[t] != ".":
-                        break
-                    t = step(t, df, dr)
-        home = 0 if w else 56
-        king, rook = ("K", "R") if w else ("k", "r")
-        if b[home + 4] == king and not self.attacked(home + 4, not w):
-            if (("K" if w else "k") in self.castling and b[home + 7] == rook and b[home + 5] == "."
-                    and b[home + 6] == "." and not self.attacked(home + 5, not w)
-                    and not self.attacked(home + 6, not w)):
-                moves.append((home + 4, home + 6))
-            if (("Q" if w else "q") in self.castling and b[home] == rook and b[home + 1] == "."
-                    and b[home + 2] == "." and b[home + 3] == "." and not self.attacked(home + 3, not w)
-                    and not self.attacked(home + 2, not w)):
-                moves.append((home + 4, home + 2))
-        return [name(m[0]) + name(m[1]) + (m[2] if len(m) > 2 else "") for m in moves]
-
-    def play(self, move):
-        """The position after move (given in coordinate notation, assumed pseudo-legal)."""
-        after = Position.__new__(Position)
-        b = after.board = list(self.board)
-        s, t = square(move[:2]), square(move[2:4])
-        piece = b[s]
-        if piece in "Pp" and t == self.ep:
-            b[t + (-8 if self.white else 8)] = "."
-        if piece in "Kk" and abs(t - s) == 2:
-            rook_from, rook_to = (s + 3, s + 1) if t > s else (s - 4, s - 1)
-            b[rook_to], b[rook_from] = b[rook_from], "."
-        b[t], b[s] = piece, "."
-        if len(move) > 4:
-            b[t] = move[4].upper() if self.white else move[4]
-        after.ep = (s + t) // 2 if piece in "Pp" and abs(t - s) == 16 else None
-        lost = {4: "KQ", 0: "Q", 7: "K", 60: "kq", 56: "q", 63: "k"}
-        after.castling = "".join(c for c in self.castling if c not in lost.get(s, "") + lost.get(t, ""))
-        after.white = not self.white
-        return after
-
-    def legal_moves(self):
-        result = []
-        for move in self.pseudo_moves():
-            after = self.play(move)
-            king = after.board.index("K" if self.white else "k")
-            if not after.attacked(king, not self.white):
-                result.append(move)
-        return result
+CHECKS = Checks("test_uci")
+check = CHECKS.check
 
 
 def position_after(fen, moves):
-    pos = Position(fen)
+    """The position after the moves, which must be legal."""
+    board = Board(fen)
     for move in moves:
-        assert move in pos.legal_moves(), move
-        pos = pos.play(move)
-    return pos
-
-
-# ---- Talking to the engine ---------------------------------------------------------------
-
-class Engine:
-    def __init__(self, path):
-        self.cwd = tempfile.mkdtemp(prefix="orvo_uci_")
-        self.proc = subprocess.Popen([path], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                     stderr=subprocess.DEVNULL, cwd=self.cwd, bufsize=0)
-        self.lines = queue.Queue()
-        threading.Thread(target=self._reader, daemon=True).start()
-
-    def _reader(self):
-        for raw in self.proc.stdout:
-            self.lines.put(raw.decode(errors="replace").rstrip("\n"))
-        self.lines.put(None)
-
-    def send(self, text):
-        self.proc.stdin.write((text + "\n").encode())
-        self.proc.stdin.flush()
-
-    def until(self, prefix, timeout=10.0):
-        """Lines up to and including the first that starts with prefix; None on a time-out."""
-        seen, deadline = [], time.monotonic() + timeout
-        while True:
-            try:
-                line = self.lines.get(timeout=max(0.0, deadline - time.monotonic()))
-            except queue.Empty:
-                return None
-            if line is None:
-                return None
-            seen.append(line)
-            if line.startswith(prefix):
-                return seen
-
-    def quiet_for(self, seconds, prefix):
-        """True when no line starting with prefix arrives within seconds."""
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            try:
-                line = self.lines.get(timeout=deadline - time.monotonic())
-            except queue.Empty:
-                return True
-            if line is None or line.startswith(prefix):
-                return False
-        return True
-
-    def bestmove(self, go, timeout=10.0):
-        self.send(go)
-        lines = self.until("bestmove", timeout)
-        return lines[-1].split()[1] if lines else None
-
-    def close(self):
-        try:
-            self.send("quit")
-        except OSError:
-            pass
-        try:
-            return self.proc.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
-            return None
+        board.play(move)
+    return board
 
 
 def start(path):
-    engine = Engine(path)
+    """The engine after "uci": (the engine, the lines up to uciok or None)."""
+    engine = Engine([path])
     engine.send("uci")
-    lines = engine.until("uciok")
-    return engine, lines
+    return engine, engine.until("uciok")
 
 
 # ---- The tests -----------------------------------------------------------------------------
@@ -282,7 +59,7 @@ def test_identification(path):
     lines = engine.until("readyok") or []
     refused = [l for l in lines if l.startswith("info string")]
     check("setoption for every option", refused == ["info string No such option: NoSuchThing"], lines)
-    check("quit ends with status 0", engine.close() == 0)
+    check("quit ends with status 0", engine.quit() == 0)
 
 
 def test_positions(path):
@@ -373,7 +150,7 @@ def test_positions(path):
     lines = engine.until("Nodes searched", 10) or []
     check("go perft names a promotion with its letter", "b7b8q: 1" in lines, lines)
     engine.send("position startpos")
-    check("go after go perft", engine.bestmove("go depth 1") in Position().legal_moves())
+    check("go after go perft", engine.bestmove("go depth 1") in Board().legal_moves())
     # d and eval show the position and leave it, and the next search, as they were.
     fen = "rnbqkbnr/pp2pppp/8/2ppP3/8/8/PPPP1PPP/RNBQKBNR w KQkq d6 0 3"
     searched = []
@@ -395,7 +172,7 @@ def test_positions(path):
         lines = engine.until("bestmove", 30) or []
         searched.append([l.split(" nodes ")[1].split()[0] for l in info_lines(lines)] + lines[-1:])
     check("the same search after d, eval and go perft", searched[0] == searched[1] and len(searched[0]) > 1, searched)
-    check("quit after positions", engine.close() == 0)
+    check("quit after positions", engine.quit() == 0)
 
 
 def test_go_forms(path):
@@ -411,7 +188,7 @@ def test_go_forms(path):
 
     # Infinite analysis: no bestmove until "stop", isready answered meanwhile.
     engine.send("go infinite")
-    check("infinite keeps thinking", engine.quiet_for(0.5, "bestmove"))
+    check("infinite keeps thinking", engine.silent("bestmove", 0.5))
     engine.send("isready")
     check("isready while analysing", engine.until("readyok", 2) is not None)
     move = engine.bestmove("stop", timeout=3)
@@ -420,21 +197,21 @@ def test_go_forms(path):
     # An analysis that finds a mate at once still waits for "stop".
     engine.send("position fen 7k/8/6K1/8/8/8/8/1Q6 w - - 0 1")
     engine.send("go infinite")
-    check("finished analysis waits for stop", engine.quiet_for(0.5, "bestmove"))
+    check("finished analysis waits for stop", engine.silent("bestmove", 0.5))
     check("stop after a finished analysis", engine.bestmove("stop", timeout=3) == "b1b8")
 
     # Pondering: isready at once, then ponderhit turns it into a timed search.
     engine.send("setoption name Ponder value true")
     engine.send("position startpos moves e2e4")
     engine.send("go ponder wtime 2000 btime 2000")
-    check("ponder keeps thinking", engine.quiet_for(0.5, "bestmove"))
+    check("ponder keeps thinking", engine.silent("bestmove", 0.5))
     engine.send("isready")
     check("isready while pondering", engine.until("readyok", 2) is not None)
     began = time.monotonic()
     move = engine.bestmove("ponderhit", timeout=5)
     check("ponderhit then bestmove", move in legal and time.monotonic() - began < 3.0, move)
     engine.send("go ponder wtime 2000 btime 2000")
-    check("second ponder keeps thinking", engine.quiet_for(0.3, "bestmove"))
+    check("second ponder keeps thinking", engine.silent("bestmove", 0.3))
     move = engine.bestmove("stop", timeout=3)
     check("stop ends pondering", move in legal, move)
 
@@ -447,7 +224,7 @@ def test_go_forms(path):
     second = engine.until("bestmove", 5)
     check("commands after stop run in order", bool(first) and bool(second) and
           second[-1].split()[1] in position_after(START, ["e2e4", "e7e5"]).legal_moves(), second)
-    check("quit after go forms", engine.close() == 0)
+    check("quit after go forms", engine.quit() == 0)
 
 
 def info_lines(lines):
@@ -492,7 +269,7 @@ def test_limits(path):
     for go in ("go", "go depth 0"):
         engine.send("position startpos moves e2e4")
         engine.send(go)
-        check(f"{go} waits for stop", engine.quiet_for(0.7, "bestmove"))
+        check(f"{go} waits for stop", engine.silent("bestmove", 0.7))
         check(f"{go} then stop", engine.bestmove("stop", timeout=3) in legal)
 
     # Ponder survives ucinewgame; ponderhit after a ponder search that finished on its own (one
@@ -505,11 +282,11 @@ def test_limits(path):
     check("ponder move after ucinewgame", " ponder " in lines[-1] and lines[-1] == lines[-1].rstrip(), lines[-1])
     engine.send("position fen k7/8/8/8/8/8/1q6/K7 w - - 0 1")
     engine.send("go ponder wtime 3000 btime 3000")
-    check("finished ponder search waits", engine.quiet_for(0.5, "bestmove"))
+    check("finished ponder search waits", engine.silent("bestmove", 0.5))
     check("ponderhit after a finished ponder search", engine.bestmove("ponderhit", timeout=2) == "a1b2")
     engine.send("setoption name Ponder value false")
     test_multipv_and_searchmoves(engine)
-    check("quit after the limits", engine.close() == 0)
+    check("quit after the limits", engine.quit() == 0)
 
 
 def multipv_lines(lines):
@@ -541,12 +318,7 @@ def test_multipv_and_searchmoves(engine):
         numbers = [n for n, _, _ in found]
         scores = [score for _, score, _ in found]
         firsts = [pv[0] for _, _, pv in found]
-        legal = True
-        for _, _, pv in found:
-            pos = Position(fen)
-            for move in pv:
-                legal = legal and move in pos.legal_moves()
-                pos = pos.play(move) if legal else pos
+        legal = all(line_is_legal(pv, fen) for _, _, pv in found)
         check(f"MultiPV 3 at depth {depth}: three distinct legal lines, best first",
               numbers == [1, 2, 3] and scores == sorted(scores, reverse=True) and len(set(firsts)) == 3 and legal,
               found)
@@ -582,14 +354,14 @@ def test_multipv_and_searchmoves(engine):
     lines = engine.until("bestmove", 20) or []
     check("searchmoves without a legal move searches every move",
           any("every move" in l for l in lines if l.startswith("info string")) and
-          lines[-1:] and lines[-1].split()[1] in Position().legal_moves(), lines[-3:])
+          lines[-1:] and lines[-1].split()[1] in Board().legal_moves(), lines[-3:])
 
 
 def test_game(path):
     """A short game of the engine against itself; every move must be legal."""
     engine, _ = start(path)
     engine.send("ucinewgame")
-    pos, moves = Position(), []
+    pos, moves = Board(), []
     clock = [3000, 3000]
     for ply in range(40):
         legal = pos.legal_moves()
@@ -605,12 +377,12 @@ def test_game(path):
             check(f"game move {ply + 1}", False, f"{move} with {clock[side]} ms left after {' '.join(moves)}")
             break
         moves.append(move)
-        pos = pos.play(move)
+        pos.play(move)
     else:
         check("forty legal game moves within the clock", True)
     # End of input also ends the engine.
-    engine.proc.stdin.close()
-    check("end of input ends the engine", engine.proc.wait(timeout=10) == 0)
+    engine.close_input()
+    check("end of input ends the engine", engine.wait(10) == 0)
 
 
 UCI_WORDS = ("id", "uciok", "readyok", "bestmove", "copyprotection", "registration", "info", "option")
@@ -628,16 +400,16 @@ def test_hash_and_clean_output(path):
     check("Clear Hash is a button", options.get("Clear Hash") == "button", options)
     check("Threads is a spin of 1", options.get("Threads") == "spin default 1 min 1 max 1", options)
     # The table is faulted in while the GUI waits for readyok, not while "uci" is answered.
-    rss = resident_mb(engine.proc.pid)
+    rss = engine.resident_mb()
     check("the table is not touched before uciok", rss is None or rss < 100, f"{rss} MB in use")
-    pos = Position().play("e2e4")
+    pos = position_after(START, ["e2e4"])
     for size in ("64", "1", hash_option[2] if len(hash_option) > 2 else "163"):
         engine.send(f"setoption name Hash value {size}")
         engine.send("isready")
         lines = engine.until("readyok") or []
         seen += lines
         check(f"Hash {size} then readyok", lines[-1:] == ["readyok"], lines)
-        rss = resident_mb(engine.proc.pid)
+        rss = engine.resident_mb()
         # The table is the largest power-of-two size that fits: over half the megabytes asked for.
         check(f"Hash {size} is in memory before the search", rss is None or rss >= int(size) // 2,
               f"{rss} MB in use")
@@ -659,7 +431,7 @@ def test_hash_and_clean_output(path):
     check("UCI lines end with their last word", not spaced and any(" pv " in l for l in seen), spaced[:3])
     unmeasured = [l for l in seen if l.startswith("info ") and " nps " in l and " time 0 " in l + " "]
     check("no nps before a millisecond has passed", not unmeasured, unmeasured[:3])
-    check("quit", engine.close() == 0)
+    check("quit", engine.quit() == 0)
 
 
 def main():
@@ -670,10 +442,7 @@ def main():
     test_go_forms(path)
     test_limits(path)
     test_game(path)
-    if FAILURES:
-        print(f"{len(FAILURES)} failure(s)")
-        sys.exit(1)
-    print("all UCI tests passed")
+    sys.exit(CHECKS.report())
 
 
 if __name__ == "__main__":

@@ -1,6 +1,7 @@
-"""The chess rules the match runners keep their own board with: a position from FEN, its legal
-moves, making a move, and what the runners need to end a game (check, the fifty-move count,
-repetition keys, bare material). Moves are (from, to, promotion letter or "") with a1 = 0."""
+"""The rules of chess, enough to check an engine's moves and to end its games: a position from
+FEN, its legal moves, making a move, and what ends a game (mate, stalemate, the fifty-move rule,
+threefold repetition, bare material). Moves are given and returned as UCI text ("e2e4", "e7e8q",
+castling as the king's move "e1g1")."""
 
 START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
 KNIGHT = [(1, 2), (2, 1), (2, -1), (1, -2), (-1, -2), (-2, -1), (-2, 1), (-1, 2)]
@@ -17,8 +18,13 @@ def sqname(s):
     return "abcdefgh"[s % 8] + str(s // 8 + 1)
 
 
+def uci_text(move):
+    return sqname(move[0]) + sqname(move[1]) + move[2]
+
+
 class Board:
-    """Squares 0..63 (a1 = 0), pieces as FEN letters, '.' for empty."""
+    """Squares 0..63 (a1 = 0), pieces as FEN letters, '.' for empty. keys holds the key of every
+    position of the game so far, this one last, for the repetition count."""
 
     def __init__(self, fen=START_FEN):
         parts = fen.split()
@@ -32,14 +38,16 @@ class Board:
                     self.sq[(7 - r) * 8 + f] = c
                     f += 1
         self.white = parts[1] == "w"
-        self.castle = "" if parts[2] == "-" else parts[2]
-        self.ep = None if parts[3] == "-" else sq(parts[3])
+        self.castle = "" if len(parts) < 3 or parts[2] == "-" else parts[2]
+        self.ep = None if len(parts) < 4 or parts[3] == "-" else sq(parts[3])
         self.half = int(parts[4]) if len(parts) > 4 else 0
         self.full = int(parts[5]) if len(parts) > 5 else 1
+        self.keys = [self.key()]
 
     def copy(self):
         b = Board.__new__(Board)
-        b.sq, b.white, b.castle, b.ep, b.half, b.full = self.sq[:], self.white, self.castle, self.ep, self.half, self.full
+        b.sq, b.white, b.castle, b.ep = self.sq[:], self.white, self.castle, self.ep
+        b.half, b.full, b.keys = self.half, self.full, self.keys[:]
         return b
 
     def key(self):
@@ -89,7 +97,8 @@ class Board:
         king = self.sq.index("K" if white else "k")
         return self.attacked(king, not white)
 
-    def pseudo_moves(self):
+    def _pseudo_moves(self):
+        """Moves as (from, to, promotion letter or "") that may leave the own king in check."""
         w = self.white
         out = []
         for s, p in enumerate(self.sq):
@@ -101,11 +110,10 @@ class Board:
                 d = 8 if w else -8
                 last = 7 if w else 0
                 start = 1 if w else 6
-                promos = "qrbn"
 
                 def add(t):
                     if t // 8 == last:
-                        out.extend((s, t, q) for q in promos)
+                        out.extend((s, t, q) for q in "qrbn")
                     else:
                         out.append((s, t, ""))
 
@@ -136,7 +144,7 @@ class Board:
                         if self.sq[t] != ".":
                             break
                         ff, rr = ff + df, rr + dr
-        # Castling: king and rook at home, squares between empty, king not passing through check.
+        # Castling: king and rook at home, squares between empty, king not in or passing through check.
         home = 0 if w else 56
         k = "K" if w else "k"
         if self.sq[home + 4] == k:
@@ -148,7 +156,7 @@ class Board:
                     out.append((home + 4, home + path[2], ""))
         return out
 
-    def play(self, move):
+    def _make(self, move):
         s, t, promo = move
         p = self.sq[s]
         kind = p.upper()
@@ -172,33 +180,57 @@ class Board:
             self.full += 1
         self.white = not self.white
 
-    def legal_moves(self):
+    def _legal(self):
         moves = []
-        for m in self.pseudo_moves():
+        for m in self._pseudo_moves():
             b = self.copy()
-            b.play(m)
+            b._make(m)
             if not b.in_check(self.white):
                 moves.append(m)
         return moves
 
+    def legal_moves(self):
+        return [uci_text(m) for m in self._legal()]
+
     def parse(self, text):
-        """The legal move named by the UCI text, or None."""
-        if len(text) < 4:
-            return None
-        try:
-            s, t = sq(text[:2]), sq(text[2:4])
-        except (ValueError, IndexError):
-            return None
-        promo = text[4:5].lower()
-        for m in self.legal_moves():
-            if m[0] == s and m[1] == t and m[2] == promo:
-                return m
-        return None
+        """The legal move the UCI text names (as UCI text, the promotion letter in lower case), or None."""
+        text = (text or "")[:4] + (text or "")[4:].lower()
+        return text if text in self.legal_moves() else None
+
+    def play(self, text):
+        """Makes the legal move the UCI text names; ValueError when there is none."""
+        text = text[:4] + text[4:].lower()
+        for m in self._legal():
+            if uci_text(m) == text:
+                self._make(m)
+                self.keys.append(self.key())
+                return
+        raise ValueError(f"illegal move {text!r}")
 
     def insufficient(self):
         rest = [p for p in self.sq if p not in ".Kk"]
         return not rest or (len(rest) == 1 and rest[0] in "NBnb")
 
+    def outcome(self):
+        """(result, reason) when the rules end the game here, else None."""
+        if not self._legal():
+            if self.in_check():
+                return ("0-1" if self.white else "1-0"), "checkmate"
+            return "1/2-1/2", "stalemate"
+        if self.half >= 100:
+            return "1/2-1/2", "fifty moves"
+        if self.insufficient():
+            return "1/2-1/2", "insufficient material"
+        if self.keys.count(self.key()) >= 3:
+            return "1/2-1/2", "repetition"
+        return None
 
-def uci_text(move):
-    return sqname(move[0]) + sqname(move[1]) + move[2]
+
+def line_is_legal(moves, fen=START_FEN):
+    """Whether the moves, one after the other from the position, are all legal."""
+    board = Board(fen)
+    for move in moves:
+        if board.parse(move) is None:
+            return False
+        board.play(move)
+    return True
