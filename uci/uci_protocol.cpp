@@ -166,6 +166,15 @@ void SendInfoString(const char* text) {
   LogPrintf("Sent info string %s", shown);
 }
 
+// Tells the GUI that the word at p was refused: format shows the word (%s) and may show count (%d).
+void RefuseWord(const char* p, const char* format, int count = 0) {
+  char shown[20];
+  ShownWord(p, shown, sizeof shown);
+  char text[200];
+  snprintf(text, sizeof text, format, shown, count);
+  SendInfoString(text);
+}
+
 char PromotionSuffix(char promotion) {
   switch (promotion) {
     case 'B': case 'b': return 'b';
@@ -554,12 +563,7 @@ int32_t UCIProtocol::ProcessMoves(const char* text) {
     uint64_t from = 0, to = 0;
     char promotion = NoPromotion;
     if (!LegalMoveWord(p, &from, &to, &promotion)) {
-      char shown[20];
-      ShownWord(p, shown, sizeof shown);
-      char message[200];
-      snprintf(message, sizeof message,
-               "Illegal move %s refused; %d moves applied, the rest of the list is ignored", shown, count);
-      SendInfoString(message);
+      RefuseWord(p, "Illegal move %s refused; %d moves applied, the rest of the list is ignored", count);
       break;
     }
     PlayGameMove(from, to, promotion);
@@ -585,11 +589,7 @@ static void ReadSearchMoves(const char* list) {
     uint64_t from = 0, to = 0;
     char promotion = NoPromotion;
     if (!LegalMoveWord(p, &from, &to, &promotion)) {
-      char shown[20];
-      ShownWord(p, shown, sizeof shown);
-      char text[80];
-      snprintf(text, sizeof text, "searchmoves: %s is not a legal move here; left out", shown);
-      SendInfoString(text);
+      RefuseWord(p, "searchmoves: %s is not a legal move here; left out");
       continue;
     }
     const uint16_t code = MoveCode(LowestSquare(from), LowestSquare(to));
