@@ -25,6 +25,35 @@ inline uint64_t Ray(uint64_t s, uint64_t occupied, uint64_t edge) {
   return ray;
 }
 
+// A bishop's or a rook's rays from s, each passed through `keep` (which returns the ray or
+// nothing) before they are joined.
+template <typename Keep>
+inline uint64_t BishopRays(uint64_t s, uint64_t occupied, Keep keep) {
+  if (!s) return 0;
+  uint64_t m = 0;
+  if (!(s & FileH)) m |= keep(Ray<-7>(s, occupied, FileH)) | keep(Ray<9>(s, occupied, FileH));
+  if (!(s & FileA)) m |= keep(Ray<-9>(s, occupied, FileA)) | keep(Ray<7>(s, occupied, FileA));
+  return m;
+}
+
+template <typename Keep>
+inline uint64_t RookRays(uint64_t s, uint64_t occupied, Keep keep) {
+  if (!s) return 0;
+  uint64_t m = keep(Ray<-8>(s, occupied, 0)) | keep(Ray<8>(s, occupied, 0));
+  if (!(s & FileA)) m |= keep(Ray<-1>(s, occupied, FileA));
+  if (!(s & FileH)) m |= keep(Ray<1>(s, occupied, FileH));
+  return m;
+}
+
+// An attack mask keeps every ray; a check-line mask only the rays that reach the target.
+struct Whole {
+  uint64_t operator()(uint64_t ray) const { return ray; }
+};
+struct Reaching {
+  uint64_t Target;
+  uint64_t operator()(uint64_t ray) const { return (ray & Target) ? ray : 0; }
+};
+
 }  // namespace
 
 uint64_t ChessBoard::KnightMaskStepped(uint64_t s) const {
@@ -47,50 +76,13 @@ uint64_t ChessBoard::KingMaskStepped(uint64_t s) const {
   return m;
 }
 
-uint64_t ChessBoard::BishopMaskStepped(uint64_t s) const {
-  if (!s) return 0;
-  uint64_t m = 0;
-  if (!(s & FileH)) m |= Ray<-7>(s, AllPieces, FileH) | Ray<9>(s, AllPieces, FileH);
-  if (!(s & FileA)) m |= Ray<-9>(s, AllPieces, FileA) | Ray<7>(s, AllPieces, FileA);
-  return m;
-}
-
-uint64_t ChessBoard::RookMaskStepped(uint64_t s) const {
-  if (!s) return 0;
-  uint64_t m = Ray<-8>(s, AllPieces, 0) | Ray<8>(s, AllPieces, 0);
-  if (!(s & FileA)) m |= Ray<-1>(s, AllPieces, FileA);
-  if (!(s & FileH)) m |= Ray<1>(s, AllPieces, FileH);
-  return m;
-}
-
+uint64_t ChessBoard::BishopMaskStepped(uint64_t s) const { return BishopRays(s, AllPieces, Whole{}); }
+uint64_t ChessBoard::RookMaskStepped(uint64_t s) const { return RookRays(s, AllPieces, Whole{}); }
 uint64_t ChessBoard::BishopCheckMask(uint64_t s, uint64_t target) const {
-  if (!s) return 0;
-  uint64_t m = 0;
-  auto keep = [&](uint64_t ray) {
-    if (ray & target) m |= ray;
-  };
-  if (!(s & FileH)) {
-    keep(Ray<-7>(s, AllPieces, FileH));
-    keep(Ray<9>(s, AllPieces, FileH));
-  }
-  if (!(s & FileA)) {
-    keep(Ray<-9>(s, AllPieces, FileA));
-    keep(Ray<7>(s, AllPieces, FileA));
-  }
-  return m;
+  return BishopRays(s, AllPieces, Reaching{target});
 }
-
 uint64_t ChessBoard::RookCheckMask(uint64_t s, uint64_t target) const {
-  if (!s) return 0;
-  uint64_t m = 0;
-  auto keep = [&](uint64_t ray) {
-    if (ray & target) m |= ray;
-  };
-  keep(Ray<-8>(s, AllPieces, 0));
-  keep(Ray<8>(s, AllPieces, 0));
-  if (!(s & FileA)) keep(Ray<-1>(s, AllPieces, FileA));
-  if (!(s & FileH)) keep(Ray<1>(s, AllPieces, FileH));
-  return m;
+  return RookRays(s, AllPieces, Reaching{target});
 }
 
 int32_t ChessBoard::RookAttackCount(uint64_t s) const {

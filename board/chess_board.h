@@ -93,6 +93,9 @@ public:
   bool IsRook(int8_t colour, uint64_t sq) const { return (colour ? BlackRooks : WhiteRooks) & sq; }
   bool IsQueen(int8_t colour, uint64_t sq) const { return (colour ? BlackQueens : WhiteQueens) & sq; }
   bool IsEmptySquare(uint64_t sq) const { return (AllPieces & sq) == 0; }
+  // The bitboard of a piece code (WPawn .. BKingCode).
+  uint64_t& Pieces(int code);
+  uint64_t Pieces(int code) const;
   // The kind of colour's piece on sq, as an offset from the colour's pawn code (WPawn 0 ..
   // WKingCode 5), or NoKind when none of colour's pieces stands there.
   static constexpr int NoKind = 6;
@@ -177,5 +180,16 @@ public:
   void DropPawn(int8_t colour, uint64_t sq);
   bool PawnOn7th(int8_t colour) const;
 };
+
+// The twelve piece bitboards in piece-code order, so that per-piece tables and the board meet
+// by one index. With a constant code the compiler reads the field itself.
+inline constexpr uint64_t ChessBoard::*PieceBitboards[12] = {
+    &ChessBoard::WhitePawns, &ChessBoard::WhiteKnights, &ChessBoard::WhiteBishops,
+    &ChessBoard::WhiteRooks, &ChessBoard::WhiteQueens,  &ChessBoard::WhiteKing,
+    &ChessBoard::BlackPawns, &ChessBoard::BlackKnights, &ChessBoard::BlackBishops,
+    &ChessBoard::BlackRooks, &ChessBoard::BlackQueens,  &ChessBoard::BlackKing};
+
+inline uint64_t& ChessBoard::Pieces(int code) { return this->*PieceBitboards[code]; }
+inline uint64_t ChessBoard::Pieces(int code) const { return this->*PieceBitboards[code]; }
 
 extern ChessBoard MainBoard;

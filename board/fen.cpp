@@ -16,6 +16,7 @@
 
 namespace {
 
+// The FEN letters in piece-code order (WPawn .. BKingCode).
 constexpr const char* PieceLetters = "PNBRQKpnbrqk";
 constexpr int MaxPiecesPerSide = 16;
 constexpr int MaxPawnsPerSide = 8;
@@ -29,22 +30,10 @@ const char* Reject(const char* format, int value = 0) {
   return Reason;
 }
 
+// The bitboard of a piece letter, or nullptr for any other character.
 uint64_t* PieceBoard(ChessBoard& b, char letter) {
-  switch (letter) {
-    case 'P': return &b.WhitePawns;
-    case 'N': return &b.WhiteKnights;
-    case 'B': return &b.WhiteBishops;
-    case 'R': return &b.WhiteRooks;
-    case 'Q': return &b.WhiteQueens;
-    case 'K': return &b.WhiteKing;
-    case 'p': return &b.BlackPawns;
-    case 'n': return &b.BlackKnights;
-    case 'b': return &b.BlackBishops;
-    case 'r': return &b.BlackRooks;
-    case 'q': return &b.BlackQueens;
-    case 'k': return &b.BlackKing;
-    default: return nullptr;
-  }
+  const char* at = letter ? strchr(PieceLetters, letter) : nullptr;
+  return at ? &b.Pieces(static_cast<int>(at - PieceLetters)) : nullptr;
 }
 
 // A king replaces any earlier king of its colour; other pieces are added.
@@ -268,14 +257,9 @@ void SetEnPassantFromFen(ChessBoard& b, const char* field) {
 void AddPiece(char letter, int square) { AddPieceTo(MainBoard, letter, square); }
 
 char DecodePiece(uint64_t mask, ChessBoard board) {
-  const bool white = board.WhitePieces & mask;
-  const uint64_t boards[6] = {
-      white ? board.WhitePawns : board.BlackPawns,   white ? board.WhiteKnights : board.BlackKnights,
-      white ? board.WhiteBishops : board.BlackBishops, white ? board.WhiteRooks : board.BlackRooks,
-      white ? board.WhiteQueens : board.BlackQueens, white ? board.WhiteKing : board.BlackKing};
-  const char* letters = white ? "PNBRQK" : "pnbrqk";
-  for (int i = 0; i < 6; i++)
-    if (boards[i] & mask) return letters[i];
+  const int pawn = (board.WhitePieces & mask) ? WPawn : BPawn;
+  for (int code = pawn; code <= pawn + WKingCode; code++)
+    if (board.Pieces(code) & mask) return PieceLetters[code];
   return '?';  // the union names a square that no piece bitboard of the colour holds
 }
 

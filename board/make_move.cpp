@@ -77,35 +77,28 @@ inline Side SideOf(ChessBoard& b) {
             b.BlackPawnCount, b.BlackKnightCount, b.BlackBishopCount, b.BlackRookCount, b.BlackQueenCount};
 }
 
+// Takes the victim on `to` off one kind of a side's pieces, when it is of that kind.
+template <bool Keyed>
+inline bool Take(ChessBoard& b, uint64_t& pieces, int32_t& count, int32_t value, int code, uint64_t to,
+                 KeyPair<Keyed> keys) {
+  if (!(pieces & to)) return false;
+  pieces ^= to;
+  --count;
+  b.CapturedValue = value;
+  keys.Toggle(code, to);
+  return true;
+}
+
 // Removes the victim standing on `to`; a king is never taken off the board.
 template <bool Keyed>
 inline void RemoveCaptured(ChessBoard& b, Side s, int pawnCode, uint64_t to, KeyPair<Keyed> keys) {
-  if (s.Pawns & to) {
-    s.Pawns ^= to;
-    --s.PawnCount;
-    b.CapturedValue = PawnValue;
+  if (Take(b, s.Pawns, s.PawnCount, PawnValue, pawnCode, to, keys)) {
     b.PawnKingKey ^= PawnKingCode(pawnCode, to);
-    keys.Toggle(pawnCode, to);
-  } else if (s.Knights & to) {
-    s.Knights ^= to;
-    --s.KnightCount;
-    b.CapturedValue = KnightValue;
-    keys.Toggle(pawnCode + WKnight, to);
-  } else if (s.Bishops & to) {
-    s.Bishops ^= to;
-    --s.BishopCount;
-    b.CapturedValue = BishopValue;
-    keys.Toggle(pawnCode + WBishop, to);
-  } else if (s.Rooks & to) {
-    s.Rooks ^= to;
-    --s.RookCount;
-    b.CapturedValue = RookValue;
-    keys.Toggle(pawnCode + WRook, to);
-  } else if (s.Queens & to) {
-    s.Queens ^= to;
-    --s.QueenCount;
-    b.CapturedValue = QueenValue;
-    keys.Toggle(pawnCode + WQueen, to);
+  } else {
+    Take(b, s.Knights, s.KnightCount, KnightValue, pawnCode + WKnight, to, keys) ||
+        Take(b, s.Bishops, s.BishopCount, BishopValue, pawnCode + WBishop, to, keys) ||
+        Take(b, s.Rooks, s.RookCount, RookValue, pawnCode + WRook, to, keys) ||
+        Take(b, s.Queens, s.QueenCount, QueenValue, pawnCode + WQueen, to, keys);
   }
   b.FiftyMoveCount = 0;
 }
@@ -133,6 +126,15 @@ inline void PromoteOn(ChessBoard& b, Side s, int8_t colour, uint64_t to, char pr
   int32_t* counts[4] = {&s.KnightCount, &s.BishopCount, &s.RookCount, &s.QueenCount};
   ++*counts[offset];
   --s.PawnCount;
+}
+
+// Moves one of `pieces` from `from` to `to`, when one stands there.
+template <bool Keyed>
+inline bool MoveIfOn(uint64_t& pieces, int code, uint64_t from, uint64_t to, KeyPair<Keyed> keys) {
+  if (!(pieces & from)) return false;
+  Shift(pieces, from, to);
+  keys.Move(code, from, to);
+  return true;
 }
 
 // Moves a piece of colour Us from `from` to `to`: en passant, the rook half of castling and the
@@ -169,19 +171,14 @@ inline void MovePiece(ChessBoard& b, uint64_t from, uint64_t to, uint8_t& castle
     b.PawnKingKey ^= PawnKingCode(ownPawn, from) ^ PawnKingCode(ownPawn, to);
     keys.Move(ownPawn, from, to);
     b.FiftyMoveCount = 0;
-  } else if (us.Knights & from) {
-    Shift(us.Knights, from, to);
-    keys.Move(ownPawn + WKnight, from, to);
-  } else if (us.Bishops & from) {
-    Shift(us.Bishops, from, to);
-    keys.Move(ownPawn + WBishop, from, to);
-  } else if (us.Rooks & from) {
-    Shift(us.Rooks, from, to);
-    keys.Move(ownPawn + WRook, from, to);
-  } else if (us.Queens & from) {
-    Shift(us.Queens, from, to);
-    keys.Move(ownPawn + WQueen, from, to);
-  } else if (us.King & from) {
+    return;
+  }
+  if (MoveIfOn(us.Knights, ownPawn + WKnight, from, to, keys) ||
+      MoveIfOn(us.Bishops, ownPawn + WBishop, from, to, keys) ||
+      MoveIfOn(us.Rooks, ownPawn + WRook, from, to, keys) ||
+      MoveIfOn(us.Queens, ownPawn + WQueen, from, to, keys))
+    return;
+  if (us.King & from) {
     b.PawnKingKey ^= PawnKingCode(ownKing, from) ^ PawnKingCode(ownKing, to);
     Shift(us.King, from, to);
     keys.Move(ownKing, from, to);
@@ -201,6 +198,43 @@ inline void MovePiece(ChessBoard& b, uint64_t from, uint64_t to, uint8_t& castle
   }
 }
 
+// Calls f(saved, current) for every field a move may change: the undo copy and the field itself.
+template <typename F>
+inline void ForEachUndoField(ChessBoard& b, F f) {
+  f(b.PrevWhitePawns, b.WhitePawns);
+  f(b.PrevBlackPawns, b.BlackPawns);
+  f(b.PrevWhiteKnights, b.WhiteKnights);
+  f(b.PrevBlackKnights, b.BlackKnights);
+  f(b.PrevWhiteBishops, b.WhiteBishops);
+  f(b.PrevBlackBishops, b.BlackBishops);
+  f(b.PrevWhiteRooks, b.WhiteRooks);
+  f(b.PrevBlackRooks, b.BlackRooks);
+  f(b.PrevWhiteQueens, b.WhiteQueens);
+  f(b.PrevBlackQueens, b.BlackQueens);
+  f(b.PrevWhiteKing, b.WhiteKing);
+  f(b.PrevBlackKing, b.BlackKing);
+  f(b.PrevWhitePieces, b.WhitePieces);
+  f(b.PrevBlackPieces, b.BlackPieces);
+  f(b.PrevAllPieces, b.AllPieces);
+  f(b.PrevPawnKingKey, b.PawnKingKey);
+  f(b.PrevCastleFlags, b.CastleFlags);
+  f(b.PrevFiftyMoveCount, b.FiftyMoveCount);
+  f(b.PrevLastFrom, b.LastFrom);
+  f(b.PrevLastTo, b.LastTo);
+  f(b.PrevWhitePieceTotal, b.WhitePieceTotal);
+  f(b.PrevBlackPieceTotal, b.BlackPieceTotal);
+  f(b.PrevWhitePawnCount, b.WhitePawnCount);
+  f(b.PrevBlackPawnCount, b.BlackPawnCount);
+  f(b.PrevWhiteKnightCount, b.WhiteKnightCount);
+  f(b.PrevBlackKnightCount, b.BlackKnightCount);
+  f(b.PrevWhiteBishopCount, b.WhiteBishopCount);
+  f(b.PrevBlackBishopCount, b.BlackBishopCount);
+  f(b.PrevWhiteRookCount, b.WhiteRookCount);
+  f(b.PrevBlackRookCount, b.BlackRookCount);
+  f(b.PrevWhiteQueenCount, b.WhiteQueenCount);
+  f(b.PrevBlackQueenCount, b.BlackQueenCount);
+}
+
 }  // namespace
 
 void ChessBoard::MakeMove(uint64_t from, uint64_t to, char promotion, uint8_t& castleMask) {
@@ -216,39 +250,7 @@ template <bool Keyed>
 void ChessBoard::MakeMoveKeyed(uint64_t from, uint64_t to, char promotion, uint8_t& castleMask, uint64_t* upper,
                                uint64_t* lower) {
   const KeyPair<Keyed> keys{upper, lower};
-  // The undo copy of everything a move may change.
-  PrevWhitePawns = WhitePawns;
-  PrevWhiteBishops = WhiteBishops;
-  PrevWhiteKnights = WhiteKnights;
-  PrevWhiteRooks = WhiteRooks;
-  PrevWhiteQueens = WhiteQueens;
-  PrevWhiteKing = WhiteKing;
-  PrevBlackPawns = BlackPawns;
-  PrevBlackBishops = BlackBishops;
-  PrevBlackKnights = BlackKnights;
-  PrevBlackRooks = BlackRooks;
-  PrevBlackQueens = BlackQueens;
-  PrevBlackKing = BlackKing;
-  PrevWhitePieces = WhitePieces;
-  PrevBlackPieces = BlackPieces;
-  PrevAllPieces = AllPieces;
-  PrevPawnKingKey = PawnKingKey;
-  PrevCastleFlags = CastleFlags;
-  PrevFiftyMoveCount = FiftyMoveCount;
-  PrevLastFrom = LastFrom;
-  PrevLastTo = LastTo;
-  PrevWhitePieceTotal = WhitePieceTotal;
-  PrevBlackPieceTotal = BlackPieceTotal;
-  PrevWhiteQueenCount = WhiteQueenCount;
-  PrevWhiteRookCount = WhiteRookCount;
-  PrevWhiteBishopCount = WhiteBishopCount;
-  PrevWhiteKnightCount = WhiteKnightCount;
-  PrevWhitePawnCount = WhitePawnCount;
-  PrevBlackQueenCount = BlackQueenCount;
-  PrevBlackRookCount = BlackRookCount;
-  PrevBlackBishopCount = BlackBishopCount;
-  PrevBlackKnightCount = BlackKnightCount;
-  PrevBlackPawnCount = BlackPawnCount;
+  ForEachUndoField(*this, [](auto& saved, const auto& current) { saved = current; });
 
   // The move itself is remembered for the next move's en passant test.
   LastFrom = from;
@@ -280,60 +282,14 @@ void ChessBoard::MakeMoveKeyed(uint64_t from, uint64_t to, char promotion, uint8
 }
 
 void ChessBoard::UndoMove(int /*unused*/) {
-  WhitePawns = PrevWhitePawns;
-  WhiteBishops = PrevWhiteBishops;
-  WhiteKnights = PrevWhiteKnights;
-  WhiteRooks = PrevWhiteRooks;
-  WhiteQueens = PrevWhiteQueens;
-  WhiteKing = PrevWhiteKing;
-  BlackPawns = PrevBlackPawns;
-  BlackBishops = PrevBlackBishops;
-  BlackKnights = PrevBlackKnights;
-  BlackRooks = PrevBlackRooks;
-  BlackQueens = PrevBlackQueens;
-  BlackKing = PrevBlackKing;
-  WhitePieces = PrevWhitePieces;
-  BlackPieces = PrevBlackPieces;
-  AllPieces = PrevAllPieces;
-  PawnKingKey = PrevPawnKingKey;
-  CastleFlags = PrevCastleFlags;
-  FiftyMoveCount = PrevFiftyMoveCount;
-  LastFrom = PrevLastFrom;
-  LastTo = PrevLastTo;
-  WhitePieceTotal = PrevWhitePieceTotal;
-  BlackPieceTotal = PrevBlackPieceTotal;
-  WhiteQueenCount = PrevWhiteQueenCount;
-  WhiteRookCount = PrevWhiteRookCount;
-  WhiteBishopCount = PrevWhiteBishopCount;
-  WhiteKnightCount = PrevWhiteKnightCount;
-  WhitePawnCount = PrevWhitePawnCount;
-  BlackQueenCount = PrevBlackQueenCount;
-  BlackRookCount = PrevBlackRookCount;
-  BlackBishopCount = PrevBlackBishopCount;
-  BlackKnightCount = PrevBlackKnightCount;
-  BlackPawnCount = PrevBlackPawnCount;
+  ForEachUndoField(*this, [](const auto& saved, auto& current) { current = saved; });
 }
 
+// The pawn on sq becomes the piece of `code`, when that is one of the colour's knight .. queen.
 void ChessBoard::Promote(int8_t colour, uint64_t sq, int code) {
-  if (colour == 0) {
-    WhitePawns ^= sq;
-    switch (code) {
-      case WKnight: WhiteKnights |= sq; break;
-      case WBishop: WhiteBishops |= sq; break;
-      case WRook: WhiteRooks |= sq; break;
-      case WQueen: WhiteQueens |= sq; break;
-      default: break;
-    }
-  } else {
-    BlackPawns ^= sq;
-    switch (code) {
-      case BKnight: BlackKnights |= sq; break;
-      case BBishop: BlackBishops |= sq; break;
-      case BRook: BlackRooks |= sq; break;
-      case BQueen: BlackQueens |= sq; break;
-      default: break;
-    }
-  }
+  const int pawn = colour == 0 ? WPawn : BPawn;
+  Pieces(pawn) ^= sq;
+  if (code > pawn && code < pawn + WKingCode) Pieces(code) |= sq;
 }
 
 void ChessBoard::DropPawn(int8_t colour, uint64_t sq) {

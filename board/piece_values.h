@@ -14,3 +14,6 @@ constexpr int32_t RookValue = 5000;
 constexpr int32_t QueenValue = 9750;
 // A king is never really captured; taking it outweighs any material there is.
 constexpr int32_t KingValue = 1000000;
+
+// The same by kind, in piece-code order from the pawn: pawn, knight, bishop, rook, queen, king.
+constexpr int32_t KindValues[6] = {PawnValue, KnightValue, BishopValue, RookValue, QueenValue, KingValue};

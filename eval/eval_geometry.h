@@ -188,18 +188,6 @@ inline Army ArmyOf(const ChessBoard& b) {
 }
 
 // Diagonals along which bishops and queens bear down on a castled king.
-constexpr uint64_t DiagonalFrom(int from, int step, int length) {
-  uint64_t diagonal = 0;
-  for (int i = 0; i < length; ++i) diagonal |= SquareMask(from + i * step);
-  return diagonal;
-}
-constexpr uint64_t DiagH2C7 = DiagonalFrom(H2, 7, 6);
-constexpr uint64_t DiagG2B7 = DiagonalFrom(G2, 7, 6);
-constexpr uint64_t DiagF2A7 = DiagonalFrom(F2, 7, 6);
-constexpr uint64_t DiagC2H7 = DiagonalFrom(C2, 9, 6);
-constexpr uint64_t DiagB2G7 = DiagonalFrom(B2, 9, 6);
-constexpr uint64_t DiagA2F7 = DiagonalFrom(A2, 9, 6);
-static_assert(DiagH2C7 == 0x0004081020408000ULL);
 constexpr uint64_t DiagonalsToQueenside = DiagH2C7 | DiagG2B7 | DiagF2A7;
 constexpr uint64_t DiagonalsToKingside = DiagC2H7 | DiagB2G7 | DiagA2F7;
 

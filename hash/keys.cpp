@@ -41,22 +41,6 @@ uint64_t Random64() {
   return (high << 32) | low;
 }
 
-// The bitboards in piece-code order (white pawn .. black king).
-inline void PieceBoards(const ChessBoard& b, uint64_t (&boards)[12]) {
-  boards[WPawn] = b.WhitePawns;
-  boards[WKnight] = b.WhiteKnights;
-  boards[WBishop] = b.WhiteBishops;
-  boards[WRook] = b.WhiteRooks;
-  boards[WQueen] = b.WhiteQueens;
-  boards[WKingCode] = b.WhiteKing;
-  boards[BPawn] = b.BlackPawns;
-  boards[BKnight] = b.BlackKnights;
-  boards[BBishop] = b.BlackBishops;
-  boards[BRook] = b.BlackRooks;
-  boards[BQueen] = b.BlackQueens;
-  boards[BKingCode] = b.BlackKing;
-}
-
 }  // namespace
 
 // Knuth's Algorithm A (additive lagged Fibonacci, lags 24 and 55), modulo 2^32.
@@ -89,14 +73,12 @@ void initPStable() {
 }
 
 void genhashcode(int8_t side, uint8_t castle, uint64_t* upper, uint64_t* lower, const ChessBoard* board) {
-  uint64_t boards[12];
-  PieceBoards(*board, boards);
   uint64_t up = 0;
   uint64_t low = 0;
   for (int piece = 0; piece < 12; ++piece) {
     const uint64_t* upCodes = UPStable + piece * 64;
     const uint64_t* lowCodes = LPStable + piece * 64;
-    for (uint64_t bits = boards[piece]; bits; bits &= bits - 1) {
+    for (uint64_t bits = board->Pieces(piece); bits; bits &= bits - 1) {
       const int sq = LowestSquare(bits);
       up ^= upCodes[sq];
       low ^= lowCodes[sq];

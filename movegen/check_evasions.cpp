@@ -9,24 +9,58 @@
 
 namespace {
 
-// Every piece of one kind moves onto the check squares it attacks.
-template <typename Attacks>
-inline int GenEvasionsOf(MoveGen& list, uint64_t pieces, uint64_t allowed, int i, Attacks attacks) {
-  for (; pieces; pieces &= pieces - 1) {
-    const uint64_t from = pieces & (~pieces + 1);
-    i = EmitAll(list, i, from, attacks(from) & allowed, NoPromotion);
+inline uint64_t Own(const ChessBoard& b, int8_t colour) { return colour != 0 ? b.BlackPieces : b.WhitePieces; }
+
+// One move per destination in `targets`, from `step` squares back; a destination on the last
+// rank promotes to a queen.
+template <bool Black>
+inline int EmitPawnTargets(MoveGen& list, int i, uint64_t targets, int step) {
+  constexpr uint64_t LastRank = Black ? Rank1 : Rank8;
+  constexpr char Queen = Black ? 'q' : 'Q';
+  for (; targets; targets &= targets - 1) {
+    const uint64_t to = targets & (~targets + 1);
+    i = Emit(list, i, PawnBackward<Black>(to, step), to, (to & LastRank) ? Queen : NoPromotion);
   }
   return i;
 }
 
-// One move per destination in `targets`; the pawn came from `shift` squares back (positive:
-// the pawn stood lower on the board). Destinations on `lastRank` promote.
-inline int EmitPawnTargets(MoveGen& list, int i, uint64_t targets, int shift, uint64_t lastRank, char queen) {
-  for (; targets; targets &= targets - 1) {
-    const uint64_t to = targets & (~targets + 1);
-    const uint64_t from = shift > 0 ? (to >> shift) : (to << -shift);
-    i = Emit(list, i, from, to, (to & lastRank) ? queen : NoPromotion);
+// Pawn moves that meet a check: en passant against the checking pawn, pushes that block,
+// captures of the checker. White's pawns move up the board, Black's down.
+template <bool Black>
+int PawnEvasions(MoveGen& list, uint64_t target, uint64_t ownPawns, uint64_t enemy, int i) {
+  constexpr uint64_t StartRank = Black ? Rank7 : Rank2;
+  constexpr uint64_t LastRank = Black ? Rank1 : Rank8;
+  constexpr uint64_t EnPassantRank = Black ? Rank4 : Rank5;  // where our pawns take en passant
+  constexpr uint64_t KingRank = Black ? Rank5 : Rank4;       // one rank behind it
+  constexpr uint64_t TheirStart = Black ? Rank2 : Rank7;
+  constexpr uint64_t FirstCaptureEdge = Black ? FileH : FileA;   // the capture by 7 squares
+  constexpr uint64_t SecondCaptureEdge = Black ? FileA : FileH;  // the capture by 9 squares
+  const ChessBoard& b = *list.Board;
+  const uint64_t kings = Black ? b.BlackKing : b.WhiteKing;
+  const uint64_t king = kings & (~kings + 1);
+  const uint64_t theirPawns = Black ? b.WhitePawns : b.BlackPawns;
+  // A pawn that has just double-pushed beside our pawn and now checks the king.
+  if ((king & KingRank) && (b.LastTo & theirPawns & EnPassantRank) && (b.LastFrom & TheirStart)) {
+    const uint64_t behind = PawnForward<Black>(b.LastTo, 8);
+    for (uint64_t checkers = attacktab::Pawn[Black][LowestSquare(king)] & theirPawns; checkers;
+         checkers &= checkers - 1) {
+      const uint64_t checker = checkers & (~checkers + 1);
+      for (uint64_t cands = ((checker >> 1) | (checker << 1)) & ownPawns & EnPassantRank; cands; cands &= cands - 1) {
+        const uint64_t from = cands & (~cands + 1);
+        // The taken pawn stands beside the candidate: to its left unless the candidate is on
+        // file a, to its right unless it is on file h.
+        if (!(from & FileA) && b.LastTo == (from >> 1)) i = Emit(list, i, from, behind, NoPromotion);
+        if (!(from & FileH) && b.LastTo == (from << 1)) i = Emit(list, i, from, behind, NoPromotion);
+      }
+    }
   }
+  const uint64_t empty = ~b.AllPieces;
+  const uint64_t movers = ownPawns & ~LastRank;
+  const uint64_t passed = PawnForward<Black>(movers & StartRank, 8) & empty;  // a double push crosses these
+  i = EmitPawnTargets<Black>(list, i, PawnForward<Black>(movers, 8) & empty & target, 8);
+  i = EmitPawnTargets<Black>(list, i, PawnForward<Black>(passed, 8) & empty & target, 16);
+  i = EmitPawnTargets<Black>(list, i, PawnForward<Black>(movers & ~FirstCaptureEdge, 7) & enemy & target, 7);
+  i = EmitPawnTargets<Black>(list, i, PawnForward<Black>(movers & ~SecondCaptureEdge, 9) & enemy & target, 9);
   return i;
 }
 
@@ -49,14 +83,8 @@ int MoveGen::GenCheckEvasions(int8_t colour, ChessBoard* board) {
   // The check lines: checker squares plus the squares between a slider and the king.
   uint64_t target = 0;
   int lines = 0;
-  uint64_t pawnCheckers = 0;
-  if (!black) {
-    if (!(king & FileA)) pawnCheckers |= (king << 7) & enemyPawns;
-    if (!(king & FileH)) pawnCheckers |= (king << 9) & enemyPawns;
-  } else {
-    if (!(king & FileH)) pawnCheckers |= (king >> 7) & enemyPawns;
-    if (!(king & FileA)) pawnCheckers |= (king >> 9) & enemyPawns;
-  }
+  // An enemy pawn checks from a square a pawn of ours on the king's square would attack.
+  const uint64_t pawnCheckers = attacktab::Pawn[black][LowestSquare(king)] & enemyPawns;
   target |= pawnCheckers;
   lines += PopCount(pawnCheckers);
   if (const uint64_t knights = b.KnightMask(king) & enemyKnights) {
@@ -110,86 +138,21 @@ int MoveGen::GenKingEvasions(int8_t colour, uint64_t /*target*/, int i) {
   return i;
 }
 
+// The other pieces onto the check squares they attack that hold no piece of their own side.
 int MoveGen::GenKnightEvasions(int8_t colour, uint64_t target, int i) {
-  const ChessBoard& b = *Board;
-  const bool black = colour != 0;
-  const uint64_t allowed = target & ~(black ? b.BlackPieces : b.WhitePieces);
-  return GenEvasionsOf(*this, black ? b.BlackKnights : b.WhiteKnights, allowed, i,
-                       [&b](uint64_t s) { return b.KnightMask(s); });
+  return GenPieceMoves<PieceKind::Knight>(*this, colour != 0, target & ~Own(*Board, colour), i);
 }
-
 int MoveGen::GenBishopEvasions(int8_t colour, uint64_t target, int i) {
-  const ChessBoard& b = *Board;
-  const bool black = colour != 0;
-  const uint64_t allowed = target & ~(black ? b.BlackPieces : b.WhitePieces);
-  return GenEvasionsOf(*this, black ? b.BlackBishops : b.WhiteBishops, allowed, i,
-                       [&b](uint64_t s) { return b.BishopMask(s); });
+  return GenPieceMoves<PieceKind::Bishop>(*this, colour != 0, target & ~Own(*Board, colour), i);
 }
-
 int MoveGen::GenRookEvasions(int8_t colour, uint64_t target, int i) {
-  const ChessBoard& b = *Board;
-  const bool black = colour != 0;
-  const uint64_t allowed = target & ~(black ? b.BlackPieces : b.WhitePieces);
-  return GenEvasionsOf(*this, black ? b.BlackRooks : b.WhiteRooks, allowed, i,
-                       [&b](uint64_t s) { return b.RookMask(s); });
+  return GenPieceMoves<PieceKind::Rook>(*this, colour != 0, target & ~Own(*Board, colour), i);
 }
-
 int MoveGen::GenQueenEvasions(int8_t colour, uint64_t target, int i) {
-  const ChessBoard& b = *Board;
-  const bool black = colour != 0;
-  const uint64_t allowed = target & ~(black ? b.BlackPieces : b.WhitePieces);
-  return GenEvasionsOf(*this, black ? b.BlackQueens : b.WhiteQueens, allowed, i,
-                       [&b](uint64_t s) { return b.BishopMask(s) | b.RookMask(s); });
+  return GenPieceMoves<PieceKind::Queen>(*this, colour != 0, target & ~Own(*Board, colour), i);
 }
 
-// Pawn moves that meet a check: en passant against the checking pawn, pushes that block,
-// captures of the checker.
 int MoveGen::GenPawnEvasions(int8_t colour, uint64_t target, uint64_t ownPawns, uint64_t enemy, int i) {
-  const ChessBoard& b = *Board;
-  const uint64_t empty = ~b.AllPieces;
-  if (colour == 0) {
-    const uint64_t king = b.WhiteKing & (~b.WhiteKing + 1);
-    // A pawn that has just double-pushed beside our pawn and now checks the king on rank 4.
-    if ((king & Rank4) && (b.LastTo & b.BlackPawns & Rank5) && (b.LastFrom & Rank7)) {
-      uint64_t checkers = 0;
-      if (!(king & FileA)) checkers |= (king << 7) & b.BlackPawns;
-      if (!(king & FileH)) checkers |= (king << 9) & b.BlackPawns;
-      for (; checkers; checkers &= checkers - 1) {
-        const uint64_t checker = checkers & (~checkers + 1);
-        for (uint64_t cands = ((checker >> 1) | (checker << 1)) & ownPawns & Rank5; cands; cands &= cands - 1) {
-          const uint64_t from = cands & (~cands + 1);
-          // The taken pawn stands beside the candidate: to its left unless the candidate is on
-          // file a, to its right unless it is on file h.
-          if (!(from & FileA) && b.LastTo == (from >> 1)) i = Emit(*this, i, from, b.LastTo << 8, NoPromotion);
-          if (!(from & FileH) && b.LastTo == (from << 1)) i = Emit(*this, i, from, b.LastTo << 8, NoPromotion);
-        }
-      }
-    }
-    const uint64_t movers = ownPawns & ~Rank8;
-    i = EmitPawnTargets(*this, i, (movers << 8) & empty & target, 8, Rank8, 'Q');
-    i = EmitPawnTargets(*this, i, (((movers & Rank2) << 8) & empty) << 8 & empty & Rank4 & target, 16, Rank8, 'Q');
-    i = EmitPawnTargets(*this, i, ((movers & ~FileA) << 7) & enemy & target, 7, Rank8, 'Q');
-    i = EmitPawnTargets(*this, i, ((movers & ~FileH) << 9) & enemy & target, 9, Rank8, 'Q');
-  } else {
-    const uint64_t king = b.BlackKing & (~b.BlackKing + 1);
-    if ((king & Rank5) && (b.LastTo & b.WhitePawns & Rank4) && (b.LastFrom & Rank2)) {
-      uint64_t checkers = 0;
-      if (!(king & FileH)) checkers |= (king >> 7) & b.WhitePawns;
-      if (!(king & FileA)) checkers |= (king >> 9) & b.WhitePawns;
-      for (; checkers; checkers &= checkers - 1) {
-        const uint64_t checker = checkers & (~checkers + 1);
-        for (uint64_t cands = ((checker >> 1) | (checker << 1)) & ownPawns & Rank4; cands; cands &= cands - 1) {
-          const uint64_t from = cands & (~cands + 1);
-          if (!(from & FileA) && b.LastTo == (from >> 1)) i = Emit(*this, i, from, b.LastTo >> 8, NoPromotion);
-          if (!(from & FileH) && b.LastTo == (from << 1)) i = Emit(*this, i, from, b.LastTo >> 8, NoPromotion);
-        }
-      }
-    }
-    const uint64_t movers = ownPawns & ~Rank1;
-    i = EmitPawnTargets(*this, i, (movers >> 8) & empty & target, -8, Rank1, 'q');
-    i = EmitPawnTargets(*this, i, (((movers & Rank7) >> 8) & empty) >> 8 & empty & Rank5 & target, -16, Rank1, 'q');
-    i = EmitPawnTargets(*this, i, ((movers & ~FileH) >> 7) & enemy & target, -7, Rank1, 'q');
-    i = EmitPawnTargets(*this, i, ((movers & ~FileA) >> 9) & enemy & target, -9, Rank1, 'q');
-  }
-  return i;
+  return colour == 0 ? PawnEvasions<false>(*this, target, ownPawns, enemy, i)
+                     : PawnEvasions<true>(*this, target, ownPawns, enemy, i);
 }

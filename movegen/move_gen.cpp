@@ -12,40 +12,6 @@
 
 namespace {
 
-// Which attack set a piece type uses.
-enum class PieceKind { Knight, Bishop, Rook, Queen, King };
-
-// The attack set of a piece on the square with index sq (the tables behind the board's masks).
-template <PieceKind Kind>
-inline uint64_t AttacksOf(const ChessBoard& b, int sq) {
-  if constexpr (Kind == PieceKind::Knight) return attacktab::Knight[sq];
-  if constexpr (Kind == PieceKind::Bishop) return attacktab::Bishop(sq, b.AllPieces);
-  if constexpr (Kind == PieceKind::Rook) return attacktab::Rook(sq, b.AllPieces);
-  if constexpr (Kind == PieceKind::Queen) return attacktab::Queen(sq, b.AllPieces);
-  if constexpr (Kind == PieceKind::King) return attacktab::King[sq];
-}
-
-template <PieceKind Kind>
-inline uint64_t PiecesOf(const ChessBoard& b, bool black) {
-  if constexpr (Kind == PieceKind::Knight) return black ? b.BlackKnights : b.WhiteKnights;
-  if constexpr (Kind == PieceKind::Bishop) return black ? b.BlackBishops : b.WhiteBishops;
-  if constexpr (Kind == PieceKind::Rook) return black ? b.BlackRooks : b.WhiteRooks;
-  if constexpr (Kind == PieceKind::Queen) return black ? b.BlackQueens : b.WhiteQueens;
-  if constexpr (Kind == PieceKind::King) return black ? b.BlackKing : b.WhiteKing;
-}
-
-// One generator body for every piece type: `targets` is the set of squares the moves may land
-// on (empty squares for quiet moves, the enemy's pieces for captures).
-template <PieceKind Kind>
-inline int GenPieceMoves(MoveGen& list, bool black, uint64_t targets, int i) {
-  const ChessBoard& b = *list.Board;
-  for (uint64_t pieces = PiecesOf<Kind>(b, black); pieces; pieces &= pieces - 1) {
-    const uint64_t from = pieces & (~pieces + 1);
-    i = EmitAll(list, i, from, AttacksOf<Kind>(b, LowestSquare(from)) & targets, NoPromotion);
-  }
-  return i;
-}
-
 // The king generators complain about a missing or doubled king and still do what they can.
 inline bool KingsPresent(const ChessBoard& b, bool black) {
   const uint64_t kings = black ? b.BlackKing : b.WhiteKing;

@@ -157,27 +157,17 @@ void MoveGen::AssignMoveOrderValues(const OrderTables& learnt, int count, int pl
     if (From[i] != mover.From) mover = MoverOn(b, learnt, kingLines, specialFroms, From[i]);
     const int to = SquareIndex(To[i]);
     if (mover.MaySpecial) {
+      // The first open rule whose move this is gives the move its value and closes.
       const int code = MoveCode(mover.FromIndex, to);
-      if (code == pvCode && Promotion[i] == pvMove.Promotion) {
-        OrderValue[i] = PVMoveOrder;
-        pvCode = Spent;
+      auto claims = [&](int& rule, int32_t order) {
+        if (code != rule) return false;
+        OrderValue[i] = order;
+        rule = Spent;
+        return true;
+      };
+      if ((Promotion[i] == pvMove.Promotion && claims(pvCode, PVMoveOrder)) || claims(hashCode, HashMoveOrder) ||
+          claims(killer0Code, FirstKillerOrder) || claims(killer1Code, SecondKillerOrder))
         continue;
-      }
-      if (code == hashCode) {
-        OrderValue[i] = HashMoveOrder;
-        hashCode = Spent;
-        continue;
-      }
-      if (code == killer0Code) {
-        OrderValue[i] = FirstKillerOrder;
-        killer0Code = Spent;
-        continue;
-      }
-      if (code == killer1Code) {
-        OrderValue[i] = SecondKillerOrder;
-        killer1Code = Spent;
-        continue;
-      }
     }
 
     const MoverKind victim = (mover.Enemy & To[i]) ? KindOn(b, !mover.Black, To[i]) : NoPiece;

@@ -78,33 +78,22 @@ inline uint64_t AttackersOf(const ChessBoard& b, int s) {
   return set;
 }
 
-// The colour's least valuable piece in set: its square index, or -1, and its value.
-int LeastValuable(const ChessBoard& b, bool black, uint64_t set, int32_t& value) {
-  if (const uint64_t found = set & (black ? b.BlackPawns : b.WhitePawns)) {
-    value = PawnValue;
-    return LowestSquare(found);
-  }
-  if (const uint64_t found = set & (black ? b.BlackKnights : b.WhiteKnights)) {
-    value = KnightValue;
-    return LowestSquare(found);
-  }
-  if (const uint64_t found = set & (black ? b.BlackBishops : b.WhiteBishops)) {
-    value = BishopValue;
-    return LowestSquare(found);
-  }
-  if (const uint64_t found = set & (black ? b.BlackRooks : b.WhiteRooks)) {
-    value = RookValue;
-    return LowestSquare(found);
-  }
-  if (const uint64_t found = set & (black ? b.BlackQueens : b.WhiteQueens)) {
-    value = QueenValue;
-    return LowestSquare(found);
-  }
-  if (const uint64_t found = set & (black ? b.BlackKing : b.WhiteKing)) {
-    value = KingValue;
-    return LowestSquare(found);
+// The colour's least valuable piece in set: its square index, or -1, and its value. One copy
+// per colour, so that every piece code is a constant and each bitboard is read directly.
+template <bool IsBlack>
+int LeastValuableOf(const ChessBoard& b, uint64_t set, int32_t& value) {
+  constexpr int Pawn = IsBlack ? BPawn : WPawn;
+  for (int kind = WPawn; kind <= WKingCode; ++kind) {
+    if (const uint64_t found = set & b.Pieces(Pawn + kind)) {
+      value = KindValues[kind];
+      return LowestSquare(found);
+    }
   }
   return -1;
+}
+
+int LeastValuable(const ChessBoard& b, bool black, uint64_t set, int32_t& value) {
+  return black ? LeastValuableOf<true>(b, set, value) : LeastValuableOf<false>(b, set, value);
 }
 
 }  // namespace
