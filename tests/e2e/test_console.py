@@ -1,10 +1,14 @@
 #!/usr/bin/env python3
-"""Console play over pipes: the greeting, moves answered by the engine at a fixed depth, an
-illegal move refused with the position unchanged, quit, the end of input, and a self-played
-ending that finishes with an announcement."""
+"""Console play over pipes, as a person types: a first word that is a move, help, moves in
+algebraic notation, undo keeping the person's colour, hint, a command without its argument, an
+illegal move refused with the position unchanged, a game saved as PGN (during the game and after
+a mate) and read back, quit, the end of input, Ctrl-C at the first prompt, and a self-played
+ending that waits after its announcement."""
 
 import os
+import pty
 import re
+import signal
 import sys
 import tempfile
 import time
@@ -31,40 +35,138 @@ def read_diagram(eng, checks, what):
     return ranks
 
 
+def black_reply(eng, checks, what):
+    """Waits for the engine's answer as Black; returns its move or None."""
+    m, got = eng.expect(MOVE_LINE, 30)
+    checks.check(m is not None and m.group(2)[1] in "78", f"engine answers {what} as Black", got)
+    return m.group(2) if m else None
+
+
+def saved_game(checks, path, what):
+    """Reads a saved PGN file back: (tags, moves in algebraic notation, result) or None."""
+    if not checks.check(os.path.exists(path), f"{what}: the file was written"):
+        return None
+    with open(path) as f:
+        text = f.read()
+    tags = dict(re.findall(r'^\[(\w+) "([^"]*)"\]$', text, re.M))
+    movetext = text.split("\n\n", 1)[1] if "\n\n" in text else ""
+    tokens = [t for t in movetext.split() if not re.match(r"^\d+\.+$", t)]
+    checks.check(len(tags) >= 7 and tokens and tokens[-1] == tags.get("Result"),
+                 f"{what}: seven tags and the result after the moves", text.splitlines())
+    return tags, tokens[:-1], tokens[-1] if tokens else None
+
+
+def san_replay(binary, moves, fen=None):
+    """Plays the algebraic moves for both sides in a fresh console engine; returns the final
+    diagram, or None when a move was refused."""
+    eng = Engine(binary, ["-fd", "1"])
+    eng.send("force")
+    if fen:
+        eng.send("setboard " + fen)
+    for mv in moves:
+        eng.send(mv)
+    eng.send("d")
+    eng.send("quit")
+    eng.wait(20)
+    out = eng.drain(1.0)
+    if any(re.search(r"Illegal move|Not a move|Ambiguous|Error", line) for line in out):
+        return None
+    return [line for line in out if RANK_LINE.match(line)][-8:]
+
+
 def game(binary, checks):
     eng = Engine(binary, ["-fd", "3"])
-    eng.send("hello")  # the first word only tells the protocol
+    eng.send("e2e4")  # the first word is the first move
     m, got = eng.expect(r"^Hello! I am Orvo$")
     checks.check(m is not None, "console greeting", got)
+    m, got = eng.expect(r"help lists the commands")
+    checks.check(m is not None, "the greeting says how to play", got)
     m, got = eng.expect(r"^MAXDEPTH = 3$")
     checks.check(m is not None, "MAXDEPTH line shows the fixed depth", got)
     start = read_diagram(eng, checks, "greeting")
     checks.check(start is not None and start[0].startswith("8  r n b q k b n r"), "start diagram", start)
-    m, got = eng.expect(r"^Enter Move: $")
-    checks.check(m is not None, "first prompt", got)
+    m, got = eng.expect(r"^(Enter Move: )?e2e4$")
+    checks.check(m is not None, "the first word is taken as the first move", got)
+    black_reply(eng, checks, "the first word e2e4")
 
-    moves = []
-    for mine in ["e2e4", "d2d4"]:
-        eng.send(mine)
-        moves.append(mine)
-        m, got = eng.expect(MOVE_LINE, 30)
-        if not checks.check(m is not None, f"engine answers {mine}", got):
-            break
-        moves.append(m.group(2))
-        m, got = eng.expect(r"^Game Score -?\d+$")
-        checks.check(m is not None, "Game Score line after the engine's move", got)
-        eng.expect(r"^Enter Move: $")
+    eng.send("help")
+    m, got = eng.expect(r"^  help ", 10)
+    listed = " ".join(line.split()[0] for line in got if line.startswith("  "))
+    checks.check(m is not None and all(c in listed for c in ["undo", "hint", "save", "resign", "new", "go", "level",
+                                                             "strength"]),
+                 "help lists the console commands", got)
+
+    # undo takes back the reply and the person's move: the start position, White still to move.
+    eng.send("undo")
+    after_undo = read_diagram(eng, checks, "after undo")
+    checks.check(after_undo == start, "undo brings back the start position", after_undo)
+    moves = ["d2d4"]
+    eng.send("d4")
+    moves.append(black_reply(eng, checks, "another first move d4 after undo"))
+
+    # A command without its argument is refused by name; the next line is a command of its own.
+    eng.send("st")
+    m, got = eng.expect(r"^st needs its argument", 10)
+    checks.check(m is not None, "st without its argument names the command", got)
+    eng.send("sd 0")
+    m, got = eng.expect(r"^Error \(the depth must be 1 to 100 plies; ignored\): sd 0$", 10)
+    checks.check(m is not None, "the next line is read as a command", got)
+
+    eng.send("Nf3")
+    moves.append("g1f3")
+    moves.append(black_reply(eng, checks, "Nf3"))
     checks.check(replay_is_legal(binary, moves), f"the game's moves are legal: {moves}")
+
+    eng.send("save two moves.pgn")
+    m, got = eng.expect(r"^Game saved to two moves\.pgn \(\*\)$", 10)
+    checks.check(m is not None, "save after two moves", got)
+    eng.send("d")
+    now = read_diagram(eng, checks, "before the save is read back")
+    saved = saved_game(checks, os.path.join(eng.workdir, "two moves.pgn"), "save after two moves")
+    if saved:
+        tags, sans, _ = saved
+        checks.check(sans[0] == "d4" and sans[2] == "Nf3" and len(sans) == 4 and tags["Black"] == "Orvo",
+                     "the saved game holds the game's moves", sans)
+        checks.check(now is not None and san_replay(binary, sans) == now, "the saved moves are legal and reach the game's position", sans)
+
+    # The hint is a legal move: played, the engine answers it.
+    eng.send("hint")
+    m, got = eng.expect(r"^Hint: (\S+)$", 30)
+    if checks.check(m is not None, "hint names a move", got):
+        eng.send(m.group(1))
+        black_reply(eng, checks, "the hinted move")
 
     # A move White cannot make now: refused, and the position is the same as before it.
     eng.send("displayboard")
     before = read_diagram(eng, checks, "before the illegal move")
-    eng.send("e2e4")
-    m, got = eng.expect(r"^Illegal move: e2e4$")
+    eng.send("a1a5")
+    m, got = eng.expect(r"^Illegal move: a1a5$")
     checks.check(m is not None, "an illegal move is refused", got)
-    eng.send("displayboard")
+    eng.send("board")
     after = read_diagram(eng, checks, "after the illegal move")
     checks.check(before == after and before is not None, "the refused move changed nothing", (before or []) + (after or []))
+
+    # A mate ends the game; the console says the result and waits; the game can be saved.
+    mate_fen = "7k/1Q6/6K1/8/8/8/8/8 w - - 0 1"
+    eng.send("setboard " + mate_fen)
+    read_diagram(eng, checks, "after setboard")
+    eng.send("Qb8#")
+    m, got = eng.expect(r"^White mates!$", 10)
+    checks.check(m is not None, "the mate is announced", got)
+    m, got = eng.expect(r"^Game over \(1-0\); save FILE, new, undo or quit: ", 10)
+    checks.check(m is not None, "the console waits after the game", got)
+    eng.send("save mate.pgn")
+    m, got = eng.expect(r"^Game saved to mate\.pgn \(1-0\)$", 10)
+    checks.check(m is not None, "save after a mate", got)
+    saved = saved_game(checks, os.path.join(eng.workdir, "mate.pgn"), "save after a mate")
+    if saved:
+        tags, sans, result = saved
+        checks.check(tags.get("SetUp") == "1" and tags.get("FEN") == mate_fen and sans == ["Qb8#"] and result == "1-0",
+                     "the mate is saved from its set-up position", (tags, sans))
+        checks.check(san_replay(binary, sans, mate_fen) is not None, "the saved mate is legal")
+    eng.send("save /nonexistent-dir/x.pgn")
+    m, got = eng.expect(r"^Could not save the game to /nonexistent-dir/x\.pgn", 10)
+    checks.check(m is not None, "an unwritable file is reported", got)
 
     eng.send("quit")
     m, got = eng.expect(r"^Bye, Thanks for the match\.$", 10)
@@ -72,10 +174,43 @@ def game(binary, checks):
     checks.check(eng.wait(10) == 0, "quit ends the program with status 0")
 
 
+def interrupt_at_first_prompt(binary, checks):
+    """At a terminal Ctrl-C ends the program before the first word is typed."""
+    path = os.path.abspath(binary)
+    workdir = tempfile.mkdtemp(prefix="orvo_e2e_")
+    pid, fd = pty.fork()
+    if pid == 0:
+        try:
+            os.chdir(workdir)
+            os.execv(path, [path])
+        finally:
+            os._exit(127)
+    seen = b""
+    deadline = time.time() + 20
+    while b"Type a move" not in seen and time.time() < deadline:
+        try:
+            seen += os.read(fd, 4096)
+        except OSError:
+            break
+    os.write(fd, b"\x03")
+    status = None
+    for _ in range(100):
+        done, status = os.waitpid(pid, os.WNOHANG)
+        if done:
+            break
+        time.sleep(0.1)
+    else:
+        os.kill(pid, signal.SIGKILL)
+        os.waitpid(pid, 0)
+    os.close(fd)
+    checks.check(b"Type a move" in seen, "a terminal gets a first prompt", [seen.decode(errors="replace")])
+    checks.check(status is not None and os.WIFSIGNALED(status) and os.WTERMSIG(status) == signal.SIGINT,
+                 "Ctrl-C at the first prompt ends the program")
+
+
 def end_of_input(binary, checks):
     """Closing standard input in the middle of a game ends the process."""
     eng = Engine(binary, ["-fd", "2"])
-    eng.send("hello")
     eng.send("e2e4")
     eng.expect(MOVE_LINE, 30)
     eng.close_input()
@@ -86,10 +221,9 @@ def clock_and_analysis(binary, checks):
     """Without options the console plays on a clock; an out-of-range depth is refused; analysis
     ends on "exit" and the game goes on, then "quit" ends the program."""
     eng = Engine(binary)
-    eng.send("hello")
+    eng.send("sd 200")  # the first word, with its argument on its line
     m, got = eng.expect(r"40 moves in 5 minutes", 10)
     checks.check(m is not None, "console greeting names the default clock", got)
-    eng.send("sd 200")
     m, got = eng.expect(r"^Error \(the depth must be 1 to 100", 10)
     checks.check(m is not None, "sd 200 refused", got)
     eng.send("analyze")
@@ -104,14 +238,17 @@ def clock_and_analysis(binary, checks):
 
 def self_play_ending(binary, checks):
     """King and queen against king, engine playing both sides: the game ends by itself with an
-    announcement, then the program ends."""
+    announcement, the console waits for the person, and quit ends the program."""
     workdir = tempfile.mkdtemp(prefix="orvo_e2e_")
     with open(os.path.join(workdir, "kqk.fen"), "w") as f:
         f.write("8/8/8/4k3/8/8/3QK3/8 w - - 0 1\n")
     eng = Engine(binary, ["-sp", "-fd", "3", "-lpf", "kqk.fen"], cwd=workdir)
-    eng.send("hello")
+    eng.send("d")
     m, got = eng.expect(r"^(White mates!|Black mates!|Stalemate|1/2-1/2 \{Draw by (50 Move Rule|repetition|insufficient material)\})$", 120)
     checks.check(m is not None, "self play ends with an announcement", got)
+    m, got = eng.expect(r"^Game over \((1-0|0-1|1/2-1/2)\); save FILE, new, undo or quit: ", 30)
+    checks.check(m is not None and eng.proc.poll() is None, "the console waits after the game", got)
+    eng.send("quit")
     m, got = eng.expect(r"^Bye, Thanks for the match\.$", 30)
     checks.check(m is not None, "the program ends after the game", got)
     checks.check(eng.wait(10) == 0, "exit status 0 after the game")
@@ -124,6 +261,7 @@ def main():
     binary = sys.argv[1]
     checks = Checks()
     game(binary, checks)
+    interrupt_at_first_prompt(binary, checks)
     end_of_input(binary, checks)
     clock_and_analysis(binary, checks)
     self_play_ending(binary, checks)
