@@ -588,8 +588,10 @@ uint8_t HintCommand() {
   if (AtConsole()) {
     // A person reads the hint in the notation of the score sheet.
     char san[SanTextSize];
-    if (known && WriteSanMove(Pondering ? PonderBase : MainBoard, from, to, promotion, san) > 0) printf("Hint: %s\n", san);
-    else printf("No hint: there is no move to play\n");
+    if (known && WriteSanMove(MainBoard, from, to, promotion, san) > 0)
+      printf("Hint: %s\n", san);
+    else
+      printf("No hint: there is no move to play\n");
     Flush();
     return CmdHandled;
   }
@@ -673,8 +675,10 @@ uint8_t ConsoleMove(const char* word) {
     return CmdHandled;
   }
   if (!legal) {
-    if (reason && strcmp(reason, "ambiguous") == 0) printf("Ambiguous move: %s (name the piece's file or rank too, as Nbd2)\n", shown);
-    else printf("Illegal move: %s\n", shown);
+    if (reason && strcmp(reason, "ambiguous") == 0)
+      printf("Ambiguous move: %s (name the piece's file or rank too, as in Nbd2)\n", shown);
+    else
+      printf("Illegal move: %s\n", shown);
     Flush();
     LogPrintf("Illegal move: %s", shown);
     return CmdHandled;
@@ -721,7 +725,6 @@ struct Command {
 };
 
 uint8_t Handled(const char*) { return CmdHandled; }
-
 uint8_t IgnoreArguments(const char*) {
   SkipArguments();
   return CmdHandled;

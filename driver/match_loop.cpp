@@ -99,7 +99,8 @@ int MatchLoop() {
     if (!MainStatus.XboardMode && !MainStatus.UCIMode) {
       MainBoard.InitPieceCounts();
       printf("\nHello! I am Orvo\n");
-      printf("Play by typing moves such as e2e4 or Nf3; you are White (go lets the engine move first); help lists the commands.\n");
+      printf("You play White: type moves such as e2e4 or Nf3 (go lets the engine move first); "
+             "help lists the commands.\n");
       printf("MAXDEPTH = %d\n", MainBoard.MaxDepth);
       fflush(stdout);
       ShowBoard(MainBoard);
