@@ -2,7 +2,7 @@
 # engine in build-asan/, libFuzzer targets in build-fuzz/.
 JOBS ?= $(shell nproc)
 
-.PHONY: all build run test test-asan fuzz bench clean
+.PHONY: all build engine run test test-asan fuzz bench clean
 
 all: build
 
@@ -21,7 +21,8 @@ else
 PGO_FLAGS = -DCMAKE_CXX_FLAGS=
 endif
 
-build:
+# The engine alone (with its profile-training step): what "make run" needs.
+engine:
 ifeq ($(PGO),1)
 	cmake -S . -B build-train -DCMAKE_BUILD_TYPE=Release -DORVO_LTO=OFF \
 	  -DCMAKE_CXX_FLAGS="-fprofile-generate=$(PROFILE_DIR) -fprofile-prefix-path=$(CURDIR)/build-train \
@@ -31,9 +32,13 @@ ifeq ($(PGO),1)
 	cd build-train && ./orvo -bench -fd 10 </dev/null >/dev/null
 endif
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release $(PGO_FLAGS)
+	cmake --build build -j $(JOBS) --target orvo
+
+# Everything: the engine, the unit tests and the benchmark programs.
+build: engine
 	cmake --build build -j $(JOBS)
 
-run: build
+run: engine
 	./build/orvo
 
 test: build

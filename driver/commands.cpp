@@ -15,11 +15,14 @@
 #include "board/masks.h"
 #include "book/polyglot_book.h"
 #include "driver/command_line.h"
+#include "driver/console.h"
 #include "driver/engine_options.h"
+#include "driver/game_loop.h"
 #include "driver/game_state.h"
 #include "driver/input.h"
 #include "driver/move_parse.h"
 #include "driver/move_text.h"
+#include "driver/san.h"
 #include "driver/status.h"
 #include "hash/move_history.h"
 #include "hash/transposition_table.h"
@@ -68,6 +71,24 @@ bool AnsweredWhilePonderingWord(const char* word) {
 
 void Flush() { fflush(stdout); }
 
+// The command word DoCommand is running, for the message about a missing argument.
+const char* RunningCommand = "";
+
+// A person at the console, not a GUI: the console reads a command's arguments from its own line
+// only, accepts algebraic notation and redraws the board after a change of position.
+bool AtConsole() { return !MainStatus.XboardMode; }
+
+// At the console a command typed without its argument is refused by name, and the next line is
+// a command of its own.
+void ReportMissingArgument() {
+  const char* usage = ConsoleUsage(RunningCommand);
+  char shown[64];
+  PrintableExcerpt(shown, sizeof shown, RunningCommand);
+  if (usage) printf("%s needs its argument: %s\n", shown, usage);
+  else printf("%s needs an argument\n", shown);
+  Flush();
+}
+
 // An error in the protocol's own form; the console reads the same text. What the opponent sent
 // is shown without its control bytes.
 void ReportError(const char* kind, const char* text) {
@@ -81,6 +102,10 @@ void ReportError(const char* kind, const char* text) {
 
 // Reads the next word of a command. An over-long word is refused, and so is its command.
 bool ReadArgument(char* word, size_t size) {
+  if (AtConsole() && !WordFollowsOnLine()) {
+    ReportMissingArgument();
+    return false;
+  }
   if (ReadWord(word, size) != InputResult::TooLong) return true;
   ReportTooLong(word, size, "command ignored");
   return false;
@@ -94,6 +119,10 @@ const char* ReadArgumentLine(char* line, size_t size, const char* consequence) {
     return nullptr;
   }
   while (*line == ' ' || *line == '\t') line++;
+  if (AtConsole() && *line == '\0') {
+    ReportMissingArgument();
+    return nullptr;
+  }
   return line;
 }
 
@@ -204,6 +233,11 @@ uint8_t StatusLine() {
 // the analysis ends.
 uint8_t MoveNowCommand() {
   if (Pondering) return CmdHandled;  // the opponent is on move: there is nothing to play
+  // At the console prompt nothing is thinking: the person asks for help.
+  if (AtConsole() && !SearchRunning) {
+    PrintConsoleHelp();
+    return CmdHandled;
+  }
   if (MainStatus.AnalyzeMode) {
     Search.AbortSearch();
     LeaveAnalysis();
@@ -229,6 +263,7 @@ uint8_t NewCommand() {
   MainStatus.AnalyzeMode = 0;
   XboardDepthLimit = 0;
   if (SearchRunning) PositionReplaced = true;
+  else if (AtConsole()) ShowBoard(MainBoard);
   return CmdStop;
 }
 
@@ -346,6 +381,7 @@ uint8_t SetBoardCommand() {
     return CmdHandled;
   }
   ResetForPosition(ReadFenCounters(fen));
+  if (AtConsole() && !SearchRunning) ShowBoard(MainBoard);
   return PositionChanged();
 }
 
@@ -465,9 +501,26 @@ uint8_t PlayOtherCommand() {
   return CmdHandled;
 }
 
+// At the console "undo" (and "remove") takes back the person's last move together with the
+// engine's reply that followed it, so the person keeps their colour; the board is shown again.
+uint8_t ConsoleTakeBack() {
+  const int moves = MovesToTakeBack();
+  int plies = 0;
+  while (plies < moves && RecordedByEngine(moves - 1 - plies)) plies++;
+  if (plies == moves) {
+    printf("No move of yours to take back\n");
+    Flush();
+    return CmdHandled;
+  }
+  TakeBack(plies + 1);
+  if (!SearchRunning) ShowBoard(MainBoard);
+  return PositionChanged();
+}
+
 // "undo" takes back one half-move, "remove" two (the user's and the engine's). A running search
 // stops first; the takeback is made once it has unwound.
 uint8_t TakeBackCommand(const char* word, int plies) {
+  if (AtConsole()) return ConsoleTakeBack();
   if (!TakeBack(plies)) {
     ReportError("no move to take back", word);
     return CmdHandled;
@@ -532,6 +585,16 @@ uint8_t HintCommand() {
   char promotion = NoPromotion;
   bool known = PredictedMove(&from, &to, &promotion);
   if (!known && !SearchRunning) known = ShortSearch(&from, &to, &promotion);
+  if (AtConsole()) {
+    // A person reads the hint in the notation of the score sheet.
+    char san[SanTextSize];
+    if (known && WriteSanMove(MainBoard, from, to, promotion, san) > 0)
+      printf("Hint: %s\n", san);
+    else
+      printf("No hint: there is no move to play\n");
+    Flush();
+    return CmdHandled;
+  }
   if (known) SendHint(from, to, promotion);
   return CmdHandled;
 }
@@ -588,6 +651,63 @@ uint8_t OptionCommand() {
     return CmdHandled;
   }
   if (const char* reason = SetEngineOption(*option, value)) ReportError(reason, shown);
+  return CmdHandled;
+}
+
+// A word at the console that is no command: a move in coordinates or in algebraic notation, or
+// else a hint at how moves are written.
+uint8_t ConsoleMove(const char* word) {
+  char shown[64];
+  PrintableExcerpt(shown, sizeof shown, word);
+  const char* reason = nullptr;
+  const bool legal = ParseLegalMove(MainBoard, word, &PendingFrom, &PendingTo, &PendingPromotion) ||
+                     ParseSanMove(MainBoard, word, &PendingFrom, &PendingTo, &PendingPromotion, &reason);
+  const bool coordinates = word[0] >= 'a' && word[0] <= 'h' && word[1] >= '0' && word[1] <= '8';
+  if (!legal && !coordinates && reason && strcmp(reason, "not algebraic notation") == 0) {
+    printf("Not a move or command: %s (moves are written e2e4 or Nf3; help lists the commands)\n", shown);
+    Flush();
+    SkipArguments();
+    return CmdHandled;
+  }
+  if (!MainStatus.GameInProgress) {
+    printf("The game is over (%s): undo, save FILE, new or quit\n", GameResult);
+    Flush();
+    return CmdHandled;
+  }
+  if (!legal) {
+    if (reason && strcmp(reason, "ambiguous") == 0)
+      printf("Ambiguous move: %s (name the piece's file or rank too, as in Nbd2)\n", shown);
+    else
+      printf("Illegal move: %s\n", shown);
+    Flush();
+    LogPrintf("Illegal move: %s", shown);
+    return CmdHandled;
+  }
+  if (SearchRunning) return MoveDuringSearch(word);
+  return CmdMove;
+}
+
+// "resign": the person gives up the game; the side to move is theirs.
+uint8_t ResignCommand() {
+  if (!MainStatus.GameInProgress) {
+    printf("The game is over (%s)\n", GameResult);
+    Flush();
+    return CmdHandled;
+  }
+  if (MainBoard.SideToMove == White) AnnounceResult("0-1 {White resigns}\n", "0-1");
+  else AnnounceResult("1-0 {Black resigns}\n", "1-0");
+  return CmdHandled;
+}
+
+// "save FILE": the rest of the line names the file (it may hold blanks).
+uint8_t SaveCommand() {
+  char line[LineSize];
+  const char* text = ReadArgumentLine(line, sizeof line, "nothing saved");
+  if (text == nullptr) return CmdHandled;
+  char path[LineSize];
+  snprintf(path, sizeof path, "%s", text);
+  for (size_t n = strlen(path); n > 0 && (path[n - 1] == ' ' || path[n - 1] == '\t'); n--) path[n - 1] = '\0';
+  SaveGameAsPgn(path);
   return CmdHandled;
 }
 
@@ -719,6 +839,25 @@ constexpr Command Commands[] = {
      }},
 };
 
+// The commands of a person at the console, looked up before those above; to an xboard GUI they
+// are unknown words.
+uint8_t ShowBoardCommand(const char*) {
+  ShowBoard(MainBoard);
+  return CmdHandled;
+}
+
+constexpr Command ConsoleCommands[] = {
+    {"board", ShowBoardCommand},
+    {"d", ShowBoardCommand},
+    {"help",
+     [](const char*) {
+       PrintConsoleHelp();
+       return CmdHandled;
+     }},
+    {"resign", [](const char*) { return ResignCommand(); }},
+    {"save", [](const char*) { return SaveCommand(); }},
+};
+
 // Edit mode: rebuild unions and castling rights from the pieces after every word.
 void RecomputeEditedBoard(ChessBoard& b) {
   b.RecomputeUnions();
@@ -788,6 +927,8 @@ const char* CommandWhileThinking() {
 
 }  // namespace
 
+void TypeAheadWord(const char* word) { snprintf(ReplayWord, sizeof ReplayWord, "%s", word); }
+
 void ListenForCommands() { InstallCommandSource({CommandWaiting, CommandWhileThinking}); }
 
 void PendingMove(uint64_t* from, uint64_t* to, char* promotion) {
@@ -842,11 +983,20 @@ void SetupBoardFromEdit() {
 
 uint8_t DoCommand(const char* word) {
   WriteLogFile(word);
+  if (AtConsole()) {
+    for (const Command& command : ConsoleCommands) {
+      if (strcmp(word, command.Name) != 0) continue;
+      RunningCommand = command.Name;
+      return command.Run(word);
+    }
+  }
   for (const Command& command : Commands) {
     if (strcmp(word, command.Name) != 0) continue;
     if (Pondering && !AnsweredWhilePonderingWord(word)) return StopPondering(word);
+    RunningCommand = command.Name;
     return command.Run(word);
   }
+  if (AtConsole()) return ConsoleMove(word);
   if (word[0] >= 'a' && word[0] <= 'h' && word[1] >= '0' && word[1] <= '8') return MoveCommand(word);
   return UnknownCommand(word);
 }
@@ -857,7 +1007,8 @@ uint8_t HumanMove() {
   for (;;) {
     const bool console = !MainStatus.XboardMode;
     if (console) {
-      printf("Enter Move: ");
+      if (MainStatus.GameInProgress) printf("Enter Move: ");
+      else printf("Game over (%s); save FILE, new, undo or quit: ", GameResult);
       Flush();
     }
     if (ReplayWord[0]) {

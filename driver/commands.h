@@ -17,6 +17,9 @@ void ListenForCommands();
 // caller that plays it.
 void PendingMove(uint64_t* from, uint64_t* to, char* promotion);
 uint8_t HumanMove();
+// A word HumanMove takes before it reads the input: at the console, the first word, which was
+// read to tell the protocol and is the person's first command or move.
+void TypeAheadWord(const char* word);
 void SetupBoardFromEdit();
 void MakeGUIMove(uint64_t from, uint64_t to, char promotion, int score);
 // "Hint: e7e5": the move the engine expects from the opponent.

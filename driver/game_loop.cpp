@@ -28,12 +28,6 @@ bool HistoryEndsWithCurrentPosition() {
   return top.Upper == upper && top.Lower == lower;
 }
 
-void Announce(const char* text) {
-  printf("%s", text);
-  fflush(stdout);
-  MainStatus.GameInProgress = 0;
-}
-
 // Mate or stalemate of the side to move: the search reports -110000 for a side that is mated
 // and 110001 for a stalemate.
 // From protocol version 2 on the GUI reads results in the "1-0 {White mates}" form.
@@ -42,10 +36,11 @@ void AnnounceNoMove(int score) {
   const bool v2 = ProtocolVersion >= 2 && MainStatus.XboardMode;
   const bool whiteWins = (score == -MateValue) != whiteToMove;
   if (score == -MateValue || score == MateValue) {
-    if (v2) Announce(whiteWins ? "1-0 {White mates}\n" : "0-1 {Black mates}\n");
-    else Announce(whiteWins ? "White mates!\n" : "Black mates!\n");
+    const char* result = whiteWins ? "1-0" : "0-1";
+    if (v2) AnnounceResult(whiteWins ? "1-0 {White mates}\n" : "0-1 {Black mates}\n", result);
+    else AnnounceResult(whiteWins ? "White mates!\n" : "Black mates!\n", result);
   } else {
-    Announce(v2 ? "1/2-1/2 {Stalemate}\n" : "Stalemate\n");
+    AnnounceResult(v2 ? "1/2-1/2 {Stalemate}\n" : "Stalemate\n", "1/2-1/2");
   }
 }
 
@@ -151,7 +146,7 @@ bool EngineTurn(int* lastScore) {
   *lastScore = score;
   if (ProtocolVersion < 2) printf("%d. ...", MoveNumber());
   MakeGUIMove(best.From, best.To, best.Promotion, score);
-  PlayGameMove(best.From, best.To, best.Promotion);
+  PlayEngineMove(best.From, best.To, best.Promotion);
   if (MainStatus.GameInProgress) AnnounceGameEnd();
   NotePrediction();
   return true;
@@ -200,6 +195,13 @@ PonderResult PonderTurn(int* lastScore) {
 
 }  // namespace
 
+void AnnounceResult(const char* text, const char* result) {
+  printf("%s", text);
+  fflush(stdout);
+  GameResult = result;
+  MainStatus.GameInProgress = 0;
+}
+
 bool DeadDrawMaterial() {
   const ChessBoard& b = MainBoard;
   if (b.WhitePawns | b.BlackPawns | b.WhiteRooks | b.BlackRooks | b.WhiteQueens | b.BlackQueens) return false;
@@ -214,15 +216,15 @@ bool AnnounceGameEnd() {
     return true;
   }
   if (MainBoard.FiftyMoveCount >= 100) {
-    Announce("1/2-1/2 {Draw by 50 Move Rule}\n");
+    AnnounceResult("1/2-1/2 {Draw by 50 Move Rule}\n", "1/2-1/2");
     return true;
   }
   if (EarlierOccurrences() >= 2) {
-    Announce("1/2-1/2 {Draw by repetition}\n");
+    AnnounceResult("1/2-1/2 {Draw by repetition}\n", "1/2-1/2");
     return true;
   }
   if (DeadDrawMaterial()) {
-    Announce("1/2-1/2 {Draw by insufficient material}\n");
+    AnnounceResult("1/2-1/2 {Draw by insufficient material}\n", "1/2-1/2");
     return true;
   }
   return false;
@@ -247,12 +249,9 @@ void GameLoop() {
   }
   for (;;) {
     if (QuitRequested || MainStatus.UCIMode == 1) return;
-    if (!MainStatus.GameInProgress) {
-      // The console game is over. An xboard engine stays for the GUI's next game and only
-      // listens until one begins.
-      if (!MainStatus.XboardMode) return;
-      MainStatus.HumanToMove = 1;
-    }
+    // After the end of a game the engine only listens: an xboard engine until the GUI's next
+    // game begins, the console until the person saves the game, starts another or quits.
+    if (!MainStatus.GameInProgress) MainStatus.HumanToMove = 1;
     genpawnhashcode(MainBoard.SideToMove, MainBoard, &MainBoard.PawnKingKey);
     if (MainStatus.SelfPlay && MainStatus.GameInProgress) MainStatus.HumanToMove = 0;
 

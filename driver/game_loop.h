@@ -13,6 +13,10 @@ void GameLoop();
 // No mate is possible for either side: bare kings, or one knight or bishop against a bare king.
 bool DeadDrawMaterial();
 
+// Prints the announcement text that ends the game and records its result ("1-0", "0-1",
+// "1/2-1/2"); the game is then over.
+void AnnounceResult(const char* text, const char* result);
+
 // Tests the current position for the end of the game (mate, stalemate, the fifty-move rule, a
 // third repetition, insufficient material). Prints the announcement, clears GameInProgress and
 // returns true when the game is over.

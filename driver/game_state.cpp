@@ -23,6 +23,7 @@ bool Pondering = false;
 bool PonderMissed = false;
 ChessBoard PonderBase;
 int XboardDepthLimit = 0;
+const char* GameResult = "*";
 
 namespace {
 
@@ -33,15 +34,20 @@ bool ResetPending = false;
 bool RecordPending = false;
 int TakeBackPending = 0;
 
-// What a takeback restores. A game longer than the record forgets its oldest moves.
+// The game record, and what a takeback restores: each move with the position before it. A game
+// longer than the record forgets its oldest moves.
 struct TakenMove {
   ChessBoard Board;
   int32_t GamePly;
   int32_t HistoryLength;  // -1: the move was made during a search; filled in when it ends
+  PgnMove Move;
+  bool ByEngine;
 };
-constexpr int RecordCapacity = 1024;
+constexpr int RecordCapacity = MaxRecordedMoves;
 TakenMove Record[RecordCapacity];
 int RecordCount = 0;
+// The move number (as a FEN counts it) of the record's first position.
+int32_t RecordStartMoveNumber = 1;
 
 struct Prediction {
   bool Known;
@@ -67,6 +73,15 @@ void ApplyTakeBack(int plies) {
   if (m.HistoryLength >= 0 && m.HistoryLength <= MoveList.NumMoves) MoveList.NumMoves = m.HistoryLength;
   RecordCount -= plies;
   MainStatus.GameInProgress = 1;
+  GameResult = "*";
+}
+
+// The move number of the current position: one more after every move of Black's.
+int32_t CurrentMoveNumber() {
+  int32_t number = RecordStartMoveNumber;
+  for (int i = 0; i < RecordCount; i++)
+    if (Record[i].Board.SideToMove != White) number++;
+  return number;
 }
 
 }  // namespace
@@ -84,6 +99,7 @@ void SearchEnded() {
 }
 
 void ResetGameHistory() {
+  RecordStartMoveNumber = CurrentMoveNumber();
   RecordCount = 0;
   if (SearchRunning) {
     ResetPending = true;
@@ -130,6 +146,8 @@ void ResetForNewGame() {
   MainBoard.InitPieceCounts();
   MainStatus.initVars();
   ResetGameHistory();
+  RecordStartMoveNumber = 1;
+  GameResult = "*";
 }
 
 void ResetForPosition(const FenCounters& counters) {
@@ -140,10 +158,13 @@ void ResetForPosition(const FenCounters& counters) {
   MainStatus.GamePly = 2 * (counters.MoveNumber - 1) + (MainBoard.SideToMove == Black ? 1 : 0);
   MainStatus.GameInProgress = 1;
   ResetGameHistory();
+  RecordStartMoveNumber = counters.MoveNumber > 0 ? counters.MoveNumber : 1;
+  GameResult = "*";
 }
 
 void PlayGameMove(uint64_t from, uint64_t to, char promotion, bool countPly) {
   NoteMoveAbout(MainBoard);
+  Record[RecordCount - 1].Move = {from, to, promotion};
   uint8_t castleMask = 15;
   MainBoard.MakeMove(from, to, promotion, castleMask);
   MainBoard.CastleFlags &= castleMask;
@@ -151,6 +172,22 @@ void PlayGameMove(uint64_t from, uint64_t to, char promotion, bool countPly) {
   if (countPly) MainStatus.GamePly += 1;
   RecordGamePosition();
 }
+
+void PlayEngineMove(uint64_t from, uint64_t to, char promotion) {
+  PlayGameMove(from, to, promotion);
+  Record[RecordCount - 1].ByEngine = true;
+}
+
+void RecordedGame(PgnGame* game, PgnMove* moves) {
+  game->Start = RecordCount > 0 ? Record[0].Board : MainBoard;
+  game->HalfMoveClock = game->Start.FiftyMoveCount;
+  game->MoveNumber = RecordStartMoveNumber;
+  for (int i = 0; i < RecordCount; i++) moves[i] = Record[i].Move;
+  game->Moves = moves;
+  game->MoveCount = RecordCount;
+}
+
+bool RecordedByEngine(int i) { return i >= 0 && i < RecordCount && Record[i].ByEngine; }
 
 void ShowBoard(const ChessBoard& board) {
   // A private copy with its counts taken from the bitboards: the value shown is that of the pieces
@@ -165,10 +202,12 @@ void ShowBoard(const ChessBoard& board) {
 
 void NoteMoveAbout(const ChessBoard& before) {
   if (RecordCount == RecordCapacity) {
+    if (Record[0].Board.SideToMove != White) RecordStartMoveNumber++;
     std::memmove(Record, Record + 1, (RecordCapacity - 1) * sizeof(TakenMove));
     RecordCount--;
   }
-  Record[RecordCount++] = {before, MainStatus.GamePly, SearchRunning ? -1 : MoveList.NumMoves};
+  Record[RecordCount++] = {before, MainStatus.GamePly, SearchRunning ? -1 : MoveList.NumMoves, {0, 0, NoPromotion},
+                           false};
 }
 
 bool TakeBack(int plies) {

@@ -7,6 +7,7 @@
 
 #include "board/chess_board.h"
 #include "board/fen.h"
+#include "driver/pgn.h"
 
 // Set by "quit" (also at the end of input): every loop ends at once.
 extern bool QuitRequested;
@@ -66,6 +67,21 @@ void ResetForPosition(const FenCounters& counters);
 // half-move number advanced (not for a move entered in xboard's force mode) and the new position
 // recorded in the game history for repetitions. Every front end plays its moves here.
 void PlayGameMove(uint64_t from, uint64_t to, char promotion, bool countPly = true);
+// The engine's own move: played as above, and marked in the game record as the engine's.
+void PlayEngineMove(uint64_t from, uint64_t to, char promotion);
+
+// The result once the game has ended ("1-0", "0-1" or "1/2-1/2"), "*" while it goes on. The
+// announcement that ends the game sets it; a new game, a new position or a takeback clears it.
+extern const char* GameResult;
+
+// The game record: every move since the game's start position (a new game, or a position set
+// up), as PlayGameMove made it; a takeback drops moves from its end. A game longer than the
+// record starts from a later position. RecordedGame fills game.Start, its counters and the moves
+// (into moves, room for MaxRecordedMoves) and leaves the tags to the caller. RecordedByEngine
+// tells whether move i of the record was the engine's.
+constexpr int MaxRecordedMoves = 1024;
+void RecordedGame(PgnGame* game, PgnMove* moves);
+bool RecordedByEngine(int i);
 
 // The board diagram, with the static evaluation from White's side below it (left out in the
 // -pev run, which prints its own evaluations).

@@ -178,6 +178,16 @@ int32_t LeadingNumber(const char* text, int32_t cap) {
   return static_cast<int32_t>(value);
 }
 
+bool WordFollowsOnLine() {
+  if (LastConsumed == '\n') return false;
+  for (;;) {
+    const int c = PeekChar();
+    if (c == EOF || c == '\n') return false;
+    if (!IsBlank(c)) return true;
+    NextChar();
+  }
+}
+
 void DiscardRestOfLine() {
   // Only what is already there: never wait for more, and never look past the first newline.
   if (LastConsumed == '\n') return;

@@ -36,6 +36,10 @@ void PrintableExcerpt(char* out, size_t size, const char* text, size_t n = 40);
 // The decimal number at the start of text, 0 when it does not start with a digit; numbers above
 // cap are capped.
 int32_t LeadingNumber(const char* text, int32_t cap = INT32_MAX);
+// True when the current line holds another word: blanks before it are consumed, the newline
+// is not. False at the start of a line (the last word read ended its line) and at the end of
+// input. It waits for the rest of the line, which the sender has already started sending.
+bool WordFollowsOnLine();
 // Drops whatever is left of the current line.
 void DiscardRestOfLine();
 // Non-blocking: true when at least one byte is waiting (buffered, or readable on fd 0),

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <unistd.h>
+
 #include "board/chess_board.h"
 #include "board/log_file.h"
 #include "book/opening_book.h"
@@ -39,13 +41,19 @@ int main(int argc, char** argv) {
 
   // The first word tells the protocol. Perft and the benchmarks run without any input.
   if (!MainStatus.PERFT && !MainStatus.BenchMode && !MainStatus.SATrain) {
+    // A GUI talks over a pipe. Input from a terminal is a person, who is told how to begin and
+    // may leave with Ctrl-C before typing anything.
+    if (isatty(STDIN_FILENO)) {
+      signal(SIGINT, SIG_DFL);
+      printf("Type a move (e2e4 or Nf3) to play White, or help; a GUI starts with xboard or uci.\n");
+    }
     // An over-long first word names no protocol (its line is dropped with it).
     if (ReadWord(FirstWord, sizeof FirstWord) == InputResult::TooLong) FirstWord[0] = '\0';
     else ConsumeOneChar();
     if (strstr(FirstWord, "uci")) MainStatus.UCIMode = 1;
     if (strstr(FirstWord, "xboard")) MainStatus.XboardMode = 1;
     // A person at the console may end the program with Ctrl-C, in analysis too.
-    if (!MainStatus.UCIMode && !MainStatus.XboardMode) signal(SIGINT, SIG_DFL);
+    signal(SIGINT, MainStatus.UCIMode || MainStatus.XboardMode ? SIG_IGN : SIG_DFL);
   }
 
   return MatchLoop();

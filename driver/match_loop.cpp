@@ -8,6 +8,7 @@
 #include "board/chess_board.h"
 #include "board/log_file.h"
 #include "driver/bench.h"
+#include "driver/commands.h"
 #include "driver/epd_suite.h"
 #include "driver/game_loop.h"
 #include "driver/game_state.h"
@@ -98,9 +99,14 @@ int MatchLoop() {
     if (!MainStatus.XboardMode && !MainStatus.UCIMode) {
       MainBoard.InitPieceCounts();
       printf("\nHello! I am Orvo\n");
+      printf("You play White: type moves such as e2e4 or Nf3 (go lets the engine move first); "
+             "help lists the commands.\n");
       printf("MAXDEPTH = %d\n", MainBoard.MaxDepth);
       fflush(stdout);
       ShowBoard(MainBoard);
+      // The word that told the protocol is the person's first command or move.
+      TypeAheadWord(FirstWord);
+      FirstWord[0] = '\0';
     }
     MainStatus.HumanToMove = 1;
     GameLoop();
