@@ -210,18 +210,25 @@ uint8_t MoveWhilePondering(const char* word) {
   return StopPondering(word);
 }
 
+// "Illegal move: WORD", the word as shown (without its control bytes).
+uint8_t RefuseMove(const char* shown) {
+  printf("Illegal move: %s\n", shown);
+  Flush();
+  LogPrintf("Illegal move: %s", shown);
+  return CmdHandled;
+}
+
+// The opponent's move, legal and kept in PendingFrom, PendingTo and PendingPromotion.
+uint8_t AcceptMove(const char* word) { return SearchRunning ? MoveDuringSearch(word) : CmdMove; }
+
 uint8_t MoveCommand(const char* word) {
   if (Pondering) return MoveWhilePondering(word);
   if (!ParseLegalMove(MainBoard, word, &PendingFrom, &PendingTo, &PendingPromotion)) {
     char shown[64];
     PrintableExcerpt(shown, sizeof shown, word);
-    printf("Illegal move: %s\n", shown);
-    Flush();
-    LogPrintf("Illegal move: %s", shown);
-    return CmdHandled;
+    return RefuseMove(shown);
   }
-  if (SearchRunning) return MoveDuringSearch(word);
-  return CmdMove;
+  return AcceptMove(word);
 }
 
 uint8_t StatusLine() {
@@ -674,17 +681,13 @@ uint8_t ConsoleMove(const char* word) {
     Flush();
     return CmdHandled;
   }
-  if (!legal) {
-    if (reason && strcmp(reason, "ambiguous") == 0)
-      printf("Ambiguous move: %s (name the piece's file or rank too, as in Nbd2)\n", shown);
-    else
-      printf("Illegal move: %s\n", shown);
+  if (!legal && reason && strcmp(reason, "ambiguous") == 0) {
+    printf("Ambiguous move: %s (name the piece's file or rank too, as in Nbd2)\n", shown);
     Flush();
-    LogPrintf("Illegal move: %s", shown);
     return CmdHandled;
   }
-  if (SearchRunning) return MoveDuringSearch(word);
-  return CmdMove;
+  if (!legal) return RefuseMove(shown);
+  return AcceptMove(word);
 }
 
 // "resign": the person gives up the game; the side to move is theirs.
@@ -725,6 +728,11 @@ struct Command {
 };
 
 uint8_t Handled(const char*) { return CmdHandled; }
+// "hard" and "easy": pondering on or off.
+uint8_t SetPondering(bool on) {
+  PonderEnabled = on;
+  return CmdHandled;
+}
 uint8_t IgnoreArguments(const char*) {
   SkipArguments();
   return CmdHandled;
@@ -753,11 +761,7 @@ constexpr Command Commands[] = {
      }},
     {"draw", Handled},
     {"dumpsee", [](const char*) { return DumpSeeCommand(); }},
-    {"easy",
-     [](const char*) {
-       PonderEnabled = false;
-       return CmdHandled;
-     }},
+    {"easy", [](const char*) { return SetPondering(false); }},
     {"edit", [](const char*) { return EditCommand(); }},
     {"egtpath", IgnoreArguments},
     {"exit", [](const char*) { return ExitCommand(); }},
@@ -769,11 +773,7 @@ constexpr Command Commands[] = {
        MainStatus.HumanToMove = 0;
        return CmdStop;
      }},
-    {"hard",
-     [](const char*) {
-       PonderEnabled = true;
-       return CmdHandled;
-     }},
+    {"hard", [](const char*) { return SetPondering(true); }},
     {"hint", [](const char*) { return HintCommand(); }},
     {"ics", IgnoreArguments},
     {"level", [](const char*) { return LevelCommand(); }},
