@@ -92,6 +92,14 @@ def clock_and_analysis(binary, checks):
     eng.send("sd 200")
     m, got = eng.expect(r"^Error \(the depth must be 1 to 100", 10)
     checks.check(m is not None, "sd 200 refused", got)
+    for bad in ("strength", "strength weak"):
+        eng.send(bad)
+        m, got = eng.expect(r"^Error \(strength needs a rating from \d+ to \d+, or full\): strength", 10)
+        checks.check(m is not None, f"'{bad}' gets a message", got)
+    for level, answer in (("1200", r"a rating of about 1200\."), ("full", r"full strength\.")):
+        eng.send("strength " + level)
+        m, got = eng.expect(r"^The engine plays at " + answer + "$", 10)
+        checks.check(m is not None, f"strength {level} is confirmed", got)
     eng.send("analyze")
     m, got = eng.expect(r"^\d+ -?\d+ \d+ \d+ ", 20)
     checks.check(m is not None, "console analysis shows its thinking", got)

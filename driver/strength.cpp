@@ -1,0 +1,110 @@
+// Weaker levels of play: how a rating becomes a node cap and a way of choosing among the best
+// moves, and the choice itself.
+
+#include "driver/strength.h"
+
+#include <cmath>
+
+#include "board/bit_ops.h"
+#include "hash/keys.h"
+
+PlayingStrength Strength;
+
+namespace {
+
+// The lines a weaker level searches and chooses among.
+constexpr int32_t LevelLines = 4;
+
+// The levels measured, weakest first: the rating, the nodes searched for a move, and how far
+// below the best line (in millipawns) a line still gets a fair share of the choice -- a line
+// that much worse is chosen e^-1 times as often as the best, and one four times that much worse
+// never. Ratings between two rows take the nodes geometrically and the spread linearly between
+// them. The top row is the level just below full strength.
+struct Level {
+  int32_t Elo;
+  double Nodes;
+  double Spread;
+};
+constexpr Level Levels[] = {
+    {MinStrengthElo, 40, 700},
+    {1300, 150, 400},
+    {1600, 1000, 200},
+    {1900, 8000, 80},
+    {MaxStrengthElo, 40000, 30},
+};
+constexpr int LevelCount = static_cast<int>(sizeof Levels / sizeof Levels[0]);
+constexpr double LineCutoff = 4;  // in spreads
+
+Level LevelFor(int32_t elo) {
+  if (elo <= Levels[0].Elo) return Levels[0];
+  for (int i = 1; i < LevelCount; i++) {
+    if (elo > Levels[i].Elo) continue;
+    const Level& a = Levels[i - 1];
+    const Level& b = Levels[i];
+    const double t = static_cast<double>(elo - a.Elo) / (b.Elo - a.Elo);
+    return {elo, a.Nodes * std::pow(b.Nodes / a.Nodes, t), a.Spread + (b.Spread - a.Spread) * t};
+  }
+  return Levels[LevelCount - 1];
+}
+
+// A well-mixed 64-bit number from the position and the level (splitmix64's finaliser).
+uint64_t Mix(uint64_t x) {
+  x += 0x9E3779B97F4A7C15ULL;
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+  return x ^ (x >> 31);
+}
+
+bool IsLosingMate(int score) { return score <= -MateBound; }
+
+}  // namespace
+
+void PlayingStrength::LimitSearch(SearchLimits& limits) const {
+  if (!Weaker() || limits.Infinite || limits.Mate > 0) return;
+  const Level level = LevelFor(Elo);
+  limits.Lines = LevelLines;
+  // An exact depth is searched whole; only the choice is the level's.
+  if (limits.FD == 0) limits.NodeCap = static_cast<int64_t>(level.Nodes);
+}
+
+SearchResult PlayingStrength::ChooseMove(const ChessBoard& board, const SearchResult& best) const {
+  SearchRoutines& S = Search;
+  if (!Weaker() || !best.Playable || S.Limits.Lines <= 1 || S.LineCount < 2) return best;
+  // The lines are those of this search only when their best is the move the search returns.
+  const PVEntry first = S.LinePV[0][0];
+  if (first.Code != MoveCode(LowestSquare(best.From), LowestSquare(best.To)) || first.Promotion != best.Promotion)
+    return best;
+
+  const double spread = LevelFor(Elo).Spread;
+  double weight[MaxMultiPV];
+  double total = 0;
+  for (int k = 0; k < S.LineCount; k++) {
+    const double gap = S.LineScore[0] - S.LineScore[k];
+    // A line into a mate is never chosen while the best line escapes it.
+    const bool allowed = gap <= LineCutoff * spread && !(IsLosingMate(S.LineScore[k]) && !IsLosingMate(S.LineScore[0]));
+    weight[k] = allowed ? std::exp(-gap / spread) : 0;
+    total += weight[k];
+  }
+  uint64_t upper = 0, lower = 0;
+  const int8_t side = board.SideToMove ? Black : White;
+  genhashcode(side, static_cast<uint8_t>(board.CastleFlags), &upper, &lower, &board);
+  const uint64_t draw = Mix(upper ^ Mix(lower ^ static_cast<uint64_t>(Elo)));
+  double pick = static_cast<double>(draw >> 11) * 0x1.0p-53 * total;
+  int chosen = 0;
+  for (int k = 0; k < S.LineCount; k++) {
+    if (weight[k] <= 0) continue;
+    chosen = k;
+    if (pick < weight[k]) break;
+    pick -= weight[k];
+  }
+  if (chosen == 0) return best;
+
+  S.ShowLine(chosen);
+  const PVEntry move = S.LinePV[chosen][0];
+  SearchResult played = best;
+  played.From = SquareMask(move.Code >> 6);
+  played.To = SquareMask(move.Code & 63);
+  played.Promotion = move.Promotion;
+  played.Score = S.LineScore[chosen];
+  return played;
+}
