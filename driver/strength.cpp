@@ -12,25 +12,31 @@ PlayingStrength Strength;
 
 namespace {
 
-// The lines a weaker level searches and chooses among.
-constexpr int32_t LevelLines = 4;
-
-// The levels measured, weakest first: the rating, the nodes searched for a move, and how far
-// below the best line (in millipawns) a line still gets a fair share of the choice -- a line
-// that much worse is chosen e^-1 times as often as the best, and one four times that much worse
-// never. Ratings between two rows take the nodes geometrically and the spread linearly between
-// them. The top row is the level just below full strength.
+// The levels measured, weakest first: the rating, the nodes searched for a move (the first
+// iteration is always searched whole), how far below the best line (in millipawns) a line still
+// gets a fair share of the choice -- a line that much worse is chosen e^-1 times as often as the
+// best, and one four times that much worse never -- and the lines searched to choose among.
+// Ratings between two rows take the nodes geometrically, the rest linearly; above the top row,
+// up to full strength, the top row plays.
+//
+// Each rating is the score of 20 to 24 games at 10 s + 0.1 s against Stockfish 15.1 with
+// UCI_LimitStrength and UCI_Elo set (the opponent's rating in brackets), so the scale is that
+// of its UCI_Elo: 1/24 (1350), 2/24 (1350), 9/20 (1350), 16.5/24 (1600), 16.5/24 (2200), 19/24
+// (2600), 21.5/24 (2850). Full strength won 18 of 18 against its 2850.
 struct Level {
   int32_t Elo;
   double Nodes;
   double Spread;
+  double Lines;
 };
 constexpr Level Levels[] = {
-    {MinStrengthElo, 40, 700},
-    {1300, 150, 400},
-    {1600, 1000, 200},
-    {1900, 8000, 80},
-    {MaxStrengthElo, 40000, 30},
+    {MinStrengthElo, 1, 2000, 8},
+    {930, 1, 1200, 6},
+    {1320, 40, 700, 4},
+    {1740, 1000, 200, 4},
+    {2340, 2828, 140, 4},
+    {2830, 8000, 80, 4},
+    {3220, 40000, 30, 4},
 };
 constexpr int LevelCount = static_cast<int>(sizeof Levels / sizeof Levels[0]);
 constexpr double LineCutoff = 4;  // in spreads
@@ -42,7 +48,8 @@ Level LevelFor(int32_t elo) {
     const Level& a = Levels[i - 1];
     const Level& b = Levels[i];
     const double t = static_cast<double>(elo - a.Elo) / (b.Elo - a.Elo);
-    return {elo, a.Nodes * std::pow(b.Nodes / a.Nodes, t), a.Spread + (b.Spread - a.Spread) * t};
+    return {elo, a.Nodes * std::pow(b.Nodes / a.Nodes, t), a.Spread + (b.Spread - a.Spread) * t,
+            a.Lines + (b.Lines - a.Lines) * t};
   }
   return Levels[LevelCount - 1];
 }
@@ -62,7 +69,7 @@ bool IsLosingMate(int score) { return score <= -MateBound; }
 void PlayingStrength::LimitSearch(SearchLimits& limits) const {
   if (!Weaker() || limits.Infinite || limits.Mate > 0) return;
   const Level level = LevelFor(Elo);
-  limits.Lines = LevelLines;
+  limits.Lines = static_cast<int32_t>(std::lround(level.Lines));
   // An exact depth is searched whole; only the choice is the level's.
   if (limits.FD == 0) limits.NodeCap = static_cast<int64_t>(level.Nodes);
 }

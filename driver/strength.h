@@ -12,10 +12,11 @@
 #include "search/search_limits.h"
 #include "search/search_routines.h"
 
-// The ratings a weaker level can be given, on the scale of the matches that measured them; the
-// top one is full strength.
-constexpr int32_t MinStrengthElo = 1000;
-constexpr int32_t MaxStrengthElo = 2100;
+// The ratings a weaker level can be given, on the scale of the matches that measured them (see
+// driver/strength.cpp); the top one is full strength, which is stronger than every level
+// measured.
+constexpr int32_t MinStrengthElo = 800;
+constexpr int32_t MaxStrengthElo = 3300;
 
 class PlayingStrength {
 public:
