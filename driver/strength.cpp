@@ -21,8 +21,11 @@ namespace {
 //
 // Each rating is the score of 20 to 24 games at 10 s + 0.1 s against Stockfish 15.1 with
 // UCI_LimitStrength and UCI_Elo set (the opponent's rating in brackets), so the scale is that
-// of its UCI_Elo: 1/24 (1350), 2/24 (1350), 9/20 (1350), 16.5/24 (1600), 16.5/24 (2200), 19/24
-// (2600), 21.5/24 (2850). Full strength won 18 of 18 against its 2850.
+// of its UCI_Elo: 1/24 (1350), 2/24 (1350), 10.5/24 (1350), 9/20 (1350), 10/24 (1500), 16.5/24
+// (1600), 16.5/24 (2200), 19/24 (2600), 21.5/24 (2850). Full strength won 18 of 18 against its
+// 2850. Between 930 and 1310 the rating turns on whether a line a piece worse is still within
+// four spreads (a spread above about 850): a level there plays much like one end or the other
+// (1200 scored 2/24 against 1350).
 struct Level {
   int32_t Elo;
   double Nodes;
@@ -32,7 +35,9 @@ struct Level {
 constexpr Level Levels[] = {
     {MinStrengthElo, 1, 2000, 8},
     {930, 1, 1200, 6},
+    {1310, 12, 854, 5},
     {1320, 40, 700, 4},
+    {1440, 159, 486, 4},
     {1740, 1000, 200, 4},
     {2340, 2828, 140, 4},
     {2830, 8000, 80, 4},
