@@ -24,6 +24,7 @@
 #include "driver/move_text.h"
 #include "driver/san.h"
 #include "driver/status.h"
+#include "driver/strength.h"
 #include "hash/move_history.h"
 #include "hash/transposition_table.h"
 #include "movegen/move_gen.h"
@@ -714,6 +715,36 @@ uint8_t SaveCommand() {
   return CmdHandled;
 }
 
+// "strength N" plays at the level rated N from now on (a rating outside the range is taken as
+// its nearest end), "strength full" at full strength. The same setting as UCI_LimitStrength and
+// UCI_Elo; the console is told the level in force.
+uint8_t StrengthCommand() {
+  char line[LineSize];
+  const char* text = ReadArgumentLine(line, sizeof line, "the strength is unchanged");
+  if (text == nullptr) return CmdHandled;
+  char word[LineSize];
+  if (sscanf(text, "%1023s", word) != 1) word[0] = '\0';
+  if (strcmp(word, "full") == 0) {
+    Strength.Limited = false;
+  } else if (SetEngineOption(*FindEngineOption("UCI_Elo"), word) == nullptr) {
+    Strength.Limited = true;
+  } else {
+    char kind[96], shown[LineSize + 16];
+    snprintf(kind, sizeof kind, "strength needs a rating from %d to %d, or full", MinStrengthElo, MaxStrengthElo);
+    snprintf(shown, sizeof shown, "strength %s", text);
+    ReportError(kind, shown);
+    return CmdHandled;
+  }
+  if (!MainStatus.XboardMode) {
+    if (Strength.Weaker())
+      printf("The engine plays at a rating of about %d.\n", Strength.Elo);
+    else
+      printf("The engine plays at full strength.\n");
+    Flush();
+  }
+  return CmdHandled;
+}
+
 uint8_t UnknownCommand(const char* word) {
   ReportError("unknown command", word);
   SkipArguments();
@@ -817,6 +848,7 @@ constexpr Command Commands[] = {
     {"sd", [](const char* word) { return DepthCommand(word, true, false); }},
     {"sfd", [](const char* word) { return DepthCommand(word, false, true); }},
     {"st", [](const char*) { return FixedTimeCommand(); }},
+    {"strength", [](const char*) { return StrengthCommand(); }},
     {"time",
      [](const char*) {
        double centiseconds = 0;

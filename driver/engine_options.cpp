@@ -9,6 +9,7 @@
 
 #include "book/polyglot_book.h"
 #include "driver/input.h"
+#include "driver/strength.h"
 #include "search/search_routines.h"
 #include "search/time_budget.h"
 
@@ -94,6 +95,19 @@ const EngineOption EngineOptions[] = {
     {"MultiPV", OptionType::Spin, 1, MaxMultiPV, "lines", false, [] { return Search.MultiPV; }, nullptr,
      [](int32_t lines, const char*) -> const char* {
        Search.MultiPV = lines;
+       return nullptr;
+     }},
+    // A weaker level of play, and its rating (read only while UCI_LimitStrength is on).
+    {"UCI_LimitStrength", OptionType::Check, 0, 1, nullptr, true, [] { return static_cast<int32_t>(Strength.Limited); },
+     nullptr,
+     [](int32_t on, const char*) -> const char* {
+       Strength.Limited = on != 0;
+       return nullptr;
+     }},
+    {"UCI_Elo", OptionType::Spin, MinStrengthElo, MaxStrengthElo, "rating points", true, [] { return Strength.Elo; },
+     nullptr,
+     [](int32_t elo, const char*) -> const char* {
+       Strength.Elo = elo;
        return nullptr;
      }},
 };

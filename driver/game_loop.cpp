@@ -11,6 +11,7 @@
 #include "driver/game_state.h"
 #include "driver/move_parse.h"
 #include "driver/status.h"
+#include "driver/strength.h"
 #include "hash/keys.h"
 #include "hash/move_history.h"
 #include "hash/transposition_table.h"
@@ -120,8 +121,10 @@ bool EngineTurn(int* lastScore) {
   PositionReplaced = false;
   SearchRunning = true;
   SetConsoleClock();
-  SetSearchLimits(GameLimits());
-  const SearchResult best = Search.ProgressiveDeepening(MainBoard);
+  SearchLimits limits = GameLimits();
+  Strength.LimitSearch(limits);
+  SetSearchLimits(limits);
+  const SearchResult best = Strength.ChooseMove(MainBoard, Search.ProgressiveDeepening(MainBoard));
   SearchEnded();
   if (QuitRequested) return false;
   // The position was replaced (new game, setboard, edit, a move while analysing): nothing of

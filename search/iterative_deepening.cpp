@@ -100,7 +100,7 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
     board.PlyLimit = d <= 6 ? 2 * d : 4 * d;
 
     // 5. One iteration (of each line, with MultiPV).
-    const bool severalLines = MultiPV > 1;
+    const bool severalLines = LinesSearched() > 1;
     if (severalLines)
       score = SearchRootLines(board, d, bestFrom, bestTo, bestPromo);
     else

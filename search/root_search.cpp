@@ -47,7 +47,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
 
   // 1. The book, on the first iteration only; an analysis, a search of several lines or of
   // listed moves always searches.
-  if (depth == 1 && status.BenchMode == 0 && status.UseBook == 1 && status.AnalyzeMode == 0 && MultiPV <= 1 &&
+  if (depth == 1 && status.BenchMode == 0 && status.UseBook == 1 && status.AnalyzeMode == 0 && LinesSearched() <= 1 &&
       RootIncludedCount == 0) {
     const int k = InBook(side, castleFlags, MainBoard);
     if (k >= 0) {
@@ -92,7 +92,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   auto printBestLine = [&](int score) {
     // A command that aborted the search has replaced its position: its lines would mislead.
     // Several lines are printed together once the depth is complete.
-    if (Aborted || MultiPV > 1) return;
+    if (Aborted || LinesSearched() > 1) return;
     ReportBestLine(depth, score, *bestFrom, *bestTo, *bestPromo);
   };
 
@@ -205,7 +205,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
           LogPrintf("ply %d  v %d  TimeLastPly %d  TotalNodes %lld  %s", depth, v, status.ElapsedSeconds,
                     static_cast<long long>(Nodes()), BestLineText(from, to, promo, v));
         }
-        if (!Aborted && MultiPV <= 1) ReportNewBestMove(depth, v, *bestFrom, *bestTo, *bestPromo);
+        if (!Aborted && LinesSearched() <= 1) ReportNewBestMove(depth, v, *bestFrom, *bestTo, *bestPromo);
         alpha = v;
       }
       best = v;
@@ -277,7 +277,7 @@ int SearchRoutines::SearchRootLines(const ChessBoard& board, int depth, uint64_t
 
   // Each further line: the best of the moves without a line yet, with its own full window. The
   // move that held this place at the previous depth is tried first.
-  const int wanted = std::min(MultiPV, legalMoves);
+  const int wanted = std::min(LinesSearched(), legalMoves);
   int lines = 1;
   for (; lines < wanted; lines++) {
     RootExcluded[lines - 1] = LinePV[lines - 1][0].Code;

@@ -37,6 +37,10 @@ constexpr int MateFoundScore = 109899;   // above: a mate was found
 constexpr int MatedScore = -109900;      // -110000 .. this: the engine is mated
 constexpr int DeadDrawIteration = 71;    // a draw score this deep ends infinite thinking
 
+// The tree of a weaker level stops at this many times its node cap: past the cap no iteration
+// starts, and one already started mostly finishes, so that its lines are complete.
+constexpr int64_t NodeCapOverrun = 4;
+
 bool IsMateScore(int score) { return score > MateFoundScore || (score >= -MateValue && score <= MatedScore); }
 
 bool CommandWaiting() { return Source.Waiting != nullptr && Source.Waiting(); }
@@ -108,6 +112,12 @@ bool ClockCheck() {
     if (s.XboardMode == 1) ReportStatus();
     S.PollCountdown = s.NodesPerSecond >> 3;
     return false;
+  }
+  // A weaker level's node cap holds whatever else limits the search (a ponder search then waits),
+  // once the first iteration has given every line a move.
+  if (S.Limits.NodeCap > 0 && s.FD == 0 && S.IterationDepth > 1 && S.Nodes() >= NodeCapOverrun * S.Limits.NodeCap) {
+    S.StopNow = S.TimeUp = true;
+    return true;
   }
   if (S.Limits.NoClock() && s.FD == 0) return LimitCheck();
   // Untimed searches only look at their input.
@@ -196,6 +206,8 @@ bool PollInputAndClock() {
 NextIteration AfterIteration(int depth, int score, int depthLimit) {
   const Status& s = MainStatus;
   SearchRoutines& S = Search;
+  // A weaker level has searched its nodes: as at its depth limit, a ponder search waits.
+  if (S.Limits.NodeCap > 0 && s.FD == 0 && S.Nodes() >= S.Limits.NodeCap) return NextIteration::SearchedOut;
   if (!MayStartMore()) return NextIteration::Stop;
   if (S.Limits.NoClock() && s.FD == 0) {
     if (S.Limits.Nodes > 0 && S.Nodes() >= S.Limits.Nodes) return NextIteration::Stop;

@@ -16,6 +16,13 @@ struct SearchLimits {
   int32_t Mate = 0;             // look for a mate in this many moves, 0 for no such limit
   bool Infinite = false;        // think until told to stop (analysis)
   bool Ponder = false;          // think on the opponent's time until told how the game goes on
+  // A weaker level of play (none by default). NodeCap: no iteration starts once this many nodes
+  // are searched, and the tree stops at four times as many (never in the first iteration); the
+  // clock still applies. Lines: the
+  // best lines searched at every depth, for the level to choose its move among (at least
+  // MultiPV; only MultiPV of them are shown).
+  int64_t NodeCap = 0;
+  int32_t Lines = 1;
 
   // A node or mate limit and nothing else: the search ends by itself, without a clock.
   bool NoClock() const { return (Nodes > 0 || Mate > 0) && !Infinite; }

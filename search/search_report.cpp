@@ -142,12 +142,14 @@ void ReportLines(int depth) {
   if (!Uci() && !s.Post && !s.AnalyzeMode) return;
   SearchRoutines& S = Search;
   // The variation text is read from PV row 0: each line goes there in turn, then the best again.
-  for (int k = 0; k < S.LineCount; k++) {
+  // Only the lines asked for are shown (a weaker level searches more); one line, as usual.
+  const int shown = std::min(S.LineCount, S.MultiPV);
+  for (int k = 0; k < shown; k++) {
     S.ShowLine(k);
     const PVEntry move = S.LinePV[k][0];
     const char* variation =
         BestLineText(SquareMask(move.Code >> 6), SquareMask(move.Code & 63), move.Promotion, S.LineScore[k]);
-    PrintLine(depth, S.LineScore[k], variation, k + 1);
+    PrintLine(depth, S.LineScore[k], variation, S.MultiPV > 1 ? k + 1 : 0);
   }
   if (S.LineCount > 0) S.ShowLine(0);
   fflush(stdout);

@@ -86,6 +86,8 @@ public:
   int32_t LineLength[MaxMultiPV];          // as PVLength
   int32_t LineScore[MaxMultiPV];
   int32_t LineCount;                       // lines of the last depth completed
+  // The lines searched: those shown (MultiPV), or more for a weaker level to choose among.
+  int32_t LinesSearched() const { return MultiPV > Limits.Lines ? MultiPV : Limits.Lines; }
   // The only root moves the search may play (UCI "go searchmoves"), by move code; none listed:
   // every move. Set by the caller before the search, kept until it changes them.
   uint16_t RootIncluded[MaxRootMoves];

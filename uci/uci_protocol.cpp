@@ -26,6 +26,7 @@
 #include "driver/input.h"
 #include "driver/move_parse.h"
 #include "driver/status.h"
+#include "driver/strength.h"
 #include "eval/position_evaluate.h"
 #include "hash/keys.h"
 #include "hash/pawn_hash.h"
@@ -419,6 +420,8 @@ void UCIProtocol::Identify() {
   printf("option name Clear Hash type button\n");
   printf("option name Threads type spin default 1 min 1 max 1\n");
   printf("option name MultiPV type spin default 1 min 1 max %d\n", MaxMultiPV);
+  printf("option name UCI_LimitStrength type check default %s\n", Strength.Limited ? "true" : "false");
+  printf("option name UCI_Elo type spin default %d min %d max %d\n", Strength.Elo, MinStrengthElo, MaxStrengthElo);
   printf("uciok\n");
   fflush(stdout);
   WriteLogFile("Sent uciok\n");
@@ -469,7 +472,8 @@ void UCIProtocol::SetOption() {
       MainStatus.UseBook = 0;
     }
   } else if (const EngineOption* option = FindEngineOption(name)) {
-    // BookFile, BookDepth, BookVariety, Move Overhead, MultiPV: the settings xboard offers too.
+    // BookFile, BookDepth, BookVariety, Move Overhead, MultiPV, UCI_LimitStrength, UCI_Elo: the
+    // settings xboard offers too.
     if (const char* reason = SetEngineOption(*option, value)) SendInfoString(reason);
   } else if (EqualsIgnoringCase(name, "UCI_ShowCurrLine")) {
     ShowCurrentMove = on;
@@ -669,6 +673,7 @@ void UCIProtocol::Go() {
     limits.Ponder = true;
     State = PONDERING;
   }
+  Strength.LimitSearch(limits);
   SetSearchLimits(limits);
   LogPrintf("MovesPerSession %d TimeLeft %d TimeInc %d ST %d FD %d\n", s.MovesPerSession, s.TimeLeft, s.TimeInc, s.ST,
             s.FD);
@@ -678,7 +683,7 @@ void UCIProtocol::Go() {
     // next "position" command.
     const bool canMove = CountLegalMoves(MainBoard) > 0;
     SearchResult result;
-    if (canMove) result = Search.ProgressiveDeepening(MainBoard);
+    if (canMove) result = Strength.ChooseMove(MainBoard, Search.ProgressiveDeepening(MainBoard));
     // An analysis or ponder search that has finished on its own waits for "stop" or "ponderhit".
     WaitForStop();
     SendBestMove(MainBoard, canMove, result);

@@ -223,6 +223,14 @@ def clock_and_analysis(binary, checks):
     checks.check("console greeting names the default clock", m is not None, got)
     m, got = eng.expect(r"^Error \(the depth must be 1 to 100", 10)
     checks.check("sd 200 refused", m is not None, got)
+    for bad in ("strength", "strength weak"):
+        eng.send(bad)
+        m, got = eng.expect(r"^(Error \(strength needs a rating from \d+ to \d+, or full\)|strength needs its argument)", 10)
+        checks.check(f"'{bad}' gets a message", m is not None, got)
+    for level, answer in (("1200", r"a rating of about 1200\."), ("full", r"full strength\.")):
+        eng.send("strength " + level)
+        m, got = eng.expect(r"^The engine plays at " + answer + "$", 10)
+        checks.check(f"strength {level} is confirmed", m is not None, got)
     eng.send("analyze")
     m, got = eng.expect(r"^\d+ -?\d+ \d+ \d+ ", 20)
     checks.check("console analysis shows its thinking", m is not None, got)
