@@ -18,9 +18,8 @@ struct SearchLimits {
   bool Ponder = false;          // think on the opponent's time until told how the game goes on
   // A weaker level of play (none by default). NodeCap: no iteration starts once this many nodes
   // are searched, and the tree stops at four times as many (never in the first iteration); the
-  // clock still applies. Lines: the
-  // best lines searched at every depth, for the level to choose its move among (at least
-  // MultiPV; only MultiPV of them are shown).
+  // clock still applies. Lines: the best lines searched at every depth, for the level to choose
+  // its move among (at least MultiPV; only MultiPV of them are shown).
   int64_t NodeCap = 0;
   int32_t Lines = 1;
 
