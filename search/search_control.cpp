@@ -133,13 +133,7 @@ int MateInMoves(int score) {
 }
 
 // Per mille of the table in use, from a sample of its first buckets.
-int HashFull() {
-  const TTBucket* buckets = PositionCache.Buckets;
-  if (buckets == nullptr) return 0;
-  int used = 0;
-  for (int i = 0; i < 1000; i++) used += buckets[i].Slot[0].Freshness > 0;
-  return used;
-}
+int HashFull() { return PositionCache.HashFull(); }
 
 }  // namespace
 
