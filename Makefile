@@ -1,8 +1,9 @@
 # Thin wrapper around CMake. Release build in build/, sanitizer build of the unit tests and the
-# engine in build-asan/, libFuzzer targets in build-fuzz/.
+# engine in build-asan/, ThreadSanitizer build of the thread tests in build-tsan/, libFuzzer
+# targets in build-fuzz/.
 JOBS ?= $(shell nproc)
 
-.PHONY: all build engine run test test-asan fuzz bench clean
+.PHONY: all build engine run test test-asan test-tsan fuzz bench clean
 
 all: build
 
@@ -51,6 +52,13 @@ test-asan:
 	cmake --build build-asan -j $(JOBS) --target orvo_tests orvo
 	cd build-asan && ctest --output-on-failure -j $(JOBS) -L 'unit|sanitizer'
 
+# The tests whose threads share memory (the helper pool, the transposition table, searches
+# running side by side), under ThreadSanitizer.
+test-tsan:
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVO_TSAN=ON
+	cmake --build build-tsan -j $(JOBS) --target orvo_tests
+	cd build-tsan && ctest --output-on-failure -j $(JOBS) -R '^Threads\.'
+
 # Each fuzz target for FUZZ_SECONDS seconds (clang with libFuzzer).
 FUZZ_SECONDS ?= 600
 fuzz:
@@ -60,4 +68,4 @@ bench: build
 	bench/run_bench.sh
 
 clean:
-	rm -rf build build-train build-asan build-fuzz
+	rm -rf build build-train build-asan build-tsan build-fuzz

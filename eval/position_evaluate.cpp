@@ -14,8 +14,8 @@
 
 using namespace evalgeo;
 
-PositionEvaluate PE;
-ChessBoard* bb = nullptr;
+thread_local constinit PositionEvaluate PE{};
+thread_local constinit ChessBoard* bb = nullptr;
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The static evaluation: material, game phase, piece-square tables, pawn structure (with the
-// pawn hash), piece activity, king safety and trapped pieces. One global evaluator, PE; while
-// PosEval runs, bb points at the board being evaluated and every term reads it through bb.
+// pawn hash), piece activity, king safety and trapped pieces. One evaluator, PE, per thread;
+// while PosEval runs, bb points at the board being evaluated and every term reads it through bb.
 
 #include <array>
 #include <cstdint>
@@ -131,10 +131,11 @@ private:
   void BishopsOfColour(BishopRecord& rec, bool white);
 };
 
-extern PositionEvaluate PE;
+// Each search thread evaluates with its own evaluator (and its own bb below).
+extern thread_local constinit PositionEvaluate PE;
 
 // Prints the static evaluation of board for its side to move, term by term, as plain lines (the
 // test-suite runner's -pev and the UCI "eval" command). board is not changed; its piece counts
 // are taken from the bitboards.
 void PrintEvaluation(const ChessBoard& board);
-extern ChessBoard* bb;
+extern thread_local constinit ChessBoard* bb;

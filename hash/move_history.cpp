@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-MoveHistory MoveList;
+thread_local constinit MoveHistory MoveList{};
 
 // An insertion into the last entries of the stack, with its warnings.
 bool MoveHistory::InsertNearlyFull(uint64_t upper, uint64_t lower) {

@@ -59,4 +59,6 @@ public:
   int32_t GameRepetitions(int n, uint64_t upper, uint64_t lower, int enPassantSquare) const;
 };
 
-extern MoveHistory MoveList;
+// The running thread's stack: each search thread keeps its own copy of the game's positions
+// (search/threads.h) with its own search path on top.
+extern thread_local constinit MoveHistory MoveList;

@@ -4,10 +4,17 @@
 
 #include "hash/huge_pages.h"
 
-// Aligned to a 2 MiB boundary so the table can sit on transparent huge pages (see below).
-alignas(HugePageBytes) PawnHashEntry PawnHashArray[PawnHashSize];
-int32_t Phashattempts = 0;
-int32_t Phashmisses = 0;
+namespace {
+
+// The main thread's table. Aligned to a 2 MiB boundary so the table can sit on transparent huge
+// pages (see below).
+alignas(HugePageBytes) PawnHashEntry MainPawnHash[PawnHashSize];
+
+}  // namespace
+
+thread_local constinit PawnHashEntry* PawnHashArray = MainPawnHash;
+thread_local constinit int32_t Phashattempts = 0;
+thread_local constinit int32_t Phashmisses = 0;
 
 namespace {
 
@@ -28,15 +35,32 @@ void StoreEmptyStructure(PawnHashEntry& entry) {
 // probes are scattered over megabytes: on huge pages they cost far fewer TLB misses.
 struct EmptyStructureAtStart {
   EmptyStructureAtStart() {
-    AdviseHugePages(PawnHashArray, sizeof(PawnHashArray));
-    StoreEmptyStructure(PawnHashArray[0]);
+    AdviseHugePages(MainPawnHash, sizeof(MainPawnHash));
+    StoreEmptyStructure(MainPawnHash[0]);
   }
 } emptyStructureAtStart;
 
+constexpr size_t PawnHashBytes = sizeof(PawnHashEntry) * PawnHashSize;
+
 }  // namespace
 
-void ClearPawnHash() {
-  for (PawnHashEntry& entry : PawnHashArray) {
+PawnHashEntry* NewPawnHash() {
+  // A mapping of its own starts zeroed, as the static array does; only entry 0 needs its
+  // record of "no pawns".
+  auto* table = static_cast<PawnHashEntry*>(MapTableMemory(PawnHashBytes));
+  if (table != nullptr) StoreEmptyStructure(table[0]);
+  return table;
+}
+
+void FreePawnHash(PawnHashEntry* table) {
+  if (table != MainPawnHash) UnmapTableMemory(table, PawnHashBytes);
+}
+
+void ClearPawnHash() { ClearPawnHash(PawnHashArray); }
+
+void ClearPawnHash(PawnHashEntry* table) {
+  for (uint32_t i = 0; i < PawnHashSize; i++) {
+    PawnHashEntry& entry = table[i];
     entry.PawnKey = 0;
     entry.Pawns = 0;
     PawnStructure& pawn = entry.Pawn;
@@ -53,5 +77,5 @@ void ClearPawnHash() {
     pawn.PasserFlags = 0;
   }
   // Only entry 0 can be reached with key 0; make it a true record of "no pawns".
-  StoreEmptyStructure(PawnHashArray[0]);
+  StoreEmptyStructure(table[0]);
 }

@@ -40,9 +40,18 @@ struct PawnHashEntry {
 constexpr uint32_t PawnHashSize = 65538;       // entries 0..65535 are reachable
 constexpr uint32_t PawnHashIndexMask = 0xffff;
 
-extern PawnHashEntry PawnHashArray[PawnHashSize];
-extern int32_t Phashattempts;
-extern int32_t Phashmisses;
+// The running thread's table: every search thread has its own (the structures its search meets
+// stay in its own cache, and no thread writes another's). The main thread's is a static array;
+// a helper thread's is mapped when the thread is created (NewPawnHash) and given to it before
+// it searches. Its counters are the thread's too.
+extern thread_local constinit PawnHashEntry* PawnHashArray;
+extern thread_local constinit int32_t Phashattempts;
+extern thread_local constinit int32_t Phashmisses;
+
+// A table of its own for a helper thread, in the state the main thread's has at start; nullptr
+// when the memory cannot be had. Released with FreePawnHash.
+PawnHashEntry* NewPawnHash();
+void FreePawnHash(PawnHashEntry* table);
 
 // Asks the memory system for a pawn key's entry ahead of its lookup; the 136 bytes of an entry
 // touch three cache lines.
@@ -58,5 +67,7 @@ inline bool InPawnHash(uint32_t key, uint64_t pawns) {
   const PawnHashEntry& entry = PawnHashArray[key & PawnHashIndexMask];
   return entry.PawnKey == key && entry.Pawns == pawns;
 }
-// Clears the identifying and passer fields of every entry.
+// Clears the identifying and passer fields of every entry of the running thread's table, or of
+// the one given (a helper's, while it is idle).
 void ClearPawnHash();
+void ClearPawnHash(PawnHashEntry* table);

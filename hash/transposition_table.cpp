@@ -16,8 +16,6 @@ TranspositionTables PositionCache;
 
 namespace {
 
-constexpr size_t PageBytes = 4096;  // the mapping is whole small pages
-
 // The slots of a position's bucket. An index past the table would mean a broken table: that is
 // reported (caller 1 stores, 2 probes) and the engine stops.
 TTSlot* SlotsOf(TranspositionTables& table, uint64_t lower, int caller) {
@@ -39,63 +37,65 @@ void Bump(int32_t& counter, int by) {
   counter = static_cast<int32_t>(static_cast<uint32_t>(counter) + static_cast<uint32_t>(by));
 }
 
-bool SameKeys(const TTSlot& slot, uint64_t upper, uint64_t lower) {
-  return slot.Upper == upper && slot.Lower == lower;
+// The upper key is compared first; the lower key is read only when it matches.
+bool SameKeys(const TTSlot& slot, uint64_t data, uint64_t upper, uint64_t lower) {
+  return (TTSlot::Load(slot.Check) ^ data) == upper && TTSlot::Load(slot.Lower) == lower;
 }
 
-// The cutoff tests shared by the three slots. Returns 0, 1 or 2 on a cutoff, 3 otherwise;
-// sets *hint to 4 when a fresh upper bound of enough depth says the position stays below beta.
-unsigned TryCutoff(const TTSlot& slot, int depth, int reduction, int alpha, int beta, int* score,
-                   unsigned* hint) {
-  if (slot.Bound == UpperBound && slot.Score < beta && slot.Depth >= depth - reduction)
-    *hint = TTBelowBeta;
-  if (depth > slot.Depth) return TTNoCut;
-  if (slot.Bound == ExactBound) {
-    *score = slot.Score;
+// The cutoff tests shared by the three slots, on a slot's data word. Returns 0, 1 or 2 on a
+// cutoff, 3 otherwise; sets *hint to 4 when a fresh upper bound of enough depth says the
+// position stays below beta.
+unsigned TryCutoff(uint64_t data, int depth, int reduction, int alpha, int beta, int* score, unsigned* hint) {
+  const uint8_t bound = TTSlot::BoundOf(data);
+  const int stored = TTSlot::ScoreOf(data);
+  const int storedDepth = TTSlot::DepthOf(data);
+  if (bound == UpperBound && stored < beta && storedDepth >= depth - reduction) *hint = TTBelowBeta;
+  if (depth > storedDepth) return TTNoCut;
+  if (bound == ExactBound) {
+    *score = stored;
     return TTExact;
   }
-  if (slot.Bound == LowerBound && beta <= slot.Score) {
+  if (bound == LowerBound && beta <= stored) {
     *score = beta;
     return TTLowerCut;
   }
-  if (slot.Bound == UpperBound && slot.Score <= alpha) {
+  if (bound == UpperBound && stored <= alpha) {
     *score = alpha;
     return TTUpperCut;
   }
   return TTNoCut;
 }
 
-// The table lives in its own mapping, aligned to 2 MiB so that it can sit on huge pages. The
-// mapping starts zeroed and costs nothing until it is touched, so start-up stays fast.
-size_t MappedBytes(uint64_t buckets) {
-  const size_t pages = (static_cast<size_t>(buckets) * sizeof(TTBucket) + PageBytes - 1) / PageBytes;
-  return pages * PageBytes;
+// Copies a slot word by word (a slot another thread is writing may come out mixed, and then
+// fails its key test wherever it goes).
+void CopySlot(TTSlot& to, const TTSlot& from) {
+  TTSlot::Store(to.Check, TTSlot::Load(from.Check));
+  TTSlot::Store(to.Lower, TTSlot::Load(from.Lower));
+  TTSlot::Store(to.Data, TTSlot::Load(from.Data));
 }
 
+// A slot of the position with this upper key, read as data, gets a new freshness; the check
+// word follows its data word.
+void SetFreshness(TTSlot& slot, uint64_t upper, uint64_t data, int8_t freshness) {
+  const uint64_t fresh = TTSlot::WithFreshness(data, freshness);
+  TTSlot::Store(slot.Data, fresh);
+  TTSlot::Store(slot.Check, upper ^ fresh);
+}
+
+size_t MappedBytes(uint64_t buckets) { return MappedLength(static_cast<size_t>(buckets) * sizeof(TTBucket)); }
+
 TTBucket* MapTable(uint64_t buckets) {
-  const size_t bytes = MappedBytes(buckets);
-  // Map one huge page more than needed and trim both ends to a 2 MiB boundary.
-  void* raw = mmap(nullptr, bytes + HugePageBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (raw == MAP_FAILED) return nullptr;
-  const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
-  const uintptr_t aligned = (start + HugePageBytes - 1) & ~(uintptr_t{HugePageBytes} - 1);
-  if (aligned > start) munmap(raw, aligned - start);
-  const uintptr_t tail = aligned + bytes;
-  const uintptr_t mappedEnd = start + bytes + HugePageBytes;
-  if (mappedEnd > tail) munmap(reinterpret_cast<void*>(tail), mappedEnd - tail);
-  void* table = reinterpret_cast<void*>(aligned);
-  AdviseHugePages(table, bytes);
-  return static_cast<TTBucket*>(table);
+  return static_cast<TTBucket*>(MapTableMemory(static_cast<size_t>(buckets) * sizeof(TTBucket)));
 }
 
 void UnmapTable(TTBucket* table, uint64_t buckets) {
-  if (table != nullptr) munmap(table, MappedBytes(buckets));
+  UnmapTableMemory(table, static_cast<size_t>(buckets) * sizeof(TTBucket));
 }
 
 }  // namespace
 
 TranspositionTables::TranspositionTables()
-    : Buckets(nullptr), Hits(0), Misses(0), IndexMask(TTABLESIZE - 4), BucketCount(TTABLESIZE), Resident(false) {
+    : Buckets(nullptr), IndexMask(TTABLESIZE - 4), BucketCount(TTABLESIZE), Resident(false) {
   Buckets = MapTable(BucketCount);
   if (Buckets == nullptr) {
     std::printf("ERROR: cannot allocate the transposition table (%llu bytes)\n",
@@ -145,7 +145,7 @@ void TranspositionTables::MakeResident() {
   // A store per small page faults it in (on a huge page, the first store of it does). Writing zero
   // keeps the contents: nothing is stored into the table before it is resident.
   volatile char* bytePtr = reinterpret_cast<volatile char*>(Buckets);
-  for (size_t offset = 0; offset < bytes; offset += PageBytes) bytePtr[offset] = 0;
+  for (size_t offset = 0; offset < bytes; offset += SmallPageBytes) bytePtr[offset] = 0;
   Resident = true;
 }
 
@@ -166,8 +166,18 @@ void TranspositionTables::AgeTranspositionTables() {
   if (!Resident) return;
   // Writing only where needed leaves the untouched (still zero) part of the table unwritten.
   for (uint64_t i = 0; i < BucketCount; i++)
-    for (TTSlot& slot : Buckets[i].Slot)
-      if (slot.Freshness != 0) slot.Freshness = 0;
+    for (TTSlot& slot : Buckets[i].Slot) {
+      const uint64_t data = TTSlot::Load(slot.Data);
+      if (TTSlot::FreshnessOf(data) != 0) SetFreshness(slot, TTSlot::Load(slot.Check) ^ data, data, 0);
+    }
+}
+
+int TranspositionTables::HashFull() const {
+  if (Buckets == nullptr) return 0;
+  int used = 0;
+  for (uint64_t i = 0; i < 1000 && i < BucketCount; i++)
+    used += TTSlot::FreshnessOf(TTSlot::Load(Buckets[i].Slot[0].Data)) > 0;
+  return used;
 }
 
 void TranspositionTables::InsertTranspositionTables(uint64_t upper, uint64_t lower, char /*side*/,
@@ -182,23 +192,22 @@ void TranspositionTables::InsertTranspositionTables(uint64_t upper, uint64_t low
   else if (score <= MateStoreLow)
     score -= depth;
 
-  const bool slot0Replaceable = slot[0].Depth <= depth || slot[0].Freshness <= 0;
+  const uint64_t data0 = TTSlot::Load(slot[0].Data);
+  const bool slot0Replaceable = TTSlot::DepthOf(data0) <= depth || TTSlot::FreshnessOf(data0) <= 0;
   const bool intoSlot0 =
-      slot[0].Freshness <= 0 || (SameKeys(slot[0], upper, lower) && slot0Replaceable);
+      TTSlot::FreshnessOf(data0) <= 0 || (SameKeys(slot[0], data0, upper, lower) && slot0Replaceable);
 
-  slot[2] = slot[1];
+  CopySlot(slot[2], slot[1]);
   TTSlot* target = &slot[1];
   if (intoSlot0) {
-    slot[1] = slot[0];
+    CopySlot(slot[1], slot[0]);
     target = &slot[0];
   }
-  target->Upper = upper;
-  target->Lower = lower;
-  target->Move = move;
-  target->Bound = static_cast<uint8_t>(bound);
-  target->Freshness = intoSlot0 ? 2 : 4;
-  target->Score = score;
-  target->Depth = static_cast<int8_t>(depth);
+  const uint64_t data = TTSlot::Pack(move, static_cast<uint8_t>(bound), intoSlot0 ? 2 : 4, score,
+                                     static_cast<int8_t>(depth));
+  TTSlot::Store(target->Data, data);
+  TTSlot::Store(target->Lower, lower);
+  TTSlot::Store(target->Check, upper ^ data);
 }
 
 unsigned TranspositionTables::SearchTranspositionTables(uint64_t upper, uint64_t lower, char /*side*/,
@@ -210,13 +219,14 @@ unsigned TranspositionTables::SearchTranspositionTables(uint64_t upper, uint64_t
   int bestDepth = -1;
 
   // Slot 0: its move is always taken; a cutoff here confirms the entry (freshness 2 again).
-  if (SameKeys(slot[0], upper, lower)) {
-    *move = slot[0].Move;
-    bestDepth = slot[0].Depth;
-    if (slot[0].Freshness > 0) {
-      const unsigned cut = TryCutoff(slot[0], depth, reduction, alpha, beta, score, &result);
+  const uint64_t data0 = TTSlot::Load(slot[0].Data);
+  if (SameKeys(slot[0], data0, upper, lower)) {
+    *move = TTSlot::MoveOf(data0);
+    bestDepth = TTSlot::DepthOf(data0);
+    if (TTSlot::FreshnessOf(data0) > 0) {
+      const unsigned cut = TryCutoff(data0, depth, reduction, alpha, beta, score, &result);
       if (cut != TTNoCut) {
-        slot[0].Freshness = 2;
+        if (TTSlot::FreshnessOf(data0) != 2) SetFreshness(slot[0], upper, data0, 2);
         Bump(Hits, 1);
         return cut;
       }
@@ -224,13 +234,14 @@ unsigned TranspositionTables::SearchTranspositionTables(uint64_t upper, uint64_t
   }
 
   // Slot 1: the move only when deeper than slot 0's.
-  if (SameKeys(slot[1], upper, lower)) {
-    if (slot[1].Depth > bestDepth) {
-      *move = slot[1].Move;
-      bestDepth = slot[1].Depth;
+  const uint64_t data1 = TTSlot::Load(slot[1].Data);
+  if (SameKeys(slot[1], data1, upper, lower)) {
+    if (TTSlot::DepthOf(data1) > bestDepth) {
+      *move = TTSlot::MoveOf(data1);
+      bestDepth = TTSlot::DepthOf(data1);
     }
-    if (slot[1].Freshness > 0) {
-      const unsigned cut = TryCutoff(slot[1], depth, reduction, alpha, beta, score, &result);
+    if (TTSlot::FreshnessOf(data1) > 0) {
+      const unsigned cut = TryCutoff(data1, depth, reduction, alpha, beta, score, &result);
       if (cut != TTNoCut) {
         Bump(Hits, 1);
         return cut;
@@ -240,10 +251,11 @@ unsigned TranspositionTables::SearchTranspositionTables(uint64_t upper, uint64_t
 
   // Slot 2: only a probe that reaches a fresh entry here reports the null-move hint; every
   // other miss answers plain "nothing usable".
-  if (SameKeys(slot[2], upper, lower)) {
-    if (slot[2].Depth > bestDepth) *move = slot[2].Move;
-    if (slot[2].Freshness > 0) {
-      const unsigned cut = TryCutoff(slot[2], depth, reduction, alpha, beta, score, &result);
+  const uint64_t data2 = TTSlot::Load(slot[2].Data);
+  if (SameKeys(slot[2], data2, upper, lower)) {
+    if (TTSlot::DepthOf(data2) > bestDepth) *move = TTSlot::MoveOf(data2);
+    if (TTSlot::FreshnessOf(data2) > 0) {
+      const unsigned cut = TryCutoff(data2, depth, reduction, alpha, beta, score, &result);
       if (cut != TTNoCut) {
         Bump(Hits, 1);
         return cut;

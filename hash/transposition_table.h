@@ -7,28 +7,75 @@
 // Slot 0 keeps the deepest fresh result for its position, slot 1 the newest entry that did not
 // go to slot 0, slot 2 what slot 1 held before.
 
+#include <atomic>
 #include <cstdint>
 
 // Buckets of the table an engine nobody configures uses.
 constexpr uint64_t TTABLESIZE = 2097155;
 
-// Packed: the natural layout would pad 27 bytes of data to 32, and the table is the largest
-// allocation of the program (about 170 MB packed, 201 MB padded).
-struct __attribute__((packed)) TTSlot {
+// What one slot holds, as the table's users see it.
+struct TTEntry {
   uint64_t Upper;
   uint64_t Lower;
-  int32_t Move;       // a 16-bit move code, stored sign-extended
+  int32_t Move;       // a 16-bit move code, sign-extended
   uint8_t Bound;      // 0 upper bound, 1 lower bound, 2 exact
   int8_t Freshness;   // 0 empty or aged, 2 slot 0 (written or confirmed), 4 slot 1
   int32_t Score;      // mate scores carry the remaining depth (see InsertTranspositionTables)
   int8_t Depth;       // remaining search depth
 };
-static_assert(sizeof(TTSlot) == 27, "TTSlot must not carry padding");
+
+// One slot: three 64-bit words. Every search thread probes and stores into the one table
+// without locks, so each word is only ever read and written whole (relaxed atomic loads and
+// stores, plain moves on x86-64). Two threads storing into a slot at once may still leave it
+// with words of both stores; Check holds the upper key XOR the data word, so such a mix fails
+// the key test (but for a 2^-64 chance) and reads as another position: it costs a table entry,
+// never a wrong score or a wrong move for the position probed. An all-zero slot is empty.
+struct TTSlot {
+  uint64_t Check;     // upper key XOR Data
+  uint64_t Lower;     // lower key
+  // Move (bits 0-15), score (16-47), depth (48-55), bound (56-59) and freshness (60-63).
+  uint64_t Data;
+
+  static uint64_t Pack(int32_t move, uint8_t bound, int8_t freshness, int32_t score, int8_t depth) {
+    return uint64_t{static_cast<uint16_t>(move)} | uint64_t{static_cast<uint32_t>(score)} << 16 |
+           uint64_t{static_cast<uint8_t>(depth)} << 48 | uint64_t{bound & 15u} << 56 |
+           uint64_t{static_cast<uint8_t>(freshness) & 15u} << 60;
+  }
+  static int32_t MoveOf(uint64_t data) { return static_cast<int16_t>(data); }
+  static int32_t ScoreOf(uint64_t data) { return static_cast<int32_t>(data >> 16); }
+  static int8_t DepthOf(uint64_t data) { return static_cast<int8_t>(data >> 48); }
+  static uint8_t BoundOf(uint64_t data) { return (data >> 56) & 15; }
+  static int8_t FreshnessOf(uint64_t data) { return static_cast<int8_t>(data >> 60); }
+  static uint64_t WithFreshness(uint64_t data, int8_t freshness) {
+    return (data & ~(uint64_t{15} << 60)) | uint64_t{static_cast<uint8_t>(freshness) & 15u} << 60;
+  }
+
+  static uint64_t Load(const uint64_t& word) {
+    return std::atomic_ref<uint64_t>(const_cast<uint64_t&>(word)).load(std::memory_order_relaxed);
+  }
+  static void Store(uint64_t& word, uint64_t value) {
+    std::atomic_ref<uint64_t>(word).store(value, std::memory_order_relaxed);
+  }
+
+  // The whole slot, decoded (the upper key as the check word and the data word give it).
+  TTEntry Read() const {
+    const uint64_t data = Load(Data);
+    return {Load(Check) ^ data, Load(Lower), MoveOf(data), BoundOf(data), FreshnessOf(data), ScoreOf(data),
+            DepthOf(data)};
+  }
+  void Write(const TTEntry& e) {
+    const uint64_t data = Pack(e.Move, e.Bound, e.Freshness, e.Score, e.Depth);
+    Store(Data, data);
+    Store(Lower, e.Lower);
+    Store(Check, e.Upper ^ data);
+  }
+};
+static_assert(sizeof(TTSlot) == 24, "TTSlot must not carry padding");
 
 struct TTBucket {
   TTSlot Slot[3];
 };
-static_assert(sizeof(TTBucket) == 81, "TTBucket must not carry padding");
+static_assert(sizeof(TTBucket) == 72, "TTBucket must not carry padding");
 
 // Bound codes.
 constexpr char UpperBound = 0;
@@ -45,8 +92,11 @@ constexpr unsigned TTBelowBeta = 4;  // no cutoff, but a fresh, deep-enough uppe
 class TranspositionTables {
 public:
   TTBucket* Buckets;
-  int32_t Hits;
-  int32_t Misses;
+  // Probes that found a usable slot and probes that did not. Every search thread counts its own
+  // (so that threads do not write one cache line at every probe); the benchmarks print the main
+  // thread's.
+  static inline thread_local constinit int32_t Hits = 0;
+  static inline thread_local constinit int32_t Misses = 0;
   uint64_t IndexMask;    // buckets reachable by the index: a power of two, minus one
   uint64_t BucketCount;  // IndexMask + 1 + 3
   bool Resident;         // the table's pages have been faulted in (MakeResident, or a full clear)
@@ -76,14 +126,16 @@ public:
                                      int beta, int* score, int* move);
   // A position's bucket is chosen by the low 32 bits of its lower key.
   uint64_t BucketIndex(uint64_t lower) const { return static_cast<uint32_t>(lower) & IndexMask; }
-  // Asks the memory system for a position's bucket ahead of its probe. The 81 bytes of a
-  // bucket touch two or three 64-byte cache lines; these three addresses reach all of them.
+  // Asks the memory system for a position's bucket ahead of its probe. The 72 bytes of a
+  // bucket (which starts on an 8-byte boundary) touch two 64-byte cache lines at most: its first
+  // and its last byte reach both.
   void Prefetch(uint64_t lower) const {
     const char* bucket = reinterpret_cast<const char*>(&Buckets[BucketIndex(lower)]);
     __builtin_prefetch(bucket);
-    __builtin_prefetch(bucket + 64);
     __builtin_prefetch(bucket + sizeof(TTBucket) - 1);
   }
+  // Per mille of the table in use, from the slot 0 of its first 1000 buckets.
+  int HashFull() const;
   uint64_t SizeInBytes() const { return BucketCount * sizeof(TTBucket); }
 };
 

@@ -11,7 +11,7 @@
 #include "board/piece_values.h"
 #include "movegen/legal_move.h"
 
-SEE see;
+thread_local constinit SEE see;
 
 namespace {
 
@@ -28,8 +28,6 @@ int PieceValue(const ChessBoard& b, uint64_t s) {
   if ((b.WhiteKing | b.BlackKing) & s) return KingValue;
   return 0;
 }
-
-int Sign(int x) { return (x > 0) - (x < 0); }
 
 void ReportBadDirection(const char* location, int step, int to, int from) {
   std::printf("%sERROR: dir > 10: dir = %d to = %d from = %d\n", location, step, to, from);
@@ -97,18 +95,6 @@ int LeastValuable(const ChessBoard& b, bool black, uint64_t set, int32_t& value)
 }
 
 }  // namespace
-
-SEE::SEE() : Board(nullptr) {
-  for (int a = 0; a < 64; a++) {
-    for (int b = 0; b < 64; b++) {
-      const int dr = b / 8 - a / 8;
-      const int df = b % 8 - a % 8;
-      int step = 0;
-      if (a != b && (dr == 0 || df == 0 || dr == df || dr == -df)) step = Sign(dr) * 8 + Sign(df);
-      Direction[a][b] = static_cast<int16_t>(step);
-    }
-  }
-}
 
 uint64_t SEE::SquareAttacksDefences(uint64_t s) const {
   const ChessBoard& b = *Board;

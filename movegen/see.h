@@ -5,15 +5,34 @@
 
 #include "board/chess_board.h"
 
+// Direction[a][b]: the square-index step leading from a towards b along a rank, file or
+// diagonal (+8 up, -8 down, +1 right, -1 left, +7 up-left, +9 up-right, -7 down-right,
+// -9 down-left); 0 when a == b or the squares are not aligned.
+struct DirectionTable {
+  int16_t Step[64][64];
+  constexpr const int16_t* operator[](int a) const { return Step[a]; }
+};
+
+constexpr DirectionTable MakeDirectionTable() {
+  DirectionTable t{};
+  auto sign = [](int x) { return (x > 0) - (x < 0); };
+  for (int a = 0; a < 64; a++) {
+    for (int b = 0; b < 64; b++) {
+      const int dr = b / 8 - a / 8;
+      const int df = b % 8 - a % 8;
+      int step = 0;
+      if (a != b && (dr == 0 || df == 0 || dr == df || dr == -df)) step = sign(dr) * 8 + sign(df);
+      t.Step[a][b] = static_cast<int16_t>(step);
+    }
+  }
+  return t;
+}
+
 class SEE {
 public:
-  ChessBoard* Board;
-  // Direction[a][b]: the square-index step leading from a towards b along a rank, file or
-  // diagonal (+8 up, -8 down, +1 right, -1 left, +7 up-left, +9 up-right, -7 down-right,
-  // -9 down-left); 0 when a == b or the squares are not aligned.
-  int16_t Direction[64][64];
+  ChessBoard* Board = nullptr;  // the board of the exchange being worked out
+  static constexpr DirectionTable Direction = MakeDirectionTable();
 
-  SEE();
   // Material gain for the side capturing from -> to, when both sides keep recapturing with
   // their least valuable piece and each may stop when going on would lose. colour is the
   // colour of the piece on to (the side that recaptures first). Gains are held in 32 bits, so
@@ -27,4 +46,5 @@ public:
   uint64_t AddXrayAttacker(uint64_t set, int sq, int step) const;
 };
 
-extern SEE see;
+// Each search thread works out exchanges with its own (the board it looks at is its state).
+extern thread_local constinit SEE see;

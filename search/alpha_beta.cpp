@@ -79,10 +79,11 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   const int8_t enemy = me ^ 1;
 
   // 1. Poll the input and the clock now and then. The first iteration is a matter of
-  // milliseconds and is never interrupted, so the root always has a move to play.
-  if (status.BenchMode == 0 && !Aborted) {
+  // milliseconds and is never interrupted, so the root always has a move to play. A helper
+  // thread polls in every kind of search, for the pool's stop request only.
+  if ((status.BenchMode == 0 || Helper) && !Aborted) {
     if (PollCountdown-- <= 0 && IterationDepth > 1) {
-      if (PollInputAndClock()) return 0;
+      if (Helper ? HelperPoll() : PollInputAndClock()) return 0;
     }
   }
 
@@ -119,7 +120,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   }
 
   // 4. An interior node. The null move's bucket is fetched now, alongside this node's own probe.
-  if (ply > status.SearchDepthReached) status.SearchDepthReached = ply;
+  if (!Helper && ply > status.SearchDepthReached) status.SearchDepthReached = ply;  // the main thread's
   if (nullAllowed && !inCheck && nodeType != PVNode) PositionCache.Prefetch(SideToggled(lowerKey));
   uint16_t& pvEnd = PV[ply][0].Code;
 

@@ -1,4 +1,4 @@
-// The search's shared state: counters, flags, the history heuristic and input polling.
+// The search's state: counters, flags, the history heuristic and input polling.
 
 #include "search/search_routines.h"
 
@@ -7,12 +7,7 @@
 #include "board/piece_values.h"
 #include "driver/status.h"
 
-SearchRoutines Search;
-
-SearchRoutines::SearchRoutines() {
-  std::memset(static_cast<void*>(this), 0, sizeof(*this));
-  MultiPV = 1;
-}
+thread_local constinit SearchRoutines Search;
 
 void SetSearchLimits(const SearchLimits& limits) {
   Status& s = MainStatus;

@@ -1,5 +1,5 @@
 #pragma once
-// The search's shared state and its procedures: quiescence, alpha-beta, root search,
+// The search's state and its procedures: quiescence, alpha-beta, root search,
 // iterative deepening with time management.
 
 #include <cstdint>
@@ -41,64 +41,72 @@ class SearchRoutines {
 public:
   // The tables move ordering reads.
   OrderTables Learnt() const { return {PV, Killers, History}; }
-  bool NpsCalibrated;
-  int32_t NodesPerMove;
-  bool BookMovePlayed;
-  bool TimeUp;
-  bool StopNow;
-  int8_t RootChange;             // root-change marker, -1 at the start of each iteration
-  bool FailingLow;
-  bool TimerExtended;
-  int32_t RootLegalMoves;
-  int32_t LastBookPly;
-  int32_t RunnerUpScore;
-  int32_t RootScore;
-  int64_t PollCountdown;
-  int32_t History[2][4096];
-  bool Aborted;
-  int32_t RootMovesDone;
-  int32_t RootMoveTotal;
-  int32_t IterationDepth;
-  PVEntry PV[MaxPly][MaxPly];    // slot 0 of each row holds that row's PVEnd in Code
-  uint16_t Killers[MaxPly][2];
-  int32_t PVLength;
+  bool NpsCalibrated{};
+  int32_t NodesPerMove{};
+  bool BookMovePlayed{};
+  bool TimeUp{};
+  bool StopNow{};
+  int8_t RootChange{};           // root-change marker, -1 at the start of each iteration
+  bool FailingLow{};
+  bool TimerExtended{};
+  int32_t RootLegalMoves{};
+  int32_t LastBookPly{};
+  int32_t RunnerUpScore{};
+  int32_t RootScore{};
+  int64_t PollCountdown{};
+  int32_t History[2][4096]{};
+  bool Aborted{};
+  int32_t RootMovesDone{};
+  int32_t RootMoveTotal{};
+  int32_t IterationDepth{};
+  PVEntry PV[MaxPly][MaxPly]{};  // slot 0 of each row holds that row's PVEnd in Code
+  uint16_t Killers[MaxPly][2]{};
+  int32_t PVLength{};
   // Node counters are 64-bit: a long analysis passes 2^31 nodes.
-  int64_t NodeCount;
-  int64_t HashHitCount;
-  int64_t QuiesceNodeCount;
+  int64_t NodeCount{};
+  int64_t HashHitCount{};
+  int64_t QuiesceNodeCount{};
   // Set by "?" (xboard) and "stop" (UCI): end the search as soon as possible and play the best
   // move found so far, also under a fixed depth. Cleared at the start of every search.
-  bool MoveNow;
+  bool MoveNow{};
   // The limits of the search (SetSearchLimits), and how far the clock's rules have got.
-  SearchLimits Limits;
-  BudgetState Budget;
-  bool EasyMove;  // the first iteration found one move far ahead of the rest
+  SearchLimits Limits{};
+  BudgetState Budget{};
+  bool EasyMove{};  // the first iteration found one move far ahead of the rest
 
   // MultiPV: the number of best lines the search reports (1 to MaxMultiPV). With more than one,
   // every iteration searches the root once for each line, each time without the moves already
   // given a line at that depth (RootExcluded); the lines of the last depth completed are kept
   // here, best first. Set between searches only.
-  int32_t MultiPV;
-  int32_t RootLine;                        // the line the root searches now, 0 the best
-  uint16_t RootExcluded[MaxMultiPV];       // move codes the root skips
-  int32_t RootExcludedCount;
-  PVEntry LinePV[MaxMultiPV][MaxPly];      // each line's variation, as PV row 0
-  int32_t LineLength[MaxMultiPV];          // as PVLength
-  int32_t LineScore[MaxMultiPV];
-  int32_t LineCount;                       // lines of the last depth completed
+  int32_t MultiPV{1};
+  int32_t RootLine{};                      // the line the root searches now, 0 the best
+  uint16_t RootExcluded[MaxMultiPV]{};     // move codes the root skips
+  int32_t RootExcludedCount{};
+  PVEntry LinePV[MaxMultiPV][MaxPly]{};    // each line's variation, as PV row 0
+  int32_t LineLength[MaxMultiPV]{};        // as PVLength
+  int32_t LineScore[MaxMultiPV]{};
+  int32_t LineCount{};                     // lines of the last depth completed
   // The lines searched: those shown (MultiPV), or more for a weaker level to choose among.
   int32_t LinesSearched() const { return MultiPV > Limits.Lines ? MultiPV : Limits.Lines; }
   // The only root moves the search may play (UCI "go searchmoves"), by move code; none listed:
   // every move. Set by the caller before the search, kept until it changes them.
-  uint16_t RootIncluded[MaxRootMoves];
-  int32_t RootIncludedCount;
+  uint16_t RootIncluded[MaxRootMoves]{};
+  int32_t RootIncludedCount{};
 
-  SearchRoutines();
+  // Set in the search state of a helper thread (search/threads.h), which searches the same root
+  // beside the main thread and shares only the transposition table with it: its polls read no
+  // input and look only for the pool's stop request, and it writes nothing shared but the table.
+  bool Helper{};
+
   void AbortSearch();
   int ValueCapturedPiece(char colour, uint64_t square, const ChessBoard* board) const;
   void ClearHistory();
   void AddHistory(char colour, int moveCode, int depth);
   int64_t InitMoveTimer() const;
+  // A helper thread's poll (search/threads.cpp): publishes its node count and, once the pool
+  // asks the helpers to stop, ends its search as "move now" does. Returns true when the node
+  // must return at once.
+  bool HelperPoll();
 
   int Quiesce(char side, int alpha, int beta, ChessBoard board, int depth, char castleFlags, int ply);
   // upperKey and lowerKey are the key pair of board with side to move and castleFlags; callers
@@ -125,4 +133,6 @@ public:
   int64_t Nodes() const { return NodeCount + QuiesceNodeCount; }
 };
 
-extern SearchRoutines Search;
+// The search state of the running thread: the main thread's is the one the front ends set up
+// and read; each helper thread of search/threads.h has its own.
+extern thread_local constinit SearchRoutines Search;

@@ -36,7 +36,13 @@ unsigned Probe(Key k, int depth, int alpha, int beta, int* score, int* move) {
   return PositionCache.SearchTranspositionTables(k.Upper, k.Lower, 0, depth, alpha, beta, score, move);
 }
 
-bool Holds(const TTSlot& slot, Key k) { return slot.Upper == k.Upper && slot.Lower == k.Lower; }
+bool Holds(const TTEntry& e, Key k) { return e.Upper == k.Upper && e.Lower == k.Lower; }
+bool Holds(const TTSlot& slot, Key k) { return Holds(slot.Read(), k); }
+void SetFreshness(TTSlot& slot, int8_t freshness) {
+  TTEntry e = slot.Read();
+  e.Freshness = freshness;
+  slot.Write(e);
+}
 
 // Pages of a table's whole pages that are in memory, as the system reports them.
 size_t PagesInMemory(const TranspositionTables& table, size_t* pages) {
@@ -52,13 +58,13 @@ size_t PagesInMemory(const TranspositionTables& table, size_t* pages) {
 }  // namespace
 
 TEST(TranspositionTable, LayoutAndSize) {
-  EXPECT_EQ(sizeof(TTSlot), 27u);
-  EXPECT_EQ(PositionCache.SizeInBytes(), 2097155ull * 81ull);
+  EXPECT_EQ(sizeof(TTSlot), 24u);
+  EXPECT_EQ(PositionCache.SizeInBytes(), 2097155ull * 72ull);
   EXPECT_EQ(PositionCache.IndexMask, 2097151u);
   ASSERT_NE(PositionCache.Buckets, nullptr);
   // The buckets beyond the mask exist and start empty like the rest.
   const TTBucket& last = PositionCache.Buckets[TTABLESIZE - 1];
-  for (const TTSlot& s : last.Slot) EXPECT_EQ(s.Upper | s.Lower, 0u);
+  for (const TTSlot& s : last.Slot) EXPECT_EQ(s.Read().Upper | s.Read().Lower, 0u);
 }
 
 TEST(TranspositionTable, ResizeKeepsBucketsAndTheirRules) {
@@ -126,18 +132,18 @@ TEST(TranspositionTable, SamePositionTwiceShiftsTheOlderResultDown) {
   Store(a, 5, 88, 130, LowerBound);
   const TTBucket& bucket = BucketOf(b);
   EXPECT_TRUE(Holds(bucket.Slot[0], a));
-  EXPECT_EQ(bucket.Slot[0].Move, 88);
-  EXPECT_EQ(bucket.Slot[0].Score, 130);
-  EXPECT_EQ(bucket.Slot[0].Bound, 1);
-  EXPECT_EQ(bucket.Slot[0].Freshness, 2);
-  EXPECT_EQ(bucket.Slot[1].Move, 77);
-  EXPECT_EQ(bucket.Slot[1].Score, 120);
+  EXPECT_EQ(bucket.Slot[0].Read().Move, 88);
+  EXPECT_EQ(bucket.Slot[0].Read().Score, 130);
+  EXPECT_EQ(bucket.Slot[0].Read().Bound, 1);
+  EXPECT_EQ(bucket.Slot[0].Read().Freshness, 2);
+  EXPECT_EQ(bucket.Slot[1].Read().Move, 77);
+  EXPECT_EQ(bucket.Slot[1].Read().Score, 120);
   // A shallower result does not displace a deeper one in slot 0.
   Store(a, 3, 99, 0, ExactBound);
-  EXPECT_EQ(bucket.Slot[0].Move, 88);
-  EXPECT_EQ(bucket.Slot[1].Move, 99);
-  EXPECT_EQ(bucket.Slot[1].Freshness, 4);
-  EXPECT_EQ(bucket.Slot[2].Move, 77);
+  EXPECT_EQ(bucket.Slot[0].Read().Move, 88);
+  EXPECT_EQ(bucket.Slot[1].Read().Move, 99);
+  EXPECT_EQ(bucket.Slot[1].Read().Freshness, 4);
+  EXPECT_EQ(bucket.Slot[2].Read().Move, 77);
 }
 
 TEST(TranspositionTable, OtherPositionGoesToSlotOneAndPushesSlotTwo) {
@@ -151,10 +157,10 @@ TEST(TranspositionTable, OtherPositionGoesToSlotOneAndPushesSlotTwo) {
   EXPECT_TRUE(Holds(bucket.Slot[0], a));
   EXPECT_TRUE(Holds(bucket.Slot[1], d));
   EXPECT_TRUE(Holds(bucket.Slot[2], c));
-  EXPECT_EQ(bucket.Slot[2].Freshness, 4);
+  EXPECT_EQ(bucket.Slot[2].Read().Freshness, 4);
   // A negative move value is kept sign-extended.
   Store(d, 1, -2, 0, UpperBound);
-  EXPECT_EQ(bucket.Slot[1].Move, -2);
+  EXPECT_EQ(bucket.Slot[1].Read().Move, -2);
 }
 
 TEST(TranspositionTable, AgedEntriesGiveMovesButNoCutoffs) {
@@ -163,8 +169,8 @@ TEST(TranspositionTable, AgedEntriesGiveMovesButNoCutoffs) {
   const Key a = KeyIn(b, 1), c = KeyIn(b, 2);
   Store(a, 6, 555, 40, ExactBound);
   PositionCache.AgeTranspositionTables();
-  EXPECT_EQ(BucketOf(b).Slot[0].Freshness, 0);
-  EXPECT_EQ(BucketOf(b).Slot[0].Score, 40);
+  EXPECT_EQ(BucketOf(b).Slot[0].Read().Freshness, 0);
+  EXPECT_EQ(BucketOf(b).Slot[0].Read().Score, 40);
   int score = -1, move = -1;
   EXPECT_EQ(Probe(a, 2, -100, 100, &score, &move), 3u);
   EXPECT_EQ(move, 555);
@@ -182,11 +188,11 @@ TEST(TranspositionTable, ProbeResultCodes) {
 
   EmptyBucket(b);
   Store(a, 5, 11, 70, ExactBound);
-  BucketOf(b).Slot[0].Freshness = 1;  // a cutoff in slot 0 confirms the entry
+  SetFreshness(BucketOf(b).Slot[0], 1);  // a cutoff in slot 0 confirms the entry
   EXPECT_EQ(Probe(a, 5, -100, 100, &score, &move), 2u);
   EXPECT_EQ(score, 70);
   EXPECT_EQ(move, 11);
-  EXPECT_EQ(BucketOf(b).Slot[0].Freshness, 2);
+  EXPECT_EQ(BucketOf(b).Slot[0].Read().Freshness, 2);
 
   EmptyBucket(b);
   Store(a, 5, 11, 300, LowerBound);
@@ -227,16 +233,40 @@ TEST(TranspositionTable, NullMoveHintComesFromAFreshSlotTwo) {
   EXPECT_EQ(Probe(a, 8, -100, 0, &score, &move), 3u);    // not deep enough for the hint
 }
 
+// Threads store into the table without locks, so a slot may hold words of two stores at once.
+// Such a slot must match neither position: no score or move of one is ever given to the other.
+TEST(TranspositionTable, SlotMixedFromTwoStoresMatchesNeither) {
+  const uint64_t b = 909;
+  const Key a = KeyIn(b, 1), c = KeyIn(b, 2);
+  EmptyBucket(b);
+  Store(a, 5, 11, 70, ExactBound);
+  const TTSlot first = BucketOf(b).Slot[0];
+  EmptyBucket(b);
+  Store(c, 5, 22, 80, ExactBound);
+  const TTSlot second = BucketOf(b).Slot[0];
+  for (int mix = 1; mix < 7; mix++) {
+    TTSlot& slot = BucketOf(b).Slot[0];
+    slot.Check = (mix & 1 ? first : second).Check;
+    slot.Lower = (mix & 2 ? first : second).Lower;
+    slot.Data = (mix & 4 ? first : second).Data;
+    for (const Key& k : {a, c}) {
+      int score = -1, move = -1;
+      EXPECT_EQ(Probe(k, 1, -100, 100, &score, &move), TTNoCut) << mix;
+      EXPECT_EQ(move, -1) << mix;
+    }
+  }
+}
+
 TEST(TranspositionTable, MateScoresCarryTheRemainingDepth) {
   const uint64_t b = 606;
   EmptyBucket(b);
   const Key a = KeyIn(b, 1), c = KeyIn(b, 2), d = KeyIn(b, 3);
   Store(a, 5, 0, 109801, ExactBound);
-  EXPECT_EQ(BucketOf(b).Slot[0].Score, 109806);
+  EXPECT_EQ(BucketOf(b).Slot[0].Read().Score, 109806);
   Store(c, 5, 0, -109801, ExactBound);
-  EXPECT_EQ(BucketOf(b).Slot[1].Score, -109806);
+  EXPECT_EQ(BucketOf(b).Slot[1].Read().Score, -109806);
   Store(d, 5, 0, 109800, ExactBound);
-  EXPECT_EQ(BucketOf(b).Slot[1].Score, 109800);
+  EXPECT_EQ(BucketOf(b).Slot[1].Read().Score, 109800);
   // The probe hands the stored value back unchanged.
   int score = 0, move = 0;
   EXPECT_EQ(Probe(a, 5, -200000, 200000, &score, &move), 2u);
@@ -249,7 +279,7 @@ TEST(TranspositionTable, ClearingWipesEverythingAndLogs) {
   ASSERT_NE(dlog, nullptr);
   Store(KeyIn(707, 1), 3, 9, 9, ExactBound);
   PositionCache.ClearTranspositionTables();
-  const TTSlot& s = BucketOf(707).Slot[0];
+  const TTEntry s = BucketOf(707).Slot[0].Read();
   EXPECT_EQ(s.Upper | s.Lower, 0u);
   EXPECT_EQ(s.Move | s.Score | s.Bound | s.Freshness | s.Depth, 0);
   char text[128] = {};
@@ -325,11 +355,11 @@ TEST(TranspositionTable, MatchesAModelOfTheThreeSlotRules) {
       }
     } else {
       // Ageing, limited to this bucket (the whole-table pass is tested above).
-      for (TTSlot& real : BucketOf(b).Slot) real.Freshness = 0;
+      for (TTSlot& real : BucketOf(b).Slot) SetFreshness(real, 0);
       for (Entry& e : model) e.Fresh = 0;
     }
     for (int s = 0; s < 3; s++) {
-      const TTSlot& real = BucketOf(b).Slot[s];
+      const TTEntry real = BucketOf(b).Slot[s].Read();
       const Entry& e = model[s];
       if (e.Position < 0) {
         ASSERT_EQ(real.Upper | real.Lower, 0u);

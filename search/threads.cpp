@@ -1,0 +1,195 @@
+// The pool of helper threads: created when the thread count changes, waiting on a condition
+// variable between searches, woken together for a search and stopped together. See threads.h.
+
+#include "search/threads.h"
+
+#include <pthread.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+#include "hash/move_history.h"
+#include "hash/pawn_hash.h"
+#include "search/search_routines.h"
+
+namespace {
+
+// A helper's stack: the search recurses up to MaxPly plies with a move list in every frame
+// (a few MiB at most); the main thread has the system's 8 MiB. The thread's static TLS (its
+// search state, about half a MiB) comes out of the same mapping.
+constexpr size_t HelperStackBytes = size_t{32} << 20;
+
+// One helper. Its own cache line: the node count it publishes is written while the others are
+// read.
+struct alignas(64) HelperSlot {
+  std::atomic<int64_t> Nodes{0};  // published by the helper, read by the main thread
+  pthread_t Thread{};
+  int Index = 0;                  // the helper's thread number, 1 and up
+  PawnHashEntry* PawnTable = nullptr;
+  // The helper's own per-thread objects, registered by the helper when it starts.
+  SearchRoutines* State = nullptr;
+  MoveHistory* Positions = nullptr;
+  // Guarded by PoolMutex.
+  bool Registered = false;
+  bool Quit = false;
+  uint64_t Generation = 0;        // the last task it has taken
+};
+
+HelperSlot Slots[MaxSearchThreads - 1];
+int HelperCount = 0;  // main thread only
+
+std::mutex PoolMutex;
+std::condition_variable Wake;  // helpers wait here for a task or for the end
+std::condition_variable Idle;  // the main thread waits here for the helpers
+// Guarded by PoolMutex.
+uint64_t Generation = 0;       // counts the tasks handed out
+HelperTask Task = nullptr;
+int Busy = 0;                  // helpers still running the present task
+
+alignas(64) std::atomic<bool> StopRequest{false};
+
+// The slot of the running helper thread; nullptr in the main thread.
+thread_local constinit HelperSlot* OwnSlot = nullptr;
+
+void* HelperMain(void* arg) {
+  HelperSlot& slot = *static_cast<HelperSlot*>(arg);
+  OwnSlot = &slot;
+  PawnHashArray = slot.PawnTable;
+  std::unique_lock<std::mutex> lock(PoolMutex);
+  slot.State = &Search;
+  slot.Positions = &MoveList;
+  slot.Registered = true;
+  Idle.notify_all();
+  for (;;) {
+    Wake.wait(lock, [&] { return slot.Quit || slot.Generation != Generation; });
+    if (slot.Quit) break;
+    slot.Generation = Generation;
+    const HelperTask task = Task;
+    lock.unlock();
+    task(slot.Index);
+    slot.Nodes.store(Search.Nodes(), std::memory_order_relaxed);
+    lock.lock();
+    if (--Busy == 0) Idle.notify_all();
+  }
+  return nullptr;
+}
+
+// Ends the last helper (idle) and releases its table.
+void EndLastHelper() {
+  HelperSlot& slot = Slots[HelperCount - 1];
+  {
+    std::lock_guard<std::mutex> lock(PoolMutex);
+    slot.Quit = true;
+  }
+  Wake.notify_all();
+  pthread_join(slot.Thread, nullptr);
+  FreePawnHash(slot.PawnTable);
+  slot.PawnTable = nullptr;
+  slot.State = nullptr;
+  slot.Positions = nullptr;
+  slot.Registered = slot.Quit = false;
+  HelperCount--;
+}
+
+// Starts one more helper with its own pawn hash; false when either cannot be had.
+bool AddHelper() {
+  HelperSlot& slot = Slots[HelperCount];
+  slot.Index = HelperCount + 1;
+  slot.Nodes.store(0, std::memory_order_relaxed);
+  slot.PawnTable = NewPawnHash();
+  if (slot.PawnTable == nullptr) return false;
+  {
+    std::lock_guard<std::mutex> lock(PoolMutex);
+    slot.Generation = Generation;  // the task handed out last is not for it
+    slot.Registered = slot.Quit = false;
+  }
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setstacksize(&attr, HelperStackBytes);
+  const int failed = pthread_create(&slot.Thread, &attr, HelperMain, &slot);
+  pthread_attr_destroy(&attr);
+  if (failed) {
+    FreePawnHash(slot.PawnTable);
+    slot.PawnTable = nullptr;
+    return false;
+  }
+  std::unique_lock<std::mutex> lock(PoolMutex);
+  Idle.wait(lock, [&] { return slot.Registered; });
+  HelperCount++;
+  return true;
+}
+
+// At the end of the process the helpers are stopped and joined, unless a helper itself is
+// ending the process (a fatal error inside its search): it cannot wait for itself.
+struct JoinAtExit {
+  ~JoinAtExit() {
+    if (OwnSlot != nullptr) return;
+    StopHelpers();
+    while (HelperCount > 0) EndLastHelper();
+  }
+} joinAtExit;
+
+}  // namespace
+
+int SetThreadCount(int count) {
+  count = std::clamp(count, 1, MaxSearchThreads);
+  StopHelpers();
+  while (HelperCount > count - 1) EndLastHelper();
+  while (HelperCount < count - 1 && AddHelper()) {
+  }
+  return HelperCount + 1;
+}
+
+int ThreadCount() { return HelperCount + 1; }
+
+void StartHelpers(HelperTask task) {
+  if (HelperCount == 0) return;
+  std::unique_lock<std::mutex> lock(PoolMutex);
+  Idle.wait(lock, [] { return Busy == 0; });
+  for (int i = 0; i < HelperCount; i++) {
+    HelperSlot& slot = Slots[i];
+    *slot.State = Search;
+    slot.State->Helper = true;
+    slot.State->PollCountdown = HelperPollInterval;
+    slot.State->NodeCount = slot.State->QuiesceNodeCount = slot.State->HashHitCount = 0;
+    *slot.Positions = MoveList;
+    slot.Nodes.store(0, std::memory_order_relaxed);
+  }
+  StopRequest.store(false, std::memory_order_relaxed);
+  Task = task;
+  Busy = HelperCount;
+  Generation++;
+  lock.unlock();
+  Wake.notify_all();
+}
+
+void StopHelpers() {
+  StopRequest.store(true, std::memory_order_relaxed);
+  std::unique_lock<std::mutex> lock(PoolMutex);
+  Idle.wait(lock, [] { return Busy == 0; });
+}
+
+void ClearHelperPawnHashes() {
+  StopHelpers();
+  for (int i = 0; i < HelperCount; i++) ClearPawnHash(Slots[i].PawnTable);
+}
+
+bool HelperStopRequested() { return StopRequest.load(std::memory_order_relaxed); }
+
+int64_t HelperNodes() {
+  int64_t total = 0;
+  for (int i = 0; i < HelperCount; i++) total += Slots[i].Nodes.load(std::memory_order_relaxed);
+  return total;
+}
+
+bool SearchRoutines::HelperPoll() {
+  PollCountdown = HelperPollInterval;
+  if (OwnSlot != nullptr) OwnSlot->Nodes.store(Nodes(), std::memory_order_relaxed);
+  if (!HelperStopRequested()) return false;
+  // MoveNow alone unwinds every kind of search; the other stop flags are left alone, so that
+  // the tree's tests of them never go on to read settings the main thread may be changing.
+  MoveNow = true;
+  return true;
+}

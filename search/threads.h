@@ -1,0 +1,50 @@
+#pragma once
+// Helper threads for a parallel search. Each helper searches the same root as the main thread
+// with its own search state (Search, MoveList, PE, see and the pawn hash are per thread) and
+// shares only the transposition table with it, so what one thread finds the others read.
+//
+// The threads are created (with their pawn hash tables) only when the thread count changes, and
+// wait on a condition variable between searches; nothing is allocated while they search.
+// Everything here is called from the main thread only, between searches, except
+// HelperStopRequested and SearchRoutines::HelperPoll, which the helpers call.
+
+#include <cstdint>
+
+// The most search threads the engine runs: the main thread and its helpers.
+constexpr int MaxSearchThreads = 128;
+
+// A helper thread's poll interval, in nodes: how soon it sees a stop request.
+constexpr int64_t HelperPollInterval = 1024;
+
+// A helper's work, run in the helper thread with its number (1 .. ThreadCount() - 1; the main
+// thread is 0). It finds the main thread's search state and game history already copied into
+// its own Search and MoveList, with Search.Helper set; it should end soon after
+// HelperStopRequested() turns true (the helper's search polls for it).
+using HelperTask = void (*)(int thread);
+
+// Starts or ends helper threads so that count threads search: the main thread and count - 1
+// helpers (count is taken into 1 .. MaxSearchThreads). Stops the helpers first if they run.
+// Returns the number of threads there are now: fewer than asked when a thread or its table
+// cannot be had.
+int SetThreadCount(int count);
+int ThreadCount();
+
+// Copies the main thread's search state (Search, with Helper set, a helper's poll interval and
+// its node counters at 0) and its game history (MoveList) into every helper, clears the stop
+// request and wakes the helpers to run task. Waits first for helpers still running a task.
+void StartHelpers(HelperTask task);
+
+// Asks the helpers to stop and waits until every one has finished its task. Returns at once
+// when they are idle.
+void StopHelpers();
+
+// Clears every helper's pawn hash, as ClearPawnHash clears the main thread's at a new game.
+// Stops the helpers first if they run.
+void ClearHelperPawnHashes();
+
+// Whether the helpers have been asked to stop (a relaxed read; the helpers poll it).
+bool HelperStopRequested();
+
+// The nodes the helpers have searched in their present or last task, as each last published
+// them (at every poll and at the end of its task): the main thread adds its own for the total.
+int64_t HelperNodes();
