@@ -32,6 +32,7 @@
 #include "search/search_control.h"
 #include "search/search_report.h"
 #include "search/search_routines.h"
+#include "search/threads.h"
 #include "uci/uci_protocol.h"
 
 namespace {
@@ -456,7 +457,7 @@ uint8_t ProtoverCommand() {
   if (ProtocolVersion < 2) return CmdHandled;
   printf("feature done=0\n");
   printf("feature ping=1 setboard=1 usermove=1 playother=1 san=0 time=1 draw=0 sigint=0 sigterm=0\n");
-  printf("feature reuse=1 analyze=1 memory=1 colors=0 name=0 pause=0 nps=0 debug=0 smp=0\n");
+  printf("feature reuse=1 analyze=1 memory=1 colors=0 name=0 pause=0 nps=0 debug=0 smp=1\n");
   printf("feature myname=\"Orvo %s\" variants=\"normal\"\n", UCI.VersionText);
   for (int i = 0; i < EngineOptionCount; i++) PrintOptionFeature(EngineOptions[i]);
   printf("feature done=1\n");
@@ -543,6 +544,19 @@ uint8_t ResultCommand() {
   WriteLogFile(line);
   MainStatus.GameInProgress = 0;
   return PositionChanged();
+}
+
+// "cores N": search with N threads (the engine's thread and N - 1 helpers).
+uint8_t CoresCommand() {
+  double cores = 0;
+  if (!ReadNumber(&cores)) return CmdHandled;
+  const int wanted = cores < 1 ? 1 : (cores > MaxSearchThreads ? MaxSearchThreads : static_cast<int>(cores));
+  const int started = SetThreadCount(wanted);
+  if (started < wanted) {
+    printf("telluser Only %d threads could be started\n", started);
+    Flush();
+  }
+  return CmdHandled;
 }
 
 // "memory N": the transposition table takes N MiB (at most), as the UCI option "Hash" does.
@@ -784,7 +798,7 @@ constexpr Command Commands[] = {
     {"black", [](const char*) { return SideCommand(Black); }},
     {"bogus", Handled},
     {"computer", Handled},
-    {"cores", IgnoreArguments},
+    {"cores", [](const char*) { return CoresCommand(); }},
     {"displayboard",
      [](const char*) {
        ShowBoard(MainBoard);

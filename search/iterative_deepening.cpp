@@ -15,6 +15,7 @@
 #include "search/search_control.h"
 #include "search/search_report.h"
 #include "search/search_routines.h"
+#include "search/threads.h"
 #include "search/time_budget.h"
 
 namespace {
@@ -78,6 +79,8 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
     PollCountdown = (waitsForStop || s.BenchMode) ? UntimedPollInterval() : TimedSearchPollInterval();
   }
   NpsCalibrated = false;
+  // With more than one thread the helpers search the same root beside this loop.
+  StartHelperSearch(board);
 
   int score = 0;
   int previousScore = -MateValue;
@@ -91,7 +94,7 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
         s.NodesPerSecond = static_cast<int32_t>(std::clamp<int64_t>(Nodes() * 1000 / ms, 1, INT32_MAX));
         SpeedMeasured = true;
       }
-      ReportAnalysisSpeed(ms, Nodes());
+      ReportAnalysisSpeed(ms, SearchNodesAllThreads());
     }
     // 4.3
     s.SearchDepthReached = 0;
@@ -142,6 +145,7 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
     if (MoveNow) break;
     if (Aborted) {
       if (!s.NoTimeControl) {
+        EndHelperSearch();
         best.Score = score;
         return best;  // the command that aborted takes over; nothing is played
       }
@@ -157,6 +161,7 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
     }
   }
 
+  EndHelperSearch();
   if (!waitsForStop && s.FD == 0 && !Limits.NoClock() && !Aborted) KeepWholeSearchSpeed();
 
   // 9. The move, unless there is none or a command cancelled the search.

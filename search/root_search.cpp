@@ -47,7 +47,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
 
   // 1. The book, on the first iteration only; an analysis, a search of several lines or of
   // listed moves always searches.
-  if (depth == 1 && status.BenchMode == 0 && status.UseBook == 1 && status.AnalyzeMode == 0 && LinesSearched() <= 1 &&
+  if (depth == 1 && !Helper && status.BenchMode == 0 && status.UseBook == 1 && status.AnalyzeMode == 0 && LinesSearched() <= 1 &&
       RootIncludedCount == 0) {
     const int k = InBook(side, castleFlags, MainBoard);
     if (k >= 0) {
@@ -69,8 +69,11 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   *bestFrom = SquareMask(PV[0][0].Code >> 6);
   *bestTo = SquareMask(PV[0][0].Code & 63);
   *bestPromo = PV[0][0].Promotion;
-  LogPrintf("Init Tree Root Search Choice From=%d  To=%d  Promo=%c\n", PV[0][0].Code >> 6, PV[0][0].Code & 63,
-            *bestPromo);
+  // The match log is the main thread's: a helper thread searching beside it writes nothing there.
+  const bool logs = !Helper;
+  if (logs)
+    LogPrintf("Init Tree Root Search Choice From=%d  To=%d  Promo=%c\n", PV[0][0].Code >> 6, PV[0][0].Code & 63,
+              *bestPromo);
   // Before the first iteration has finished there is no real move yet (a1a1 stands in for it).
   bool haveMove = *bestFrom != *bestTo;
 
@@ -99,7 +102,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   // 5. Every legal move in turn, until one scores beta or the time is up.
   for (int i = 0; i < n && best < beta; i++) {
     if (haveMove && !MayStartMore()) {
-      LogPrintf("Tree Root Search Interrupted at m=%d LegalMoves=%d NumMove=%d\n", i, legal, n);
+      if (logs) LogPrintf("Tree Root Search Interrupted at m=%d LegalMoves=%d NumMove=%d\n", i, legal, n);
       break;
     }
     RootMovesDone = i + 1;
@@ -137,10 +140,12 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
 
     auto interrupted = [&](const char* what, int v) {
       board.UndoMove(i);
-      LogPrintf("%s Interrupted at m=%d LegalMoves=%d NumMove=%d\n", what, i, legal, n);
-      LogPrintf("Tree Root Search Choice #1 From=%d  To=%d  Promo=%d\n", SquareIndex(*bestFrom),
-                SquareIndex(*bestTo), *bestPromo);
-      WriteLogFile(BestLineText(*bestFrom, *bestTo, *bestPromo, best));
+      if (logs) {
+        LogPrintf("%s Interrupted at m=%d LegalMoves=%d NumMove=%d\n", what, i, legal, n);
+        LogPrintf("Tree Root Search Choice #1 From=%d  To=%d  Promo=%d\n", SquareIndex(*bestFrom),
+                  SquareIndex(*bestTo), *bestPromo);
+        WriteLogFile(BestLineText(*bestFrom, *bestTo, *bestPromo, best));
+      }
       // The unfinished move's score means nothing: report the best move with its own score.
       printBestLine(best > NoScore ? best : RootScore);
       return v;
@@ -201,7 +206,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
         for (int j = 1; j < PVLength; j++) PV[0][j] = PV[1][j];
         TrimVariation(*this, board, me, static_cast<uint8_t>(castleFlags));
         if (PVLength < 1) PVLength = 1;
-        if (depth > 7) {
+        if (logs && depth > 7) {
           LogPrintf("ply %d  v %d  TimeLastPly %d  TotalNodes %lld  %s", depth, v, status.ElapsedSeconds,
                     static_cast<long long>(Nodes()), BestLineText(from, to, promo, v));
         }

@@ -11,6 +11,7 @@
 #include "driver/status.h"
 #include "search/search_report.h"
 #include "search/search_routines.h"
+#include "search/threads.h"
 #include "search/time_budget.h"
 
 bool SpeedMeasured = false;
@@ -94,12 +95,14 @@ bool BudgetOverrun() {
 // A search that ends only by its node limit, its depth or mate limit, or "stop".
 bool LimitCheck() {
   SearchRoutines& S = Search;
+  // A node limit counts the nodes of every thread.
   const int64_t limit = S.Limits.Nodes;
-  if (limit > 0 && S.Nodes() >= limit) {
+  const int64_t nodes = SearchNodesAllThreads();
+  if (limit > 0 && nodes >= limit) {
     S.StopNow = S.TimeUp = true;
     return true;
   }
-  S.PollCountdown = limit > 0 ? std::min<int64_t>(LimitPollInterval, limit - S.Nodes()) : LimitPollInterval;
+  S.PollCountdown = limit > 0 ? std::min<int64_t>(LimitPollInterval, limit - nodes) : LimitPollInterval;
   return false;
 }
 
@@ -181,8 +184,14 @@ void InstallCommandSource(CommandSource source) { Source = source; }
 
 bool HandleWaitingCommand() {
   if (Source.Handle == nullptr) return false;
+  // A command may change what the helper threads read (the position, the settings, the table):
+  // they wait while it is carried out, and search on if the search goes on.
+  const bool helpers = PauseHelperSearch();
   const char* word = Source.Handle();
-  if (word == nullptr) return false;
+  if (word == nullptr) {
+    if (helpers && MayStartMore()) ResumeHelperSearch();
+    return false;
+  }
   ReportAbort(word);
   Search.Aborted = Search.StopNow = Search.TimeUp = true;
   return true;
@@ -210,7 +219,7 @@ NextIteration AfterIteration(int depth, int score, int depthLimit) {
   if (S.Limits.NodeCap > 0 && s.FD == 0 && S.Nodes() >= S.Limits.NodeCap) return NextIteration::SearchedOut;
   if (!MayStartMore()) return NextIteration::Stop;
   if (S.Limits.NoClock() && s.FD == 0) {
-    if (S.Limits.Nodes > 0 && S.Nodes() >= S.Limits.Nodes) return NextIteration::Stop;
+    if (S.Limits.Nodes > 0 && SearchNodesAllThreads() >= S.Limits.Nodes) return NextIteration::Stop;
   } else if (!s.FD && !s.NoTimeControl) {
     if (s.ST != 0) {
       if (ProcessClockMs() - s.StartTime > s.ST) return NextIteration::Stop;

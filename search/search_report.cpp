@@ -13,12 +13,16 @@
 #include "driver/status.h"
 #include "hash/transposition_table.h"
 #include "search/search_routines.h"
+#include "search/threads.h"
 
 bool ShowCurrentMove = true;
 
 namespace {
 
 bool Uci() { return MainStatus.UCIMode == 1; }
+
+// Only the main thread reports; a helper thread searching beside it at the root is silent.
+bool Silent() { return Search.Helper; }
 
 int32_t SearchMs() { return std::max<int32_t>(ProcessClockMs() - MainStatus.StartTime, 0); }
 
@@ -29,20 +33,11 @@ int MateInMoves(int score) {
   return 0;
 }
 
-// Per mille of the table in use, from a sample of its first buckets.
-int HashFull() {
-  const TTBucket* buckets = PositionCache.Buckets;
-  if (buckets == nullptr) return 0;
-  int used = 0;
-  for (int i = 0; i < 1000; i++) used += buckets[i].Slot[0].Freshness > 0;
-  return used;
-}
-
 // One UCI "info" line for the best line: depth, seldepth, score, nodes, nps (left out before the
 // first millisecond), hashfull, time and the variation, ending right after its last move.
 // multipv > 0 numbers the line among several ("multipv N").
 void PrintUciInfoLine(int depth, int score, const char* variation, int multipv = 0) {
-  const int64_t nodes = Search.Nodes();
+  const int64_t nodes = SearchNodesAllThreads();
   const int32_t ms = SearchMs();
   char nps[32] = "";
   if (ms > 0) snprintf(nps, sizeof nps, " nps %lld", static_cast<long long>(nodes * 1000 / ms));
@@ -53,13 +48,13 @@ void PrintUciInfoLine(int depth, int score, const char* variation, int multipv =
   if (multipv > 0) snprintf(line, sizeof line, " multipv %d", multipv);
   printf("info depth %d seldepth %d%s score %s nodes %lld%s hashfull %d time %d pv%.*s\n", depth,
          std::max(MainStatus.SearchDepthReached, depth), line, UciScoreText(score), static_cast<long long>(nodes),
-         nps, HashFull(), ms, length, variation);
+         nps, PositionCache.HashFull(), ms, length, variation);
 }
 
 // One xboard or console thinking line, "ply score time nodes pv": the time in centiseconds.
 void PrintThinkingLine(int depth, int score, const char* variation) {
-  printf("%d %d %d %lld %s", depth, ThinkingScore(score), SearchMs() / 10, static_cast<long long>(Search.Nodes()),
-         variation);
+  printf("%d %d %d %lld %s", depth, ThinkingScore(score), SearchMs() / 10,
+         static_cast<long long>(SearchNodesAllThreads()), variation);
 }
 
 // The line of the front end in use for one best line.
@@ -97,13 +92,13 @@ int ThinkingScore(int score) {
 }
 
 void ReportIterationStart(int depth) {
-  if (!Uci()) return;
+  if (!Uci() || Silent()) return;
   printf("info depth %d\n", depth);
   fflush(stdout);
 }
 
 void ReportCurrentMove(int depth, uint64_t from, uint64_t to, int number) {
-  if (!Uci()) return;
+  if (!Uci() || Silent()) return;
   if (ShowCurrentMove && depth > 8 && Search.Nodes() > 3LL * MainStatus.NodesPerSecond) {
     const int f = LowestSquare(from), t = LowestSquare(to);
     printf("info currmove %c%d%c%d currmovenumber %d\n", 'a' + (f & 7), f / 8 + 1, 'a' + (t & 7), t / 8 + 1, number);
@@ -112,6 +107,7 @@ void ReportCurrentMove(int depth, uint64_t from, uint64_t to, int number) {
 }
 
 void ReportBestLine(int depth, int score, uint64_t from, uint64_t to, char promo) {
+  if (Silent()) return;
   const char* variation = BestLineText(from, to, promo, score);
   if (Uci())
     PrintUciInfoLine(depth, score, variation);
@@ -168,7 +164,7 @@ void ReportSearchEnd(int depth, int score, uint64_t from, uint64_t to, char prom
         printf("tellics kibitz Book Move\n");
       else
         printf("tellics kibitz ply=%d v=%d centipawns millisecs=%d Nodes=%lld nps=%d %s\n", s.CompletedDepth,
-               score / 10, std::max(s.ElapsedSeconds, 1) * 1000, static_cast<long long>(S.Nodes()),
+               score / 10, std::max(s.ElapsedSeconds, 1) * 1000, static_cast<long long>(SearchNodesAllThreads()),
                s.NodesPerSecond, variation);
     }
   }
@@ -204,7 +200,7 @@ void ReportMeasuredSpeed(int32_t nodesPerSecond, int32_t ms) {
 void ReportStatus() {
   const SearchRoutines& S = Search;
   printf("stat01: %d %lld %d %d %d\n", (ProcessClockMs() - MainStatus.StartTime) / 10,
-         static_cast<long long>(S.Nodes()), S.IterationDepth, S.RootMoveTotal - S.RootMovesDone, S.RootMoveTotal);
+         static_cast<long long>(SearchNodesAllThreads()), S.IterationDepth, S.RootMoveTotal - S.RootMovesDone, S.RootMoveTotal);
   fflush(stdout);
 }
 

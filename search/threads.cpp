@@ -184,6 +184,63 @@ int64_t HelperNodes() {
   return total;
 }
 
+namespace {
+
+// The root the helpers search, set by the main thread before it wakes them.
+ChessBoard HelperRoot;
+// Whether the helpers search now, and the nodes of their tasks of this search already ended.
+bool HelpersSearching = false;
+int64_t EarlierHelperNodes = 0;
+
+// A helper's iterative deepening on the root: full windows, one line, no book, until the pool asks
+// it to stop. Every second helper starts a ply deeper, so that the threads spread over depths.
+void HelperSearch(int thread) {
+  SearchRoutines& S = Search;
+  ChessBoard board = HelperRoot;
+  S.RootLine = S.RootExcludedCount = 0;
+  S.MoveNow = S.StopNow = S.TimeUp = S.Aborted = false;
+  uint64_t from = 0, to = 0;
+  char promotion = NoPromotion;
+  for (int depth = 1 + (thread & 1); depth < MaxPly / 4 && !HelperStopRequested(); depth++) {
+    S.RootChange = -1;
+    S.FailingLow = false;
+    board.PlyLimit = depth <= 6 ? 2 * depth : 4 * depth;
+    S.SearchTreeRoot(board.SideToMove, board, -MateValue, MateValue, depth, &from, &to, &promotion,
+                     static_cast<char>(board.CastleFlags));
+    if (S.MoveNow) break;
+  }
+}
+
+}  // namespace
+
+void StartHelperSearch(const ChessBoard& root) {
+  EarlierHelperNodes = 0;
+  if (HelperCount == 0) return;
+  HelperRoot = root;
+  StartHelpers(HelperSearch);
+  HelpersSearching = true;
+}
+
+bool PauseHelperSearch() {
+  if (!HelpersSearching) return false;
+  StopHelpers();
+  EarlierHelperNodes += HelperNodes();
+  HelpersSearching = false;
+  return true;
+}
+
+void ResumeHelperSearch() {
+  if (HelperCount == 0 || HelpersSearching) return;
+  StartHelpers(HelperSearch);
+  HelpersSearching = true;
+}
+
+void EndHelperSearch() { PauseHelperSearch(); }
+
+int64_t SearchNodesAllThreads() {
+  return Search.Nodes() + EarlierHelperNodes + (HelpersSearching ? HelperNodes() : 0);
+}
+
 bool SearchRoutines::HelperPoll() {
   PollCountdown = HelperPollInterval;
   if (OwnSlot != nullptr) OwnSlot->Nodes.store(Nodes(), std::memory_order_relaxed);

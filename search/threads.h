@@ -10,8 +10,10 @@
 
 #include <cstdint>
 
+#include "board/chess_board.h"
+
 // The most search threads the engine runs: the main thread and its helpers.
-constexpr int MaxSearchThreads = 128;
+constexpr int MaxSearchThreads = 256;
 
 // A helper thread's poll interval, in nodes: how soon it sees a stop request.
 constexpr int64_t HelperPollInterval = 1024;
@@ -48,3 +50,20 @@ bool HelperStopRequested();
 // The nodes the helpers have searched in their present or last task, as each last published
 // them (at every poll and at the end of its task): the main thread adds its own for the total.
 int64_t HelperNodes();
+
+// ---- The helpers' search ----------------------------------------------------------------------
+// With more than one thread, the main thread's iterative deepening starts the helpers on its root
+// (StartHelperSearch) and stops them when it ends (EndHelperSearch). Each helper deepens the
+// same root on its own, every second one a ply ahead, prints nothing and plays nothing: what it
+// finds reaches the main thread through the shared table. While the main thread carries out a
+// command that arrived during the search, the helpers wait (PauseHelperSearch), since the
+// command may change what they read; they go on afterwards (ResumeHelperSearch) unless the
+// search is over. All of it does nothing with one thread. PauseHelperSearch tells whether the
+// helpers were searching.
+void StartHelperSearch(const ChessBoard& root);
+bool PauseHelperSearch();
+void ResumeHelperSearch();
+void EndHelperSearch();
+
+// The nodes of the present (or last) search, all threads together.
+int64_t SearchNodesAllThreads();

@@ -8,6 +8,7 @@
 
 #include "uci/uci_protocol.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cinttypes>
 #include <cstdio>
@@ -37,6 +38,7 @@
 #include "search/search_limits.h"
 #include "search/search_report.h"
 #include "search/search_routines.h"
+#include "search/threads.h"
 #include "search/time_budget.h"
 
 UCIProtocol UCI;
@@ -418,7 +420,7 @@ void UCIProtocol::Identify() {
   printf("option name Hash type spin default %d min %d max %d\n", TranspositionTables::DefaultSizeMb,
          TranspositionTables::MinSizeMb, TranspositionTables::MaxSizeMb);
   printf("option name Clear Hash type button\n");
-  printf("option name Threads type spin default 1 min 1 max 1\n");
+  printf("option name Threads type spin default 1 min 1 max %d\n", MaxSearchThreads);
   printf("option name MultiPV type spin default 1 min 1 max %d\n", MaxMultiPV);
   printf("option name UCI_LimitStrength type check default %s\n", Strength.Limited ? "true" : "false");
   printf("option name UCI_Elo type spin default %d min %d max %d\n", Strength.Elo, MinStrengthElo, MaxStrengthElo);
@@ -440,6 +442,7 @@ void UCIProtocol::Quit() {
 
 void UCIProtocol::NewGame() {
   ClearPawnHash();
+  ClearHelperPawnHashes();
   PositionCache.ClearTranspositionTables();
   ResetForNewGame();
   // Ponder stays as the GUI set it: GUIs send setoption once and ucinewgame before every game.
@@ -511,8 +514,19 @@ void UCIProtocol::SetOption() {
   } else if (EqualsIgnoringCase(name, "Clear Hash")) {
     PositionCache.ClearTranspositionTables();
     ClearPawnHash();
+    ClearHelperPawnHashes();
   } else if (EqualsIgnoringCase(name, "Threads")) {
-    // The engine searches in one thread; 1 is the only value the option offers.
+    if (value == nullptr || !isdigit(static_cast<unsigned char>(*value))) {
+      SendInfoString("Threads needs a number of threads");
+      return;
+    }
+    const int32_t wanted = std::max<int32_t>(LeadingNumber(value, MaxSearchThreads), 1);
+    const int started = SetThreadCount(wanted);
+    if (started < wanted) {
+      char text[80];
+      snprintf(text, sizeof text, "Only %d threads could be started", started);
+      SendInfoString(text);
+    }
   } else {
     char text[200];
     snprintf(text, sizeof text, "No such option: %s", name);
