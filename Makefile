@@ -3,7 +3,7 @@
 # targets in build-fuzz/.
 JOBS ?= $(shell nproc)
 
-.PHONY: all build engine run test test-asan test-tsan fuzz bench clean
+.PHONY: all build engine run test test-asan test-tsan test-tsan-units fuzz bench clean
 
 all: build
 
@@ -45,6 +45,7 @@ run: engine
 test: build
 	cd build && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) test-asan
+	$(MAKE) test-tsan
 	fuzz/run_fuzz.sh 20
 
 test-asan:
@@ -52,9 +53,14 @@ test-asan:
 	cmake --build build-asan -j $(JOBS) --target orvo_tests orvo
 	cd build-asan && ctest --output-on-failure -j $(JOBS) -L 'unit|sanitizer'
 
-# The tests whose threads share memory (the helper pool, the transposition table, searches
-# running side by side), under ThreadSanitizer.
+# The engine under ThreadSanitizer: self-play games with two threads searching side by side.
+# test-tsan-units adds the unit tests of the helper pool and the shared table.
 test-tsan:
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVO_TSAN=ON
+	cmake --build build-tsan -j $(JOBS) --target orvo
+	cd build-tsan && ctest --output-on-failure -j $(JOBS) -L tsan
+
+test-tsan-units:
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVO_TSAN=ON
 	cmake --build build-tsan -j $(JOBS) --target orvo_tests
 	cd build-tsan && ctest --output-on-failure -j $(JOBS) -R '^Threads\.'

@@ -478,6 +478,40 @@ def test_weakest_level_loses(path):
     full.quit()
 
 
+def test_threads(path):
+    """Two threads: "stop", the clock, a node limit over all threads, "ponderhit", and "quit"
+    in the middle of a search. The moves are not checked for being the same as one thread's:
+    with helpers a search is not deterministic."""
+    engine, lines = start(path)
+    check("Threads offers 1 to 256", "option name Threads type spin default 1 min 1 max 256" in (lines or []), lines)
+    engine.send("setoption name Threads value 2")
+    check("Threads 2: ready", engine.ready())
+    start_moves = Board().legal_moves()
+    engine.send("position startpos")
+    engine.send("go infinite")
+    time.sleep(0.3)
+    check("stop ends a two-thread search with a legal move", engine.bestmove("stop", 10) in start_moves, engine.got)
+    engine.send("position startpos")
+    began = time.monotonic()
+    move = engine.bestmove("go movetime 300", 10)
+    used = time.monotonic() - began
+    check(f"a two-thread search keeps to its time ({used:.2f}s)", move in start_moves and used < 2.5, engine.got)
+    engine.send("position startpos")
+    engine.send("go nodes 50000")
+    lines = engine.until("bestmove", 20) or []
+    nodes = [int(l.split(" nodes ")[1].split()[0]) for l in lines if " nodes " in l]
+    check("go nodes counts the nodes of both threads", nodes and 50000 <= nodes[-1] < 150000, lines[-3:])
+    engine.send("position startpos moves e2e4")
+    engine.send("go ponder wtime 2000 btime 2000")
+    time.sleep(0.3)
+    move = engine.bestmove("ponderhit", 10)
+    check("ponderhit ends in a legal move", move in position_after(START, ["e2e4"]).legal_moves(), engine.got)
+    engine.send("position startpos")
+    engine.send("go infinite")
+    time.sleep(0.3)
+    check("quit in a two-thread search ends the engine", engine.quit() == 0)
+
+
 def main():
     path = os.path.abspath(sys.argv[1])
     test_identification(path)
@@ -487,6 +521,7 @@ def main():
     test_limits(path)
     test_game(path)
     test_weakest_level_loses(path)
+    test_threads(path)
     sys.exit(CHECKS.report())
 
 

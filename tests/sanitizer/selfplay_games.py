@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Complete self-play games through the engine built with AddressSanitizer and
-UndefinedBehaviorSanitizer, at a fast clock: one engine plays both sides over UCI, another over
-xboard. Every move is checked against an independent implementation of the rules, and a
-sanitizer report (or any crash) fails the test."""
+"""Complete self-play games through the engine built with a sanitizer (AddressSanitizer and
+UndefinedBehaviorSanitizer, or ThreadSanitizer), at a fast clock: one engine plays both sides over
+UCI, another over xboard. Every move is checked against an independent implementation of the
+rules, and a sanitizer report (or any crash) fails the test. "--threads N" makes the games with
+pondering and over xboard search with N threads; "--all-threads" every game."""
 
 import os
 import sys
@@ -25,12 +26,13 @@ def sanitizer_report(line):
     return "Sanitizer" in line or "runtime error" in line
 
 
-def uci_game(binary, ponder):
+def uci_game(binary, ponder, threads=1):
     engine = Engine([binary])
     engine.send("uci")
     engine.until("uciok")
     if ponder:
         engine.send("setoption name Ponder value true")
+    engine.send(f"setoption name Threads value {threads}")
     engine.send("ucinewgame")
     board, moves = Board(), []
     clock = [1000, 1000]
@@ -62,10 +64,11 @@ def next_move(engine, timeout=30):
             return "end"
 
 
-def xboard_game(binary):
+def xboard_game(binary, threads=1):
     """The engine in xboard mode playing both sides (it moves after every "go")."""
     engine = Engine([binary], stderr_to_stdout=True)
-    for line in ("xboard", "protover 2", "new", "post", "level 0 0:02 0", "time 200", "otim 1e99", "force"):
+    for line in ("xboard", "protover 2", f"cores {threads}", "new", "post", "level 0 0:02 0", "time 200",
+                 "otim 1e99", "force"):
         engine.send(line)
     board, moves, legal = Board(), [], True
     while len(moves) < MAX_PLIES and not game_over(board):
@@ -90,9 +93,10 @@ def xboard_game(binary):
 
 def main():
     binary = os.path.abspath(sys.argv[1])
-    uci_game(binary, ponder=False)
-    uci_game(binary, ponder=True)
-    xboard_game(binary)
+    threads = int(sys.argv[sys.argv.index("--threads") + 1]) if "--threads" in sys.argv else 1
+    uci_game(binary, ponder=False, threads=threads if "--all-threads" in sys.argv else 1)
+    uci_game(binary, ponder=True, threads=threads)
+    xboard_game(binary, threads)
     sys.exit(CHECKS.report())
 
 
