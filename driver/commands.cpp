@@ -113,7 +113,7 @@ bool ReadArgument(char* word, size_t size) {
   return false;
 }
 
-// Reads the rest of the command's line into line and returns it without its leading blanks; an
+// Reads the rest of the command's line into line and returns it without the blanks at its ends; an
 // over-long line is refused (nullptr), with the consequence named.
 const char* ReadArgumentLine(char* line, size_t size, const char* consequence) {
   if (ReadLine(line, size) == InputResult::TooLong) {
@@ -121,6 +121,7 @@ const char* ReadArgumentLine(char* line, size_t size, const char* consequence) {
     return nullptr;
   }
   while (*line == ' ' || *line == '\t') line++;
+  for (size_t n = strlen(line); n > 0 && (line[n - 1] == ' ' || line[n - 1] == '\t'); n--) line[n - 1] = '\0';
   if (AtConsole() && *line == '\0') {
     ReportMissingArgument();
     return nullptr;
@@ -720,12 +721,8 @@ uint8_t ResignCommand() {
 // "save FILE": the rest of the line names the file (it may hold blanks).
 uint8_t SaveCommand() {
   char line[LineSize];
-  const char* text = ReadArgumentLine(line, sizeof line, "nothing saved");
-  if (text == nullptr) return CmdHandled;
-  char path[LineSize];
-  snprintf(path, sizeof path, "%s", text);
-  for (size_t n = strlen(path); n > 0 && (path[n - 1] == ' ' || path[n - 1] == '\t'); n--) path[n - 1] = '\0';
-  SaveGameAsPgn(path);
+  const char* path = ReadArgumentLine(line, sizeof line, "nothing saved");
+  if (path != nullptr) SaveGameAsPgn(path);
   return CmdHandled;
 }
 
