@@ -94,21 +94,8 @@ void HammerTheTable(int thread) {
   TableErrors[thread] = errors;
 }
 
-// A helper's search: the position of SearchRoot, deeper and deeper until stopped.
+// The position the threads search.
 ChessBoard SearchRoot;
-
-void DeepenUntilStopped(int) {
-  ChessBoard board = SearchRoot;
-  const char side = static_cast<char>(board.SideToMove);
-  const char castle = static_cast<char>(board.CastleFlags);
-  uint64_t upper = 0, lower = 0;
-  genhashcode(side, static_cast<uint8_t>(castle), &upper, &lower, &board);
-  for (int depth = 1; depth < 60 && !Search.MoveNow; depth++) {
-    Search.IterationDepth = depth;
-    board.PlyLimit = 2 * depth;
-    Search.Search(side, -MateValue, MateValue, board, depth, 1, 1, castle, 0, upper, lower, 1, 4, board.PlyLimit, 1);
-  }
-}
 
 // Whether the helper's own pawn hash holds the structure of SearchRoot.
 bool HasRootPawns[MaxSearchThreads];
@@ -194,11 +181,11 @@ TEST(Threads, SearchesRunSideBySideOnOneTable) {
   PositionCache.MakeResident();
   SearchRoot = MainBoard;
   genpawnhashcode(White, SearchRoot, &SearchRoot.PawnKingKey);
+  // The search starts its helpers on its root and stops them when it ends.
   ASSERT_EQ(SetThreadCount(3), 3);
-  StartHelpers(DeepenUntilStopped);
   const ThinkResult r = Think(SideBySideDepth);
-  StopHelpers();
   EXPECT_GT(HelperNodes(), 0);
+  EXPECT_GT(SearchNodesAllThreads(), Search.Nodes());
   // The main thread's answer is a legal move of the position, whatever the helpers stored.
   ChessBoard board = SearchRoot;
   uint8_t castle = board.CastleFlags;
