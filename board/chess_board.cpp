@@ -173,7 +173,7 @@ int32_t ChessBoard::CheckDrawByMaterial(int8_t) {
     if (!(cornered && kingsClose)) return 8;
   }
 
-  if (FiftyMoveCount > 99) return 7;
+  if (FiftyMoveCount > 99) return FiftyMoveDraw;
 
   // The lone-king side is judged from its counts, which are current whenever the draw test
   // may be used (the totals are only brought up to date by MakeMove).

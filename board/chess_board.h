@@ -114,15 +114,16 @@ public:
   int32_t QuickPawnCount(int8_t colour) const { return colour ? BlackPawnCount : WhitePawnCount; }
   void DisplayPiece(uint8_t sq) const;
   void DisplayBoard();
-  // 0, or why the game is drawn: 7 the fifty-move rule, 8 no mating material or a known dead
+  // 0, or why the game is drawn: FiftyMoveDraw (7), or 8 for no mating material or a known dead
   // ending. Also records in MatingMaterial which sides can still mate.
+  static constexpr int32_t FiftyMoveDraw = 7;
   int32_t CheckDraw(int8_t colour) {
     // The usual case: both sides keep a pawn, a rook or a queen, so both can still mate and
     // neither is a bare king; only the fifty-move rule can end the game here.
     MatingMaterial = 33;
     if ((WhitePawnCount | WhiteQueenCount | WhiteRookCount) != 0 &&
         (BlackPawnCount | BlackQueenCount | BlackRookCount) != 0)
-      return FiftyMoveCount > 99 ? 7 : 0;
+      return FiftyMoveCount > 99 ? FiftyMoveDraw : 0;
     return CheckDrawByMaterial(colour);
   }
   int32_t CheckDrawByMaterial(int8_t colour);
@@ -161,6 +162,12 @@ public:
     return (attacktab::King[sq] & (black ? WhiteKing : BlackKing)) ? 1 : 0;
   }
   int IsAttacked(uint64_t s, int8_t colour) const { return InCheck(s, colour); }
+  // Whether the side to move (SideToMove) is in check.
+  bool SideToMoveInCheck() const {
+    const int8_t side = SideToMove ? Black : White;
+    const uint64_t king = side == White ? WhiteKing : BlackKing;
+    return king && InCheck(king, side);
+  }
   uint64_t KnightMaskStepped(uint64_t s) const;
   uint64_t KingMaskStepped(uint64_t s) const;
   uint64_t BishopMaskStepped(uint64_t s) const;

@@ -1,6 +1,6 @@
-// FEN positions: reading the placement, side to move and castling fields into MainBoard and the
-// move counters for the callers that keep them, writing a board as FEN text, and loading the
-// first line of a position file.
+// FEN positions: reading the placement, side to move, castling and en passant fields into
+// MainBoard and the move counters for the callers that keep them, writing a board as FEN text,
+// and loading the first line of a position file.
 
 #include "board/fen.h"
 
@@ -127,20 +127,116 @@ const char* NextField(const char* p) {
   return p;
 }
 
-// Side letter and castling field, side being the start of the side field. A text that ends
-// early means White to move without castling rights.
-void ReadSideAndCastling(ChessBoard& b, const char* side) {
-  b.SideToMove = White;
-  b.CastleFlags = 0;
-  if (*side == 'b') b.SideToMove = Black;
-  const char* castling = NextField(side);
-  if (*castling == '-') return;
-  for (const char* c = castling; *c && *c != ' '; c++) {
-    if (*c == 'K') b.CastleFlags |= 1;
-    if (*c == 'Q') b.CastleFlags |= 2;
-    if (*c == 'k') b.CastleFlags |= 4;
-    if (*c == 'q') b.CastleFlags |= 8;
+// The six fields of a FEN text, each at the start of its word, or at the end of the text when the
+// text stops before it. Fields are apart by one space or more.
+struct FenFields {
+  const char* Placement;
+  const char* Side;
+  const char* Castling;
+  const char* EnPassant;
+  const char* Clock;
+  const char* MoveNumber;
+};
+
+FenFields SplitFields(const char* text) {
+  FenFields f;
+  f.Placement = text;
+  while (*f.Placement == ' ') f.Placement++;
+  f.Side = NextField(f.Placement);
+  f.Castling = NextField(f.Side);
+  f.EnPassant = NextField(f.Castling);
+  f.Clock = NextField(f.EnPassant);
+  f.MoveNumber = NextField(f.Clock);
+  return f;
+}
+
+size_t FieldLength(const char* field) { return strcspn(field, " "); }
+
+bool FieldIs(const char* field, const char* word) {
+  const size_t length = FieldLength(field);
+  return length == strlen(word) && strncmp(field, word, length) == 0;
+}
+
+bool IsWholeNumber(const char* field) {
+  const size_t length = FieldLength(field);
+  return length > 0 && strspn(field, "0123456789") == length;
+}
+
+// The leading digits of a field (no sign) as a number, capped; -1 when it does not start with one.
+int32_t LeadingDigits(const char* field, int32_t cap) {
+  if (*field < '0' || *field > '9') return -1;
+  int64_t n = 0;
+  for (; *field >= '0' && *field <= '9'; field++) n = std::min<int64_t>(n * 10 + (*field - '0'), cap);
+  return static_cast<int32_t>(n);
+}
+
+// A text may stop after any field, but a field that is there must say something the reader
+// understands: a GUI that sends "x" for the side or "z9" for the en passant square has lost
+// track of the game, and guessing would play on from a position it did not mean. The counters
+// are checked only for a FEN; in an EPD line the operations ("bm Ra8;") stand in their place.
+const char* CheckFields(const FenFields& f, bool counters) {
+  if (*f.Side && !FieldIs(f.Side, "w") && !FieldIs(f.Side, "b")) return Reject("the side to move is not w or b");
+  const size_t castling = FieldLength(f.Castling);
+  if (castling > 0 && !FieldIs(f.Castling, "-") && strspn(f.Castling, "KQkq") != castling)
+    return Reject("the castling field is not - or letters of KQkq");
+  // The square passed over by a double pawn step lies on the third or the sixth rank.
+  const bool square = FieldLength(f.EnPassant) == 2 && f.EnPassant[0] >= 'a' && f.EnPassant[0] <= 'h' &&
+                      (f.EnPassant[1] == '3' || f.EnPassant[1] == '6');
+  if (*f.EnPassant && !FieldIs(f.EnPassant, "-") && !square)
+    return Reject("the en passant field is not - or a square on the third or sixth rank");
+  if (!counters) return nullptr;
+  if (*f.Clock && !IsWholeNumber(f.Clock)) return Reject("the half-move clock is not a whole number");
+  if (*f.MoveNumber && !IsWholeNumber(f.MoveNumber)) return Reject("the move number is not a whole number");
+  return nullptr;
+}
+
+// The castling rights the field names (checked beforehand); none for "-" or a missing field.
+uint8_t CastlingFlags(const char* field) {
+  uint8_t flags = 0;
+  for (const char* c = field; *c && *c != ' '; c++) {
+    if (*c == 'K') flags |= 1;
+    if (*c == 'Q') flags |= 2;
+    if (*c == 'k') flags |= 4;
+    if (*c == 'q') flags |= 8;
   }
+  return flags;
+}
+
+// The counters of the fields: the clock capped at 100, the move number at MaxFenMoveNumber; a
+// missing or malformed one, or a move number 0, counts as 0 and 1.
+FenCounters CountersOf(const FenFields& f) {
+  FenCounters counters{0, 1};
+  const int32_t clock = LeadingDigits(f.Clock, 100);
+  if (clock >= 0) counters.HalfMoveClock = clock;
+  const int32_t move = LeadingDigits(f.MoveNumber, MaxFenMoveNumber);
+  if (move >= 1) counters.MoveNumber = move;
+  return counters;
+}
+
+// Reads text into MainBoard, all fields checked before MainBoard changes; with counters, the
+// text is a FEN whose counters are checked too and read into *counters.
+const char* ReadPosition(const char* text, FenCounters* counters) {
+  if (!text) return Reject("no position given");
+  ChessBoard b = MainBoard;
+  b.WhitePawns = b.WhiteKnights = b.WhiteBishops = b.WhiteRooks = b.WhiteQueens = b.WhiteKing = 0;
+  b.BlackPawns = b.BlackKnights = b.BlackBishops = b.BlackRooks = b.BlackQueens = b.BlackKing = 0;
+
+  const char* reason = nullptr;
+  if (!ReadPlacement(b, text, &reason)) return reason;
+  const FenFields f = SplitFields(text);
+  if ((reason = CheckFields(f, counters != nullptr))) return reason;
+  b.RecomputeUnions();
+  b.LastFrom = 0;
+  b.LastTo = 0;
+  // A text that stops after the placement means White to move without castling rights.
+  b.SideToMove = *f.Side == 'b' ? Black : White;
+  b.CastleFlags = CastlingFlags(f.Castling);
+  DropImpossibleCastling(b);
+  SetEnPassantFromFen(b, f.EnPassant);
+  if ((reason = CheckPlayable(b))) return reason;
+  MainBoard = b;
+  if (counters) *counters = CountersOf(f);
+  return nullptr;
 }
 
 // Placement field: ranks 8 to 1, runs of empty squares as one digit, ranks joined by '/'.
@@ -178,49 +274,11 @@ void WriteFenFields(const ChessBoard& board, char* out) { snprintf(WriteLeadingF
 
 }  // namespace
 
-const char* SetupBoard(const char* text) {
-  if (!text) return Reject("no position given");
-  ChessBoard b = MainBoard;
-  b.WhitePawns = b.WhiteKnights = b.WhiteBishops = b.WhiteRooks = b.WhiteQueens = b.WhiteKing = 0;
-  b.BlackPawns = b.BlackKnights = b.BlackBishops = b.BlackRooks = b.BlackQueens = b.BlackKing = 0;
+const char* SetupBoard(const char* text) { return ReadPosition(text, nullptr); }
 
-  const char* reason = nullptr;
-  const char* end = ReadPlacement(b, text, &reason);
-  if (!end) return reason;
-  b.RecomputeUnions();
-  b.LastFrom = 0;
-  b.LastTo = 0;
-  // Fields are separated by spaces, however many: "w" after two spaces is still the side.
-  const char* side = end;
-  while (*side == ' ') side++;
-  ReadSideAndCastling(b, side);
-  DropImpossibleCastling(b);
-  if (*side) SetEnPassantFromFen(b, NextField(NextField(side)));
-  if ((reason = CheckPlayable(b))) return reason;
-  MainBoard = b;
-  return nullptr;
-}
+const char* ReadFen(const char* text, FenCounters* counters) { return ReadPosition(text, counters); }
 
-FenCounters ReadFenCounters(const char* text) {
-  FenCounters counters{0, 1};
-  if (!text) return counters;
-  // Placement, side, castling and en passant come first; fields may be apart by several spaces.
-  const char* p = text;
-  while (*p == ' ') p++;
-  for (int field = 0; field < 4; field++) p = NextField(p);
-  // The leading digits of a field (no sign), capped; -1 when it does not start with a digit.
-  auto number = [](const char* field, int32_t cap) {
-    if (*field < '0' || *field > '9') return -1;
-    int64_t n = 0;
-    for (; *field >= '0' && *field <= '9'; field++) n = std::min<int64_t>(n * 10 + (*field - '0'), cap);
-    return static_cast<int32_t>(n);
-  };
-  const int32_t clock = number(p, 100);
-  if (clock >= 0) counters.HalfMoveClock = clock;
-  const int32_t move = number(NextField(p), MaxFenMoveNumber);
-  if (move >= 1) counters.MoveNumber = move;
-  return counters;
-}
+FenCounters ReadFenCounters(const char* text) { return text ? CountersOf(SplitFields(text)) : FenCounters{0, 1}; }
 
 void DropImpossibleCastling(ChessBoard& b) {
   if (!(b.WhiteKing & Bit(E1))) b.CastleFlags &= 12;

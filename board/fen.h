@@ -7,20 +7,29 @@
 
 #include "board/chess_board.h"
 
-// Reads the placement, side to move, castling and en passant fields of text into MainBoard.
+// Reads the placement, side to move, castling and en passant fields of text into MainBoard;
+// whatever follows them (the counters of a FEN, the operations of an EPD line) is not read.
+// The text may stop after any of the four: White to move, no castling rights, no en passant
+// square. A side other than "w" or "b", a castling field other than "-" or letters of "KQkq",
+// or an en passant field other than "-" or a square on the third or sixth rank is refused.
 // Castling rights whose king or rook is not in place are dropped; the en passant square is kept
 // only when a pawn of the side to move stands ready to take there.
 // Returns nullptr on success; otherwise a one-line reason, and MainBoard is unchanged.
 const char* SetupBoard(const char* text);
 // The two counters that end a FEN text: the half-move clock (plies since the last capture or
 // pawn move, at most 100: the game is drawn by then) and the full-move number (1 in the start
-// position, raised after each Black move; at most MaxFenMoveNumber). A missing or malformed
-// field counts as 0 and 1, as in a FEN that stops after the en passant field.
+// position, raised after each Black move; at most MaxFenMoveNumber).
 struct FenCounters {
   int32_t HalfMoveClock;
   int32_t MoveNumber;
 };
 constexpr int32_t MaxFenMoveNumber = 10000;
+// Reads a whole FEN as a GUI sends it: SetupBoard, and the counters, which must be whole numbers
+// when they are there (a FEN that stops before them counts 0 and 1; a move number 0 counts as
+// 1). On success fills *counters; on refusal returns the reason with MainBoard and *counters
+// unchanged.
+const char* ReadFen(const char* text, FenCounters* counters);
+// The counters of text without checking it: a missing or malformed field counts as 0 and 1.
 FenCounters ReadFenCounters(const char* text);
 // Keeps only the castling rights whose king and rook stand on their squares.
 void DropImpossibleCastling(ChessBoard& b);

@@ -17,3 +17,8 @@ constexpr int32_t KingValue = 1000000;
 
 // The same by kind, in piece-code order from the pawn: pawn, knight, bishop, rook, queen, king.
 constexpr int32_t KindValues[6] = {PawnValue, KnightValue, BishopValue, RookValue, QueenValue, KingValue};
+
+// Checkmate: a side mated p plies from the root of a search scores p - MateValue, the side that
+// mates MateValue - p. Any score beyond MateBound (either way) is such a mate score.
+constexpr int32_t MateValue = 110000;
+constexpr int32_t MateBound = 109799;

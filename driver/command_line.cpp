@@ -22,6 +22,13 @@ namespace {
 
 enum class Match { Exact, Contains };
 
+// The caller's hook, run before each message of the scan.
+void (*OutputHook)() = nullptr;
+
+void BeforeOutput() {
+  if (OutputHook) OutputHook();
+}
+
 struct Option {
   const char* Text;
   Match How;
@@ -33,6 +40,7 @@ struct Option {
 // Reads the book file of -book; a file that is refused leaves the engine without a book.
 void LoadBookFile(const char* path) {
   if (const char* reason = FileBook.Load(path)) {
+    BeforeOutput();
     printf("Opening book %s refused: %s; playing without a book\n", path, reason);
     fflush(stdout);
     LogPrintf("Opening book %s refused: %s", path, reason);
@@ -56,6 +64,7 @@ constexpr Option Options[] = {
        // A negative or missing number reads as 0, which is refused like any depth out of range.
        const int n = LeadingNumber(arg);
        if (n < MinFixedDepth || n > MaxFixedDepth) {
+         BeforeOutput();
          printf("-fd %s refused: the search depth must be %d to %d plies\n", arg, MinFixedDepth, MaxFixedDepth);
          return false;
        }
@@ -70,6 +79,7 @@ constexpr Option Options[] = {
     {"-kibitz", Match::Contains, false, [](const char*) { return SetFlag(MainStatus.Kibitz, 1); }},
     {"-lpf", Match::Contains, true,
      [](const char* arg) {
+       BeforeOutput();  // the file's reader may report and end the program
        LoadPositionFile(arg);
        return false;
      }},
@@ -100,6 +110,7 @@ constexpr Option Options[] = {
      }},
     {"-mimicstudent", Match::Exact, true,
      [](const char* arg) {
+       BeforeOutput();
        printf("## Mimic Student option detected \n");
        fflush(stdout);
        MainStatus.Mimic = 1;
@@ -170,7 +181,8 @@ void PrintHelp() {
   printf("-ts  filename run through a testsuite (EPD Format)\n");
 }
 
-bool ScanCommandLine(int argc, char** argv) {
+bool ScanCommandLine(int argc, char** argv, void (*beforeOutput)()) {
+  OutputHook = beforeOutput;
   for (int i = 1; i < argc; i++) {
     const char* word = argv[i];
     for (const Option& option : Options) {
@@ -178,12 +190,14 @@ bool ScanCommandLine(int argc, char** argv) {
       const char* arg = nullptr;
       if (option.TakesArgument) {
         if (i + 1 >= argc) {
+          BeforeOutput();
           printf("Missing argument for %s\n", word);
           continue;
         }
         arg = argv[++i];
       }
       if (option.Apply(arg)) {
+        BeforeOutput();
         PrintHelp();
         return true;
       }

@@ -192,7 +192,7 @@ uint8_t StopPondering(const char* word) {
   snprintf(ReplayWord, sizeof ReplayWord, "%s", word ? word : "");
   Pondering = false;
   PonderMissed = true;
-  MainStatus.NoTimeControl = 0;
+  Search.Limits.Ponder = false;
   PositionReplaced = true;
   return CmdStop;
 }
@@ -379,7 +379,8 @@ uint8_t SetBoardCommand() {
   const char* fen = ReadArgumentLine(line, sizeof line, "the position is unchanged");
   if (fen == nullptr) return CmdHandled;
   WriteLogFile(fen);
-  if (const char* reason = SetupBoard(fen)) {
+  FenCounters counters{0, 1};
+  if (const char* reason = ReadFen(fen, &counters)) {
     // The GUI shows the refusal to its user; the engine keeps its position.
     if (MainStatus.XboardMode) {
       printf("tellusererror Illegal position\n");
@@ -390,7 +391,7 @@ uint8_t SetBoardCommand() {
     }
     return CmdHandled;
   }
-  ResetForPosition(ReadFenCounters(fen));
+  ResetForPosition(counters);
   if (AtConsole() && !SearchRunning) ShowBoard(MainBoard);
   return PositionChanged();
 }
@@ -457,8 +458,8 @@ uint8_t ProtoverCommand() {
   ProtocolVersion = version >= 2 ? (version > 1000 ? 1000 : static_cast<int>(version)) : 1;
   if (ProtocolVersion < 2) return CmdHandled;
   printf("feature done=0\n");
-  printf("feature ping=1 setboard=1 usermove=1 playother=1 san=0 time=1 draw=0 sigint=0 sigterm=0\n");
-  printf("feature reuse=1 analyze=1 memory=1 colors=0 name=0 pause=0 nps=0 debug=0 smp=1\n");
+  printf("feature ping=1 setboard=1 usermove=1 playother=1 san=0 time=1 draw=0 sigint=0 sigterm=1\n");
+  printf("feature reuse=1 analyze=1 memory=1 colors=0 name=0 pause=0 nps=0 debug=1 smp=1\n");
   printf("feature myname=\"Orvo %s\" variants=\"normal\"\n", UCI.VersionText);
   for (int i = 0; i < EngineOptionCount; i++) PrintOptionFeature(EngineOptions[i]);
   printf("feature done=1\n");
@@ -467,9 +468,11 @@ uint8_t ProtoverCommand() {
   return CmdHandled;
 }
 
-uint8_t FeatureReplyCommand() {
+uint8_t FeatureReplyCommand(bool accepted) {
   char name[WordSize];
   ReadArgument(name, sizeof name);
+  // Comment lines are sent only to a GUI that takes them.
+  if (strcmp(name, "debug") == 0) MainStatus.CommentsRejected = accepted ? 0 : 1;
   return CmdHandled;
 }
 
@@ -788,7 +791,7 @@ constexpr Command Commands[] = {
     {"ClearGameInfo", Handled},
     {"InitGameInfo", Handled},
     {"abort", [](const char*) { return AbortCommand(); }},
-    {"accepted", [](const char*) { return FeatureReplyCommand(); }},
+    {"accepted", [](const char*) { return FeatureReplyCommand(true); }},
     {"analyze", [](const char*) { return AnalyzeCommand(); }},
     {"beep", Handled},
     {"bk", [](const char*) { return BookCommand(); }},
@@ -845,7 +848,7 @@ constexpr Command Commands[] = {
     {"quit", [](const char*) { return QuitCommand(); }},
     {"random", Handled},
     {"rating", IgnoreArguments},
-    {"rejected", [](const char*) { return FeatureReplyCommand(); }},
+    {"rejected", [](const char*) { return FeatureReplyCommand(false); }},
     {"remove", [](const char* word) { return TakeBackCommand(word, 2); }},
     {"result", [](const char*) { return ResultCommand(); }},
     {"selfplay",

@@ -104,7 +104,7 @@ SearchLimits GameLimits() {
   limits.TimeIncMs = s.TimeIncMs;
   limits.MovesPerSession = s.MovesPerSession;
   limits.Infinite = s.AnalyzeMode;
-  limits.Ponder = s.NoTimeControl;
+  limits.Ponder = Pondering;
   return limits;
 }
 
@@ -185,10 +185,8 @@ PonderResult PonderTurn(int* lastScore) {
   LogPrintf("Pondering on the expected reply");
   Pondering = true;
   PonderMissed = false;
-  MainStatus.NoTimeControl = 1;
   const bool goOn = EngineTurn(lastScore);
   Pondering = false;
-  MainStatus.NoTimeControl = 0;
   if (!goOn) return PonderResult::Quit;
   if (!PonderMissed) return PonderResult::Answered;
   PonderMissed = false;

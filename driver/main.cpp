@@ -16,13 +16,30 @@
 #include "driver/status.h"
 #include "hash/keys.h"
 
+namespace {
+
+// The greeting, printed once: later calls do nothing. xboard gets it as a comment, which a GUI
+// ignores.
+void Greet() {
+  static bool greeted = false;
+  if (greeted) return;
+  greeted = true;
+  printf("%sOrvo \n", MainStatus.CommentPrefix());
+  fflush(stdout);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   // Unbuffered standard streams, so every protocol line reaches the GUI at once. The C library
   // allows changing the buffering only before the first output, hence first of all.
   setvbuf(stdout, nullptr, _IONBF, 0);
   setvbuf(stdin, nullptr, _IONBF, 0);
 
-  printf("Orvo \n");
+  // The greeting. A person at a terminal sees it at once. A GUI talks over a pipe, and one that
+  // speaks xboard gets it as a comment, so it waits for the first input word, which tells the
+  // protocol (the command line's own messages bring it out earlier, ahead of them).
+  if (isatty(STDIN_FILENO)) Greet();
   MainStatus.initVars();
   MainStatus.XboardMode = 0;
   MainStatus.UCIMode = 0;
@@ -34,7 +51,7 @@ int main(int argc, char** argv) {
 
   if (!OpenLogFile()) fprintf(stderr, "Cannot open match.log for writing; running without a log\n");
 
-  if (argc > 1 && ScanCommandLine(argc, argv)) return 0;
+  if (argc > 1 && ScanCommandLine(argc, argv, Greet)) return 0;
 
   // A GUI ends the engine with its protocol's quit command, never with an interrupt.
   signal(SIGINT, SIG_IGN);
@@ -55,6 +72,7 @@ int main(int argc, char** argv) {
     // A person at the console may end the program with Ctrl-C, in analysis too.
     signal(SIGINT, MainStatus.UCIMode || MainStatus.XboardMode ? SIG_IGN : SIG_DFL);
   }
+  Greet();
 
   return MatchLoop();
 }

@@ -117,7 +117,8 @@ int MatchLoop() {
     }
     if (MainStatus.PlayAgain == 0) {
       CloseLogFile();
-      printf("Bye, Thanks for the match.\n");
+      // A GUI gets the farewell as a comment, which it ignores.
+      if (const char* comment = MainStatus.CommentPrefix()) printf("%sBye, Thanks for the match.\n", comment);
       fflush(stdout);
       return 0;
     }

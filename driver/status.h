@@ -35,7 +35,15 @@ public:
   int8_t AnalyzeMode;
   int8_t PlayAgain;
   int8_t TraceFlag;
-  int8_t NoTimeControl;
+  int8_t CommentsRejected;       // the xboard GUI answered "rejected debug"
+
+  // The start of a line that is no protocol message (a greeting, a speed measured, a farewell):
+  // "" at the console and under UCI; under xboard "# ", a comment the GUI ignores, or nullptr
+  // when the GUI refused comments (the line is then not sent at all).
+  const char* CommentPrefix() const {
+    if (XboardMode != 1 || UCIMode == 1) return "";
+    return CommentsRejected ? nullptr : "# ";
+  }
 
   uint64_t FileA, FileB, FileC, FileD, FileE, FileF, FileG, FileH;
   uint64_t FilesGH, FilesAB, FilesFGH, FilesABC;

@@ -10,6 +10,7 @@
 #include <sys/mman.h>
 
 #include "board/log_file.h"
+#include "board/piece_values.h"
 #include "hash/huge_pages.h"
 
 TranspositionTables PositionCache;
@@ -28,9 +29,19 @@ TTSlot* SlotsOf(TranspositionTables& table, uint64_t lower, int caller) {
   return table.Buckets[index].Slot;
 }
 
-// Scores beyond these carry a mate distance; the store adds the remaining depth to them.
-constexpr int MateStoreHigh = 109800;
-constexpr int MateStoreLow = -109801;
+// A node at ply from the root stores a mate as its distance from the node...
+int ScoreToTable(int score, int ply) {
+  if (score > MateBound) return score + ply;
+  if (score < -MateBound) return score - ply;
+  return score;
+}
+
+// ...and a node at ply reads it back as a distance from the root.
+int ScoreFromTable(int stored, int ply) {
+  if (stored > MateBound) return stored - ply;
+  if (stored < -MateBound) return stored + ply;
+  return stored;
+}
 
 // The counters run for the whole process; wrap instead of overflowing.
 void Bump(int32_t& counter, int by) {
@@ -45,9 +56,10 @@ bool SameKeys(const TTSlot& slot, uint64_t data, uint64_t upper, uint64_t lower)
 // The cutoff tests shared by the three slots, on a slot's data word. Returns 0, 1 or 2 on a
 // cutoff, 3 otherwise; sets *hint to 4 when a fresh upper bound of enough depth says the
 // position stays below beta.
-unsigned TryCutoff(uint64_t data, int depth, int reduction, int alpha, int beta, int* score, unsigned* hint) {
+unsigned TryCutoff(uint64_t data, int ply, int depth, int reduction, int alpha, int beta, int* score,
+                   unsigned* hint) {
   const uint8_t bound = TTSlot::BoundOf(data);
-  const int stored = TTSlot::ScoreOf(data);
+  const int stored = ScoreFromTable(TTSlot::ScoreOf(data), ply);
   const int storedDepth = TTSlot::DepthOf(data);
   if (bound == UpperBound && stored < beta && storedDepth >= depth - reduction) *hint = TTBelowBeta;
   if (depth > storedDepth) return TTNoCut;
@@ -180,17 +192,11 @@ int TranspositionTables::HashFull() const {
   return used;
 }
 
-void TranspositionTables::InsertTranspositionTables(uint64_t upper, uint64_t lower, char /*side*/,
-                                                    int depth, int16_t move, int score, char bound,
-                                                    int /*alpha*/, int /*beta*/) {
+void TranspositionTables::InsertTranspositionTables(uint64_t upper, uint64_t lower, int ply, int depth,
+                                                    int16_t move, int score, char bound, int /*alpha*/,
+                                                    int /*beta*/) {
   TTSlot* slot = SlotsOf(*this, lower, 1);
-
-  // A mate found with depth d left is stored d further out; the probing node corrects it by
-  // its own ply.
-  if (score > MateStoreHigh)
-    score += depth;
-  else if (score <= MateStoreLow)
-    score -= depth;
+  score = ScoreToTable(score, ply);
 
   const uint64_t data0 = TTSlot::Load(slot[0].Data);
   const bool slot0Replaceable = TTSlot::DepthOf(data0) <= depth || TTSlot::FreshnessOf(data0) <= 0;
@@ -210,9 +216,8 @@ void TranspositionTables::InsertTranspositionTables(uint64_t upper, uint64_t low
   TTSlot::Store(target->Check, upper ^ data);
 }
 
-unsigned TranspositionTables::SearchTranspositionTables(uint64_t upper, uint64_t lower, char /*side*/,
-                                                        int depth, int alpha, int beta, int* score,
-                                                        int* move) {
+unsigned TranspositionTables::SearchTranspositionTables(uint64_t upper, uint64_t lower, int ply, int depth,
+                                                        int alpha, int beta, int* score, int* move) {
   TTSlot* slot = SlotsOf(*this, lower, 2);
   const int reduction = depth > 5 ? 3 : 2;
   unsigned result = TTNoCut;
@@ -224,7 +229,7 @@ unsigned TranspositionTables::SearchTranspositionTables(uint64_t upper, uint64_t
     *move = TTSlot::MoveOf(data0);
     bestDepth = TTSlot::DepthOf(data0);
     if (TTSlot::FreshnessOf(data0) > 0) {
-      const unsigned cut = TryCutoff(data0, depth, reduction, alpha, beta, score, &result);
+      const unsigned cut = TryCutoff(data0, ply, depth, reduction, alpha, beta, score, &result);
       if (cut != TTNoCut) {
         if (TTSlot::FreshnessOf(data0) != 2) SetFreshness(slot[0], upper, data0, 2);
         Bump(Hits, 1);
@@ -241,7 +246,7 @@ unsigned TranspositionTables::SearchTranspositionTables(uint64_t upper, uint64_t
       bestDepth = TTSlot::DepthOf(data1);
     }
     if (TTSlot::FreshnessOf(data1) > 0) {
-      const unsigned cut = TryCutoff(data1, depth, reduction, alpha, beta, score, &result);
+      const unsigned cut = TryCutoff(data1, ply, depth, reduction, alpha, beta, score, &result);
       if (cut != TTNoCut) {
         Bump(Hits, 1);
         return cut;
@@ -255,7 +260,7 @@ unsigned TranspositionTables::SearchTranspositionTables(uint64_t upper, uint64_t
   if (SameKeys(slot[2], data2, upper, lower)) {
     if (TTSlot::DepthOf(data2) > bestDepth) *move = TTSlot::MoveOf(data2);
     if (TTSlot::FreshnessOf(data2) > 0) {
-      const unsigned cut = TryCutoff(data2, depth, reduction, alpha, beta, score, &result);
+      const unsigned cut = TryCutoff(data2, ply, depth, reduction, alpha, beta, score, &result);
       if (cut != TTNoCut) {
         Bump(Hits, 1);
         return cut;

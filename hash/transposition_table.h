@@ -20,7 +20,7 @@ struct TTEntry {
   int32_t Move;       // a 16-bit move code, sign-extended
   uint8_t Bound;      // 0 upper bound, 1 lower bound, 2 exact
   int8_t Freshness;   // 0 empty or aged, 2 slot 0 (written or confirmed), 4 slot 1
-  int32_t Score;      // mate scores carry the remaining depth (see InsertTranspositionTables)
+  int32_t Score;      // a mate score counts its distance from this position (see InsertTranspositionTables)
   int8_t Depth;       // remaining search depth
 };
 
@@ -120,9 +120,13 @@ public:
   static uint64_t BucketsFor(int sizeMb);
   void ClearTranspositionTables();
   void AgeTranspositionTables();
-  void InsertTranspositionTables(uint64_t upper, uint64_t lower, char side, int depth, int16_t move,
+  // The search scores a mate by its distance from the root; an entry keeps it as the distance from
+  // its own position, so that a transposition reached at another ply reads the right distance.
+  // ply: the distance from the root of the node that stores or probes; *score comes back from
+  // the probing node's point of view, like the bounds alpha and beta.
+  void InsertTranspositionTables(uint64_t upper, uint64_t lower, int ply, int depth, int16_t move,
                                  int score, char bound, int alpha, int beta);
-  unsigned SearchTranspositionTables(uint64_t upper, uint64_t lower, char side, int depth, int alpha,
+  unsigned SearchTranspositionTables(uint64_t upper, uint64_t lower, int ply, int depth, int alpha,
                                      int beta, int* score, int* move);
   // A position's bucket is chosen by the low 32 bits of its lower key.
   uint64_t BucketIndex(uint64_t lower) const { return static_cast<uint32_t>(lower) & IndexMask; }

@@ -63,10 +63,22 @@ bool IsPassedPawnPush(const ChessBoard& board, int side, uint64_t to) {
   return (PassedSpans.Span[side][LowestSquare(to)] & enemyPawns) == 0;
 }
 
-int MateCorrected(int value, int ply) {
-  if (value > MateBound) return value - ply;
-  if (value < -MateBound) return value + ply;
-  return value;
+// Whether the side to move, in check, has a legal move: the fifty-move rule draws only a
+// position that is not checkmate.
+bool CanEscapeCheck(ChessBoard board, int8_t side) {
+  MoveGen moves;
+  const int n = moves.GenCheckEvasions(side, &board);
+  for (int i = 0; i < n; i++) {
+    uint64_t from = 0, to = 0;
+    char promo = NoPromotion;
+    moves.GetMove(i, &from, &to, &promo);
+    uint8_t castleMask = 0;
+    board.MakeMove(from, to, promo, castleMask);
+    const bool safe = !board.InCheck(side == White ? board.WhiteKing : board.BlackKing, side);
+    board.UndoMove(i);
+    if (safe) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -78,12 +90,15 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   const int8_t me = side ? Black : White;
   const int8_t enemy = me ^ 1;
 
-  // 1. Poll the input and the clock now and then. The first iteration is a matter of
-  // milliseconds and is never interrupted, so the root always has a move to play. A helper
-  // thread polls in every kind of search, for the pool's stop request only.
+  // 1. Poll the input and the clock now and then, and look at the input alone more often. The
+  // first iteration is a matter of milliseconds and is never interrupted, so the root always has
+  // a move to play. A helper thread polls in every kind of search, for the pool's stop request
+  // only.
   if ((status.BenchMode == 0 || Helper) && !Aborted) {
     if (PollCountdown-- <= 0 && IterationDepth > 1) {
       if (Helper ? HelperPoll() : PollInputAndClock()) return 0;
+    } else if (!Helper && InputCountdown-- <= 0 && IterationDepth > 1) {
+      if (PollInput()) return 0;
     }
   }
 
@@ -103,18 +118,18 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     if (board.FiftyMoveCount > 2 && MoveList.ThreeFoldRepDetection(board.FiftyMoveCount, upperKey, lowerKey) > 0)
       return leave(0);
     const unsigned probe =
-        PositionCache.SearchTranspositionTables(upperKey, lowerKey, side, depth, alpha, beta, &hashValue, &hashMove);
+        PositionCache.SearchTranspositionTables(upperKey, lowerKey, ply, depth, alpha, beta, &hashValue, &hashMove);
     if (probe <= TTExact) {
       HashHitCount++;
-      return leave(MateCorrected(hashValue, ply));
+      return leave(hashValue);
     }
     const int q = Quiesce(side, alpha, beta, board, depth, 0, ply + 1);
     if (q >= beta)
-      PositionCache.InsertTranspositionTables(upperKey, lowerKey, side, depth, 0, q, LowerBound, alpha, beta);
+      PositionCache.InsertTranspositionTables(upperKey, lowerKey, ply, depth, 0, q, LowerBound, alpha, beta);
     else if (q > alpha)
-      PositionCache.InsertTranspositionTables(upperKey, lowerKey, side, depth, 0, q, ExactBound, alpha, beta);
+      PositionCache.InsertTranspositionTables(upperKey, lowerKey, ply, depth, 0, q, ExactBound, alpha, beta);
     else
-      PositionCache.InsertTranspositionTables(upperKey, lowerKey, side, depth, 0, alpha, UpperBound, alpha, beta);
+      PositionCache.InsertTranspositionTables(upperKey, lowerKey, ply, depth, 0, alpha, UpperBound, alpha, beta);
     HashHitCount++;
     return leave(q);
   }
@@ -124,20 +139,22 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   if (nullAllowed && !inCheck && nodeType != PVNode) PositionCache.Prefetch(SideToggled(lowerKey));
   uint16_t& pvEnd = PV[ply][0].Code;
 
-  // 5. Draws: material, the fifty-move rule, and any earlier occurrence of the position.
-  if (board.CheckDraw(inCheck) != 0) return leave(0);
+  // 5. Draws: material, the fifty-move rule (unless the move that ran the count out mated), and
+  // any earlier occurrence of the position. A mated side has no move: the move loop scores it.
+  if (const int32_t draw = board.CheckDraw(inCheck); draw != 0 && !(draw == ChessBoard::FiftyMoveDraw && inCheck && !CanEscapeCheck(board, me)))
+    return leave(0);
   if (board.FiftyMoveCount > 2 && MoveList.ThreeFoldRepDetection(board.FiftyMoveCount, upperKey, lowerKey) > 0)
     return leave(0);
 
   // 6. The transposition table. Principal-variation nodes are always searched.
   const unsigned probe =
-      PositionCache.SearchTranspositionTables(upperKey, lowerKey, side, depth, alpha, beta, &hashValue, &hashMove);
+      PositionCache.SearchTranspositionTables(upperKey, lowerKey, ply, depth, alpha, beta, &hashValue, &hashMove);
   if (probe <= TTExact && nodeType != PVNode) {
     if (status.TraceFlag == 1) ReportTableTrace("Position Cache Hit", hashValue, alpha, beta, upperKey, lowerKey);
     // The stored move stands as this ply's variation (none when the entry has no move).
     PV[ply][ply] = PVEntry{static_cast<uint16_t>(hashMove & 0xFFF), NoPromotion};
     pvEnd = static_cast<uint16_t>(hashMove != 0 ? ply + 1 : ply);
-    return leave(MateCorrected(hashValue, ply));
+    return leave(hashValue);
   }
 
   bool mateThreat = false;
@@ -165,7 +182,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
                             nullLower, nodeType, static_cast<char>(moveFlags & MoveExtended), plyCap, rootFlag);
       if (MustUnwind()) return leave(0);
       if (v >= beta) {
-        PositionCache.InsertTranspositionTables(upperKey, lowerKey, side, depth - 3, 0, v, LowerBound, alpha, beta);
+        PositionCache.InsertTranspositionTables(upperKey, lowerKey, ply, depth - 3, 0, v, LowerBound, alpha, beta);
         if (status.TraceFlag == 1) ReportTableTrace("Position Cache Insert (NullM)", v, alpha, beta, upperKey, lowerKey);
         pvEnd = static_cast<uint16_t>(ply);
         return leave(beta);
@@ -178,7 +195,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
       Search(side, alpha, beta, board, depth - 3, ply, 0, castleFlags, inCheck, upperKey, lowerKey, nodeType,
              moveFlags, plyCap, rootFlag);
       if (MustUnwind()) return leave(0);
-      PositionCache.SearchTranspositionTables(upperKey, lowerKey, side, depth, alpha, beta, &hashValue, &hashMove);
+      PositionCache.SearchTranspositionTables(upperKey, lowerKey, ply, depth, alpha, beta, &hashValue, &hashMove);
     }
   }
 
@@ -339,11 +356,11 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   if (!bestWasFutile) {
     const int16_t move = static_cast<int16_t>(PV[ply][ply].Code);
     if (best >= beta)
-      PositionCache.InsertTranspositionTables(upperKey, lowerKey, side, depth, move, best, LowerBound, alpha, beta);
+      PositionCache.InsertTranspositionTables(upperKey, lowerKey, ply, depth, move, best, LowerBound, alpha, beta);
     else if (alphaRaised)
-      PositionCache.InsertTranspositionTables(upperKey, lowerKey, side, depth, move, best, ExactBound, alpha, beta);
+      PositionCache.InsertTranspositionTables(upperKey, lowerKey, ply, depth, move, best, ExactBound, alpha, beta);
     else
-      PositionCache.InsertTranspositionTables(upperKey, lowerKey, side, depth, move, alpha, UpperBound, alpha, beta);
+      PositionCache.InsertTranspositionTables(upperKey, lowerKey, ply, depth, move, alpha, UpperBound, alpha, beta);
   }
   return leave(best);
 }

@@ -55,7 +55,6 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
   Status& s = MainStatus;
   const int limit = Limits.Depth <= 0 ? DefaultIterationLimit : Limits.Depth;
   ResetForSearch(board, s.XboardMode == 1);
-  const bool waitsForStop = s.NoTimeControl || s.AnalyzeMode;
   SearchResult best;
   uint64_t* const bestFrom = &best.From;
   uint64_t* const bestTo = &best.To;
@@ -76,7 +75,7 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
     LogInitialBudget();
   } else {
     StartTimeBudget();
-    PollCountdown = (waitsForStop || s.BenchMode) ? UntimedPollInterval() : TimedSearchPollInterval();
+    PollCountdown = (WaitsForStop() || s.BenchMode) ? UntimedPollInterval() : TimedSearchPollInterval();
   }
   NpsCalibrated = false;
   // With more than one thread the helpers search the same root beside this loop.
@@ -114,7 +113,7 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
       ReportBookMove(*bestFrom, *bestTo, *bestPromo);
       WriteLogFile("Opening Book Move\n");
       // A ponder search answers only when told to, even with the move at hand.
-      if (waitsForStop && !MoveNow) WaitForCommand();
+      WaitForCommand();
       break;
     }
     // 7.
@@ -144,7 +143,7 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
     // The stop rules.
     if (MoveNow) break;
     if (Aborted) {
-      if (!s.NoTimeControl) {
+      if (!Limits.Ponder) {
         EndHelperSearch();
         best.Score = score;
         return best;  // the command that aborted takes over; nothing is played
@@ -155,14 +154,15 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
     const NextIteration next = AfterIteration(d, score, limit);
     if (next == NextIteration::Stop) break;
     if (next == NextIteration::SearchedOut) {
-      // Pondering and infinite analysis answer only when told to.
-      if (waitsForStop && !MoveNow) WaitForCommand();
+      // Pondering and infinite analysis answer only when told to (a ponder search that had its
+      // "ponderhit" is the engine's own and answers now).
+      WaitForCommand();
       break;
     }
   }
 
   EndHelperSearch();
-  if (!waitsForStop && s.FD == 0 && !Limits.NoClock() && !Aborted) KeepWholeSearchSpeed();
+  if (!WaitsForStop() && s.FD == 0 && !Limits.NoClock() && !Aborted) KeepWholeSearchSpeed();
 
   // 9. The move, unless there is none or a command cancelled the search.
   const bool haveMove = *bestFrom != *bestTo && *bestFrom != 0;
@@ -173,7 +173,6 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
 }
 
 void SearchRoutines::PonderHit() {
-  MainStatus.NoTimeControl = 0;
   Limits.Ponder = false;
   // A fixed depth or a node limit keeps its own end; a clock budget starts now, and the time
   // spent pondering counts as spent on the move.

@@ -19,7 +19,8 @@
 // Cuts the root variation at its first move that cannot be played from the position it is
 // played in. Table moves stand in the variation without a full check, and a table entry can
 // in rare cases carry a move of another position (two positions sharing both keys), so the
-// printed line is verified by playing it out.
+// printed line is verified by playing it out. A table move names no promotion piece: the
+// legal move it stands for does, so that every move of the line is written in full.
 static void TrimVariation(SearchRoutines& s, ChessBoard board, int8_t side, uint8_t castle) {
   uint64_t from = 0, to = 0;
   char promo = NoPromotion;
@@ -28,6 +29,7 @@ static void TrimVariation(SearchRoutines& s, ChessBoard board, int8_t side, uint
       s.PVLength = j;
       return;
     }
+    s.PV[0][j].Promotion = promo;
     uint8_t mask = 0;
     board.MakeMove(from, to, promo, mask);
     castle = static_cast<uint8_t>(castle & mask);
@@ -221,7 +223,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
 
   // After the loop: a stopped search reports its line once more; with no legal move the
   // result tells mate from stalemate.
-  if ((Aborted || TimeUp || StopNow) && !status.NoTimeControl) {
+  if ((Aborted || TimeUp || StopNow) && !Limits.Ponder) {
     printBestLine(best > NoScore ? best : RootScore);
     if (StopNow) return best;
   }

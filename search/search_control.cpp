@@ -52,7 +52,7 @@ bool CommandWaiting() { return Source.Waiting != nullptr && Source.Waiting(); }
 bool BudgetAllowsNextIteration() {
   const Status& s = MainStatus;
   SearchRoutines& S = Search;
-  if (s.AnalyzeMode || s.NoTimeControl || s.FD != 0 || S.Limits.NoClock() || S.Nodes() <= S.NodesPerMove)
+  if (s.AnalyzeMode || S.Limits.Ponder || s.FD != 0 || S.Limits.NoClock() || S.Nodes() <= S.NodesPerMove)
     return true;
   bool over = true;
   if (S.Budget == BudgetState::NotCalibrated) {
@@ -102,7 +102,8 @@ bool LimitCheck() {
     S.StopNow = S.TimeUp = true;
     return true;
   }
-  S.PollCountdown = limit > 0 ? std::min<int64_t>(LimitPollInterval, limit - nodes) : LimitPollInterval;
+  // Every thread searches on until this one looks again: the nodes left are shared among them.
+  S.PollCountdown = limit > 0 ? std::min<int64_t>(LimitPollInterval, (limit - nodes) / ThreadCount()) : LimitPollInterval;
   return false;
 }
 
@@ -111,8 +112,8 @@ bool ClockCheck() {
   Status& s = MainStatus;
   SearchRoutines& S = Search;
   const int32_t now = ProcessClockMs();
+  // Analysis has no clock. Its status line goes out when the GUI asks for it with ".".
   if (S.IterationDepth > 7 && s.AnalyzeMode) {
-    if (s.XboardMode == 1) ReportStatus();
     S.PollCountdown = s.NodesPerSecond >> 3;
     return false;
   }
@@ -124,7 +125,7 @@ bool ClockCheck() {
   }
   if (S.Limits.NoClock() && s.FD == 0) return LimitCheck();
   // Untimed searches only look at their input.
-  if (s.AnalyzeMode || s.NoTimeControl || s.FD != 0) {
+  if (s.AnalyzeMode || S.Limits.Ponder || s.FD != 0) {
     S.PollCountdown = UntimedPollInterval();
     return false;
   }
@@ -167,7 +168,7 @@ int64_t UntimedPollInterval() {
   const int64_t interval = Search.InitMoveTimer();
   // A ponder search is answered by "ponderhit" while the opponent's clock already runs for us:
   // look at the input as often as a timed search does.
-  if (MainStatus.NoTimeControl && !MainStatus.AnalyzeMode) return std::min<int64_t>(interval, 16384);
+  if (Search.Limits.Ponder && !MainStatus.AnalyzeMode) return std::min<int64_t>(interval, 16384);
   return interval;
 }
 
@@ -199,18 +200,17 @@ bool HandleWaitingCommand() {
 
 void WaitForCommand() {
   if (Source.Handle == nullptr) return;  // nobody could end the wait
-  for (;;) {
+  while (WaitsForStop() && !Search.MoveNow)
     if (HandleWaitingCommand()) return;
-    if (Search.MoveNow) return;
-    if (!MainStatus.NoTimeControl && !MainStatus.AnalyzeMode) return;
-  }
 }
 
-bool PollInputAndClock() {
+bool PollInput() {
+  Search.InputCountdown = InputCheckInterval;
   if (CommandWaiting() && HandleWaitingCommand()) return true;
-  if (MustUnwind()) return true;
-  return ClockCheck();
+  return MustUnwind();
 }
+
+bool PollInputAndClock() { return PollInput() || ClockCheck(); }
 
 NextIteration AfterIteration(int depth, int score, int depthLimit) {
   const Status& s = MainStatus;
@@ -220,7 +220,7 @@ NextIteration AfterIteration(int depth, int score, int depthLimit) {
   if (!MayStartMore()) return NextIteration::Stop;
   if (S.Limits.NoClock() && s.FD == 0) {
     if (S.Limits.Nodes > 0 && SearchNodesAllThreads() >= S.Limits.Nodes) return NextIteration::Stop;
-  } else if (!s.FD && !s.NoTimeControl) {
+  } else if (!s.FD && !S.Limits.Ponder) {
     if (s.ST != 0) {
       if (ProcessClockMs() - s.StartTime > s.ST) return NextIteration::Stop;
     } else {
@@ -234,7 +234,7 @@ NextIteration AfterIteration(int depth, int score, int depthLimit) {
   }
   // A forced move needs no deeper look; a single move listed by searchmoves is analysed.
   const bool onlyMove = S.RootLegalMoves == 1 && S.RootIncludedCount == 0;
-  const bool deadDraw = s.NoTimeControl && score == 0 && depth > DeadDrawIteration;
+  const bool deadDraw = S.Limits.Ponder && score == 0 && depth > DeadDrawIteration;
   if (onlyMove || IsMateScore(score) || deadDraw || depth == s.FD || depth + 1 > depthLimit)
     return NextIteration::SearchedOut;
   return BudgetAllowsNextIteration() ? NextIteration::Start : NextIteration::Stop;

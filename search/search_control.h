@@ -8,6 +8,10 @@
 #include "driver/status.h"
 #include "search/search_routines.h"
 
+// Does the search wait for a command once it has searched everything (a ponder search, until
+// "ponderhit" or the opponent's move makes it the engine's own; an infinite analysis)?
+inline bool WaitsForStop() { return Search.Limits.Ponder || MainStatus.AnalyzeMode; }
+
 // Must the tree unwind now? A stop (the clock, a node limit, a command) outside a fixed-depth
 // search, or a "move now", which every search honours. Asked after every move.
 inline bool MustUnwind() { return (Search.StopNow && MainStatus.FD == 0) || Search.MoveNow; }
@@ -41,11 +45,19 @@ bool HandleWaitingCommand();
 // Infinite analysis or pondering with nothing left to search: waits for the command that ends
 // it. "stop" or "?" ends it with the best move; "ponderhit" hands the move to the game; a command
 // that ends the search ends it without one. Anything else is answered and the wait goes on.
+// Returns at once when the search no longer waits (a "ponderhit" came while it searched).
 void WaitForCommand();
 
 // The poll made by a node when its countdown has run out: commands first, then the time
 // check. Returns true when the node must return 0 at once.
 bool PollInputAndClock();
+
+// The look at the input alone, made far more often than the poll above (every
+// InputCheckInterval nodes), so that a command is answered within a millisecond or two of
+// arriving whatever the poll interval; it costs one system call when no input waits. Returns
+// true when the node must return 0 at once.
+constexpr int32_t InputCheckInterval = 1024;
+bool PollInput();
 
 // The clock turned into a node budget at the start of a timed search (and at a "ponderhit"):
 // half the time budget's nodes at the speed last measured, until the search measures its own.

@@ -21,6 +21,10 @@ namespace {
 
 bool Uci() { return MainStatus.UCIMode == 1; }
 
+// Mated or stalemated at the root the search has no move (its best move is the null a1a1): there
+// is no line to show, the game-end announcement says it all.
+bool NoMove(uint64_t from, uint64_t to) { return from == to; }
+
 // Only the main thread reports; a helper thread searching beside it at the root is silent.
 bool Silent() { return Search.Helper; }
 
@@ -111,7 +115,7 @@ void ReportBestLine(int depth, int score, uint64_t from, uint64_t to, char promo
   const char* variation = BestLineText(from, to, promo, score);
   if (Uci())
     PrintUciInfoLine(depth, score, variation);
-  else if (MainStatus.XboardMode == 1 && MainStatus.Post)
+  else if (MainStatus.XboardMode == 1 && MainStatus.Post && !NoMove(from, to))
     PrintThinkingLine(depth, score, variation);
   fflush(stdout);
 }
@@ -123,6 +127,7 @@ void ReportNewBestMove(int depth, int score, uint64_t from, uint64_t to, char pr
 void ReportIteration(int depth, int score, uint64_t from, uint64_t to, char promo) {
   const Status& s = MainStatus;
   if (!s.Post && !s.AnalyzeMode) return;
+  if (!Uci() && NoMove(from, to)) return;
   const char* variation = BestLineText(from, to, promo, score);
   // A long iteration is announced once more, after an empty line, so that it stands out.
   if (!Uci() && s.Post && s.ElapsedSeconds > 3) {
@@ -157,7 +162,7 @@ void ReportSearchEnd(int depth, int score, uint64_t from, uint64_t to, char prom
   const char* variation = BestLineText(from, to, promo, score);
   if (Uci()) {
     PrintUciInfoLine(depth, score, variation, S.MultiPV > 1 ? 1 : 0);
-  } else {
+  } else if (!NoMove(from, to)) {
     if (s.Post && !S.Aborted) PrintThinkingLine(depth, score, variation);
     if (s.Kibitz) {
       if (S.BookMovePlayed)
@@ -187,13 +192,17 @@ void ReportBookMove(uint64_t from, uint64_t to, char promo) {
 
 void ReportAnalysisSpeed(int32_t ms, int64_t nodes) {
   // The speed shown is this search's own, once a millisecond has passed; never a guess.
-  if (ms > 0) printf("info nps %lld\n", static_cast<long long>(nodes * 1000 / ms));
-  printf("info time %d\n", std::max(ms, 0));
+  const char* comment = MainStatus.CommentPrefix();
+  if (comment == nullptr) return;
+  if (ms > 0) printf("%sinfo nps %lld\n", comment, static_cast<long long>(nodes * 1000 / ms));
+  printf("%sinfo time %d\n", comment, std::max(ms, 0));
   fflush(stdout);
 }
 
 void ReportMeasuredSpeed(int32_t nodesPerSecond, int32_t ms) {
-  printf("info nps %d time %d\n", nodesPerSecond, ms);
+  const char* comment = MainStatus.CommentPrefix();
+  if (comment == nullptr) return;
+  printf("%sinfo nps %d time %d\n", comment, nodesPerSecond, ms);
   fflush(stdout);
 }
 
@@ -205,7 +214,10 @@ void ReportStatus() {
 }
 
 void ReportAbort(const char* word) {
-  printf(" Search Aborted due to receiveing following string: %s\n", word);
+  // The console's line starts with a blank, the comment with its "# " instead.
+  const char* comment = MainStatus.CommentPrefix();
+  if (comment == nullptr) return;
+  printf("%sSearch Aborted due to receiveing following string: %s\n", *comment ? comment : " ", word);
   fflush(stdout);
 }
 

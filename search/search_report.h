@@ -29,16 +29,19 @@ void ReportCurrentMove(int depth, uint64_t from, uint64_t to, int number);
 void ReportBestLine(int depth, int score, uint64_t from, uint64_t to, char promo);
 // A new best move at the root: UCI GUIs see every one, xboard only those of deep iterations.
 void ReportNewBestMove(int depth, int score, uint64_t from, uint64_t to, char promo);
-// The best line at the end of an iteration, when thinking output (or analysis) is on.
+// The best line at the end of an iteration, when thinking output (or analysis) is on. xboard and
+// the console see no line when the side to move has no move (mate or stalemate).
 void ReportIteration(int depth, int score, uint64_t from, uint64_t to, char promo);
 // The lines of a search for several best lines (MultiPV), best first, at the end of an iteration.
 void ReportLines(int depth);
 // The last lines of a search: the best line once more (UCI always; xboard and console with
-// thinking output), and the kibitz line when kibitzing.
+// thinking output), and the kibitz line when kibitzing; xboard and the console get neither when
+// the side to move has no move.
 void ReportSearchEnd(int depth, int score, uint64_t from, uint64_t to, char promo);
 // The book chose the move.
 void ReportBookMove(uint64_t from, uint64_t to, char promo);
-// Analysis, before every iteration: the speed of this search and the time it has run.
+// Analysis, before every iteration: the speed of this search and the time it has run. Under
+// xboard these lines, the measured speed and the abort below are "# " comments, which GUIs ignore.
 void ReportAnalysisSpeed(int32_t ms, int64_t nodes);
 // The speed measured inside the tree of a timed search.
 void ReportMeasuredSpeed(int32_t nodesPerSecond, int32_t ms);

@@ -18,7 +18,6 @@ void SetSearchLimits(const SearchLimits& limits) {
   s.TimeInc = limits.TimeIncMs / 1000;
   s.MovesPerSession = limits.MovesPerSession;
   s.AnalyzeMode = limits.Infinite ? 1 : 0;
-  s.NoTimeControl = limits.Ponder ? 1 : 0;
   Search.Limits = limits;
 }
 

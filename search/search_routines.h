@@ -5,12 +5,11 @@
 #include <cstdint>
 
 #include "board/chess_board.h"
+#include "board/piece_values.h"
 #include "movegen/order_tables.h"
 #include "search/search_limits.h"
 
-constexpr int MateValue = 110000;
 constexpr int NoScore = -110200;
-constexpr int MateBound = 109799;
 constexpr int StalemateScore = 110001;  // what the root reports for a stalemate
 constexpr int MaxMultiPV = 256;         // the most lines the MultiPV option asks for
 constexpr int MaxRootMoves = 256;       // more than any position has legal moves
@@ -54,6 +53,7 @@ public:
   int32_t RunnerUpScore{};
   int32_t RootScore{};
   int64_t PollCountdown{};
+  int32_t InputCountdown{};  // nodes to the next look at the input (search_control.h)
   int32_t History[2][4096]{};
   bool Aborted{};
   int32_t RootMovesDone{};
@@ -104,8 +104,8 @@ public:
   void AddHistory(char colour, int moveCode, int depth);
   int64_t InitMoveTimer() const;
   // A helper thread's poll (search/threads.cpp): publishes its node count and, once the pool
-  // asks the helpers to stop, ends its search as "move now" does. Returns true when the node
-  // must return at once.
+  // asks the helpers to stop or it has searched its share of a node limit, ends its search as
+  // "move now" does. Returns true when the node must return at once.
   bool HelperPoll();
 
   int Quiesce(char side, int alpha, int beta, ChessBoard board, int depth, char castleFlags, int ply);

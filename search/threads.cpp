@@ -215,7 +215,8 @@ void HelperSearch(int thread) {
 
 void StartHelperSearch(const ChessBoard& root) {
   EarlierHelperNodes = 0;
-  if (HelperCount == 0) return;
+  // A weaker level plays on one thread, whose nodes its node cap was measured in.
+  if (HelperCount == 0 || Search.Limits.NodeCap > 0) return;
   HelperRoot = root;
   StartHelpers(HelperSearch);
   HelpersSearching = true;
@@ -242,9 +243,12 @@ int64_t SearchNodesAllThreads() {
 }
 
 bool SearchRoutines::HelperPoll() {
-  PollCountdown = HelperPollInterval;
+  PollCountdown = Limits.Nodes > 0 ? NodeLimitHelperPollInterval : HelperPollInterval;
   if (OwnSlot != nullptr) OwnSlot->Nodes.store(Nodes(), std::memory_order_relaxed);
-  if (!HelperStopRequested()) return false;
+  // Under a node limit a helper searches its share of the nodes at most, whether or not the
+  // main thread (which counts them all) has had the time to look.
+  const bool shareDone = Limits.Nodes > 0 && Nodes() >= Limits.Nodes / ThreadCount();
+  if (!HelperStopRequested() && !shareDone) return false;
   // MoveNow alone unwinds every kind of search; the other stop flags are left alone, so that
   // the tree's tests of them never go on to read settings the main thread may be changing.
   MoveNow = true;

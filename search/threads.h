@@ -15,8 +15,10 @@
 // The most search threads the engine runs: the main thread and its helpers.
 constexpr int MaxSearchThreads = 256;
 
-// A helper thread's poll interval, in nodes: how soon it sees a stop request.
+// A helper thread's poll interval, in nodes: how soon it sees a stop request, and how many of its
+// nodes the count of all threads may miss (less under a node limit, which the count must meet).
 constexpr int64_t HelperPollInterval = 1024;
+constexpr int64_t NodeLimitHelperPollInterval = 128;
 
 // A helper's work, run in the helper thread with its number (1 .. ThreadCount() - 1; the main
 // thread is 0). It finds the main thread's search state and game history already copied into

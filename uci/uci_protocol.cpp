@@ -347,9 +347,10 @@ uint8_t UCIProtocol::DispatchDuringSearch(const char* cmd) {
     EndSearch();
   } else if (WordIs(cmd, "ponderhit")) {
     if (State == PONDERING) {
-      // The opponent played the expected move: the search goes on, now on the clock.
+      // The opponent played the expected move: the search goes on, now on the clock, and ends
+      // as a timed search does (also when it has already searched everything there is).
       State = SEARCHING;
-      MainStatus.NoTimeControl = 0;
+      Search.PonderHit();
       WriteLogFile("Received ponderhit\n");
     }
   } else if (WordIs(cmd, "quit")) {
@@ -375,7 +376,7 @@ void UCIProtocol::EndSearch() {
   Search.TimeUp = true;
   if (State == PONDERING || State == INFINITE) {
     MainStatus.AnalyzeMode = 0;
-    MainStatus.NoTimeControl = 0;
+    Search.Limits.Ponder = false;
     WriteLogFile("Received stop and Aborting Ponder\n");
   } else {
     WriteLogFile("Received stop\n");
@@ -449,7 +450,6 @@ void UCIProtocol::NewGame() {
   // The killers start empty, so that a fixed-node search of a new game repeats exactly.
   memset(Search.Killers, 0, sizeof Search.Killers);
   State = WAITING;
-  MainStatus.NoTimeControl = 0;
   SeedNodesPerSecond(NewGameNodesPerSecond);
   WriteLogFile("Processing ucinewgame\n");
 }
@@ -496,7 +496,6 @@ void UCIProtocol::SetOption() {
     }
   } else if (EqualsIgnoringCase(name, "Ponder")) {
     PonderOption = on ? 1 : 0;
-    if (on) MainStatus.NoTimeControl = 0;
   } else if (EqualsIgnoringCase(name, "UCI_EngineAbout")) {
     // Read-only text for the GUI.
   } else if (EqualsIgnoringCase(name, "Hash")) {
@@ -554,16 +553,15 @@ void UCIProtocol::Position() {
     WriteLogFile(fen);
     const ChessBoard previous = MainBoard;
     MainBoard.InitRep();
-    if (const char* reason = SetupBoard(fen)) {
+    // The half-move clock goes on from the FEN's, so the fifty-move rule and the repetition
+    // window count the moves made before the position too.
+    if (const char* reason = ReadFen(fen, &counters)) {
       MainBoard = previous;
       char text[300];
       snprintf(text, sizeof text, "Invalid FEN (%s); the previous position is kept", reason);
       SendInfoString(text);
       return;
     }
-    // The half-move clock goes on from the FEN's, so the fifty-move rule and the repetition
-    // window count the moves made before the position too.
-    counters = ReadFenCounters(fen);
   } else {
     SendInfoString("position needs startpos or fen; ignored");
     return;
@@ -756,7 +754,8 @@ void UCIProtocol::WaitForStop() {
 
 void UCIProtocol::SendBestMove(const ChessBoard& root, bool canMove, const SearchResult& result) {
   if (!canMove) {
-    // Mate or stalemate on the board: there is no move to send.
+    // Mate or stalemate on the board: there is no move to send, only the score of the end.
+    Send(root.SideToMoveInCheck() ? "info depth 0 score mate 0" : "info depth 0 score cp 0");
     Send("bestmove 0000");
     State = WAITING;
     WriteLogFile("Sent bestmove ");

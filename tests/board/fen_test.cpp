@@ -130,10 +130,10 @@ TEST(Fen, EnPassantFieldOnlyWhenAPawnCanTake) {
   ASSERT_EQ(SetupBoard("4k3/8/8/8/3Pp3/8/8/4K3 b - d3 0 1"), nullptr);
   EXPECT_EQ(MainBoard.LastFrom, Bit(D2));
   EXPECT_EQ(MainBoard.LastTo, Bit(D4));
-  // No pawn beside it, no pawn that moved, the wrong side, a blocked path, a bad field.
+  // No pawn beside it, no pawn that moved, the wrong side, a blocked path (a malformed field is
+  // refused: see MalformedFieldsAreRefused).
   const char* impossible[] = {"4k3/8/8/3p3P/8/8/8/4K3 w - d6 0 1", "4k3/8/8/4P3/8/8/8/4K3 w - d6 0 1",
-                              "4k3/8/8/3pP3/8/8/8/4K3 b - d6 0 1", "4k3/3n4/8/3pP3/8/8/8/4K3 w - d6 0 1",
-                              "4k3/8/8/3pP3/8/8/8/4K3 w - d6x 0 1", "4k3/8/8/3pP3/8/8/8/4K3 w - d"};
+                              "4k3/8/8/3pP3/8/8/8/4K3 b - d6 0 1", "4k3/3n4/8/3pP3/8/8/8/4K3 w - d6 0 1"};
   for (const char* fen : impossible) {
     ASSERT_EQ(SetupBoard(fen), nullptr) << fen;
     EXPECT_EQ(MainBoard.LastFrom | MainBoard.LastTo, 0u) << fen;
@@ -194,6 +194,49 @@ TEST(Fen, InvalidTextLeavesBoardUnchanged) {
   EXPECT_EQ(SetupBoard("rnbqkbnr/pppppppp/8/8/8/44/PPPPPPPP/RNBQKBNR w - - 0 1"), nullptr);
   EXPECT_EQ(SetupBoard("4k3/8/8/8/8/8/PPPPPPPP/NNNNKNNN w - - 0 1"), nullptr);
   EXPECT_EQ(SetupBoard("4k3/8/8/8/8/8/8/4K2r w - - 0 1"), nullptr);
+}
+
+TEST(Fen, MalformedFieldsAreRefusedMissingOnesDefault) {
+  GlobalsGuard guard;
+  ASSERT_EQ(SetupBoard("r3k2r/8/8/3pP3/8/8/8/R3K2R w KQkq d6 0 1"), nullptr);
+  const ChessBoard before = MainBoard;
+  const std::string placement = "r3k2r/8/8/3pP3/8/8/8/R3K2R ";
+  // Each refused by the FEN reader and the EPD reader alike, the game left as it was.
+  const char* badFields[] = {"x KQkq - 0 1", "white - -", "W", "w XYZ - 0 1", "w KQkqX -", "w -K -",
+                             "w KQkq z9 0 1", "w - d4", "w - d6x", "w - d", "w - -- 0 1"};
+  // Counters are only read as such from a FEN; an EPD line has its operations there.
+  const char* badCounters[] = {"w KQkq - abc xyz", "w - - 0 xyz", "w - - -1 1", "w - - 5x 1", "w - - 0 +1",
+                               "w - - bm Ra8;"};
+  FenCounters counters{-7, -7};
+  for (const char* fields : badFields) {
+    const std::string fen = placement + fields;
+    EXPECT_NE(SetupBoard(fen.c_str()), nullptr) << fen;
+    EXPECT_NE(ReadFen(fen.c_str(), &counters), nullptr) << fen;
+  }
+  for (const char* fields : badCounters) {
+    const std::string fen = placement + fields;
+    EXPECT_NE(ReadFen(fen.c_str(), &counters), nullptr) << fen;
+  }
+  EXPECT_EQ(std::memcmp(&MainBoard, &before, sizeof before), 0);
+  EXPECT_EQ(counters.HalfMoveClock, -7);
+  EXPECT_EQ(counters.MoveNumber, -7);
+
+  // A FEN may stop after any field before the counters: White to move, no castling, no en
+  // passant square, clock 0, move 1. A move number 0, as some programs write, counts as 1.
+  const std::pair<const char*, std::pair<int, int>> accepted[] = {
+      {"", {0, 1}}, {"b", {0, 1}}, {"w qkQK", {0, 1}}, {"w KQkq d6", {0, 1}}, {"w KQkq d6 7", {7, 1}},
+      {"w KQkq d6 0 0", {0, 1}}};
+  for (const auto& [fields, expected] : accepted) {
+    const std::string fen = placement + fields;
+    ASSERT_EQ(ReadFen(fen.c_str(), &counters), nullptr) << fen;
+    EXPECT_EQ(std::make_pair(counters.HalfMoveClock, counters.MoveNumber), expected) << fen;
+  }
+  EXPECT_EQ(MainBoard.SideToMove, White);
+  EXPECT_EQ(MainBoard.CastleFlags, 15);
+  EXPECT_EQ(MainBoard.LastTo, Bit(D5));
+  ASSERT_EQ(ReadFen(placement.c_str(), &counters), nullptr);
+  EXPECT_EQ(MainBoard.CastleFlags, 0);
+  EXPECT_EQ(MainBoard.LastFrom | MainBoard.LastTo, 0u);
 }
 
 TEST(Fen, FileLinesUpToTheBufferFit) {

@@ -499,7 +499,22 @@ def test_threads(path):
     engine.send("go nodes 50000")
     lines = engine.until("bestmove", 20) or []
     nodes = [int(l.split(" nodes ")[1].split()[0]) for l in lines if " nodes " in l]
-    check("go nodes counts the nodes of both threads", nodes and 50000 <= nodes[-1] < 150000, lines[-3:])
+    check("go nodes counts the nodes of both threads", nodes and 50000 <= nodes[-1] < 54096, lines[-3:])
+    # A weaker level plays on one thread: the same nodes with Threads 2 as with Threads 1.
+    searched = []
+    for threads in (2, 1):
+        engine.send(f"setoption name Threads value {threads}")
+        engine.send("setoption name UCI_LimitStrength value true")
+        engine.send("setoption name UCI_Elo value 1200")
+        engine.send("ucinewgame")
+        engine.send("position startpos moves d2d4")
+        engine.ready()
+        engine.send("go wtime 60000 btime 60000")
+        lines = engine.until("bestmove", 20) or []
+        searched.append([l.split(" nodes ")[1].split()[0] for l in lines if " nodes " in l][-1:])
+    check("a weaker level searches on one thread", searched[0] and searched[0] == searched[1], searched)
+    engine.send("setoption name UCI_LimitStrength value false")
+    engine.send("setoption name Threads value 2")
     engine.send("position startpos moves e2e4")
     engine.send("go ponder wtime 2000 btime 2000")
     time.sleep(0.3)
@@ -509,6 +524,80 @@ def test_threads(path):
     engine.send("go infinite")
     time.sleep(0.3)
     check("quit in a two-thread search ends the engine", engine.quit() == 0)
+
+
+def last_score(lines):
+    """The score of the last info line with one ("mate 2", "cp 31"), or None."""
+    found = [re.search(r" score (\w+ -?\d+)", l) for l in lines or []]
+    found = [m.group(1) for m in found if m]
+    return found[-1] if found else None
+
+
+def test_end_of_game(path):
+    """Mates scored at their distance and answered at once (also after a ponderhit), the fifty-move
+    count giving way to a mate, full pv moves, the score of a game that is over, and stop heard at
+    once."""
+    engine, _ = start(path)
+    mate_in_2 = "2rr3k/pp3pp1/1nnqbN1p/3pN3/2pP4/2P3Q1/PPB4P/R4RK1 w - - 0 1"
+    mate_in_3 = "r5rk/5p1p/5R2/4B3/8/8/7P/7K w - - 0 1"
+    for threads in (1, 2):
+        engine.send(f"setoption name Threads value {threads}")
+        for fen, mate in ((mate_in_2, "mate 2"), (mate_in_3, "mate 3")):
+            engine.send("ucinewgame")
+            engine.send("position fen " + fen)
+            engine.send("go depth 9")
+            check(f"{mate} at its distance, {threads} thread(s)", last_score(engine.until("bestmove", 30)) == mate,
+                  engine.got[-3:])
+        # A ponder search that finds the mate after its ponderhit is the engine's own: it answers
+        # as soon as it is done, with no further command.
+        engine.send("ucinewgame")
+        engine.send("position fen " + mate_in_2)
+        engine.send("go ponder wtime 60000 btime 60000")
+        engine.send("ponderhit")
+        check(f"ponderhit, then a mate found: bestmove at once, {threads} thread(s)",
+              engine.until("bestmove", 10) is not None, engine.got[-2:])
+    engine.send("setoption name Threads value 1")
+    engine.send("position startpos")
+    engine.send("go ponder depth 4")
+    engine.send("ponderhit")
+    check("ponderhit, then the depth limit: bestmove at once", engine.until("bestmove", 10) is not None)
+
+    engine.send("position fen 6k1/5ppp/8/8/8/8/5PPP/R5K1 w - - 99 80")
+    engine.send("go depth 6")
+    lines = engine.until("bestmove", 10)
+    check("a mate on the hundredth half-move is a mate", lines and lines[-1].split()[1] == "a1a8"
+          and last_score(lines) == "mate 1", (lines or [])[-2:])
+
+    # Every move of a pv is a full UCI move: here the line runs into White's promotion.
+    fen = "8/8/8/3Q1k2/1P6/8/7p/7K b - - 2 58"
+    engine.send("position fen " + fen)
+    engine.send("go depth 12")
+    lines = engine.until("bestmove", 30) or []
+    pvs = [l.split(" pv ")[1].split() for l in lines if " pv " in l]
+    check("pv lines are legal in full", pvs and all(line_is_legal(pv, fen) for pv in pvs), pvs[-1:])
+    check("a pv through a promotion names the piece", any("b7b8q" in pv for pv in pvs), pvs[-1:])
+
+    for fen, score in (("7k/6Q1/6K1/8/8/8/8/8 b - - 0 1", "mate 0"), ("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", "cp 0")):
+        engine.send("position fen " + fen)
+        engine.send("go wtime 1000 btime 1000")
+        lines = engine.until("bestmove", 10) or []
+        check(f"no move: {score} before bestmove 0000", lines[-2:] == [f"info depth 0 score {score}", "bestmove 0000"],
+              lines)
+
+    # "stop" is heard within milliseconds in an analysis and in a fixed-depth search (the bound
+    # leaves room for a loaded machine).
+    waits = []
+    for go in ("go infinite", "go depth 40") * 3:
+        engine.send("position startpos")
+        engine.send(go)
+        engine.drain(0.3)
+        sent = time.monotonic()
+        engine.send("stop")
+        if engine.until("bestmove", 10) is not None:
+            waits.append(engine.stamps[-1] - sent)
+    waits.sort()
+    check("stop answered at once", len(waits) == 6 and waits[2] < 0.1, waits)
+    check("quit", engine.quit() == 0)
 
 
 def main():
@@ -521,6 +610,7 @@ def main():
     test_game(path)
     test_weakest_level_loses(path)
     test_threads(path)
+    test_end_of_game(path)
     sys.exit(CHECKS.report())
 
 

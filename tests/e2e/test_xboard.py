@@ -137,6 +137,8 @@ def announcement(binary, checks, name, commands, expected, no_move=False):
         checks.check(f"{name}: no move line for a move the engine does not have",
                      not any(re.match(MOVE_LINE, line) or re.match(r"^\d+\. \.\.\.", line) for line in eng.got),
                      eng.got)
+        checks.check(f"{name}: no thinking line either, with post on",
+                     not any(re.match(THINKING, line) for line in eng.got), eng.got)
     # The engine stays for the GUI's next game.
     new_game(eng)
     checks.answer(f"{name}: the engine plays the next game", eng, "e2e4", MOVE_LINE, 15)
@@ -185,7 +187,7 @@ def protocol2(binary, checks):
     rss = eng.resident_mb()
     checks.check(f"the table is not touched before done=1 ({rss} MB in use)", rss is None or rss < 100)
     wanted = dict(ping="1", setboard="1", usermove="1", playother="1", san="0", time="1", draw="0", sigint="0",
-                  sigterm="0", reuse="1", analyze="1", memory="1", colors="0", variants='"normal"')
+                  sigterm="1", debug="1", reuse="1", analyze="1", memory="1", colors="0", variants='"normal"')
     checks.check(f"features {features}", all(features.get(k) == v for k, v in wanted.items()) and
                  features.get("myname", "").startswith('"Orvo'))
     options = [line[len('feature option="'):-1] for line in got if line.startswith('feature option="')]
@@ -319,6 +321,47 @@ def protocol2(binary, checks):
 THINKING = r"^\s*\d+ -?\d+ \d+ \d+ "
 
 
+# What an xboard GUI reads from the engine; anything else must be a "# " comment, which it ignores.
+PROTOCOL_LINE = (r"^(feature |move [a-h][1-8][a-h][1-8][qrbn]?$|pong \d+$|stat01: |Hint: |Illegal move|Error \("
+                 r"|tell|(1-0|0-1|1/2-1/2) \{|# )|" + THINKING)
+
+
+def comments_only(binary, checks):
+    """A short session (a move, analysis that ends by itself, exit, quit): every line the engine
+    writes is a protocol message or a comment; its own news (greeting, speed, abort, farewell)
+    comes as comments."""
+    eng = Engine([binary], stderr_to_stdout=True)
+    for line in ["xboard", "protover 2", "new", "post", "st 1"]:
+        eng.send(line)
+    checks.answer("comments session: a move", eng, "usermove e2e4", V2_MOVE, 15)
+    checks.answer("comments session: illegal move", eng, "usermove e2e5", r"^Illegal move: e2e5$", 5)
+    for line in ["force", "sd 3", "analyze"]:
+        eng.send(line)
+    checks.expect("comments session: analysis to depth 3", eng, r"^ *3 -?\d+ ", 10)
+    eng.send("exit")
+    eng.send("quit")
+    checks.check("comments session: quit", eng.wait(5) == 0)
+    eng.drain(1.0)
+    out = eng.seen
+    stray = [line for line in out if not re.match(PROTOCOL_LINE, line)]
+    checks.check("every line of an xboard session is a protocol message or a comment", out and not stray, stray)
+    wanted = ["# Orvo ", "# info time", "# Search Aborted due to receiveing following string: exit",
+              "# Bye, Thanks for the match."]
+    checks.check("greeting, analysis speed, abort and farewell come as comments",
+                 out[:1] == ["# Orvo "] and all(any(line.startswith(w) for line in out) for w in wanted), out)
+    # A GUI that rejects the debug feature gets no comment at all after that.
+    eng = Engine([binary], stderr_to_stdout=True)
+    for line in ["xboard", "protover 2", "rejected debug", "new", "analyze"]:
+        eng.send(line)
+    eng.drain(0.5)
+    eng.send("exit")
+    eng.send("quit")
+    eng.wait(5)
+    eng.drain(0.5)
+    late = [line for line in eng.seen[1:] if line.startswith("#")]
+    checks.check("no comment once debug is rejected", eng.seen[:1] == ["# Orvo "] and not late, eng.seen)
+
+
 def cpu_seconds(eng):
     """Processor time the engine has used so far (Linux)."""
     fields = open(f"/proc/{eng.proc.pid}/stat").read().rsplit(")", 1)[1].split()
@@ -393,8 +436,8 @@ def pondering_hints_and_analysis(binary, checks):
 
 def main():
     binary, checks = sys.argv[1], Checks("test_xboard")
-    for test in (protocol2, pondering_hints_and_analysis, session, move_now_and_quit_while_thinking, end_of_input,
-                 announcements):
+    for test in (protocol2, comments_only, pondering_hints_and_analysis, session, move_now_and_quit_while_thinking,
+                 end_of_input, announcements):
         test(binary, checks)
     return checks.report()
 

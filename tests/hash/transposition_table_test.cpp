@@ -257,20 +257,31 @@ TEST(TranspositionTable, SlotMixedFromTwoStoresMatchesNeither) {
   }
 }
 
-TEST(TranspositionTable, MateScoresCarryTheRemainingDepth) {
+TEST(TranspositionTable, MateScoresKeepTheirDistanceFromThePosition) {
   const uint64_t b = 606;
   EmptyBucket(b);
   const Key a = KeyIn(b, 1), c = KeyIn(b, 2), d = KeyIn(b, 3);
-  Store(a, 5, 0, 109801, ExactBound);
-  EXPECT_EQ(BucketOf(b).Slot[0].Read().Score, 109806);
-  Store(c, 5, 0, -109801, ExactBound);
-  EXPECT_EQ(BucketOf(b).Slot[1].Read().Score, -109806);
-  Store(d, 5, 0, 109800, ExactBound);
-  EXPECT_EQ(BucketOf(b).Slot[1].Read().Score, 109800);
-  // The probe hands the stored value back unchanged.
+  PositionCache.MakeResident();
+  // At ply 3, mating at ply 7 (four plies on) and mated at ply 9 (six plies on).
+  PositionCache.InsertTranspositionTables(a.Upper, a.Lower, 3, 5, 0, 110000 - 7, ExactBound, -5, 5);
+  PositionCache.InsertTranspositionTables(c.Upper, c.Lower, 3, 5, 0, 9 - 110000, ExactBound, -5, 5);
+  PositionCache.InsertTranspositionTables(d.Upper, d.Lower, 3, 5, 0, 1234, ExactBound, -5, 5);
   int score = 0, move = 0;
-  EXPECT_EQ(Probe(a, 5, -200000, 200000, &score, &move), 2u);
-  EXPECT_EQ(score, 109806);
+  // Reached again at ply 5: the same distances from the position, further from the root.
+  EXPECT_EQ(PositionCache.SearchTranspositionTables(a.Upper, a.Lower, 5, 5, -200000, 200000, &score, &move), TTExact);
+  EXPECT_EQ(score, 110000 - 9);
+  EXPECT_EQ(PositionCache.SearchTranspositionTables(c.Upper, c.Lower, 1, 5, -200000, 200000, &score, &move), TTExact);
+  EXPECT_EQ(score, 7 - 110000);
+  EXPECT_EQ(PositionCache.SearchTranspositionTables(d.Upper, d.Lower, 9, 5, -200000, 200000, &score, &move), TTExact);
+  EXPECT_EQ(score, 1234);
+  // A bound is compared with the window as the probing node sees it: a lower bound of a mate in
+  // 4 plies cuts a beta of a mate in 5 plies from this node, not one of a mate in 3.
+  EmptyBucket(b);
+  PositionCache.InsertTranspositionTables(a.Upper, a.Lower, 0, 5, 0, 110000 - 4, LowerBound, -5, 5);
+  EXPECT_EQ(PositionCache.SearchTranspositionTables(a.Upper, a.Lower, 10, 5, 0, 110000 - 15, &score, &move),
+            TTLowerCut);
+  EXPECT_EQ(PositionCache.SearchTranspositionTables(a.Upper, a.Lower, 10, 5, 0, 110000 - 13, &score, &move),
+            TTNoCut);
 }
 
 TEST(TranspositionTable, ClearingWipesEverythingAndLogs) {

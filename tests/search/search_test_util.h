@@ -31,7 +31,7 @@ inline void QuietEngine() {
   if (UPStable[0] == 0 && LPStable[0] == 0) initPStable();
   Status& s = MainStatus;
   s.XboardMode = s.UCIMode = 0;
-  s.Post = s.Kibitz = s.UseBook = s.AnalyzeMode = s.NoTimeControl = s.BenchMode = s.TraceFlag = 0;
+  s.Post = s.Kibitz = s.UseBook = s.AnalyzeMode = s.BenchMode = s.TraceFlag = 0;
   s.ST = s.MovesPerSession = s.TimeInc = 0;
   s.TimeLeft = 0;
   s.FD = 0;

@@ -44,7 +44,7 @@ protected:
     MainStatus.XboardMode = 0;
     MainStatus.initVars();
     MainStatus.AnalyzeMode = 0;
-    MainStatus.NoTimeControl = 0;
+    Search.Limits = SearchLimits{};
     UCI.State = WAITING;
     UCI.PonderOption = 0;
     UCI.PendingCount = 0;
@@ -313,10 +313,10 @@ TEST_F(UciTest, CommandsDuringASearch) {
   }
 
   UCI.State = PONDERING;
-  MainStatus.NoTimeControl = 1;
+  Search.Limits.Ponder = true;
   Run("ponderhit");
   EXPECT_EQ(UCI.State, SEARCHING);
-  EXPECT_EQ(MainStatus.NoTimeControl, 0);
+  EXPECT_FALSE(Search.Limits.Ponder);
 
   // "stop" ends a timed search like a time-out: the best move so far is still played.
   EXPECT_EQ(RunCommand("stop"), 1);
@@ -363,7 +363,7 @@ TEST_F(UciTest, GoInfiniteAndPonderSendBestMoveOnlyAfterStopOrPonderhit) {
   out = Run("go ponder wtime 1000 btime 1000");
   EXPECT_LT(out.find("readyok\n"), out.find("bestmove"));
   EXPECT_EQ(BestMove(out), "a1b2");
-  EXPECT_EQ(MainStatus.NoTimeControl, 0);
+  EXPECT_FALSE(Search.Limits.Ponder);
 }
 
 TEST_F(UciTest, NewGameAndOptions) {
