@@ -210,10 +210,9 @@ bool DeadDrawMaterial() {
 }
 
 bool AnnounceGameEnd() {
+  // Mate and stalemate come first: the fifty-move count draws only a game that goes on.
   if (CountLegalMoves(MainBoard) == 0) {
-    const int8_t side = MainBoard.SideToMove ? Black : White;
-    const uint64_t king = side == White ? MainBoard.WhiteKing : MainBoard.BlackKing;
-    AnnounceNoMove(king && MainBoard.InCheck(king, side) ? -MateValue : StalemateScore);
+    AnnounceNoMove(MainBoard.SideToMoveInCheck() ? -MateValue : StalemateScore);
     return true;
   }
   if (MainBoard.FiftyMoveCount >= 100) {

@@ -209,8 +209,7 @@ int WriteSanMove(const ChessBoard& board, uint64_t from, uint64_t to, char promo
 
   ChessBoard after = board;
   PlayMoveOnBoard(after, from, to, piece);
-  const uint64_t king = after.SideToMove ? after.BlackKing : after.WhiteKing;
-  if (king && after.InCheck(king, after.SideToMove ? Black : White)) *p++ = CountLegalMoves(after) == 0 ? '#' : '+';
+  if (after.SideToMoveInCheck()) *p++ = CountLegalMoves(after) == 0 ? '#' : '+';
   *p = '\0';
   return static_cast<int>(p - out);
 }
