@@ -173,6 +173,12 @@ void TranspositionTables::ClearTranspositionTables() {
 }
 
 void TranspositionTables::AgeTranspositionTables() {
+  if (TTGeneration < TTLastGeneration) {
+    TTGeneration++;
+    return;
+  }
+  // The generations have run out: every entry is aged in place, and they start again.
+  TTGeneration = 1;
   // A table not yet resident holds nothing, and reading it all would fault in shared zero pages
   // that the first stores of a search then have to break up again.
   if (!Resident) return;
@@ -180,7 +186,7 @@ void TranspositionTables::AgeTranspositionTables() {
   for (uint64_t i = 0; i < BucketCount; i++)
     for (TTSlot& slot : Buckets[i].Slot) {
       const uint64_t data = TTSlot::Load(slot.Data);
-      if (TTSlot::FreshnessOf(data) != 0) SetFreshness(slot, TTSlot::Load(slot.Check) ^ data, data, 0);
+      if ((data >> 60) != 0) SetFreshness(slot, TTSlot::Load(slot.Check) ^ data, data, 0);
     }
 }
 

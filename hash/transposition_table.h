@@ -19,10 +19,18 @@ struct TTEntry {
   uint64_t Lower;
   int32_t Move;       // a 16-bit move code, sign-extended
   uint8_t Bound;      // 0 upper bound, 1 lower bound, 2 exact
-  int8_t Freshness;   // 0 empty or aged, 2 slot 0 (written or confirmed), 4 slot 1
+  int8_t Freshness;   // 0 empty or aged, 2 slot 0 (written or confirmed), 4 slot 1 (this generation)
   int32_t Score;      // a mate score counts its distance from this position (see InsertTranspositionTables)
   int8_t Depth;       // remaining search depth
 };
+
+// The table ages its entries by generation: ageing starts a new generation (1 to 7), and an
+// entry stored in an earlier one reads as aged (freshness 0) without a pass over the table, which
+// would take longer than a GUI may wait for an answer. Only when the generations run out are the
+// entries aged in place. An all-zero slot belongs to no generation. The engine has one table;
+// its generation changes between searches only.
+inline uint8_t TTGeneration = 1;
+constexpr uint8_t TTLastGeneration = 7;
 
 // One slot: three 64-bit words. Every search thread probes and stores into the one table
 // without locks, so each word is only ever read and written whole (relaxed atomic loads and
@@ -33,21 +41,28 @@ struct TTEntry {
 struct TTSlot {
   uint64_t Check;     // upper key XOR Data
   uint64_t Lower;     // lower key
-  // Move (bits 0-15), score (16-47), depth (48-55), bound (56-59) and freshness (60-63).
+  // Move (bits 0-15), score (16-47), depth (48-55), bound (56-59) and age (60-63): the
+  // generation (61-63) and whether the entry went to slot 1 (freshness 4) rather than slot 0 (2).
   uint64_t Data;
 
+  static uint64_t AgeCode(int8_t freshness) {
+    return freshness == 0 ? 0 : uint64_t{TTGeneration} << 1 | (freshness == 4 ? 1 : 0);
+  }
   static uint64_t Pack(int32_t move, uint8_t bound, int8_t freshness, int32_t score, int8_t depth) {
     return uint64_t{static_cast<uint16_t>(move)} | uint64_t{static_cast<uint32_t>(score)} << 16 |
-           uint64_t{static_cast<uint8_t>(depth)} << 48 | uint64_t{bound & 15u} << 56 |
-           uint64_t{static_cast<uint8_t>(freshness) & 15u} << 60;
+           uint64_t{static_cast<uint8_t>(depth)} << 48 | uint64_t{bound & 15u} << 56 | AgeCode(freshness) << 60;
   }
   static int32_t MoveOf(uint64_t data) { return static_cast<int16_t>(data); }
   static int32_t ScoreOf(uint64_t data) { return static_cast<int32_t>(data >> 16); }
   static int8_t DepthOf(uint64_t data) { return static_cast<int8_t>(data >> 48); }
   static uint8_t BoundOf(uint64_t data) { return (data >> 56) & 15; }
-  static int8_t FreshnessOf(uint64_t data) { return static_cast<int8_t>(data >> 60); }
+  static int8_t FreshnessOf(uint64_t data) {
+    const uint64_t age = data >> 60;
+    if ((age >> 1) != TTGeneration) return 0;
+    return (age & 1) ? 4 : 2;
+  }
   static uint64_t WithFreshness(uint64_t data, int8_t freshness) {
-    return (data & ~(uint64_t{15} << 60)) | uint64_t{static_cast<uint8_t>(freshness) & 15u} << 60;
+    return (data & ~(uint64_t{15} << 60)) | AgeCode(freshness) << 60;
   }
 
   static uint64_t Load(const uint64_t& word) {

@@ -141,8 +141,10 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
 
   // 5. Draws: material, the fifty-move rule (unless the move that ran the count out mated), and
   // any earlier occurrence of the position. A mated side has no move: the move loop scores it.
-  if (const int32_t draw = board.CheckDraw(inCheck); draw != 0 && !(draw == ChessBoard::FiftyMoveDraw && inCheck && !CanEscapeCheck(board, me)))
-    return leave(0);
+  if (const int32_t draw = board.CheckDraw(inCheck); draw != 0) {
+    const bool mated = draw == ChessBoard::FiftyMoveDraw && inCheck && !CanEscapeCheck(board, me);
+    if (!mated) return leave(0);
+  }
   if (board.FiftyMoveCount > 2 && MoveList.ThreeFoldRepDetection(board.FiftyMoveCount, upperKey, lowerKey) > 0)
     return leave(0);
 

@@ -103,7 +103,8 @@ bool LimitCheck() {
     return true;
   }
   // Every thread searches on until this one looks again: the nodes left are shared among them.
-  S.PollCountdown = limit > 0 ? std::min<int64_t>(LimitPollInterval, (limit - nodes) / ThreadCount()) : LimitPollInterval;
+  S.PollCountdown =
+      limit > 0 ? std::min<int64_t>(LimitPollInterval, (limit - nodes) / ThreadCount()) : LimitPollInterval;
   return false;
 }
 

@@ -168,8 +168,12 @@ TEST(TranspositionTable, AgedEntriesGiveMovesButNoCutoffs) {
   EmptyBucket(b);
   const Key a = KeyIn(b, 1), c = KeyIn(b, 2);
   Store(a, 6, 555, 40, ExactBound);
-  PositionCache.AgeTranspositionTables();
-  EXPECT_EQ(BucketOf(b).Slot[0].Read().Freshness, 0);
+  // An aged entry stays aged however often the table is aged again, also once the generations
+  // have gone round.
+  for (int i = 0; i <= TTLastGeneration; i++) {
+    PositionCache.AgeTranspositionTables();
+    EXPECT_EQ(BucketOf(b).Slot[0].Read().Freshness, 0) << i;
+  }
   EXPECT_EQ(BucketOf(b).Slot[0].Read().Score, 40);
   int score = -1, move = -1;
   EXPECT_EQ(Probe(a, 2, -100, 100, &score, &move), 3u);
