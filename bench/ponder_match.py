@@ -27,7 +27,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
-from uci_match import OPENINGS, start  # noqa: E402  (it also puts tests/e2e on the path)
+from uci_match import OPENINGS, credit, start  # noqa: E402  (it also puts tests/e2e on the path)
 from harness.board import Board  # noqa: E402
 
 GRACE = 1.0   # seconds past an empty clock before a missing bestmove counts
@@ -164,14 +164,7 @@ def main():
         result, reason, moves, orvo_fault = play_game(orvo, opponent, orvo_white, OPENINGS[(g // 2) % len(OPENINGS)],
                                                       args, stats)
         faults += orvo_fault
-        if result == "1-0":
-            score[white] += 1
-        elif result == "0-1":
-            score[black] += 1
-        else:
-            score[white] += 0.5
-            score[black] += 0.5
-        loser = black if result == "1-0" else white if result == "0-1" else None
+        loser = credit(score, white, black, result)
         if loser and ("on time" in reason or "illegal" in reason or "no bestmove" in reason):
             losses[loser] += 1
         if not args.quiet:

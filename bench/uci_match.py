@@ -96,6 +96,18 @@ def play_game(white, black, opening, args, log):
         moves.append(m)
 
 
+def credit(score, white, black, result):
+    """Adds a game's points to score (by player); returns the loser, or None after a draw."""
+    if result == "1-0":
+        score[white] += 1
+    elif result == "0-1":
+        score[black] += 1
+    else:
+        score[white] += 0.5
+        score[black] += 0.5
+    return black if result == "1-0" else white if result == "0-1" else None
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("engine_a")
@@ -141,14 +153,7 @@ def main():
             print("  " + a.name + ": " + "; ".join(
                 f"move {i + 1} {used[i]:.0f} ms of a {budgets[i]} ms budget" if i < len(budgets) else
                 f"move {i + 1} {used[i]:.0f} ms" for i in range(min(2, len(used)))), flush=True)
-        if result == "1-0":
-            score[white] += 1
-        elif result == "0-1":
-            score[black] += 1
-        else:
-            score[white] += 0.5
-            score[black] += 0.5
-        loser = black if result == "1-0" else white if result == "0-1" else None
+        loser = credit(score, white, black, result)
         if loser and "on time" in reason:
             time_losses[loser] += 1
         if loser and ("illegal" in reason or "no bestmove" in reason):

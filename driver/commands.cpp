@@ -234,8 +234,12 @@ uint8_t MoveCommand(const char* word) {
   return AcceptMove(word);
 }
 
+// ".": the analysis status line. A client that ends the analysis with "." and "exit" together
+// has no use for the status of a search it is ending: when the next command follows within a
+// few milliseconds, the line is left out.
 uint8_t StatusLine() {
-  ReportStatus();
+  constexpr int FollowingCommandMs = 5;
+  if (!InputWaitingWithin(FollowingCommandMs)) ReportStatus();
   return CmdHandled;
 }
 

@@ -212,6 +212,12 @@ bool InputWaiting() {
   }
 }
 
+bool InputWaitingWithin(int ms) {
+  if (InputWaiting()) return true;
+  struct pollfd p = {0, POLLIN, 0};
+  return poll(&p, 1, ms) > 0 && InputWaiting();
+}
+
 void SetInputForTesting(const char* text) {
   TestInput = text;
   Head = Tail = 0;

@@ -45,5 +45,7 @@ void DiscardRestOfLine();
 // Non-blocking: true when at least one byte is waiting (buffered, or readable on fd 0),
 // or when the input has ended (the next read returns "quit").
 bool InputWaiting();
+// As InputWaiting, but waits up to ms milliseconds for the input to arrive.
+bool InputWaitingWithin(int ms);
 // For tests: replace standard input with the given text (end of input after it).
 void SetInputForTesting(const char* text);
