@@ -25,6 +25,9 @@ CommandSource Source = {nullptr, nullptr};
 // The interval never depends on the measured speed, so that a node-limited search stops at the
 // same node whatever the machine does: fixed-node games repeat exactly.
 constexpr int64_t LimitPollInterval = 4096;
+// With helper threads the count of all threads moves in jumps (a helper that was not running
+// catches up): the main thread looks more often, so as not to go far past the limit.
+constexpr int64_t SharedLimitPollInterval = 1024;
 // Until the process has measured its speed, the estimate may be far too high (a loaded or slow
 // machine): a timed search then looks at the clock this often, in nodes.
 constexpr int64_t FirstSearchPollInterval = 512;
@@ -97,14 +100,15 @@ bool LimitCheck() {
   SearchRoutines& S = Search;
   // A node limit counts the nodes of every thread.
   const int64_t limit = S.Limits.Nodes;
+  PublishMainThreadNodes(S.Nodes());
   const int64_t nodes = SearchNodesAllThreads();
   if (limit > 0 && nodes >= limit) {
     S.StopNow = S.TimeUp = true;
     return true;
   }
   // Every thread searches on until this one looks again: the nodes left are shared among them.
-  S.PollCountdown =
-      limit > 0 ? std::min<int64_t>(LimitPollInterval, (limit - nodes) / ThreadCount()) : LimitPollInterval;
+  const int64_t interval = ThreadCount() > 1 ? SharedLimitPollInterval : LimitPollInterval;
+  S.PollCountdown = limit > 0 ? std::min<int64_t>(interval, (limit - nodes) / ThreadCount()) : interval;
   return false;
 }
 

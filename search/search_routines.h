@@ -104,7 +104,7 @@ public:
   void AddHistory(char colour, int moveCode, int depth);
   int64_t InitMoveTimer() const;
   // A helper thread's poll (search/threads.cpp): publishes its node count and, once the pool
-  // asks the helpers to stop or it has searched its share of a node limit, ends its search as
+  // asks the helpers to stop or all threads have reached a node limit, ends its search as
   // "move now" does. Returns true when the node must return at once.
   bool HelperPoll();
 

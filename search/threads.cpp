@@ -178,6 +178,11 @@ void ClearHelperPawnHashes() {
 
 bool HelperStopRequested() { return StopRequest.load(std::memory_order_relaxed); }
 
+// The main thread's nodes as it last published them (under a node limit, at every poll).
+std::atomic<int64_t> MainThreadNodes{0};
+
+void PublishMainThreadNodes(int64_t nodes) { MainThreadNodes.store(nodes, std::memory_order_relaxed); }
+
 int64_t HelperNodes() {
   int64_t total = 0;
   for (int i = 0; i < HelperCount; i++) total += Slots[i].Nodes.load(std::memory_order_relaxed);
@@ -215,6 +220,7 @@ void HelperSearch(int thread) {
 
 void StartHelperSearch(const ChessBoard& root) {
   EarlierHelperNodes = 0;
+  MainThreadNodes.store(0, std::memory_order_relaxed);
   // A weaker level plays on one thread, whose nodes its node cap was measured in.
   if (HelperCount == 0 || Search.Limits.NodeCap > 0) return;
   HelperRoot = root;
@@ -245,10 +251,12 @@ int64_t SearchNodesAllThreads() {
 bool SearchRoutines::HelperPoll() {
   PollCountdown = Limits.Nodes > 0 ? NodeLimitHelperPollInterval : HelperPollInterval;
   if (OwnSlot != nullptr) OwnSlot->Nodes.store(Nodes(), std::memory_order_relaxed);
-  // Under a node limit a helper searches its share of the nodes at most, whether or not the
-  // main thread (which counts them all) has had the time to look.
-  const bool shareDone = Limits.Nodes > 0 && Nodes() >= Limits.Nodes / ThreadCount();
-  if (!HelperStopRequested() && !shareDone) return false;
+  // Under a node limit a helper stops once all threads together have searched it, whether or
+  // not the main thread (which ends the search) has had the time to look: a thread that does not
+  // get the processor for a while must not leave the others searching on.
+  const bool limitReached =
+      Limits.Nodes > 0 && MainThreadNodes.load(std::memory_order_relaxed) + HelperNodes() >= Limits.Nodes;
+  if (!HelperStopRequested() && !limitReached) return false;
   // MoveNow alone unwinds every kind of search; the other stop flags are left alone, so that
   // the tree's tests of them never go on to read settings the main thread may be changing.
   MoveNow = true;

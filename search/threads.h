@@ -67,5 +67,9 @@ bool PauseHelperSearch();
 void ResumeHelperSearch();
 void EndHelperSearch();
 
+// Under a node limit the main thread publishes its node count at every poll, so that the helpers
+// can tell when all threads together have reached the limit.
+void PublishMainThreadNodes(int64_t nodes);
+
 // The nodes of the present (or last) search, all threads together.
 int64_t SearchNodesAllThreads();
