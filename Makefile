@@ -46,7 +46,7 @@ test: build
 	cd build && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) test-asan
 	$(MAKE) test-tsan
-	fuzz/run_fuzz.sh 20
+	fuzz/run_fuzz.sh 10
 
 test-asan:
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVO_SANITIZE=ON
