@@ -6,7 +6,7 @@
 
 #include "board/chess_board.h"
 #include "board/fen.h"
-#include "driver/status.h"
+#include "game/status.h"
 
 // Restores MainBoard and MainStatus when the test ends.
 class GlobalsGuard {

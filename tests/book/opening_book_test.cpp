@@ -5,7 +5,7 @@
 #include <string>
 
 #include "board/fen.h"
-#include "driver/status.h"
+#include "game/status.h"
 #include "hash/keys.h"
 
 TEST(OpeningBook, BuiltEmptyItFindsNothing) {

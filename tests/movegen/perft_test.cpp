@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/status.h"
+#include "game/status.h"
 #include "tests/movegen/movegen_test_util.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "board/clock.h"
-#include "driver/commands.h"
-#include "driver/input.h"
+#include "xboard/commands.h"
+#include "game/input.h"
 #include "search/search_control.h"
 #include "search/search_report.h"
 #include "search_test_util.h"

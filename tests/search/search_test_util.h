@@ -10,7 +10,7 @@
 #include "board/bit_ops.h"
 #include "board/fen.h"
 #include "board/masks.h"
-#include "driver/status.h"
+#include "game/status.h"
 #include "hash/keys.h"
 #include "hash/move_history.h"
 #include "hash/transposition_table.h"

@@ -4,7 +4,7 @@
 
 #include <climits>
 
-#include "driver/status.h"
+#include "game/status.h"
 
 namespace {
 

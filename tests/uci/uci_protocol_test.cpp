@@ -6,9 +6,9 @@
 
 #include "board/chess_board.h"
 #include "board/masks.h"
-#include "driver/input.h"
-#include "driver/move_parse.h"
-#include "driver/status.h"
+#include "game/input.h"
+#include "game/move_parse.h"
+#include "game/status.h"
 #include "hash/keys.h"
 #include "hash/move_history.h"
 #include "search/search_control.h"

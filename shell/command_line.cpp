@@ -1,0 +1,209 @@
+// The command-line scan. Each argument word gets one pass over the option table, in table
+// order, and every option of the table is tried on it: a word may trigger several options.
+// An option with an argument takes the next word; the rest of the pass is then tried on that
+// argument word, and the scan goes on after it.
+
+#include "shell/command_line.h"
+
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "board/chess_board.h"
+#include "board/fen.h"
+#include "board/log_file.h"
+#include "book/polyglot_book.h"
+#include "game/input.h"
+#include "shell/match_loop.h"
+#include "game/status.h"
+
+namespace {
+
+enum class Match { Exact, Contains };
+
+// The caller's hook, run before each message of the scan.
+void (*OutputHook)() = nullptr;
+
+void BeforeOutput() {
+  if (OutputHook) OutputHook();
+}
+
+struct Option {
+  const char* Text;
+  Match How;
+  bool TakesArgument;
+  // Applies the option; arg is the argument word or nullptr. Returns true to end the program.
+  bool (*Apply)(const char* arg);
+};
+
+// Reads the book file of -book; a file that is refused leaves the engine without a book.
+void LoadBookFile(const char* path) {
+  if (const char* reason = FileBook.Load(path)) {
+    BeforeOutput();
+    printf("Opening book %s refused: %s; playing without a book\n", path, reason);
+    fflush(stdout);
+    LogPrintf("Opening book %s refused: %s", path, reason);
+  }
+}
+
+bool SetFlag(int8_t& flag, int8_t value) {
+  flag = value;
+  return false;
+}
+
+constexpr Option Options[] = {
+    {"-satrain", Match::Exact, false, [](const char*) { return SetFlag(MainStatus.SATrain, 1); }},
+    {"-bench", Match::Exact, false, [](const char*) { return SetFlag(MainStatus.BenchMode, 1); }},
+    {"-bench2", Match::Exact, false, [](const char*) { return SetFlag(MainStatus.BenchMode, 2); }},
+    {"-bench3", Match::Exact, false, [](const char*) { return SetFlag(MainStatus.BenchMode, 3); }},
+    {"-bench4", Match::Exact, false, [](const char*) { return SetFlag(MainStatus.BenchMode, 4); }},
+    {"-bench5", Match::Exact, false, [](const char*) { return SetFlag(MainStatus.BenchMode, 5); }},
+    {"-fd", Match::Exact, true,
+     [](const char* arg) {
+       // A negative or missing number reads as 0, which is refused like any depth out of range.
+       const int n = LeadingNumber(arg);
+       if (n < MinFixedDepth || n > MaxFixedDepth) {
+         BeforeOutput();
+         printf("-fd %s refused: the search depth must be %d to %d plies\n", arg, MinFixedDepth, MaxFixedDepth);
+         return false;
+       }
+       MainStatus.setFD(static_cast<char>(n));  // the status record keeps the depth in 8 bits
+       MainBoard.MaxDepth = n;
+       MainBoard.FixedDepth = n;
+       return false;
+     }},
+    {"-help", Match::Exact, false, [](const char*) { return true; }},
+    {"-h", Match::Exact, false, [](const char*) { return true; }},
+    {"-HPC", Match::Contains, false, [](const char*) { return false; }},
+    {"-kibitz", Match::Contains, false, [](const char*) { return SetFlag(MainStatus.Kibitz, 1); }},
+    {"-lpf", Match::Contains, true,
+     [](const char* arg) {
+       BeforeOutput();  // the file's reader may report and end the program
+       LoadPositionFile(arg);
+       return false;
+     }},
+    {"-nobook", Match::Contains, false,
+     [](const char*) {
+       FileBook.Enabled = false;
+       return SetFlag(MainStatus.UseBook, 0);
+     }},
+    {"-book", Match::Exact, true,
+     [](const char* arg) {
+       LoadBookFile(arg);
+       return false;
+     }},
+    {"-bookdepth", Match::Exact, true,
+     [](const char* arg) {
+       FileBook.LastPly = LeadingNumber(arg);
+       return false;
+     }},
+    {"-bookvariety", Match::Exact, false,
+     [](const char*) {
+       FileBook.Variety = true;
+       return false;
+     }},
+    {"-perft", Match::Exact, false,
+     [](const char*) {
+       MainStatus.setPERFT(1);
+       return false;
+     }},
+    {"-mimicstudent", Match::Exact, true,
+     [](const char* arg) {
+       BeforeOutput();
+       printf("## Mimic Student option detected \n");
+       fflush(stdout);
+       MainStatus.Mimic = 1;
+       SuiteFile = arg;
+       return false;
+     }},
+    {"-pev", Match::Exact, true,
+     [](const char* arg) {
+       MainStatus.PEV = 1;
+       SuiteFile = arg;
+       return false;
+     }},
+    {"-post", Match::Contains, false, [](const char*) { return SetFlag(MainStatus.Post, 1); }},
+    {"-sd", Match::Contains, true,
+     [](const char* arg) {
+       MainBoard.MaxDepth = LeadingNumber(arg);
+       return false;
+     }},
+    {"-sp", Match::Contains, false, [](const char*) { return SetFlag(MainStatus.SelfPlay, 1); }},
+    {"-trace", Match::Contains, false, [](const char*) { return SetFlag(MainStatus.TraceFlag, 1); }},
+    {"-st", Match::Contains, true,
+     [](const char* arg) {
+       SetSecondsPerMove(static_cast<double>(LeadingNumber(arg)));
+       return false;
+     }},
+    {"-tc", Match::Contains, true, [](const char*) { return false; }},
+    {"-ts", Match::Contains, true,
+     [](const char* arg) {
+       MainStatus.setDoTestSuite(1);
+       SuiteFile = arg;
+       return false;
+     }},
+    {"xboard", Match::Contains, false,
+     [](const char*) {
+       MainStatus.setxboard(1);
+       return false;
+     }},
+    {"-uci", Match::Contains, false, [](const char*) { return SetFlag(MainStatus.UCIMode, 1); }},
+};
+
+bool Matches(const Option& option, const char* word) {
+  return option.How == Match::Exact ? strcmp(word, option.Text) == 0
+                                    : strstr(word, option.Text) != nullptr;
+}
+
+
+}  // namespace
+
+void SetSecondsPerMove(double seconds) {
+  // Clock values stay below about 23 days, so that the time arithmetic keeps to 32 bits.
+  constexpr double MaxClockMs = 2000000000.0;
+  auto ms = [](double v) { return static_cast<int32_t>(v <= 0 ? 0 : (v > MaxClockMs ? MaxClockMs : v)); };
+  // The search reads ST in milliseconds.
+  MainStatus.ST = ms(seconds * 1000.0);
+  MainStatus.TimePerMove = ms(seconds * 900.0);
+  MainStatus.TimeLeft = ms(seconds * 60000.0);
+}
+
+void PrintHelp() {
+  printf("xboard   used when interfacing with xboard\n");
+  printf("-uci   used when interfacing with an UCI based GUI\n");
+  printf("-bench  run an internal benchmark suite\n");
+  printf("-fd  n    fixes search depth to n ply (min n = 3)\n");
+  printf("-lpf filename  loads a position from file\n");
+  printf("-pev  filename - run through a testsuite (EPD Format) & output full evaluation detail per position\n");
+  printf("-sd  n   sets max search depth to n ply (min n = 3)\n");
+  printf("-sp  self play\n");
+  printf("-ts  filename run through a testsuite (EPD Format)\n");
+}
+
+bool ScanCommandLine(int argc, char** argv, void (*beforeOutput)()) {
+  OutputHook = beforeOutput;
+  for (int i = 1; i < argc; i++) {
+    const char* word = argv[i];
+    for (const Option& option : Options) {
+      if (!Matches(option, word)) continue;
+      const char* arg = nullptr;
+      if (option.TakesArgument) {
+        if (i + 1 >= argc) {
+          BeforeOutput();
+          printf("Missing argument for %s\n", word);
+          continue;
+        }
+        arg = argv[++i];
+      }
+      if (option.Apply(arg)) {
+        BeforeOutput();
+        PrintHelp();
+        return true;
+      }
+      // The rest of this pass looks at the argument word.
+      if (arg) word = arg;
+    }
+  }
+  return false;
+}

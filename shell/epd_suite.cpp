@@ -1,0 +1,97 @@
+// The EPD test-suite runner: each line of the file is read as a position, shown, and searched
+// to a fixed depth or only evaluated.
+
+#include "shell/epd_suite.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "board/bit_ops.h"
+#include "board/chess_board.h"
+#include "board/fen.h"
+#include "game/game_state.h"
+#include "game/move_text.h"
+#include "game/status.h"
+#include "eval/position_evaluate.h"
+#include "hash/move_history.h"
+#include "search/search_routines.h"
+
+namespace {
+
+constexpr int SuiteLineSize = 512;
+constexpr int DefaultSuiteDepth = 3;
+
+void SearchLine(const char* line) {
+  printf("%s\n", line);
+  if (MainStatus.getFD() == 0) MainStatus.setFD(DefaultSuiteDepth);
+  const int depth = MainStatus.getFD();
+  SearchLimits limits;
+  limits.Depth = limits.FD = static_cast<int8_t>(depth);
+  SetSearchLimits(limits);
+  const SearchResult best = Search.ProgressiveDeepening(MainBoard);
+  const int score = best.Score;
+  if (best.From == 0 || best.To == 0 || score == -MateValue || score == StalemateScore) {
+    printf("%d %d   (no legal move)\n", depth, score);
+  } else {
+    char text[MoveTextSize];
+    fillmovestring(text, score, static_cast<uint8_t>(LowestSquare(best.From)),
+                   static_cast<uint8_t>(LowestSquare(best.To)), best.Promotion, depth);
+    printf("%d %d   %s", depth, score, text);
+  }
+  fflush(stdout);
+}
+
+int Evaluate() {
+  MainBoard.InitPieceCounts();
+  return PE.PosEval(MainBoard.SideToMove, -MateValue, MateValue, &MainBoard,
+                    static_cast<char>(MainBoard.CastleFlags));
+}
+
+}  // namespace
+
+void ParseEPDSuite(const char* path) {
+  FILE* file = fopen(path, "r");
+  if (!file) {
+    printf("ERROR: opening file %s\n", path);
+    fflush(stdout);
+    exit(1);
+  }
+  printf("## file opened %s\n", path);
+  fflush(stdout);
+  printf("## Entering ParseEPDSuite and Opened data file\n");
+  fflush(stdout);
+  if (MainStatus.Mimic == 1) printf("In ParseEPDSuite and Mimic == STUDENT \n");
+
+  char line[SuiteLineSize];
+  int count = 0;
+  for (;;) {
+    const FileLine read = ReadFileLine(file, line, sizeof line);
+    if (read == FileLine::End) break;
+    if (read == FileLine::Failed) {
+      printf("ERROR: reading file %s\n", path);
+      fflush(stdout);
+      exit(1);
+    }
+    count++;
+    if (read == FileLine::TooLong) {
+      printf("Line %d skipped: longer than %d characters\n", count, SuiteLineSize - 1);
+      continue;
+    }
+    if (const char* reason = SetupBoard(line)) {
+      printf("Line %d skipped: %s\n", count, reason);
+      continue;
+    }
+    // Each line is a game of its own: no history, no fifty-move count carried over.
+    MainBoard.FiftyMoveCount = 0;
+    MainBoard.InitPieceCounts();
+    MoveList.Init();
+    if (MainStatus.Mimic == 0) ShowBoard(MainBoard);
+    if (MainStatus.getDoTestSuite()) SearchLine(line);
+    if (MainStatus.Mimic == 1) Evaluate();
+    if (MainStatus.PEV) PrintEvaluation(MainBoard);
+  }
+  fclose(file);
+  printf("%d\n", count);
+  fflush(stdout);
+}
