@@ -11,7 +11,7 @@
 #include "board/chess_board.h"
 #include "board/clock.h"
 #include "board/fen.h"
-#include "driver/status.h"
+#include "game/status.h"
 #include "hash/keys.h"
 #include "movegen/perft.h"
 

@@ -9,7 +9,7 @@
 #include "board/bit_ops.h"
 #include "board/fen.h"
 #include "board/masks.h"
-#include "driver/status.h"
+#include "game/status.h"
 
 // The search copies the record at every node with a plain block copy.
 static_assert(std::is_trivially_copyable_v<ChessBoard>, "ChessBoard must stay a flat value");

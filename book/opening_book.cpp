@@ -10,7 +10,7 @@
 #include "board/log_file.h"
 #include "board/move_coordinates.h"
 #include "book/polyglot_book.h"
-#include "driver/status.h"
+#include "game/status.h"
 #include "hash/keys.h"
 #include "movegen/move_gen.h"
 

@@ -11,7 +11,7 @@
 #include "board/bit_ops.h"
 #include "board/chess_board.h"
 #include "board/masks.h"
-#include "driver/status.h"
+#include "game/status.h"
 #include "hash/keys.h"
 #include "movegen/move_gen.h"
 

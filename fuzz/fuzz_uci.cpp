@@ -7,7 +7,7 @@
 #include <cctype>
 
 #include "board/fen.h"
-#include "driver/input.h"
+#include "game/input.h"
 #include "fuzz/fuzz_common.h"
 #include "search/search_routines.h"
 #include "uci/uci_protocol.h"

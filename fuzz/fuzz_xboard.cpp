@@ -4,10 +4,10 @@
 
 #include <cstring>
 
-#include "driver/commands.h"
-#include "driver/game_loop.h"
-#include "driver/input.h"
-#include "driver/move_parse.h"
+#include "xboard/commands.h"
+#include "xboard/game_loop.h"
+#include "game/input.h"
+#include "game/move_parse.h"
 #include "fuzz/fuzz_common.h"
 #include "hash/move_history.h"
 

@@ -10,7 +10,7 @@
 #include "board/bit_ops.h"
 #include "board/clock.h"
 #include "board/move_coordinates.h"
-#include "driver/status.h"
+#include "game/status.h"
 #include "movegen/legal_move.h"
 #include "movegen/move_gen.h"
 

@@ -4,7 +4,7 @@
 
 #include "board/bit_ops.h"
 #include "board/masks.h"
-#include "driver/status.h"
+#include "game/status.h"
 #include "eval/position_evaluate.h"
 #include "hash/keys.h"
 #include "hash/move_history.h"

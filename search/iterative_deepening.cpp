@@ -8,7 +8,7 @@
 
 #include "board/clock.h"
 #include "board/log_file.h"
-#include "driver/status.h"
+#include "game/status.h"
 #include "hash/keys.h"
 #include "hash/move_history.h"
 #include "hash/transposition_table.h"

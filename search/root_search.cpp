@@ -8,7 +8,7 @@
 #include "board/bit_ops.h"
 #include "board/log_file.h"
 #include "book/opening_book.h"
-#include "driver/status.h"
+#include "game/status.h"
 #include "hash/keys.h"
 #include "hash/transposition_table.h"
 #include "movegen/move_gen.h"

@@ -8,7 +8,7 @@
 
 #include "board/clock.h"
 #include "board/log_file.h"
-#include "driver/status.h"
+#include "game/status.h"
 #include "search/search_report.h"
 #include "search/search_routines.h"
 #include "search/threads.h"

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "driver/status.h"
+#include "game/status.h"
 #include "search/search_routines.h"
 
 // Does the search wait for a command once it has searched everything (a ponder search, until

@@ -9,8 +9,8 @@
 
 #include "board/bit_ops.h"
 #include "board/clock.h"
-#include "driver/move_text.h"
-#include "driver/status.h"
+#include "game/move_text.h"
+#include "game/status.h"
 #include "hash/transposition_table.h"
 #include "search/search_routines.h"
 #include "search/threads.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "board/piece_values.h"
-#include "driver/status.h"
+#include "game/status.h"
 
 thread_local constinit SearchRoutines Search;
 

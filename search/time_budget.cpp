@@ -6,7 +6,7 @@
 #include <climits>
 
 #include "board/log_file.h"
-#include "driver/status.h"
+#include "game/status.h"
 #include "search/search_report.h"
 
 int32_t HardTimeLimitMs = 0;

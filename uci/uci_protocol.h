@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "board/chess_board.h"
-#include "driver/input.h"
+#include "game/input.h"
 #include "search/search_routines.h"
 
 enum UCIState : uint8_t { WAITING = 0, SEARCHING = 1, PONDERING = 2, INFINITE = 3 };
