@@ -9,7 +9,6 @@
 #include "board/bit_ops.h"
 #include "board/fen.h"
 #include "board/masks.h"
-#include "game/status.h"
 
 // The search copies the record at every node with a plain block copy.
 static_assert(std::is_trivially_copyable_v<ChessBoard>, "ChessBoard must stay a flat value");
@@ -57,7 +56,6 @@ bool WrongBishopDraw(uint64_t pawn, uint64_t bishop, uint64_t defendingKing, boo
 }  // namespace
 
 void ChessBoard::InitRep() {
-  MainStatus.SetGeometryMasks();
   WhitePawns = 0xFF00ULL;
   WhiteKnights = 66;
   WhiteBishops = 36;

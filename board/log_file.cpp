@@ -3,6 +3,7 @@
 #include <cstdarg>
 
 FILE* dlog = nullptr;
+int8_t TraceFlag = 0;
 
 bool OpenLogFile() {
   if (dlog) fclose(dlog);

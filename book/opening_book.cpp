@@ -10,7 +10,6 @@
 #include "board/log_file.h"
 #include "board/move_coordinates.h"
 #include "book/polyglot_book.h"
-#include "game/status.h"
 #include "hash/keys.h"
 #include "movegen/move_gen.h"
 
@@ -87,19 +86,11 @@ int BookTreeSearch(const treenode* root, uint64_t upper, uint64_t lower) {
   return -1;
 }
 
-// The ply of the game the engine is about to play, 1 for White's first move. The UCI front end
-// counts the moves it has applied; the console and xboard count from 1.
-static int PlyToPlay(const Status& status) { return status.UCIMode == 1 ? status.GamePly + 1 : status.GamePly; }
-
-int InBook(char side, char castle, ChessBoard board) {
-  const Status& status = MainStatus;
-  // A UCI GUI reads only UCI lines: there the header goes to the log.
-  if (status.UCIMode == 1) WriteLogFile("Look through the Opening Book");
-  else if (status.XboardMode != 1) printf("Look through the Opening Book\n");
+int InBook(char side, char castle, ChessBoard board, int ply) {
   const int8_t me = side ? Black : White;
   MoveGen moves;
   const int n = moves.GenerateAllMoves(me, &board, static_cast<uint8_t>(castle));
-  if (FileBook.Asked(PlyToPlay(status))) {
+  if (FileBook.Asked(ply)) {
     const int k = FileBook.Choose(board, me, static_cast<uint8_t>(castle), moves, n);
     if (k >= 0) {
       fflush(stdout);
@@ -115,7 +106,7 @@ int InBook(char side, char castle, ChessBoard board) {
     moves.GetMove(i, &from, &to, &promo);
     const uint8_t fromIndex = static_cast<uint8_t>(__builtin_ctzll(from));
     const uint8_t toIndex = static_cast<uint8_t>(__builtin_ctzll(to));
-    if (status.TraceFlag) {
+    if (TraceFlag) {
       char* p = text;
       *p++ = ' ';
       p = PutMoveCoordinates(p, fromIndex, toIndex, promo);
@@ -133,7 +124,7 @@ int InBook(char side, char castle, ChessBoard board) {
       best = i;
       bestValue = BookValue[found];
     }
-    if (status.TraceFlag) printf("  %s%d%s}\n", found < 0 ? "Not in Book: " : "", found >= 0 ? BookValue[found] : 0, text);
+    if (TraceFlag) printf("  %s%d%s}\n", found < 0 ? "Not in Book: " : "", found >= 0 ? BookValue[found] : 0, text);
     board.UndoMove(i);
   }
   fflush(stdout);

@@ -42,8 +42,8 @@ std::string FenOf(const std::string& line) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   QuietEngine();
-  MainStatus.UCIMode = 1;
-  MainStatus.XboardMode = 0;
+  Protocol.UCIMode = 1;
+  Protocol.XboardMode = 0;
   UCI.State = WAITING;
   UCI.PendingCount = 0;
   const std::string text = Text(data, size);

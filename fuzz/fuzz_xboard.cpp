@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   QuietEngine();
   if (size == 0) return 0;
   const std::string text = Text(data + 1, size - 1);
-  MainStatus.UCIMode = 0;
-  MainStatus.XboardMode = data[0] & 1;  // console or xboard
+  Protocol.UCIMode = 0;
+  Protocol.XboardMode = data[0] & 1;  // console or xboard
   MainStatus.Force = 0;
   MainStatus.AnalyzeMode = 0;
   QuitRequested = false;

@@ -13,6 +13,7 @@
 
 #include "board/log_file.h"
 #include "game/status.h"
+#include "search/search_report.h"
 
 namespace {
 
@@ -146,9 +147,9 @@ void ReportTooLong(const char* excerpt, size_t limit, const char* consequence) {
   const int most = static_cast<int>(limit > 0 ? limit - 1 : 0);
   const char* tail = consequence ? "; " : "";
   const char* rest = consequence ? consequence : "";
-  if (MainStatus.UCIMode == 1)
+  if (Protocol.UCIMode == 1)
     printf("info string Input longer than %d characters refused: %s%s%s\n", most, excerpt, tail, rest);
-  else if (MainStatus.XboardMode == 1)
+  else if (Protocol.XboardMode == 1)
     printf("Error (input longer than %d characters): %s%s%s\n", most, excerpt, tail, rest);
   else
     printf("Input longer than %d characters refused: %s%s%s\n", most, excerpt, tail, rest);

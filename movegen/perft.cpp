@@ -9,8 +9,8 @@
 #include "board/attack_tables.h"
 #include "board/bit_ops.h"
 #include "board/clock.h"
+#include "board/log_file.h"
 #include "board/move_coordinates.h"
-#include "game/status.h"
 #include "movegen/legal_move.h"
 #include "movegen/move_gen.h"
 
@@ -162,7 +162,7 @@ void Walk(PerfT& counts, char colour, int depth, ChessBoard& board, uint8_t cast
 PerfT::PerfT(int depth) : TotalNodes(0), LeafNodes(0) {
   printf("Starting PerfT test \n");
   const int32_t start = ProcessClockMs();
-  const bool trace = MainStatus.TraceFlag == 1;
+  const bool trace = TraceFlag == 1;
   if (trace) printf("<Trace name=\"Perft\">\n");
   PerformanceTest(MainBoard.SideToMove, depth, MainBoard, static_cast<char>(MainBoard.CastleFlags));
   if (trace) printf("</Trace>\n");
@@ -197,5 +197,5 @@ int PerfT::Divide(const ChessBoard& board, int depth, PerftRootMove* out) {
 }
 
 void PerfT::PerformanceTest(char colour, int depth, ChessBoard board, char castleFlags) {
-  Walk(*this, colour, depth, board, static_cast<uint8_t>(castleFlags), MainStatus.TraceFlag == 1);
+  Walk(*this, colour, depth, board, static_cast<uint8_t>(castleFlags), TraceFlag == 1);
 }

@@ -3,8 +3,8 @@
 // iterative deepening, check / single-reply / mate-threat extensions and late-move reductions.
 
 #include "board/bit_ops.h"
+#include "board/log_file.h"
 #include "board/masks.h"
-#include "game/status.h"
 #include "eval/position_evaluate.h"
 #include "hash/keys.h"
 #include "hash/move_history.h"
@@ -14,6 +14,7 @@
 #include "search/search_control.h"
 #include "search/search_report.h"
 #include "search/search_routines.h"
+#include "search/time_budget.h"
 
 namespace {
 
@@ -86,7 +87,6 @@ bool CanEscapeCheck(ChessBoard board, int8_t side) {
 int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int depth, int ply, char nullAllowed,
                            char castleFlags, char inCheck, uint64_t upperKey, uint64_t lowerKey, char nodeType,
                            char moveFlags, int plyCap, char rootFlag) {
-  Status& status = MainStatus;
   const int8_t me = side ? Black : White;
   const int8_t enemy = me ^ 1;
 
@@ -94,7 +94,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   // first iteration is a matter of milliseconds and is never interrupted, so the root always has
   // a move to play. A helper thread polls in every kind of search, for the pool's stop request
   // only.
-  if ((status.BenchMode == 0 || Helper) && !Aborted) {
+  if ((Limits.BenchMode == 0 || Helper) && !Aborted) {
     if (PollCountdown-- <= 0 && IterationDepth > 1) {
       if (Helper ? HelperPoll() : PollInputAndClock()) return 0;
     } else if (!Helper && InputCountdown-- <= 0 && IterationDepth > 1) {
@@ -135,7 +135,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   }
 
   // 4. An interior node. The null move's bucket is fetched now, alongside this node's own probe.
-  if (!Helper && ply > status.SearchDepthReached) status.SearchDepthReached = ply;  // the main thread's
+  if (!Helper && ply > Clock.SearchDepthReached) Clock.SearchDepthReached = ply;  // the main thread's
   if (nullAllowed && !inCheck && nodeType != PVNode) PositionCache.Prefetch(SideToggled(lowerKey));
   uint16_t& pvEnd = PV[ply][0].Code;
 
@@ -152,7 +152,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   const unsigned probe =
       PositionCache.SearchTranspositionTables(upperKey, lowerKey, ply, depth, alpha, beta, &hashValue, &hashMove);
   if (probe <= TTExact && nodeType != PVNode) {
-    if (status.TraceFlag == 1) ReportTableTrace("Position Cache Hit", hashValue, alpha, beta, upperKey, lowerKey);
+    if (TraceFlag == 1) ReportTableTrace("Position Cache Hit", hashValue, alpha, beta, upperKey, lowerKey);
     // The stored move stands as this ply's variation (none when the entry has no move).
     PV[ply][ply] = PVEntry{static_cast<uint16_t>(hashMove & 0xFFF), NoPromotion};
     pvEnd = static_cast<uint16_t>(hashMove != 0 ? ply + 1 : ply);
@@ -185,7 +185,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
       if (MustUnwind()) return leave(0);
       if (v >= beta) {
         PositionCache.InsertTranspositionTables(upperKey, lowerKey, ply, depth - 3, 0, v, LowerBound, alpha, beta);
-        if (status.TraceFlag == 1) ReportTableTrace("Position Cache Insert (NullM)", v, alpha, beta, upperKey, lowerKey);
+        if (TraceFlag == 1) ReportTableTrace("Position Cache Insert (NullM)", v, alpha, beta, upperKey, lowerKey);
         pvEnd = static_cast<uint16_t>(ply);
         return leave(beta);
       }

@@ -8,7 +8,6 @@
 
 #include "board/clock.h"
 #include "board/log_file.h"
-#include "game/status.h"
 #include "hash/keys.h"
 #include "hash/move_history.h"
 #include "hash/transposition_table.h"
@@ -25,7 +24,6 @@ constexpr int DefaultIterationLimit = 100;
 // Everything the two drivers reset before a search.
 void ResetForSearch(ChessBoard& board, bool pushRoot) {
   SearchRoutines& S = Search;
-  Status& s = MainStatus;
   // Faulting in a fresh table takes a few hundred milliseconds on some machines: before the
   // clock starts, not during the search, where it would also spoil the speed measurement.
   PositionCache.MakeResident();
@@ -33,7 +31,7 @@ void ResetForSearch(ChessBoard& board, bool pushRoot) {
   S.Aborted = S.BookMovePlayed = S.TimerExtended = S.StopNow = S.TimeUp = S.MoveNow = false;
   S.EasyMove = false;
   S.Budget = BudgetState::NotCalibrated;
-  s.SearchDepthReached = s.ElapsedSeconds = 0;
+  Clock.SearchDepthReached = Clock.ElapsedSeconds = 0;
   S.RootScore = 0;
   S.RootLegalMoves = 0;
   board.InitPieceCounts();
@@ -41,7 +39,7 @@ void ResetForSearch(ChessBoard& board, bool pushRoot) {
   S.PVLength = 0;
   S.LineCount = S.RootLine = S.RootExcludedCount = 0;
   for (auto& killers : S.Killers) killers[0] = killers[1];
-  s.StartTime = ProcessClockMs();
+  Clock.StartTime = ProcessClockMs();
   const int8_t side = board.SideToMove ? Black : White;
   genpawnhashcode(side, board, &board.PawnKingKey);
   uint64_t upper = 0, lower = 0;
@@ -52,30 +50,29 @@ void ResetForSearch(ChessBoard& board, bool pushRoot) {
 }  // namespace
 
 SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
-  Status& s = MainStatus;
   const int limit = Limits.Depth <= 0 ? DefaultIterationLimit : Limits.Depth;
-  ResetForSearch(board, s.XboardMode == 1);
+  ResetForSearch(board, Protocol.XboardMode == 1);
   SearchResult best;
   uint64_t* const bestFrom = &best.From;
   uint64_t* const bestTo = &best.To;
   char* const bestPromo = &best.Promotion;
 
   // 2. and 3. The budget: none for a fixed depth, otherwise milliseconds turned into nodes.
-  if (s.FD != 0) {
-    s.CompletedDepth = s.FD;
+  if (Limits.FD != 0) {
+    Clock.CompletedDepth = Limits.FD;
     LogInitialBudget();
     PollCountdown = InitMoveTimer();
-    if (s.FD < 0) return best;  // nothing to search, nothing to play
+    if (Limits.FD < 0) return best;  // nothing to search, nothing to play
   } else if (Limits.NoClock()) {
     // A node, depth or mate limit: no clock, no speed measurement; the same nodes every time.
-    NodesPerMove = s.EmergencyTimeThreshold = INT32_MAX;
+    NodesPerMove = Clock.EmergencyTimeThreshold = INT32_MAX;
     HardTimeLimitMs = 0;
     PollCountdown = UntimedPollInterval();
     if (Limits.Nodes > 0) PollCountdown = std::min<int64_t>(PollCountdown, Limits.Nodes);
     LogInitialBudget();
   } else {
     StartTimeBudget();
-    PollCountdown = (WaitsForStop() || s.BenchMode) ? UntimedPollInterval() : TimedSearchPollInterval();
+    PollCountdown = (WaitsForStop() || Limits.BenchMode) ? UntimedPollInterval() : TimedSearchPollInterval();
   }
   NpsCalibrated = false;
   // With more than one thread the helpers search the same root beside this loop.
@@ -86,17 +83,17 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
   int d = 1;
   for (;; d++) {
     // 4.2 Analysis reports its speed before every iteration.
-    if (s.AnalyzeMode) {
+    if (Limits.Infinite) {
       // Measured in milliseconds; the first iterations take too little time to tell.
-      const int32_t ms = ProcessClockMs() - s.StartTime;
+      const int32_t ms = ProcessClockMs() - Clock.StartTime;
       if (ms >= 100) {
-        s.NodesPerSecond = static_cast<int32_t>(std::clamp<int64_t>(Nodes() * 1000 / ms, 1, INT32_MAX));
+        Clock.NodesPerSecond = static_cast<int32_t>(std::clamp<int64_t>(Nodes() * 1000 / ms, 1, INT32_MAX));
         SpeedMeasured = true;
       }
       ReportAnalysisSpeed(ms, SearchNodesAllThreads());
     }
     // 4.3
-    s.SearchDepthReached = 0;
+    Clock.SearchDepthReached = 0;
     RootChange = -1;
     FailingLow = false;
     board.PlyLimit = d <= 6 ? 2 * d : 4 * d;
@@ -117,10 +114,10 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
       break;
     }
     // 7.
-    s.ElapsedSeconds = static_cast<int32_t>(std::min<int64_t>(Nodes() / SafeNodesPerSecond(), INT32_MAX));
-    if (s.ElapsedSeconds > 3) {
-      LogPrintf("Move Time: %d milliseconds", s.ElapsedSeconds * 1000);
-      LogPrintf(" %d  %d %d  %lld %s", d, score, s.ElapsedSeconds, static_cast<long long>(Nodes()),
+    Clock.ElapsedSeconds = static_cast<int32_t>(std::min<int64_t>(Nodes() / SafeNodesPerSecond(), INT32_MAX));
+    if (Clock.ElapsedSeconds > 3) {
+      LogPrintf("Move Time: %d milliseconds", Clock.ElapsedSeconds * 1000);
+      LogPrintf(" %d  %d %d  %lld %s", d, score, Clock.ElapsedSeconds, static_cast<long long>(Nodes()),
                 BestLineText(*bestFrom, *bestTo, *bestPromo, score));
     }
     // An iteration cut short, or one that had no time to search a single move, counts for nothing
@@ -162,7 +159,7 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
   }
 
   EndHelperSearch();
-  if (!WaitsForStop() && s.FD == 0 && !Limits.NoClock() && !Aborted) KeepWholeSearchSpeed();
+  if (!WaitsForStop() && Limits.FD == 0 && !Limits.NoClock() && !Aborted) KeepWholeSearchSpeed();
 
   // 9. The move, unless there is none or a command cancelled the search.
   const bool haveMove = *bestFrom != *bestTo && *bestFrom != 0;
@@ -176,7 +173,7 @@ void SearchRoutines::PonderHit() {
   Limits.Ponder = false;
   // A fixed depth or a node limit keeps its own end; a clock budget starts now, and the time
   // spent pondering counts as spent on the move.
-  if (MainStatus.FD != 0 || Limits.NoClock()) return;
+  if (Limits.FD != 0 || Limits.NoClock()) return;
   StartTimeBudget();
   PollCountdown = std::min(PollCountdown, TimedSearchPollInterval());
 }
@@ -184,7 +181,7 @@ void SearchRoutines::PonderHit() {
 int SearchRoutines::SearchExactDepth(ChessBoard board, char depth, uint64_t* bestFrom, uint64_t* bestTo,
                                      char* bestPromo) {
   ResetForSearch(board, true);
-  MainStatus.CompletedDepth = MainStatus.FD;
+  Clock.CompletedDepth = Limits.FD;
   int d = depth;
   if (d <= 0) {
     d = 200;

@@ -8,13 +8,13 @@
 #include "board/bit_ops.h"
 #include "board/log_file.h"
 #include "book/opening_book.h"
-#include "game/status.h"
 #include "hash/keys.h"
 #include "hash/transposition_table.h"
 #include "movegen/move_gen.h"
 #include "search/search_control.h"
 #include "search/search_report.h"
 #include "search/search_routines.h"
+#include "search/time_budget.h"
 
 // Cuts the root variation at its first move that cannot be played from the position it is
 // played in. Table moves stand in the variation without a full check, and a table entry can
@@ -39,7 +39,6 @@ static void TrimVariation(SearchRoutines& s, ChessBoard board, int8_t side, uint
 
 int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int beta, int depth, uint64_t* bestFrom,
                                    uint64_t* bestTo, char* bestPromo, char castleFlags) {
-  Status& status = MainStatus;
   const int8_t me = side ? Black : White;
   const int8_t enemy = me ^ 1;
 
@@ -49,16 +48,19 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
 
   // 1. The book, on the first iteration only; an analysis, a search of several lines or of
   // listed moves always searches.
-  if (depth == 1 && !Helper && status.BenchMode == 0 && status.UseBook == 1 && status.AnalyzeMode == 0 && LinesSearched() <= 1 &&
+  if (depth == 1 && !Helper && Limits.BenchMode == 0 && Limits.UseBook == 1 && Limits.Infinite == 0 && LinesSearched() <= 1 &&
       RootIncludedCount == 0) {
-    const int k = InBook(side, castleFlags, MainBoard);
+    // The UCI front end counts the moves it has applied, the console and xboard from 1: the
+    // book is asked for the ply about to be played, 1 for White's first move.
+    ReportBookLookup();
+    const int k = InBook(side, castleFlags, MainBoard, Limits.GamePly + (Protocol.UCIMode == 1 ? 1 : 0));
     if (k >= 0) {
       MoveGen list;
       const int n = list.GenerateAllMoves(me, &board, static_cast<uint8_t>(castleFlags));
       if (k < n) {
         list.GetMove(k, bestFrom, bestTo, bestPromo);
         BookMovePlayed = true;
-        LastBookPly = status.GamePly;
+        LastBookPly = Limits.GamePly;
         return 0;
       }
     }
@@ -198,8 +200,8 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
       *bestPromo = promo;
       // Only the best line tells whether the root score is falling.
       if (RootLine == 0)
-        FailingLow = depth > 9 && (status.MovesPerSession == 0 || status.MovesPerSession > 2) && v + 200 < RootScore &&
-                   status.TimeLeft / 4 >= static_cast<int64_t>(status.TimeIncMs);
+        FailingLow = depth > 9 && (Limits.MovesPerSession == 0 || Limits.MovesPerSession > 2) && v + 200 < RootScore &&
+                   Limits.TimeLeft / 4 >= static_cast<int64_t>(Limits.TimeIncMs);
       if (v > alpha) {
         RootChange++;
         PV[0][0] = PVEntry{MoveCode(LowestSquare(from), LowestSquare(to)), promo};
@@ -209,7 +211,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
         TrimVariation(*this, board, me, static_cast<uint8_t>(castleFlags));
         if (PVLength < 1) PVLength = 1;
         if (logs && depth > 7) {
-          LogPrintf("ply %d  v %d  TimeLastPly %d  TotalNodes %lld  %s", depth, v, status.ElapsedSeconds,
+          LogPrintf("ply %d  v %d  TimeLastPly %d  TotalNodes %lld  %s", depth, v, Clock.ElapsedSeconds,
                     static_cast<long long>(Nodes()), BestLineText(from, to, promo, v));
         }
         if (!Aborted && LinesSearched() <= 1) ReportNewBestMove(depth, v, *bestFrom, *bestTo, *bestPromo);

@@ -8,7 +8,6 @@
 
 #include "board/clock.h"
 #include "board/log_file.h"
-#include "game/status.h"
 #include "search/search_report.h"
 #include "search/search_routines.h"
 #include "search/threads.h"
@@ -53,9 +52,8 @@ bool CommandWaiting() { return Source.Waiting != nullptr && Source.Waiting(); }
 // search, unless the budget proves too small by the clock (a stall) or is extended once for a
 // falling score. Returns false when the search must end with the move it has.
 bool BudgetAllowsNextIteration() {
-  const Status& s = MainStatus;
   SearchRoutines& S = Search;
-  if (s.AnalyzeMode || S.Limits.Ponder || s.FD != 0 || S.Limits.NoClock() || S.Nodes() <= S.NodesPerMove)
+  if (Search.Limits.Infinite || S.Limits.Ponder || Search.Limits.FD != 0 || S.Limits.NoClock() || S.Nodes() <= S.NodesPerMove)
     return true;
   bool over = true;
   if (S.Budget == BudgetState::NotCalibrated) {
@@ -66,7 +64,7 @@ bool BudgetAllowsNextIteration() {
   // The clock may tell that the speed measured was too low (a stall).
   if (over && NodeBudgetHoldsByClock()) over = false;
   if (!over) return true;
-  if (S.Budget == BudgetState::Calibrated && S.FailingLow && !S.TimerExtended && s.ST == 0) {
+  if (S.Budget == BudgetState::Calibrated && S.FailingLow && !S.TimerExtended && Search.Limits.ST == 0) {
     ExtendBudget();
     S.Budget = BudgetState::Extended;
     return true;
@@ -77,17 +75,16 @@ bool BudgetAllowsNextIteration() {
 // Overrun of the node budget found at a poll inside the tree. Returns true when the node must
 // return at once; otherwise the root finishes its current move (TimeUp) or the budget grew.
 bool BudgetOverrun() {
-  Status& s = MainStatus;
   if (NodeBudgetHoldsByClock()) return false;
   if (Search.FailingLow && !Search.TimerExtended) {
-    if (s.ST != 0) {
+    if (Search.Limits.ST != 0) {
       Search.StopNow = Search.TimeUp = true;
       return true;
     }
     ExtendBudget();
     return false;
   }
-  if (s.ST != 0) {
+  if (Search.Limits.ST != 0) {
     Search.StopNow = Search.TimeUp = true;
     return true;
   }
@@ -114,28 +111,27 @@ bool LimitCheck() {
 
 // The time check of a poll inside the tree. Returns true when the node must return 0.
 bool ClockCheck() {
-  Status& s = MainStatus;
   SearchRoutines& S = Search;
   const int32_t now = ProcessClockMs();
   // Analysis has no clock. Its status line goes out when the GUI asks for it with ".".
-  if (S.IterationDepth > 7 && s.AnalyzeMode) {
-    S.PollCountdown = s.NodesPerSecond >> 3;
+  if (S.IterationDepth > 7 && Search.Limits.Infinite) {
+    S.PollCountdown = Clock.NodesPerSecond >> 3;
     return false;
   }
   // A weaker level's node cap holds whatever else limits the search (a ponder search then waits),
   // once the first iteration has given every line a move.
-  if (S.Limits.NodeCap > 0 && s.FD == 0 && S.IterationDepth > 1 && S.Nodes() >= NodeCapOverrun * S.Limits.NodeCap) {
+  if (S.Limits.NodeCap > 0 && Search.Limits.FD == 0 && S.IterationDepth > 1 && S.Nodes() >= NodeCapOverrun * S.Limits.NodeCap) {
     S.StopNow = S.TimeUp = true;
     return true;
   }
-  if (S.Limits.NoClock() && s.FD == 0) return LimitCheck();
+  if (S.Limits.NoClock() && Search.Limits.FD == 0) return LimitCheck();
   // Untimed searches only look at their input.
-  if (s.AnalyzeMode || S.Limits.Ponder || s.FD != 0) {
+  if (Search.Limits.Infinite || S.Limits.Ponder || Search.Limits.FD != 0) {
     S.PollCountdown = UntimedPollInterval();
     return false;
   }
   // The safety net: never past the wall-clock limit, whatever the node counts say.
-  if (HardTimeLimitMs > 0 && now - s.StartTime >= HardTimeLimitMs) {
+  if (HardTimeLimitMs > 0 && now - Clock.StartTime >= HardTimeLimitMs) {
     LogPrintf("Hard time limit of %d ms reached\n", HardTimeLimitMs);
     // The speed estimate was far too high (it never reached half its budget): measure it now,
     // so that the next move's budget is right.
@@ -146,17 +142,17 @@ bool ClockCheck() {
   if (!S.NpsCalibrated) {
     // Half the node budget is half the time budget only when the speed estimate is right; the
     // clock tells when it was too high (a first search, a loaded machine).
-    if (S.Nodes() > S.NodesPerMove || now - s.StartTime >= s.TimePerMove / 2) {
+    if (S.Nodes() > S.NodesPerMove || now - Clock.StartTime >= Clock.TimePerMove / 2) {
       CalibrateSpeed(true);
       if (S.Nodes() > S.NodesPerMove && BudgetOverrun()) return true;
     }
   } else if (S.Nodes() > S.NodesPerMove) {
     if (BudgetOverrun()) return true;
-    if (S.Nodes() >= s.EmergencyTimeThreshold) {
+    if (S.Nodes() >= Clock.EmergencyTimeThreshold) {
       S.StopNow = true;
       return true;
     }
-  } else if (S.Nodes() >= s.EmergencyTimeThreshold) {
+  } else if (S.Nodes() >= Clock.EmergencyTimeThreshold) {
     S.StopNow = true;
     return true;
   }
@@ -166,14 +162,14 @@ bool ClockCheck() {
 
 }  // namespace
 
-int32_t SafeNodesPerSecond() { return std::max<int32_t>(MainStatus.NodesPerSecond, 1); }
+int32_t SafeNodesPerSecond() { return std::max<int32_t>(Clock.NodesPerSecond, 1); }
 
 int64_t UntimedPollInterval() {
-  if (Search.Limits.NoClock() && MainStatus.FD == 0) return LimitPollInterval;
+  if (Search.Limits.NoClock() && Search.Limits.FD == 0) return LimitPollInterval;
   const int64_t interval = Search.InitMoveTimer();
   // A ponder search is answered by "ponderhit" while the opponent's clock already runs for us:
   // look at the input as often as a timed search does.
-  if (Search.Limits.Ponder && !MainStatus.AnalyzeMode) return std::min<int64_t>(interval, 16384);
+  if (Search.Limits.Ponder && !Search.Limits.Infinite) return std::min<int64_t>(interval, 16384);
   return interval;
 }
 
@@ -183,7 +179,7 @@ int64_t TimedSearchPollInterval() {
 }
 
 void SeedNodesPerSecond(int32_t guess) {
-  if (!SpeedMeasured) MainStatus.NodesPerSecond = guess;
+  if (!SpeedMeasured) Clock.NodesPerSecond = guess;
 }
 
 void InstallCommandSource(CommandSource source) { Source = source; }
@@ -218,21 +214,20 @@ bool PollInput() {
 bool PollInputAndClock() { return PollInput() || ClockCheck(); }
 
 NextIteration AfterIteration(int depth, int score, int depthLimit) {
-  const Status& s = MainStatus;
   SearchRoutines& S = Search;
   // A weaker level has searched its nodes: as at its depth limit, a ponder search waits.
-  if (S.Limits.NodeCap > 0 && s.FD == 0 && S.Nodes() >= S.Limits.NodeCap) return NextIteration::SearchedOut;
+  if (S.Limits.NodeCap > 0 && Search.Limits.FD == 0 && S.Nodes() >= S.Limits.NodeCap) return NextIteration::SearchedOut;
   if (!MayStartMore()) return NextIteration::Stop;
-  if (S.Limits.NoClock() && s.FD == 0) {
+  if (S.Limits.NoClock() && Search.Limits.FD == 0) {
     if (S.Limits.Nodes > 0 && SearchNodesAllThreads() >= S.Limits.Nodes) return NextIteration::Stop;
-  } else if (!s.FD && !S.Limits.Ponder) {
-    if (s.ST != 0) {
-      if (ProcessClockMs() - s.StartTime > s.ST) return NextIteration::Stop;
+  } else if (!Search.Limits.FD && !S.Limits.Ponder) {
+    if (Search.Limits.ST != 0) {
+      if (ProcessClockMs() - Clock.StartTime > Search.Limits.ST) return NextIteration::Stop;
     } else {
       if (depth == 1 && score - EasyMoveMargin > S.RunnerUpScore) S.EasyMove = true;
       if (depth >= EasyMoveIteration && S.RootChange == 0 && !S.FailingLow && S.EasyMove) return NextIteration::Stop;
       if (S.Nodes() >= S.NodesPerMove && !NodeBudgetHoldsByClock()) {
-        MainStatus.CompletedDepth = depth;
+        Clock.CompletedDepth = depth;
         return NextIteration::Stop;
       }
     }
@@ -240,81 +235,75 @@ NextIteration AfterIteration(int depth, int score, int depthLimit) {
   // A forced move needs no deeper look; a single move listed by searchmoves is analysed.
   const bool onlyMove = S.RootLegalMoves == 1 && S.RootIncludedCount == 0;
   const bool deadDraw = S.Limits.Ponder && score == 0 && depth > DeadDrawIteration;
-  if (onlyMove || IsMateScore(score) || deadDraw || depth == s.FD || depth + 1 > depthLimit)
+  if (onlyMove || IsMateScore(score) || deadDraw || depth == Search.Limits.FD || depth + 1 > depthLimit)
     return NextIteration::SearchedOut;
   return BudgetAllowsNextIteration() ? NextIteration::Start : NextIteration::Stop;
 }
 
 void StartTimeBudget() {
-  Status& s = MainStatus;
   ComputeTimeBudget(Search.LastBookPly);
-  Search.NodesPerMove = NodesForTime(s.NodesPerSecond, 2000, s.TimePerMove);
-  s.EmergencyTimeThreshold = DoubledBudget(Search.NodesPerMove);
+  Search.NodesPerMove = NodesForTime(Clock.NodesPerSecond, 2000, Clock.TimePerMove);
+  Clock.EmergencyTimeThreshold = DoubledBudget(Search.NodesPerMove);
   LogInitialBudget();
   Search.NpsCalibrated = false;
 }
 
 void LogInitialBudget() {
-  const Status& s = MainStatus;
-  LogPrintf(" Initial Nodes Per Second = %d\n", s.NodesPerSecond);
-  LogPrintf(" Initial NodesPeMove  = %d   Emergency Threshold = %d\n", Search.NodesPerMove, s.EmergencyTimeThreshold);
-  LogPrintf("Current TimerPerMove is %d\n", s.TimePerMove);
+  LogPrintf(" Initial Nodes Per Second = %d\n", Clock.NodesPerSecond);
+  LogPrintf(" Initial NodesPeMove  = %d   Emergency Threshold = %d\n", Search.NodesPerMove, Clock.EmergencyTimeThreshold);
+  LogPrintf("Current TimerPerMove is %d\n", Clock.TimePerMove);
 }
 
 void CalibrateSpeed(bool inTree) {
-  Status& s = MainStatus;
   SearchRoutines& S = Search;
   // Milliseconds, so that a search of a few dozen milliseconds measures its speed as well as a
   // long one; the seconds are kept as a float.
-  const int32_t ms = ProcessClockMs() - s.StartTime;
+  const int32_t ms = ProcessClockMs() - Clock.StartTime;
   const float t = static_cast<float>(ms) / 1000.0f;
   LogPrintf(inTree ? "Time Consumption for first half of search was %f \n"
                    : "Time Consumption for first 7 ply was %f \n",
             static_cast<double>(t));
   if (ms > 0 && S.Nodes() > 0) {
-    LogPrintf("Current TimerPerMove is %d\n", s.TimePerMove);
-    LogPrintf("Previous NPS was %d\n", s.NodesPerSecond);
+    LogPrintf("Current TimerPerMove is %d\n", Clock.TimePerMove);
+    LogPrintf("Previous NPS was %d\n", Clock.NodesPerSecond);
     LogPrintf("Previous NodesPerMove was %d\n", S.NodesPerMove);
     LogPrintf("Nodes for the first 7 ply %lld\n", static_cast<long long>(S.Nodes()));
     const double nps = static_cast<double>(S.Nodes()) * 1000.0 / ms;
-    s.NodesPerSecond = static_cast<int32_t>(std::clamp(nps, 1.0, static_cast<double>(INT32_MAX)));
+    Clock.NodesPerSecond = static_cast<int32_t>(std::clamp(nps, 1.0, static_cast<double>(INT32_MAX)));
     SpeedMeasured = true;
-    S.NodesPerMove = NodesForTime(s.NodesPerSecond, 1000, s.TimePerMove);
-    s.EmergencyTimeThreshold = DoubledBudget(S.NodesPerMove);
-    LogPrintf(" Dynamic Nodes Per Second = %d\n", s.NodesPerSecond);
+    S.NodesPerMove = NodesForTime(Clock.NodesPerSecond, 1000, Clock.TimePerMove);
+    Clock.EmergencyTimeThreshold = DoubledBudget(S.NodesPerMove);
+    LogPrintf(" Dynamic Nodes Per Second = %d\n", Clock.NodesPerSecond);
     LogPrintf(" NodesPeMove after Dynamic Adjustment = %d   Emergency Threshold = %d\n", S.NodesPerMove,
-              s.EmergencyTimeThreshold);
-    if (inTree) ReportMeasuredSpeed(s.NodesPerSecond, ms);
+              Clock.EmergencyTimeThreshold);
+    if (inTree) ReportMeasuredSpeed(Clock.NodesPerSecond, ms);
   }
   S.NpsCalibrated = true;
 }
 
 bool NodeBudgetHoldsByClock() {
-  const Status& s = MainStatus;
   // Before the first measurement the node budget stands for half the time budget.
-  const int32_t budgetMs = Search.NpsCalibrated ? s.TimePerMove : s.TimePerMove / 2;
-  if (ProcessClockMs() - s.StartTime >= budgetMs - budgetMs / 16) return false;
+  const int32_t budgetMs = Search.NpsCalibrated ? Clock.TimePerMove : Clock.TimePerMove / 2;
+  if (ProcessClockMs() - Clock.StartTime >= budgetMs - budgetMs / 16) return false;
   CalibrateSpeed(false);
   return Search.Nodes() <= Search.NodesPerMove;
 }
 
 void KeepWholeSearchSpeed() {
-  Status& s = MainStatus;
-  const int32_t ms = ProcessClockMs() - s.StartTime;
+  const int32_t ms = ProcessClockMs() - Clock.StartTime;
   if (ms < MinWholeSearchMs || Search.Nodes() <= 0) return;
   const double nps = static_cast<double>(Search.Nodes()) * 1000.0 / ms;
-  s.NodesPerSecond = static_cast<int32_t>(std::clamp(nps, 1.0, static_cast<double>(INT32_MAX)));
+  Clock.NodesPerSecond = static_cast<int32_t>(std::clamp(nps, 1.0, static_cast<double>(INT32_MAX)));
   SpeedMeasured = true;
-  LogPrintf(" Nodes Per Second over the whole search of %d ms = %d\n", ms, s.NodesPerSecond);
+  LogPrintf(" Nodes Per Second over the whole search of %d ms = %d\n", ms, Clock.NodesPerSecond);
 }
 
 void ExtendBudget() {
-  Status& s = MainStatus;
   SearchRoutines& S = Search;
   auto doubleAll = [&] {
     S.NodesPerMove = DoubledBudget(S.NodesPerMove);
-    s.TimePerMove = DoubledBudget(s.TimePerMove);
-    s.EmergencyTimeThreshold = DoubledBudget(s.EmergencyTimeThreshold);
+    Clock.TimePerMove = DoubledBudget(Clock.TimePerMove);
+    Clock.EmergencyTimeThreshold = DoubledBudget(Clock.EmergencyTimeThreshold);
   };
   doubleAll();
   S.TimerExtended = true;

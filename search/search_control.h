@@ -5,21 +5,20 @@
 
 #include <cstdint>
 
-#include "game/status.h"
 #include "search/search_routines.h"
 
 // Does the search wait for a command once it has searched everything (a ponder search, until
 // "ponderhit" or the opponent's move makes it the engine's own; an infinite analysis)?
-inline bool WaitsForStop() { return Search.Limits.Ponder || MainStatus.AnalyzeMode; }
+inline bool WaitsForStop() { return Search.Limits.Ponder || Search.Limits.Infinite; }
 
 // Must the tree unwind now? A stop (the clock, a node limit, a command) outside a fixed-depth
 // search, or a "move now", which every search honours. Asked after every move.
-inline bool MustUnwind() { return (Search.StopNow && MainStatus.FD == 0) || Search.MoveNow; }
+inline bool MustUnwind() { return (Search.StopNow && Search.Limits.FD == 0) || Search.MoveNow; }
 
 // May another root move, or another iteration, be started? Not once the time is up or a stop
 // came, outside a fixed-depth search, nor after a "move now".
 inline bool MayStartMore() {
-  return !Search.MoveNow && !((Search.TimeUp || Search.StopNow) && MainStatus.FD == 0);
+  return !Search.MoveNow && !((Search.TimeUp || Search.StopNow) && Search.Limits.FD == 0);
 }
 
 // After iteration `depth` scored `score`: whether the search goes on with the next iteration,

@@ -9,17 +9,19 @@
 
 #include "board/bit_ops.h"
 #include "board/clock.h"
+#include "board/log_file.h"
 #include "game/move_text.h"
-#include "game/status.h"
 #include "hash/transposition_table.h"
 #include "search/search_routines.h"
 #include "search/threads.h"
+#include "search/time_budget.h"
 
+ProtocolSettings Protocol;
 bool ShowCurrentMove = true;
 
 namespace {
 
-bool Uci() { return MainStatus.UCIMode == 1; }
+bool Uci() { return Protocol.UCIMode == 1; }
 
 // Mated or stalemated at the root the search has no move (its best move is the null a1a1): there
 // is no line to show, the game-end announcement says it all.
@@ -28,7 +30,7 @@ bool NoMove(uint64_t from, uint64_t to) { return from == to; }
 // Only the main thread reports; a helper thread searching beside it at the root is silent.
 bool Silent() { return Search.Helper; }
 
-int32_t SearchMs() { return std::max<int32_t>(ProcessClockMs() - MainStatus.StartTime, 0); }
+int32_t SearchMs() { return std::max<int32_t>(ProcessClockMs() - Clock.StartTime, 0); }
 
 // Mate distance of a mate score in moves (positive: the side to move mates), 0 for other scores.
 int MateInMoves(int score) {
@@ -51,7 +53,7 @@ void PrintUciInfoLine(int depth, int score, const char* variation, int multipv =
   char line[32] = "";
   if (multipv > 0) snprintf(line, sizeof line, " multipv %d", multipv);
   printf("info depth %d seldepth %d%s score %s nodes %lld%s hashfull %d time %d pv%.*s\n", depth,
-         std::max(MainStatus.SearchDepthReached, depth), line, UciScoreText(score), static_cast<long long>(nodes),
+         std::max(Clock.SearchDepthReached, depth), line, UciScoreText(score), static_cast<long long>(nodes),
          nps, PositionCache.HashFull(), ms, length, variation);
 }
 
@@ -103,7 +105,7 @@ void ReportIterationStart(int depth) {
 
 void ReportCurrentMove(int depth, uint64_t from, uint64_t to, int number) {
   if (!Uci() || Silent()) return;
-  if (ShowCurrentMove && depth > 8 && Search.Nodes() > 3LL * MainStatus.NodesPerSecond) {
+  if (ShowCurrentMove && depth > 8 && Search.Nodes() > 3LL * Clock.NodesPerSecond) {
     const int f = LowestSquare(from), t = LowestSquare(to);
     printf("info currmove %c%d%c%d currmovenumber %d\n", 'a' + (f & 7), f / 8 + 1, 'a' + (t & 7), t / 8 + 1, number);
   }
@@ -115,7 +117,7 @@ void ReportBestLine(int depth, int score, uint64_t from, uint64_t to, char promo
   const char* variation = BestLineText(from, to, promo, score);
   if (Uci())
     PrintUciInfoLine(depth, score, variation);
-  else if (MainStatus.XboardMode == 1 && MainStatus.Post && !NoMove(from, to))
+  else if (Protocol.XboardMode == 1 && Protocol.Post && !NoMove(from, to))
     PrintThinkingLine(depth, score, variation);
   fflush(stdout);
 }
@@ -125,12 +127,11 @@ void ReportNewBestMove(int depth, int score, uint64_t from, uint64_t to, char pr
 }
 
 void ReportIteration(int depth, int score, uint64_t from, uint64_t to, char promo) {
-  const Status& s = MainStatus;
-  if (!s.Post && !s.AnalyzeMode) return;
+  if (!Protocol.Post && !Search.Limits.Infinite) return;
   if (!Uci() && NoMove(from, to)) return;
   const char* variation = BestLineText(from, to, promo, score);
   // A long iteration is announced once more, after an empty line, so that it stands out.
-  if (!Uci() && s.Post && s.ElapsedSeconds > 3) {
+  if (!Uci() && Protocol.Post && Clock.ElapsedSeconds > 3) {
     PrintThinkingLine(depth, score, variation);
     printf("\n");
   }
@@ -139,8 +140,7 @@ void ReportIteration(int depth, int score, uint64_t from, uint64_t to, char prom
 }
 
 void ReportLines(int depth) {
-  const Status& s = MainStatus;
-  if (!Uci() && !s.Post && !s.AnalyzeMode) return;
+  if (!Uci() && !Protocol.Post && !Search.Limits.Infinite) return;
   SearchRoutines& S = Search;
   // The variation text is read from PV row 0: each line goes there in turn, then the best again.
   // Only the lines asked for are shown (a weaker level searches more); one line, as usual.
@@ -157,23 +157,28 @@ void ReportLines(int depth) {
 }
 
 void ReportSearchEnd(int depth, int score, uint64_t from, uint64_t to, char promo) {
-  const Status& s = MainStatus;
   const SearchRoutines& S = Search;
   const char* variation = BestLineText(from, to, promo, score);
   if (Uci()) {
     PrintUciInfoLine(depth, score, variation, S.MultiPV > 1 ? 1 : 0);
   } else if (!NoMove(from, to)) {
-    if (s.Post && !S.Aborted) PrintThinkingLine(depth, score, variation);
-    if (s.Kibitz) {
+    if (Protocol.Post && !S.Aborted) PrintThinkingLine(depth, score, variation);
+    if (Protocol.Kibitz) {
       if (S.BookMovePlayed)
         printf("tellics kibitz Book Move\n");
       else
-        printf("tellics kibitz ply=%d v=%d centipawns millisecs=%d Nodes=%lld nps=%d %s\n", s.CompletedDepth,
-               score / 10, std::max(s.ElapsedSeconds, 1) * 1000, static_cast<long long>(SearchNodesAllThreads()),
-               s.NodesPerSecond, variation);
+        printf("tellics kibitz ply=%d v=%d centipawns millisecs=%d Nodes=%lld nps=%d %s\n", Clock.CompletedDepth,
+               score / 10, std::max(Clock.ElapsedSeconds, 1) * 1000, static_cast<long long>(SearchNodesAllThreads()),
+               Clock.NodesPerSecond, variation);
     }
   }
   fflush(stdout);
+}
+
+void ReportBookLookup() {
+  // A UCI GUI reads only UCI lines: there the header goes to the log.
+  if (Uci()) WriteLogFile("Look through the Opening Book");
+  else if (Protocol.XboardMode != 1) printf("Look through the Opening Book\n");
 }
 
 void ReportBookMove(uint64_t from, uint64_t to, char promo) {
@@ -192,7 +197,7 @@ void ReportBookMove(uint64_t from, uint64_t to, char promo) {
 
 void ReportAnalysisSpeed(int32_t ms, int64_t nodes) {
   // The speed shown is this search's own, once a millisecond has passed; never a guess.
-  const char* comment = MainStatus.CommentPrefix();
+  const char* comment = Protocol.CommentPrefix();
   if (comment == nullptr) return;
   if (ms > 0) printf("%sinfo nps %lld\n", comment, static_cast<long long>(nodes * 1000 / ms));
   printf("%sinfo time %d\n", comment, std::max(ms, 0));
@@ -200,7 +205,7 @@ void ReportAnalysisSpeed(int32_t ms, int64_t nodes) {
 }
 
 void ReportMeasuredSpeed(int32_t nodesPerSecond, int32_t ms) {
-  const char* comment = MainStatus.CommentPrefix();
+  const char* comment = Protocol.CommentPrefix();
   if (comment == nullptr) return;
   printf("%sinfo nps %d time %d\n", comment, nodesPerSecond, ms);
   fflush(stdout);
@@ -208,24 +213,26 @@ void ReportMeasuredSpeed(int32_t nodesPerSecond, int32_t ms) {
 
 void ReportStatus() {
   const SearchRoutines& S = Search;
-  printf("stat01: %d %lld %d %d %d\n", (ProcessClockMs() - MainStatus.StartTime) / 10,
+  printf("stat01: %d %lld %d %d %d\n", (ProcessClockMs() - Clock.StartTime) / 10,
          static_cast<long long>(SearchNodesAllThreads()), S.IterationDepth, S.RootMoveTotal - S.RootMovesDone, S.RootMoveTotal);
   fflush(stdout);
 }
 
 void ReportAbort(const char* word) {
   // The console's line starts with a blank, the comment with its "# " instead.
-  const char* comment = MainStatus.CommentPrefix();
+  const char* comment = Protocol.CommentPrefix();
   if (comment == nullptr) return;
   printf("%sSearch Aborted due to receiveing following string: %s\n", *comment ? comment : " ", word);
   fflush(stdout);
 }
 
-void ReportTimeBudget(int32_t timePerMove, int32_t timeLeft, int32_t movesPerSession) {
-  if (MainStatus.XboardMode == 1 || Uci()) return;
+void ReportTimeBudget(int32_t timePerMove, int32_t timeLeft) {
+  // The moves per session the console's clock assumes.
+  constexpr int32_t DefaultMovesPerSession = 50;
+  if (Protocol.XboardMode == 1 || Uci()) return;
   printf("Time Per Move = %d\n", timePerMove);
   printf("Time Left = %d\n", timeLeft);
-  printf("DefaultMovesPerSession = %d\n", movesPerSession);
+  printf("DefaultMovesPerSession = %d\n", DefaultMovesPerSession);
   fflush(stdout);
 }
 

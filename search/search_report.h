@@ -6,6 +6,25 @@
 
 #include <cstdint>
 
+// The protocol the engine speaks and its switches, set by the front end in use and read by
+// everything that writes to the GUI or the person.
+struct ProtocolSettings {
+  int8_t XboardMode = 0;        // an xboard GUI
+  int8_t UCIMode = 0;           // a UCI GUI
+  int8_t Post = 0;              // thinking lines on (xboard "post", the console, UCI_AnalyseMode)
+  int8_t Kibitz = 0;            // the end of each search told to the chess server
+  int8_t CommentsRejected = 0;  // the xboard GUI answered "rejected debug"
+
+  // The start of a line that is no protocol message (a greeting, a speed measured, a farewell):
+  // "" at the console and under UCI; under xboard "# ", a comment the GUI ignores, or nullptr
+  // when the GUI refused comments (the line is then not sent at all).
+  const char* CommentPrefix() const {
+    if (XboardMode != 1 || UCIMode == 1) return "";
+    return CommentsRejected ? nullptr : "# ";
+  }
+};
+extern ProtocolSettings Protocol;
+
 // The UCI option "UCI_ShowCurrLine": the root move under search is shown in long searches.
 extern bool ShowCurrentMove;
 
@@ -38,6 +57,8 @@ void ReportLines(int depth);
 // thinking output), and the kibitz line when kibitzing; xboard and the console get neither when
 // the side to move has no move.
 void ReportSearchEnd(int depth, int score, uint64_t from, uint64_t to, char promo);
+// The book is about to be asked (the console sees it; under UCI the log).
+void ReportBookLookup();
 // The book chose the move.
 void ReportBookMove(uint64_t from, uint64_t to, char promo);
 // Analysis, before every iteration: the speed of this search and the time it has run. Under
@@ -50,6 +71,6 @@ void ReportStatus();
 // A command arrived that ends the search (a new position, "quit", ...): word is its text.
 void ReportAbort(const char* word);
 // The console's view of the time budget of a move.
-void ReportTimeBudget(int32_t timePerMove, int32_t timeLeft, int32_t movesPerSession);
+void ReportTimeBudget(int32_t timePerMove, int32_t timeLeft);
 // The trace of table traffic ("traceflag"): what happened, the window and the position's keys.
 void ReportTableTrace(const char* event, int score, int alpha, int beta, uint64_t upper, uint64_t lower);

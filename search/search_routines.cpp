@@ -5,21 +5,11 @@
 #include <cstring>
 
 #include "board/piece_values.h"
-#include "game/status.h"
+#include "search/time_budget.h"
 
 thread_local constinit SearchRoutines Search;
 
-void SetSearchLimits(const SearchLimits& limits) {
-  Status& s = MainStatus;
-  s.FD = limits.FD;
-  s.ST = limits.ST;
-  s.TimeLeft = limits.TimeLeft;
-  s.TimeIncMs = limits.TimeIncMs;
-  s.TimeInc = limits.TimeIncMs / 1000;
-  s.MovesPerSession = limits.MovesPerSession;
-  s.AnalyzeMode = limits.Infinite ? 1 : 0;
-  Search.Limits = limits;
-}
+void SetSearchLimits(const SearchLimits& limits) { Search.Limits = limits; }
 
 void SearchRoutines::AbortSearch() { Aborted = TimeUp = StopNow = true; }
 
@@ -47,5 +37,5 @@ void SearchRoutines::AddHistory(char colour, int moveCode, int depth) {
 }
 
 int64_t SearchRoutines::InitMoveTimer() const {
-  return MainStatus.AnalyzeMode ? (MainStatus.NodesPerSecond >> 3) : (MainStatus.NodesPerSecond >> 1);
+  return Limits.Infinite ? (Clock.NodesPerSecond >> 3) : (Clock.NodesPerSecond >> 1);
 }

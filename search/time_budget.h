@@ -4,6 +4,19 @@
 
 #include <cstdint>
 
+// The running values of the clock of a search, kept by the search itself: when it started, the
+// time and node budgets it works to, the speed it measured, how deep it got.
+struct SearchClock {
+  int32_t StartTime = 0;               // clock (ms) at the start of the current search
+  int32_t TimePerMove = 0;             // the time budget of the move, in milliseconds
+  int32_t EmergencyTimeThreshold = 0;  // in milliseconds while budgeting, then in nodes
+  int32_t NodesPerSecond = 1200000;    // the speed last measured (a guess until then)
+  int32_t CompletedDepth = 0;
+  int32_t SearchDepthReached = 0;      // the deepest ply of the running iteration
+  int32_t ElapsedSeconds = 0;          // the running search's time, from its nodes and speed
+};
+extern SearchClock Clock;
+
 // Wall-clock limit of the running timed search in milliseconds since its start (0 = none). The node
 // budget is the engine's normal brake; this is the safety net that keeps it from losing on time
 // when the speed estimate is far off.
@@ -15,9 +28,9 @@ constexpr int32_t DefaultMoveOverheadMs = 30;
 constexpr int32_t MaxMoveOverheadMs = 5000;
 extern int32_t MoveOverheadMs;
 
-// Reads the clock settings of MainStatus (ST, MovesPerSession, TimeLeft, TimeIncMs, GamePly, UCIMode)
-// and writes MainStatus.TimePerMove and MainStatus.EmergencyTimeThreshold (both in milliseconds)
-// and HardTimeLimitMs. lastBookPly is the game ply of the last book move. Logs every step.
+// Reads the clock of the search's limits (ST, MovesPerSession, TimeLeft, TimeIncMs, GamePly) and
+// writes Clock.TimePerMove and Clock.EmergencyTimeThreshold (both in milliseconds) and
+// HardTimeLimitMs. lastBookPly is the game ply of the last book move. Logs every step.
 void ComputeTimeBudget(int32_t lastBookPly);
 
 // (nodesPerSecond / perMs) * ms, computed without overflow and capped at INT32_MAX.

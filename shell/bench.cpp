@@ -44,14 +44,15 @@ void SearchBenchPosition(int number, Driver driver, BenchTotals& totals) {
   ResetForPosition(ReadFenCounters(fen));
   // Each position is searched on its own, as if no game led to it.
   MoveList.Init();
+  SearchLimits limits;
+  limits.Depth = limits.FD = MainStatus.FD;
+  limits.TimeLeft = MainStatus.TimeLeft;
+  limits.TimeIncMs = MainStatus.TimeIncMs;
+  limits.ST = MainStatus.ST;
+  limits.MovesPerSession = MainStatus.MovesPerSession;
+  limits.BenchMode = MainStatus.BenchMode != 0;
+  SetSearchLimits(limits);
   if (driver == Driver::Deepening) {
-    SearchLimits limits;
-    limits.Depth = limits.FD = MainStatus.FD;
-    limits.TimeLeft = MainStatus.TimeLeft;
-    limits.TimeIncMs = MainStatus.TimeIncMs;
-    limits.ST = MainStatus.ST;
-    limits.MovesPerSession = MainStatus.MovesPerSession;
-    SetSearchLimits(limits);
     Search.ProgressiveDeepening(MainBoard);
   } else {
     uint64_t from = 0, to = 0;

@@ -3,6 +3,7 @@
 // An option with an argument takes the next word; the rest of the pass is then tried on that
 // argument word, and the scan goes on after it.
 
+#include "search/search_report.h"
 #include "shell/command_line.h"
 
 #include <climits>
@@ -76,7 +77,7 @@ constexpr Option Options[] = {
     {"-help", Match::Exact, false, [](const char*) { return true; }},
     {"-h", Match::Exact, false, [](const char*) { return true; }},
     {"-HPC", Match::Contains, false, [](const char*) { return false; }},
-    {"-kibitz", Match::Contains, false, [](const char*) { return SetFlag(MainStatus.Kibitz, 1); }},
+    {"-kibitz", Match::Contains, false, [](const char*) { return SetFlag(Protocol.Kibitz, 1); }},
     {"-lpf", Match::Contains, true,
      [](const char* arg) {
        BeforeOutput();  // the file's reader may report and end the program
@@ -123,14 +124,14 @@ constexpr Option Options[] = {
        SuiteFile = arg;
        return false;
      }},
-    {"-post", Match::Contains, false, [](const char*) { return SetFlag(MainStatus.Post, 1); }},
+    {"-post", Match::Contains, false, [](const char*) { return SetFlag(Protocol.Post, 1); }},
     {"-sd", Match::Contains, true,
      [](const char* arg) {
        MainBoard.MaxDepth = LeadingNumber(arg);
        return false;
      }},
     {"-sp", Match::Contains, false, [](const char*) { return SetFlag(MainStatus.SelfPlay, 1); }},
-    {"-trace", Match::Contains, false, [](const char*) { return SetFlag(MainStatus.TraceFlag, 1); }},
+    {"-trace", Match::Contains, false, [](const char*) { return SetFlag(TraceFlag, 1); }},
     {"-st", Match::Contains, true,
      [](const char* arg) {
        SetSecondsPerMove(static_cast<double>(LeadingNumber(arg)));
@@ -145,10 +146,10 @@ constexpr Option Options[] = {
      }},
     {"xboard", Match::Contains, false,
      [](const char*) {
-       MainStatus.setxboard(1);
+       Protocol.XboardMode = 1;
        return false;
      }},
-    {"-uci", Match::Contains, false, [](const char*) { return SetFlag(MainStatus.UCIMode, 1); }},
+    {"-uci", Match::Contains, false, [](const char*) { return SetFlag(Protocol.UCIMode, 1); }},
 };
 
 bool Matches(const Option& option, const char* word) {
@@ -165,7 +166,6 @@ void SetSecondsPerMove(double seconds) {
   auto ms = [](double v) { return static_cast<int32_t>(v <= 0 ? 0 : (v > MaxClockMs ? MaxClockMs : v)); };
   // The search reads ST in milliseconds.
   MainStatus.ST = ms(seconds * 1000.0);
-  MainStatus.TimePerMove = ms(seconds * 900.0);
   MainStatus.TimeLeft = ms(seconds * 60000.0);
 }
 

@@ -28,6 +28,8 @@ void SearchLine(const char* line) {
   const int depth = MainStatus.getFD();
   SearchLimits limits;
   limits.Depth = limits.FD = static_cast<int8_t>(depth);
+  limits.GamePly = MainStatus.GamePly;
+  limits.UseBook = MainStatus.UseBook == 1;
   SetSearchLimits(limits);
   const SearchResult best = Search.ProgressiveDeepening(MainBoard);
   const int score = best.Score;

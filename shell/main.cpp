@@ -15,6 +15,7 @@
 #include "shell/match_loop.h"
 #include "game/status.h"
 #include "hash/keys.h"
+#include "search/search_report.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ void Greet() {
   static bool greeted = false;
   if (greeted) return;
   greeted = true;
-  printf("%sOrvo \n", MainStatus.CommentPrefix());
+  printf("%sOrvo \n", Protocol.CommentPrefix());
   fflush(stdout);
 }
 
@@ -41,8 +42,8 @@ int main(int argc, char** argv) {
   // protocol (the command line's own messages bring it out earlier, ahead of them).
   if (isatty(STDIN_FILENO)) Greet();
   MainStatus.initVars();
-  MainStatus.XboardMode = 0;
-  MainStatus.UCIMode = 0;
+  Protocol.XboardMode = 0;
+  Protocol.UCIMode = 0;
   MainBoard.InitRep();
   initPStable();
   buildbook();
@@ -67,10 +68,10 @@ int main(int argc, char** argv) {
     // An over-long first word names no protocol (its line is dropped with it).
     if (ReadWord(FirstWord, sizeof FirstWord) == InputResult::TooLong) FirstWord[0] = '\0';
     else ConsumeOneChar();
-    if (strstr(FirstWord, "uci")) MainStatus.UCIMode = 1;
-    if (strstr(FirstWord, "xboard")) MainStatus.XboardMode = 1;
+    if (strstr(FirstWord, "uci")) Protocol.UCIMode = 1;
+    if (strstr(FirstWord, "xboard")) Protocol.XboardMode = 1;
     // A person at the console may end the program with Ctrl-C, in analysis too.
-    signal(SIGINT, MainStatus.UCIMode || MainStatus.XboardMode ? SIG_IGN : SIG_DFL);
+    signal(SIGINT, Protocol.UCIMode || Protocol.XboardMode ? SIG_IGN : SIG_DFL);
   }
   Greet();
 

@@ -1,5 +1,6 @@
 // The match loop: per-match resets, the one-shot modes (perft, test suites, benchmarks) and play.
 
+#include "search/search_report.h"
 #include "shell/match_loop.h"
 
 #include <cstdio>
@@ -86,7 +87,7 @@ int MatchLoop() {
     WriteLogFile("=====================================\n");
     WriteLogFile("Next Match\n");
     WriteLogFile("=====================================\n");
-    if (MainStatus.XboardMode == 1) {
+    if (Protocol.XboardMode == 1) {
       ClearPawnHash();
       PositionCache.ClearTranspositionTables();
     }
@@ -96,7 +97,7 @@ int MatchLoop() {
 
     if (RunOneShotMode()) return 0;
 
-    if (!MainStatus.XboardMode && !MainStatus.UCIMode) {
+    if (!Protocol.XboardMode && !Protocol.UCIMode) {
       MainBoard.InitPieceCounts();
       printf("\nHello! I am Orvo\n");
       printf("You play White: type moves such as e2e4 or Nf3 (go lets the engine move first); "
@@ -111,14 +112,14 @@ int MatchLoop() {
     MainStatus.HumanToMove = 1;
     GameLoop();
 
-    if (MainStatus.UCIMode == 1) {
+    if (Protocol.UCIMode == 1) {
       UCI.UCIPrep(FirstWord);
       if (UCI.KeepRunning == 1) MainStatus.PlayAgain = 1;
     }
     if (MainStatus.PlayAgain == 0) {
       CloseLogFile();
       // A GUI gets the farewell as a comment, which it ignores.
-      if (const char* comment = MainStatus.CommentPrefix()) printf("%sBye, Thanks for the match.\n", comment);
+      if (const char* comment = Protocol.CommentPrefix()) printf("%sBye, Thanks for the match.\n", comment);
       fflush(stdout);
       return 0;
     }

@@ -375,8 +375,7 @@ void UCIProtocol::EndSearch() {
   Search.StopNow = true;
   Search.TimeUp = true;
   if (State == PONDERING || State == INFINITE) {
-    MainStatus.AnalyzeMode = 0;
-    Search.Limits.Ponder = false;
+    Search.Limits.Infinite = Search.Limits.Ponder = false;
     WriteLogFile("Received stop and Aborting Ponder\n");
   } else {
     WriteLogFile("Received stop\n");
@@ -481,19 +480,10 @@ void UCIProtocol::SetOption() {
   } else if (EqualsIgnoringCase(name, "UCI_ShowCurrLine")) {
     ShowCurrentMove = on;
   } else if (EqualsIgnoringCase(name, "UCI_AnalyseMode")) {
-    Status& s = MainStatus;
-    if (on) {
-      s.AnalyzeMode = 1;
-      s.Post = 1;
-      s.Force = 0;
-      s.HumanToMove = 0;
-      SeedNodesPerSecond(AnalyseModeNodesPerSecond);
-      const int64_t st = s.ST != 0 ? static_cast<int64_t>(s.ST) * 1000 : InfiniteThinkingMs;
-      s.ST = static_cast<int32_t>(st < InfiniteThinkingMs ? st : InfiniteThinkingMs);
-    } else {
-      s.Post = 0;
-      s.AnalyzeMode = 0;
-    }
+    // Every "go" says itself whether it is an endless analysis: the option only shows the
+    // thinking lines.
+    Protocol.Post = on ? 1 : 0;
+    if (on) SeedNodesPerSecond(AnalyseModeNodesPerSecond);
   } else if (EqualsIgnoringCase(name, "Ponder")) {
     PonderOption = on ? 1 : 0;
   } else if (EqualsIgnoringCase(name, "UCI_EngineAbout")) {
@@ -664,7 +654,6 @@ void UCIProtocol::Go() {
   if (infinite) {
     limits.Infinite = true;
     limits.ST = InfiniteThinkingMs;
-    s.Force = 0;
     State = INFINITE;
     SeedNodesPerSecond(AnalysisNodesPerSecond);
   }
@@ -675,7 +664,6 @@ void UCIProtocol::Go() {
   if (depth) limits.Depth = limits.FD = static_cast<int8_t>(NumberAfter(cmd, "depth", DeepestFixedDepth));
   if (AfterWord(cmd, "movetime")) {
     limits.ST = NumberAfter(cmd, "movetime");
-    s.TimePerMove = limits.ST;
     const int64_t left = static_cast<int64_t>(limits.ST) * 60;
     limits.TimeLeft = static_cast<int32_t>(left < LargestNumber ? left : LargestNumber);
   }
@@ -685,10 +673,12 @@ void UCIProtocol::Go() {
     limits.Ponder = true;
     State = PONDERING;
   }
+  limits.GamePly = s.GamePly;
+  limits.UseBook = s.UseBook == 1;
   Strength.LimitSearch(limits);
   SetSearchLimits(limits);
-  LogPrintf("MovesPerSession %d TimeLeft %d TimeInc %d ST %d FD %d\n", s.MovesPerSession, s.TimeLeft, s.TimeInc, s.ST,
-            s.FD);
+  LogPrintf("MovesPerSession %d TimeLeft %d TimeInc %d ST %d FD %d\n", limits.MovesPerSession, limits.TimeLeft,
+            limits.TimeIncMs / 1000, limits.ST, limits.FD);
 
   if (!mimic) {
     // The search leaves the board as it is: the GUI's position stays the one to search until the

@@ -1,6 +1,7 @@
 // The xboard and console command interpreter: one word at a time, from the opponent's turn or
 // from the search's input polling while the engine thinks.
 
+#include "search/time_budget.h"
 #include "xboard/commands.h"
 
 #include <cerrno>
@@ -78,7 +79,7 @@ const char* RunningCommand = "";
 
 // A person at the console, not a GUI: the console reads a command's arguments from its own line
 // only, accepts algebraic notation and redraws the board after a change of position.
-bool AtConsole() { return !MainStatus.XboardMode; }
+bool AtConsole() { return !Protocol.XboardMode; }
 
 // At the console a command typed without its argument is refused by name, and the next line is
 // a command of its own.
@@ -168,7 +169,7 @@ uint8_t PositionChanged() {
 }
 
 void LeaveAnalysis() {
-  MainStatus.Post = 0;
+  Protocol.Post = 0;
   MainStatus.AnalyzeMode = 0;
   MainStatus.ST = TimeBeforeAnalysis;
 }
@@ -207,6 +208,8 @@ uint8_t MoveWhilePondering(const char* word) {
       to == predictedTo && promotion == predictedPromotion) {
     LogPrintf("Ponder hit: %s", word);
     Pondering = false;
+    // The GUI sends the clock ("time") before the move: the move is planned on that.
+    Search.Limits.TimeLeft = MainStatus.TimeLeft;
     Search.PonderHit();
     return CmdHandled;
   }
@@ -284,7 +287,7 @@ uint8_t NewCommand() {
 uint8_t AnalyzeCommand() {
   if (!MainStatus.AnalyzeMode) TimeBeforeAnalysis = MainStatus.ST;
   MainStatus.AnalyzeMode = 1;
-  MainStatus.Post = 1;
+  Protocol.Post = 1;
   MainStatus.Force = 0;
   MainStatus.HumanToMove = 0;
   SeedNodesPerSecond(200001);
@@ -352,7 +355,7 @@ uint8_t FixedTimeCommand() {
 }
 
 uint8_t DepthCommand(const char* command, bool readsInXboard, bool setsFixedDepth) {
-  const bool console = !MainStatus.XboardMode;
+  const bool console = !Protocol.XboardMode;
   char word[WordSize];
   if (console) {
     printf("setting MAXDEPTH\n");
@@ -386,7 +389,7 @@ uint8_t SetBoardCommand() {
   FenCounters counters{0, 1};
   if (const char* reason = ReadFen(fen, &counters)) {
     // The GUI shows the refusal to its user; the engine keeps its position.
-    if (MainStatus.XboardMode) {
+    if (Protocol.XboardMode) {
       printf("tellusererror Illegal position\n");
       Flush();
       LogPrintf("Refused setboard (%s): %s", reason, fen);
@@ -476,7 +479,7 @@ uint8_t FeatureReplyCommand(bool accepted) {
   char name[WordSize];
   ReadArgument(name, sizeof name);
   // Comment lines are sent only to a GUI that takes them.
-  if (strcmp(name, "debug") == 0) MainStatus.CommentsRejected = accepted ? 0 : 1;
+  if (strcmp(name, "debug") == 0) Protocol.CommentsRejected = accepted ? 0 : 1;
   return CmdHandled;
 }
 
@@ -753,7 +756,7 @@ uint8_t StrengthCommand() {
     ReportError(kind, shown);
     return CmdHandled;
   }
-  if (!MainStatus.XboardMode) {
+  if (!Protocol.XboardMode) {
     if (Strength.Weaker())
       printf("The engine plays at a rating of about %d.\n", Strength.Elo);
     else
@@ -835,7 +838,7 @@ constexpr Command Commands[] = {
        return CmdHandled;
      }},
     {"new", [](const char*) { return NewCommand(); }},
-    {"nopost", [](const char*) { return SetFlagCommand(MainStatus.Post, 0); }},
+    {"nopost", [](const char*) { return SetFlagCommand(Protocol.Post, 0); }},
     {"option", [](const char*) { return OptionCommand(); }},
     {"otim",
      [](const char*) {
@@ -847,7 +850,7 @@ constexpr Command Commands[] = {
     {"ping", [](const char*) { return PingCommand(); }},
     {"playother", [](const char*) { return PlayOtherCommand(); }},
     {"ponder", Handled},
-    {"post", [](const char*) { return SetFlagCommand(MainStatus.Post, 1); }},
+    {"post", [](const char*) { return SetFlagCommand(Protocol.Post, 1); }},
     {"protover", [](const char*) { return ProtoverCommand(); }},
     {"quit", [](const char*) { return QuitCommand(); }},
     {"random", Handled},
@@ -875,7 +878,7 @@ constexpr Command Commands[] = {
      }},
     {"traceflag",
      [](const char*) {
-       MainStatus.TraceFlag = static_cast<int8_t>((MainStatus.TraceFlag + 1) % 2);
+       TraceFlag = static_cast<int8_t>((TraceFlag + 1) % 2);
        return CmdHandled;
      }},
     {"undo", [](const char* word) { return TakeBackCommand(word, 1); }},
@@ -884,7 +887,7 @@ constexpr Command Commands[] = {
     {"white", [](const char*) { return SideCommand(White); }},
     {"xboard",
      [](const char*) {
-       MainStatus.setxboard(1);
+       Protocol.XboardMode = 1;
        return CmdHandled;
      }},
 };
@@ -958,7 +961,7 @@ void CommitEditedBoard(const ChessBoard& edited) {
 // interrupted while the engine thinks, but console analysis is: it runs until the user types
 // "exit" or "quit" (or the input ends).
 bool CommandWaiting() {
-  if (!MainStatus.XboardMode && !MainStatus.AnalyzeMode) return false;
+  if (!Protocol.XboardMode && !MainStatus.AnalyzeMode) return false;
   return InputWaiting();
 }
 
@@ -971,7 +974,7 @@ const char* CommandWhileThinking() {
   const uint8_t result = DoCommand(word);
   if (result == CmdStop || result == CmdQuit) return word;
   // Arguments nobody read go with their line.
-  if (MainStatus.XboardMode) DiscardRestOfLine();
+  if (Protocol.XboardMode) DiscardRestOfLine();
   return nullptr;
 }
 
@@ -1055,7 +1058,7 @@ uint8_t DoCommand(const char* word) {
 uint8_t HumanMove() {
   char word[WordSize];
   for (;;) {
-    const bool console = !MainStatus.XboardMode;
+    const bool console = !Protocol.XboardMode;
     if (console) {
       if (MainStatus.GameInProgress) printf("Enter Move: ");
       else printf("Game over (%s); save FILE, new, undo or quit: ", GameResult);
@@ -1098,7 +1101,7 @@ void MakeGUIMove(uint64_t from, uint64_t to, char promotion, int score) {
   } else {
     printf("%s", text);
   }
-  LogPrintf("Move Made: %d %d %d %lld %s", MainStatus.CompletedDepth, score / 10, 0,
+  LogPrintf("Move Made: %d %d %d %lld %s", Clock.CompletedDepth, score / 10, 0,
             static_cast<long long>(Search.Nodes()), text);
   Flush();
 }

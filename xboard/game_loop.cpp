@@ -1,5 +1,6 @@
 // The game loop of console and xboard play and the announcements that end a game.
 
+#include "search/search_report.h"
 #include "xboard/game_loop.h"
 
 #include <cstdio>
@@ -34,7 +35,7 @@ bool HistoryEndsWithCurrentPosition() {
 // From protocol version 2 on the GUI reads results in the "1-0 {White mates}" form.
 void AnnounceNoMove(int score) {
   const bool whiteToMove = MainBoard.SideToMove == White;
-  const bool v2 = ProtocolVersion >= 2 && MainStatus.XboardMode;
+  const bool v2 = ProtocolVersion >= 2 && Protocol.XboardMode;
   const bool whiteWins = (score == -MateValue) != whiteToMove;
   if (score == -MateValue || score == MateValue) {
     const char* result = whiteWins ? "1-0" : "0-1";
@@ -59,7 +60,7 @@ constexpr int32_t ConsoleSessionMs = 5 * 60000;
 
 void SetConsoleClock() {
   Status& s = MainStatus;
-  if (s.XboardMode || s.UCIMode == 1 || s.FD != 0 || s.ST != 0) return;
+  if (Protocol.XboardMode || Protocol.UCIMode == 1 || s.FD != 0 || s.ST != 0) return;
   if (s.TimeLeft > 0) return;
   s.MovesPerSession = ConsoleMovesPerSession;
   s.TimeLeft = ConsoleSessionMs;
@@ -70,7 +71,7 @@ void SetConsoleClock() {
 // -sd, 56 by default.
 char ConsoleDepthLimit() {
   if (MainStatus.getFD() != 0) return MainStatus.getFD();
-  if (MainStatus.XboardMode) return static_cast<char>(XboardDepthLimit);
+  if (Protocol.XboardMode) return static_cast<char>(XboardDepthLimit);
   const int32_t d = MainBoard.MaxDepth;
   return static_cast<char>(d >= 1 && d <= 100 ? d : 0);
 }
@@ -103,8 +104,10 @@ SearchLimits GameLimits() {
   limits.TimeLeft = s.TimeLeft;
   limits.TimeIncMs = s.TimeIncMs;
   limits.MovesPerSession = s.MovesPerSession;
+  limits.GamePly = s.GamePly;
   limits.Infinite = s.AnalyzeMode;
   limits.Ponder = Pondering;
+  limits.UseBook = s.UseBook == 1;
   return limits;
 }
 
@@ -112,7 +115,7 @@ SearchLimits GameLimits() {
 bool EngineTurn(int* lastScore) {
   // In xboard mode the search driver records the root position itself, in the place the game
   // record gave it (where its en passant square, which the driver does not store, stays).
-  if (MainStatus.XboardMode) {
+  if (Protocol.XboardMode) {
     if (!HistoryEndsWithCurrentPosition()) RecordGamePosition();
     MoveList.RetractMove();
   }
@@ -157,7 +160,7 @@ bool EngineTurn(int* lastScore) {
 
 bool PonderWanted() {
   const Status& s = MainStatus;
-  return PonderEnabled && s.XboardMode && !s.Force && !s.AnalyzeMode && !s.SelfPlay && s.GameInProgress &&
+  return PonderEnabled && Protocol.XboardMode && !s.Force && !s.AnalyzeMode && !s.SelfPlay && s.GameInProgress &&
          !QuitRequested;
 }
 
@@ -181,7 +184,7 @@ PonderResult PonderTurn(int* lastScore) {
   }
   // The thinking lines of a ponder search start after the expected reply; xboard shows them
   // under it when told which move that is.
-  if (MainStatus.Post) SendHint(from, to, promotion);
+  if (Protocol.Post) SendHint(from, to, promotion);
   LogPrintf("Pondering on the expected reply");
   Pondering = true;
   PonderMissed = false;
@@ -233,11 +236,11 @@ bool AnnounceGameEnd() {
 void GameLoop() {
   uint8_t lastCode = 0;
   int lastScore = 0;
-  if (MainStatus.UCIMode == 1) return;
+  if (Protocol.UCIMode == 1) return;
   ListenForCommands();
   MainBoard.InitPieceCounts();
   ResetGameHistory();
-  if (!MainStatus.XboardMode) {
+  if (!Protocol.XboardMode) {
     SetConsoleClock();
     if (MainStatus.FD != 0)
       printf("The engine searches %d plies a move.\n", MainStatus.FD);
@@ -248,7 +251,7 @@ void GameLoop() {
     fflush(stdout);
   }
   for (;;) {
-    if (QuitRequested || MainStatus.UCIMode == 1) return;
+    if (QuitRequested || Protocol.UCIMode == 1) return;
     // After the end of a game the engine only listens: an xboard engine until the GUI's next
     // game begins, the console until the person saves the game, starts another or quits.
     if (!MainStatus.GameInProgress) MainStatus.HumanToMove = 1;
@@ -271,7 +274,7 @@ void GameLoop() {
       SendPendingPongs();
       if (!goOn) return;
     }
-    if (!MainStatus.XboardMode) {
+    if (!Protocol.XboardMode) {
       printf("Game Score %d\n", lastScore);
       ShowBoard(MainBoard);
     }

@@ -1,25 +1,20 @@
 #pragma once
-// Helpers for the board tests: keep the global board and settings as they were, and set up
+// Helpers for the board tests: keep the global board as it was, and set up
 // positions from FEN text with their piece counts.
 
 #include <gtest/gtest.h>
 
 #include "board/chess_board.h"
 #include "board/fen.h"
-#include "game/status.h"
 
-// Restores MainBoard and MainStatus when the test ends.
+// Restores MainBoard when the test ends.
 class GlobalsGuard {
 public:
-  GlobalsGuard() : board_(MainBoard), status_(MainStatus) {}
-  ~GlobalsGuard() {
-    MainBoard = board_;
-    MainStatus = status_;
-  }
+  GlobalsGuard() : board_(MainBoard) {}
+  ~GlobalsGuard() { MainBoard = board_; }
 
 private:
   ChessBoard board_;
-  Status status_;
 };
 
 // Sets MainBoard from a FEN text with current counts and a zero fifty-move count.

@@ -17,9 +17,8 @@ std::string Diagram(ChessBoard& board) {
 
 }  // namespace
 
-TEST(ChessBoard, InitRepSetsStartPositionAndMasks) {
+TEST(ChessBoard, InitRepSetsStartPosition) {
   GlobalsGuard guard;
-  MainStatus.FileH = 0;
   ChessBoard b{};
   b.InitRep();
   EXPECT_EQ(b.WhitePieces, 0xFFFFULL);
@@ -30,7 +29,6 @@ TEST(ChessBoard, InitRepSetsStartPositionAndMasks) {
   EXPECT_EQ(b.CastleFlags, 15);
   EXPECT_EQ(b.SideToMove, White);
   EXPECT_EQ(b.MaxDepth, 56);
-  EXPECT_EQ(MainStatus.FileH, 0x8080808080808080ULL);
   b.InitPieceCounts();
   EXPECT_EQ(b.WhitePawnCount, 8);
   EXPECT_EQ(b.BlackKnightCount, 2);

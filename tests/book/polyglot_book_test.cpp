@@ -9,6 +9,7 @@
 
 #include "board/bit_ops.h"
 #include "board/fen.h"
+#include "board/log_file.h"
 #include "book/opening_book.h"
 #include "hash/keys.h"
 #include "movegen/move_gen.h"
@@ -182,21 +183,17 @@ TEST(PolyglotBook, InBookAsksTheFileBookUpToTheBookDepth) {
   FileBook.Enabled = true;  // an earlier test may have switched the book off
   if (UPStable[0] == 0 && LPStable[0] == 0) initPStable();  // the engine's keys, for the empty tree book
   buildbook();
-  MainStatus.UCIMode = 0;
-  MainStatus.XboardMode = 1;
-  MainStatus.TraceFlag = 0;
+  TraceFlag = 0;
   Position("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
-  MainStatus.GamePly = 1;
   ChessBoard b = MainBoard;
   MoveGen list;
   list.GenerateAllMoves(White, &b, b.CastleFlags);
-  const int k = InBook(White, static_cast<char>(MainBoard.CastleFlags), MainBoard);
+  const int k = InBook(White, static_cast<char>(MainBoard.CastleFlags), MainBoard, 1);
   ASSERT_GE(k, 0);
   EXPECT_EQ(list.From[k], SquareMask(Sq("g1")));
   EXPECT_EQ(list.To[k], SquareMask(Sq("f3")));
-  MainStatus.GamePly = 3;
   FileBook.LastPly = 2;
-  EXPECT_EQ(InBook(White, static_cast<char>(MainBoard.CastleFlags), MainBoard), -100);
+  EXPECT_EQ(InBook(White, static_cast<char>(MainBoard.CastleFlags), MainBoard, 3), -100);
   FileBook.LastPly = 0;
   FileBook.Unload();
 }

@@ -10,6 +10,7 @@
 #include "game/status.h"
 #include "hash/keys.h"
 #include "hash/move_history.h"
+#include "search/search_report.h"
 #include "search/search_routines.h"
 
 // A new game in xboard mode, no search running; key tables drawn.
@@ -25,8 +26,9 @@ protected:
     if (UPStable[0] == 0 && LPStable[0] == 0) initPStable();
     savedBoard_ = MainBoard;
     savedStatus_ = MainStatus;
-    MainStatus.UCIMode = 0;
-    MainStatus.XboardMode = 1;  // no console prompts and echoes
+    savedProtocol_ = Protocol;
+    Protocol.UCIMode = 0;
+    Protocol.XboardMode = 1;  // no console prompts and echoes
     MainStatus.AnalyzeMode = 0;
     MainStatus.Force = 0;
     QuitRequested = false;
@@ -42,6 +44,7 @@ protected:
     SearchRunning = false;
     MainBoard = savedBoard_;
     MainStatus = savedStatus_;
+    Protocol = savedProtocol_;
   }
 
   // Sets the game position from FEN text, with counts and a fresh history.
@@ -54,4 +57,5 @@ protected:
 private:
   ChessBoard savedBoard_;
   Status savedStatus_;
+  ProtocolSettings savedProtocol_;
 };

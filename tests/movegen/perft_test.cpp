@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "game/status.h"
+#include "board/log_file.h"
 #include "tests/movegen/movegen_test_util.h"
 
 namespace {
@@ -43,16 +43,16 @@ std::vector<PerftRow> ReadPerftTable() {
 // Runs PerfT on a position with MainBoard and the settings put back afterwards; returns the report.
 std::string RunPerft(const char* fen, int depth, uint64_t* leaves, uint64_t* total, bool trace = false) {
   const ChessBoard savedBoard = MainBoard;
-  const int8_t savedTrace = MainStatus.TraceFlag;
+  const int8_t savedTrace = TraceFlag;
   MainBoard = BoardFromFen(fen);
-  MainStatus.TraceFlag = trace ? 1 : 0;
+  TraceFlag = trace ? 1 : 0;
   testing::internal::CaptureStdout();
   PerfT perft(depth);
   const std::string out = testing::internal::GetCapturedStdout();
   *leaves = perft.LeafNodes;
   *total = perft.TotalNodes;
   MainBoard = savedBoard;
-  MainStatus.TraceFlag = savedTrace;
+  TraceFlag = savedTrace;
   return out;
 }
 
@@ -91,8 +91,8 @@ size_t PerftLegalCount(const ChessBoard& position, int8_t side, uint8_t flags) {
 // The last ply is counted without listing the moves; over random games the count must be the
 // number of listed moves that leave the king safe, one and two plies deep.
 TEST(Perft, LastPlyCountMatchesTheLegalListOverRandomGames) {
-  const int8_t savedTrace = MainStatus.TraceFlag;
-  MainStatus.TraceFlag = 0;
+  const int8_t savedTrace = TraceFlag;
+  TraceFlag = 0;
   testing::internal::CaptureStdout();
   PerfT counts(0);  // the counters, put to use below
   testing::internal::GetCapturedStdout();
@@ -115,7 +115,7 @@ TEST(Perft, LastPlyCountMatchesTheLegalListOverRandomGames) {
     counts.PerformanceTest(side, 2, position, static_cast<char>(flags));
     ASSERT_EQ(counts.LeafNodes, below);
   });
-  MainStatus.TraceFlag = savedTrace;
+  TraceFlag = savedTrace;
 }
 
 TEST(Perft, RookReachingACornerWhereOneWasTakenNeverCastles) {

@@ -132,16 +132,16 @@ TEST(Search, MoveNowEndsTheSearchWithALegalMove) {
   LoadPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
   ForgetEverything();
   ChessBoard before = MainBoard;
-  MainStatus.XboardMode = 1;
+  Protocol.XboardMode = 1;
   MainStatus.TimeLeft = 3600000;
-  MainStatus.NodesPerSecond = 20000;  // polls come early
+  Clock.NodesPerSecond = 20000;  // polls come early
   ListenForCommands();
   SetInputForTesting("\n?\n");
   const int32_t start = ProcessClockMs();
   ThinkResult r = Think(0);
   const int32_t elapsed = ProcessClockMs() - start;
   SetInputForTesting("");
-  MainStatus.XboardMode = 0;
+  Protocol.XboardMode = 0;
   EXPECT_TRUE(Search.MoveNow);
   EXPECT_FALSE(Search.Aborted);
   EXPECT_LT(elapsed, 20000);
@@ -158,14 +158,14 @@ TEST(Search, WallClockLimitHoldsWhenTheSpeedEstimateIsWrong) {
   ForgetEverything();
   MainStatus.ST = 300;
   MainStatus.TimeLeft = 60 * 300;
-  MainStatus.NodesPerSecond = 1000000000;
+  Clock.NodesPerSecond = 1000000000;
   const int32_t start = ProcessClockMs();
   const ThinkResult r = Think(0);
   const int32_t elapsed = ProcessClockMs() - start;
   EXPECT_LT(elapsed, 1000);
   EXPECT_NE(r.From, r.To);
   MainStatus.ST = 0;
-  MainStatus.NodesPerSecond = 1200000;
+  Clock.NodesPerSecond = 1200000;
 }
 
 TEST(Search, ShortSearchesCalibrateTheSpeed) {
@@ -174,25 +174,25 @@ TEST(Search, ShortSearchesCalibrateTheSpeed) {
   const bool measured = SpeedMeasured;
   Search.NodeCount = 60000;
   Search.QuiesceNodeCount = 40000;
-  MainStatus.TimePerMove = 1000;
-  MainStatus.StartTime = ProcessClockMs() - 50;
+  Clock.TimePerMove = 1000;
+  Clock.StartTime = ProcessClockMs() - 50;
   CalibrateSpeed(false);
   EXPECT_TRUE(Search.NpsCalibrated);
   EXPECT_TRUE(SpeedMeasured);
-  EXPECT_LE(MainStatus.NodesPerSecond, 2000000);
-  EXPECT_GE(MainStatus.NodesPerSecond, 400000);  // even a very slow clock read leaves a sane figure
-  EXPECT_EQ(Search.NodesPerMove, MainStatus.NodesPerSecond / 1000 * 1000);
+  EXPECT_LE(Clock.NodesPerSecond, 2000000);
+  EXPECT_GE(Clock.NodesPerSecond, 400000);  // even a very slow clock read leaves a sane figure
+  EXPECT_EQ(Search.NodesPerMove, Clock.NodesPerSecond / 1000 * 1000);
   // The guesses of new games and analysis never replace the measurement.
-  const int32_t nps = MainStatus.NodesPerSecond;
+  const int32_t nps = Clock.NodesPerSecond;
   SeedNodesPerSecond(800000);
-  EXPECT_EQ(MainStatus.NodesPerSecond, nps);
+  EXPECT_EQ(Clock.NodesPerSecond, nps);
   // No time passed at all: nothing is divided by zero and the estimate stays.
-  MainStatus.StartTime = ProcessClockMs() + 1000;
+  Clock.StartTime = ProcessClockMs() + 1000;
   CalibrateSpeed(false);
-  EXPECT_EQ(MainStatus.NodesPerSecond, nps);
+  EXPECT_EQ(Clock.NodesPerSecond, nps);
   SpeedMeasured = measured;
   Search.NodeCount = Search.QuiesceNodeCount = 0;
-  MainStatus.NodesPerSecond = 1200000;
+  Clock.NodesPerSecond = 1200000;
 }
 
 TEST(Search, ASpeedMeasuredInAStallDoesNotCutLaterBudgets) {
@@ -200,39 +200,39 @@ TEST(Search, ASpeedMeasuredInAStallDoesNotCutLaterBudgets) {
   const bool measured = SpeedMeasured;
   Search.NodeCount = 60000;
   Search.QuiesceNodeCount = 40000;
-  MainStatus.TimePerMove = 10000;
+  Clock.TimePerMove = 10000;
   // A speed measured while the machine stalled makes 10 s of 5000 nodes, spent already; the clock
   // says a tenth of a second has passed: measured again, the budget holds.
   Search.NpsCalibrated = true;
-  MainStatus.NodesPerSecond = 5000;
+  Clock.NodesPerSecond = 5000;
   Search.NodesPerMove = 50000;
-  MainStatus.StartTime = ProcessClockMs() - 100;
+  Clock.StartTime = ProcessClockMs() - 100;
   EXPECT_TRUE(NodeBudgetHoldsByClock());
-  EXPECT_GT(MainStatus.NodesPerSecond, 20000);
+  EXPECT_GT(Clock.NodesPerSecond, 20000);
   EXPECT_GT(Search.NodesPerMove, Search.Nodes());
   // A time budget spent by the clock is spent, whatever the speed.
-  const int32_t nps = MainStatus.NodesPerSecond;
-  MainStatus.StartTime = ProcessClockMs() - 20000;
+  const int32_t nps = Clock.NodesPerSecond;
+  Clock.StartTime = ProcessClockMs() - 20000;
   Search.NodesPerMove = 50000;
   EXPECT_FALSE(NodeBudgetHoldsByClock());
-  EXPECT_EQ(MainStatus.NodesPerSecond, nps);
+  EXPECT_EQ(Clock.NodesPerSecond, nps);
   EXPECT_EQ(Search.NodesPerMove, 50000);
   // Before the first measurement the node budget stands for half the time budget.
   Search.NpsCalibrated = false;
-  MainStatus.StartTime = ProcessClockMs() - 6000;
+  Clock.StartTime = ProcessClockMs() - 6000;
   EXPECT_FALSE(NodeBudgetHoldsByClock());
   // The next search starts from the speed of the whole search, when it ran long enough to tell.
-  MainStatus.StartTime = ProcessClockMs() - 200;
+  Clock.StartTime = ProcessClockMs() - 200;
   KeepWholeSearchSpeed();
-  EXPECT_LE(MainStatus.NodesPerSecond, 500000);
-  EXPECT_GE(MainStatus.NodesPerSecond, 10000);
-  const int32_t whole = MainStatus.NodesPerSecond;
-  MainStatus.StartTime = ProcessClockMs() + 1000;
+  EXPECT_LE(Clock.NodesPerSecond, 500000);
+  EXPECT_GE(Clock.NodesPerSecond, 10000);
+  const int32_t whole = Clock.NodesPerSecond;
+  Clock.StartTime = ProcessClockMs() + 1000;
   KeepWholeSearchSpeed();
-  EXPECT_EQ(MainStatus.NodesPerSecond, whole);
+  EXPECT_EQ(Clock.NodesPerSecond, whole);
   SpeedMeasured = measured;
   Search.NodeCount = Search.QuiesceNodeCount = 0;
-  MainStatus.NodesPerSecond = 1200000;
+  Clock.NodesPerSecond = 1200000;
 }
 
 TEST(Search, MateScoresAreShownInMoves) {
@@ -255,14 +255,14 @@ TEST(Search, NodeLimitStopsNearTheCountAndRepeats) {
   for (int run = 0; run < 2; run++) {
     MainBoard = start;
     ForgetEverything();
-    MainStatus.NodesPerSecond = run == 0 ? 1200000 : 90000;  // the speed estimate plays no part
+    Clock.NodesPerSecond = run == 0 ? 1200000 : 90000;  // the speed estimate plays no part
     SearchLimits limits;
     limits.Nodes = 50000;
     const ThinkResult r = Think(limits);
     nodes[run] = r.Nodes;
     from[run] = r.From;
   }
-  MainStatus.NodesPerSecond = 1200000;
+  Clock.NodesPerSecond = 1200000;
   EXPECT_EQ(nodes[0], nodes[1]);
   EXPECT_EQ(from[0], from[1]);
   EXPECT_GE(nodes[0], 50000);

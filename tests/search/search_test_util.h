@@ -9,13 +9,16 @@
 
 #include "board/bit_ops.h"
 #include "board/fen.h"
+#include "board/log_file.h"
 #include "board/masks.h"
 #include "game/status.h"
 #include "hash/keys.h"
 #include "hash/move_history.h"
 #include "hash/transposition_table.h"
 #include "movegen/move_gen.h"
+#include "search/search_report.h"
 #include "search/search_routines.h"
+#include "search/time_budget.h"
 
 struct ThinkResult {
   int Score;
@@ -30,13 +33,14 @@ struct ThinkResult {
 inline void QuietEngine() {
   if (UPStable[0] == 0 && LPStable[0] == 0) initPStable();
   Status& s = MainStatus;
-  s.XboardMode = s.UCIMode = 0;
-  s.Post = s.Kibitz = s.UseBook = s.AnalyzeMode = s.BenchMode = s.TraceFlag = 0;
+  Protocol.XboardMode = Protocol.UCIMode = Protocol.Post = Protocol.Kibitz = 0;
+  TraceFlag = 0;
+  s.UseBook = s.AnalyzeMode = s.BenchMode = 0;
   s.ST = s.MovesPerSession = s.TimeInc = 0;
   s.TimeLeft = 0;
   s.FD = 0;
   s.GamePly = 1;
-  s.NodesPerSecond = 1200000;
+  Clock.NodesPerSecond = 1200000;
   Search.LastBookPly = 0;
 }
 
@@ -65,7 +69,7 @@ inline ThinkResult Think(const SearchLimits& limits) {
   return r;
 }
 
-// To a fixed depth, or (depth 0) on the clock of the status record.
+// To a fixed depth, or (depth 0) on the clock the test set in the front ends' record.
 inline ThinkResult Think(int depth) {
   const Status& s = MainStatus;
   SearchLimits limits;
@@ -74,6 +78,7 @@ inline ThinkResult Think(int depth) {
   limits.TimeLeft = s.TimeLeft;
   limits.TimeIncMs = s.TimeIncMs;
   limits.MovesPerSession = s.MovesPerSession;
+  limits.GamePly = s.GamePly;
   return Think(limits);
 }
 

@@ -8,6 +8,9 @@
 #include "board/chess_board.h"
 #include "shell/match_loop.h"
 #include "game/status.h"
+#include "board/log_file.h"
+#include "search/search_report.h"
+#include "search/time_budget.h"
 
 namespace {
 
@@ -16,7 +19,7 @@ protected:
   // Fresh settings before every scan.
   void Reset() {
     MainStatus.initVars();
-    MainStatus.XboardMode = MainStatus.UCIMode = 0;
+    Protocol.XboardMode = Protocol.UCIMode = 0;
     MainBoard.InitRep();
     SuiteFile = nullptr;
   }
@@ -60,7 +63,6 @@ TEST_F(CommandLineTest, DepthAndTimeOptions) {
   // Ten seconds per move; the search reads ST in milliseconds.
   Scan({"-st", "10"});
   EXPECT_EQ(MainStatus.ST, 10000);
-  EXPECT_EQ(MainStatus.TimePerMove, 9000);
   EXPECT_EQ(MainStatus.TimeLeft, 600000);
 
   // Any word containing -sd takes the next word as the maximum depth; the fixed depth stays.
@@ -79,7 +81,6 @@ TEST_F(CommandLineTest, DepthAndTimeOptions) {
   EXPECT_EQ(MainBoard.MaxDepth, 0);
   Scan({"-st", "99999999999"});
   EXPECT_EQ(MainStatus.TimeLeft, 2000000000);
-  EXPECT_GT(MainStatus.TimePerMove, 0);
 }
 
 TEST_F(CommandLineTest, ModeFlagsAndSuiteFile) {
@@ -87,9 +88,9 @@ TEST_F(CommandLineTest, ModeFlagsAndSuiteFile) {
   EXPECT_EQ(MainStatus.getPERFT(), 1);
   EXPECT_EQ(MainStatus.BenchMode, 2);
   EXPECT_EQ(MainStatus.UseBook, 0);
-  EXPECT_EQ(MainStatus.Post + MainStatus.Kibitz + MainStatus.TraceFlag + MainStatus.SelfPlay, 4);
-  EXPECT_EQ(MainStatus.getxboard(), 1);
-  EXPECT_EQ(MainStatus.UCIMode, 1);
+  EXPECT_EQ(Protocol.Post + Protocol.Kibitz + TraceFlag + MainStatus.SelfPlay, 4);
+  EXPECT_EQ(Protocol.XboardMode, 1);
+  EXPECT_EQ(Protocol.UCIMode, 1);
 
   Scan({"-ts", "suite.epd"});
   EXPECT_EQ(MainStatus.getDoTestSuite(), 1);
@@ -108,7 +109,7 @@ TEST_F(CommandLineTest, MatchingRules) {
   Scan({"-perftx", "-bench9", "x-postx", "--nobook"});
   EXPECT_EQ(MainStatus.getPERFT(), 0);
   EXPECT_EQ(MainStatus.BenchMode, 0);
-  EXPECT_EQ(MainStatus.Post, 1);
+  EXPECT_EQ(Protocol.Post, 1);
   EXPECT_EQ(MainStatus.UseBook, 0);
   // -tc consumes its argument, so "-post" there is not an option word ...
   Scan({"-tc", "40/5", "unknown"});

@@ -40,8 +40,8 @@ protected:
     if (UPStable[0] == 0 && LPStable[0] == 0) initPStable();
     savedBoard_ = MainBoard;
     savedStatus_ = MainStatus;
-    MainStatus.UCIMode = 1;
-    MainStatus.XboardMode = 0;
+    Protocol.UCIMode = 1;
+    Protocol.XboardMode = 0;
     MainStatus.initVars();
     MainStatus.AnalyzeMode = 0;
     Search.Limits = SearchLimits{};
@@ -230,30 +230,29 @@ TEST_F(UciTest, FenKeepsItsHalfMoveClockAndMoveNumber) {
 
 TEST_F(UciTest, GoReadsTheClockOfTheSideToMove) {
   Run("go wtime 60000 btime 30000 winc 1000 binc 2000 depth 1");
-  EXPECT_EQ(MainStatus.TimeLeft, 60000);
-  EXPECT_EQ(MainStatus.TimeInc, 1);
-  EXPECT_EQ(MainStatus.MovesPerSession, 0);
+  EXPECT_EQ(Search.Limits.TimeLeft, 60000);
+  EXPECT_EQ(Search.Limits.TimeIncMs / 1000, 1);
+  EXPECT_EQ(Search.Limits.MovesPerSession, 0);
   EXPECT_EQ(UCI.State, WAITING);
 
   Run("position startpos moves e2e4");
   Run("go wtime 60000 btime 30000 winc 1000 binc 2000 movestogo 12 depth 1");
-  EXPECT_EQ(MainStatus.TimeLeft, 30000);
-  EXPECT_EQ(MainStatus.TimeInc, 2);
-  EXPECT_EQ(MainStatus.MovesPerSession, 12);
+  EXPECT_EQ(Search.Limits.TimeLeft, 30000);
+  EXPECT_EQ(Search.Limits.TimeIncMs / 1000, 2);
+  EXPECT_EQ(Search.Limits.MovesPerSession, 12);
 
   Run("position startpos");
   Run("go movetime 2000 depth 1");
-  EXPECT_EQ(MainStatus.ST, 2000);
-  EXPECT_EQ(MainStatus.TimePerMove, 2000);
-  EXPECT_EQ(MainStatus.TimeLeft, 120000);
+  EXPECT_EQ(Search.Limits.ST, 2000);
+  EXPECT_EQ(Search.Limits.TimeLeft, 120000);
 
   // A huge depth is capped at the iteration limit, never wrapped to a negative one (stalemate:
   // the command is read but nothing is searched).
   Run("position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1");
   Run("go depth 6000");
-  EXPECT_EQ(MainStatus.FD, 100);
-  EXPECT_EQ(MainStatus.ST, 0);
-  EXPECT_EQ(MainStatus.TimeLeft, 0);
+  EXPECT_EQ(Search.Limits.FD, 100);
+  EXPECT_EQ(Search.Limits.ST, 0);
+  EXPECT_EQ(Search.Limits.TimeLeft, 0);
 }
 
 TEST_F(UciTest, GoAnswersWithALegalMoveOrWithTheNullMove) {
@@ -324,11 +323,11 @@ TEST_F(UciTest, CommandsDuringASearch) {
   EXPECT_FALSE(Search.Aborted);
 
   UCI.State = INFINITE;
-  MainStatus.AnalyzeMode = 1;
+  Search.Limits.Infinite = true;
   Search.MoveNow = false;
   Run("stop");
   EXPECT_TRUE(Search.MoveNow);
-  EXPECT_EQ(MainStatus.AnalyzeMode, 0);
+  EXPECT_FALSE(Search.Limits.Infinite);
   EXPECT_EQ(UCI.State, SEARCHING);
 
   // Position, setoption and go wait until the search is over, then run in order.
@@ -353,7 +352,7 @@ TEST_F(UciTest, GoInfiniteAndPonderSendBestMoveOnlyAfterStopOrPonderhit) {
   EXPECT_NE(out.find("readyok\n"), std::string::npos);
   EXPECT_LT(out.find("readyok\n"), out.find("bestmove"));
   EXPECT_EQ(BestMove(out), "b1b8");
-  EXPECT_EQ(MainStatus.AnalyzeMode, 0);
+  EXPECT_FALSE(Search.Limits.Infinite);
   EXPECT_EQ(UCI.State, WAITING);
   EXPECT_EQ(MainBoard.AllPieces, 0xFFFF00000000FFFFull);  // the deferred position ran afterwards
 
@@ -380,10 +379,9 @@ TEST_F(UciTest, NewGameAndOptions) {
   Run("setoption name UCI_ShowCurrLine value true");
   EXPECT_TRUE(ShowCurrentMove);
   Run("setoption name UCI_AnalyseMode value true");
-  EXPECT_EQ(MainStatus.AnalyzeMode, 1);
-  EXPECT_EQ(MainStatus.Post, 1);
+  EXPECT_EQ(Protocol.Post, 1);
   Run("setoption name UCI_AnalyseMode value false");
-  EXPECT_EQ(MainStatus.AnalyzeMode, 0);
+  EXPECT_EQ(Protocol.Post, 0);
   EXPECT_EQ(Run("setoption name UCI_EngineAbout value anything"), "");
   EXPECT_EQ(Run("setoption name NoSuchThing value 64"), "info string No such option: NoSuchThing\n");
 
@@ -395,14 +393,14 @@ TEST_F(UciTest, NewGameAndOptions) {
   EXPECT_EQ(UCI.PonderOption, 1);
   EXPECT_EQ(MainBoard.AllPieces, 0xFFFF00000000FFFFull);
   EXPECT_EQ(MainBoard.SideToMove, White);
-  EXPECT_EQ(MainStatus.NodesPerSecond, 800000);
+  EXPECT_EQ(Clock.NodesPerSecond, 800000);
   // A measured speed is never replaced by the guess.
   SpeedMeasured = true;
-  MainStatus.NodesPerSecond = 2500000;
+  Clock.NodesPerSecond = 2500000;
   Run("ucinewgame");
   Run("setoption name UCI_AnalyseMode value true");
   Run("setoption name UCI_AnalyseMode value false");
-  EXPECT_EQ(MainStatus.NodesPerSecond, 2500000);
+  EXPECT_EQ(Clock.NodesPerSecond, 2500000);
   Run("setoption name Ponder value false");
 
   Run("setoption name Move Overhead value 120");

@@ -10,6 +10,7 @@
 #include "board/bit_ops.h"
 #include "board/masks.h"
 #include "search/search_control.h"
+#include "search/time_budget.h"
 #include "tests/game/front_end_test_util.h"
 
 namespace {
@@ -59,7 +60,6 @@ TEST_F(CommandsTest, ClockCommands) {
   // st is seconds per move; the search reads milliseconds.
   Run("st", "10\n");
   EXPECT_EQ(MainStatus.ST, 10000);
-  EXPECT_EQ(MainStatus.TimePerMove, 9000);
   EXPECT_EQ(MainStatus.TimeLeft, 600000);
   // Absurd values are bounded, never overflowed.
   Run("time", "99999999999999\n");
@@ -82,13 +82,13 @@ TEST_F(CommandsTest, AnalyzeAndExit) {
   SpeedMeasured = false;  // analysis seeds the speed only before the process has measured one
   EXPECT_EQ(Run("analyze"), CmdStop);
   EXPECT_EQ(MainStatus.AnalyzeMode, 1);
-  EXPECT_EQ(MainStatus.Post, 1);
+  EXPECT_EQ(Protocol.Post, 1);
   EXPECT_EQ(MainStatus.HumanToMove, 0);
-  EXPECT_EQ(MainStatus.NodesPerSecond, 200001);
+  EXPECT_EQ(Clock.NodesPerSecond, 200001);
   EXPECT_EQ(MainStatus.ST, 1209600000);
   EXPECT_EQ(Run("exit"), CmdStop);
   EXPECT_EQ(MainStatus.AnalyzeMode, 0);
-  EXPECT_EQ(MainStatus.Post, 0);
+  EXPECT_EQ(Protocol.Post, 0);
   EXPECT_TRUE(Search.Aborted);
   EXPECT_EQ(MainStatus.ST, 0);  // the fixed time from before the analysis is back
 
