@@ -8,8 +8,8 @@
 
 #include "board/chess_board.h"
 #include "board/fen.h"
+#include "board/keys.h"
 #include "eval/position_evaluate.h"
-#include "hash/keys.h"
 #include "hash/pawn_hash.h"
 
 namespace {

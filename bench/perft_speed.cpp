@@ -11,8 +11,8 @@
 #include "board/chess_board.h"
 #include "board/clock.h"
 #include "board/fen.h"
+#include "board/keys.h"
 #include "game/status.h"
-#include "hash/keys.h"
 #include "movegen/perft.h"
 
 int main(int argc, char** argv) {

@@ -4,9 +4,9 @@
 
 #include "board/bit_ops.h"
 #include "board/chess_board.h"
+#include "board/keys.h"
 #include "board/masks.h"
 #include "board/piece_values.h"
-#include "hash/keys.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 
 #include <cstdio>
 
+#include "board/keys.h"
 #include "board/log_file.h"
 #include "board/move_coordinates.h"
 #include "book/polyglot_book.h"
-#include "hash/keys.h"
 #include "movegen/move_gen.h"
 
 BookKey OpeningBook[BookCapacity];

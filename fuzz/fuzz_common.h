@@ -10,9 +10,9 @@
 
 #include "board/bit_ops.h"
 #include "board/chess_board.h"
+#include "board/keys.h"
 #include "board/masks.h"
 #include "game/status.h"
-#include "hash/keys.h"
 #include "movegen/move_gen.h"
 
 #define FUZZ_CHECK(condition)                                                        \

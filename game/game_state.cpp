@@ -9,7 +9,7 @@
 #include "game/move_parse.h"
 #include "game/status.h"
 #include "eval/position_evaluate.h"
-#include "hash/keys.h"
+#include "board/keys.h"
 #include "hash/move_history.h"
 #include "hash/transposition_table.h"
 #include "search/search_routines.h"

@@ -9,6 +9,14 @@ Status MainStatus;
 
 Status::Status() { std::memset(static_cast<void*>(this), 0, sizeof(*this)); }
 
+void SetSecondsPerMove(double seconds) {
+  // Clock values stay below about 23 days, so that the time arithmetic keeps to 32 bits.
+  constexpr double MaxClockMs = 2000000000.0;
+  auto ms = [](double v) { return static_cast<int32_t>(v <= 0 ? 0 : (v > MaxClockMs ? MaxClockMs : v)); };
+  MainStatus.ST = ms(seconds * 1000.0);
+  MainStatus.TimeLeft = ms(seconds * 60000.0);
+}
+
 void Status::initVars() {
   PERFT = BenchMode = SATrain = Mimic = DoTestSuite = PEV = SelfPlay = 0;
   Protocol.Post = 0;

@@ -48,3 +48,15 @@ public:
 };
 
 extern Status MainStatus;
+
+// Fixed time per move of the given seconds, for the option -st and the xboard "st" command: ST
+// (milliseconds, as the search's limits take it) and TimeLeft (a minute per second of move
+// time). Negative times count as 0.
+void SetSecondsPerMove(double seconds);
+
+// The fixed search depths -fd and the xboard "sd" command accept, in plies.
+constexpr int MinFixedDepth = 1;
+constexpr int MaxFixedDepth = 100;
+
+// The engine's version, as the GUIs show it after its name.
+constexpr char EngineVersion[17] = "0.9.1 (bitboard)";

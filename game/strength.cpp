@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "board/bit_ops.h"
-#include "hash/keys.h"
+#include "board/keys.h"
 
 PlayingStrength Strength;
 

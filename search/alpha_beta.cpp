@@ -3,10 +3,10 @@
 // iterative deepening, check / single-reply / mate-threat extensions and late-move reductions.
 
 #include "board/bit_ops.h"
+#include "board/keys.h"
 #include "board/log_file.h"
 #include "board/masks.h"
 #include "eval/position_evaluate.h"
-#include "hash/keys.h"
 #include "hash/move_history.h"
 #include "hash/pawn_hash.h"
 #include "hash/transposition_table.h"

@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "board/clock.h"
+#include "board/keys.h"
 #include "board/log_file.h"
-#include "hash/keys.h"
 #include "hash/move_history.h"
 #include "hash/transposition_table.h"
 #include "search/search_control.h"
@@ -16,6 +16,7 @@
 #include "search/search_routines.h"
 #include "search/threads.h"
 #include "search/time_budget.h"
+#include "search/variation_text.h"
 
 namespace {
 
@@ -116,9 +117,10 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
     // 7.
     Clock.ElapsedSeconds = static_cast<int32_t>(std::min<int64_t>(Nodes() / SafeNodesPerSecond(), INT32_MAX));
     if (Clock.ElapsedSeconds > 3) {
+      const RootVariation line = BestLine(*bestFrom, *bestTo, *bestPromo);
       LogPrintf("Move Time: %d milliseconds", Clock.ElapsedSeconds * 1000);
       LogPrintf(" %d  %d %d  %lld %s", d, score, Clock.ElapsedSeconds, static_cast<long long>(Nodes()),
-                BestLineText(*bestFrom, *bestTo, *bestPromo, score));
+                VariationText(line.Moves, line.Length));
     }
     // An iteration cut short, or one that had no time to search a single move, counts for nothing
     // (with MultiPV: unless its best line was complete).
@@ -131,10 +133,17 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
 
     // A command that ended the search has replaced its position: its lines would mislead.
     if (!Aborted) {
-      if (severalLines)
-        ReportLines(d);
-      else
-        ReportIteration(d, score, *bestFrom, *bestTo, *bestPromo);
+      if (severalLines) {
+        // Only the lines asked for are shown (a weaker level searches more); one line, as usual.
+        SearchInfo lines[MaxMultiPV];
+        const int shown = std::min(LineCount, MultiPV);
+        for (int k = 0; k < shown; k++)
+          lines[k] = {d, LineScore[k], LinePV[k], LineLength[k], MultiPV > 1 ? k + 1 : 0};
+        ReportLines(lines, shown);
+      } else {
+        const RootVariation line = BestLine(*bestFrom, *bestTo, *bestPromo);
+        ReportIteration({d, score, line.Moves, line.Length});
+      }
     }
 
     // The stop rules.
@@ -165,7 +174,8 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
   const bool haveMove = *bestFrom != *bestTo && *bestFrom != 0;
   best.Score = score;
   best.Playable = !Aborted && haveMove && score != -MateValue && score != MateValue && score != StalemateScore;
-  ReportSearchEnd(std::max(d, 1), score, *bestFrom, *bestTo, *bestPromo);
+  const RootVariation line = BestLine(*bestFrom, *bestTo, *bestPromo);
+  ReportSearchEnd({std::max(d, 1), score, line.Moves, line.Length, MultiPV > 1 ? 1 : 0});
   return best;
 }
 

@@ -6,15 +6,16 @@
 #include <utility>
 
 #include "board/bit_ops.h"
+#include "board/keys.h"
 #include "board/log_file.h"
 #include "book/opening_book.h"
-#include "hash/keys.h"
 #include "hash/transposition_table.h"
 #include "movegen/move_gen.h"
 #include "search/search_control.h"
 #include "search/search_report.h"
 #include "search/search_routines.h"
 #include "search/time_budget.h"
+#include "search/variation_text.h"
 
 // Cuts the root variation at its first move that cannot be played from the position it is
 // played in. Table moves stand in the variation without a full check, and a table entry can
@@ -100,7 +101,8 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     // A command that aborted the search has replaced its position: its lines would mislead.
     // Several lines are printed together once the depth is complete.
     if (Aborted || LinesSearched() > 1) return;
-    ReportBestLine(depth, score, *bestFrom, *bestTo, *bestPromo);
+    const RootVariation line = BestLine(*bestFrom, *bestTo, *bestPromo);
+    ReportBestLine({depth, score, line.Moves, line.Length});
   };
 
   // 5. Every legal move in turn, until one scores beta or the time is up.
@@ -127,7 +129,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     }
     NodeCount++;
     legal++;
-    ReportCurrentMove(depth, from, to, legal);
+    ReportCurrentMove(depth, from, to, promo, legal);
     if (!haveMove) {
       // Whatever happens next, the first legal move is a move the engine can play.
       *bestFrom = from;
@@ -148,7 +150,8 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
         LogPrintf("%s Interrupted at m=%d LegalMoves=%d NumMove=%d\n", what, i, legal, n);
         LogPrintf("Tree Root Search Choice #1 From=%d  To=%d  Promo=%d\n", SquareIndex(*bestFrom),
                   SquareIndex(*bestTo), *bestPromo);
-        WriteLogFile(BestLineText(*bestFrom, *bestTo, *bestPromo, best));
+        const RootVariation line = BestLine(*bestFrom, *bestTo, *bestPromo);
+        WriteLogFile(VariationText(line.Moves, line.Length));
       }
       // The unfinished move's score means nothing: report the best move with its own score.
       printBestLine(best > NoScore ? best : RootScore);
@@ -210,11 +213,12 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
         for (int j = 1; j < PVLength; j++) PV[0][j] = PV[1][j];
         TrimVariation(*this, board, me, static_cast<uint8_t>(castleFlags));
         if (PVLength < 1) PVLength = 1;
+        const RootVariation line = BestLine(from, to, promo);
         if (logs && depth > 7) {
           LogPrintf("ply %d  v %d  TimeLastPly %d  TotalNodes %lld  %s", depth, v, Clock.ElapsedSeconds,
-                    static_cast<long long>(Nodes()), BestLineText(from, to, promo, v));
+                    static_cast<long long>(Nodes()), VariationText(line.Moves, line.Length));
         }
-        if (!Aborted && LinesSearched() <= 1) ReportNewBestMove(depth, v, *bestFrom, *bestTo, *bestPromo);
+        if (!Aborted && LinesSearched() <= 1) ReportNewBestMove({depth, v, line.Moves, line.Length});
         alpha = v;
       }
       best = v;
@@ -331,4 +335,13 @@ int SearchRoutines::SearchRootLines(const ChessBoard& board, int depth, uint64_t
 void SearchRoutines::ShowLine(int k) {
   CopyLine(PV[0], LinePV[k], LineLength[k]);
   PVLength = LineLength[k];
+}
+
+RootVariation SearchRoutines::BestLine(uint64_t from, uint64_t to, char promo) const {
+  RootVariation line;
+  line.Moves[0] = PVEntry{MoveCode(SquareIndex(from), SquareIndex(to)), promo};
+  // Row 0 holds the root variation; its entry 0 is the best move, given here as from-to.
+  line.Length = std::clamp<int>(PVLength, 1, MaxPly);
+  if (line.Length > 1) CopyLine(line.Moves + 1, PV[0] + 1, line.Length - 1);
+  return line;
 }

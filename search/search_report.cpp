@@ -10,11 +10,12 @@
 #include "board/bit_ops.h"
 #include "board/clock.h"
 #include "board/log_file.h"
-#include "game/move_text.h"
+#include "board/move_coordinates.h"
 #include "hash/transposition_table.h"
 #include "search/search_routines.h"
 #include "search/threads.h"
 #include "search/time_budget.h"
+#include "search/variation_text.h"
 
 ProtocolSettings Protocol;
 bool ShowCurrentMove = true;
@@ -25,7 +26,11 @@ bool Uci() { return Protocol.UCIMode == 1; }
 
 // Mated or stalemated at the root the search has no move (its best move is the null a1a1): there
 // is no line to show, the game-end announcement says it all.
-bool NoMove(uint64_t from, uint64_t to) { return from == to; }
+bool NoMove(const SearchInfo& info) {
+  if (info.Length < 1) return true;
+  const uint16_t code = info.Line[0].Code;
+  return (code >> 6 & 63) == (code & 63);
+}
 
 // Only the main thread reports; a helper thread searching beside it at the root is silent.
 bool Silent() { return Search.Helper; }
@@ -71,14 +76,9 @@ void PrintLine(int depth, int score, const char* variation, int multipv = 0) {
     PrintThinkingLine(depth, score, variation);
 }
 
-}  // namespace
+const char* LineText(const SearchInfo& info) { return VariationText(info.Line, info.Length); }
 
-const char* BestLineText(uint64_t from, uint64_t to, char promo, int score) {
-  static char text[MoveTextSize];
-  auto index = [](uint64_t m) { return static_cast<uint8_t>(m ? __builtin_ctzll(m) : 0); };
-  fillmovestring(text, score, index(from), index(to), promo, 1);
-  return text;
-}
+}  // namespace
 
 const char* UciScoreText(int score) {
   static char text[32];
@@ -103,73 +103,64 @@ void ReportIterationStart(int depth) {
   fflush(stdout);
 }
 
-void ReportCurrentMove(int depth, uint64_t from, uint64_t to, int number) {
+void ReportCurrentMove(int depth, uint64_t from, uint64_t to, char promo, int number) {
   if (!Uci() || Silent()) return;
   if (ShowCurrentMove && depth > 8 && Search.Nodes() > 3LL * Clock.NodesPerSecond) {
-    const int f = LowestSquare(from), t = LowestSquare(to);
-    printf("info currmove %c%d%c%d currmovenumber %d\n", 'a' + (f & 7), f / 8 + 1, 'a' + (t & 7), t / 8 + 1, number);
+    // A promotion names its piece ("e7e8q"), as in every other move a UCI GUI reads.
+    char move[8];
+    *PutMoveCoordinates(move, LowestSquare(from), LowestSquare(to), promo) = '\0';
+    printf("info currmove %s currmovenumber %d\n", move, number);
   }
   fflush(stdout);
 }
 
-void ReportBestLine(int depth, int score, uint64_t from, uint64_t to, char promo) {
+void ReportBestLine(const SearchInfo& info) {
   if (Silent()) return;
-  const char* variation = BestLineText(from, to, promo, score);
+  const char* variation = LineText(info);
   if (Uci())
-    PrintUciInfoLine(depth, score, variation);
-  else if (Protocol.XboardMode == 1 && Protocol.Post && !NoMove(from, to))
-    PrintThinkingLine(depth, score, variation);
+    PrintUciInfoLine(info.Depth, info.Score, variation);
+  else if (Protocol.XboardMode == 1 && Protocol.Post && !NoMove(info))
+    PrintThinkingLine(info.Depth, info.Score, variation);
   fflush(stdout);
 }
 
-void ReportNewBestMove(int depth, int score, uint64_t from, uint64_t to, char promo) {
-  if (Uci() || depth > 7) ReportBestLine(depth, score, from, to, promo);
+void ReportNewBestMove(const SearchInfo& info) {
+  if (Uci() || info.Depth > 7) ReportBestLine(info);
 }
 
-void ReportIteration(int depth, int score, uint64_t from, uint64_t to, char promo) {
+void ReportIteration(const SearchInfo& info) {
   if (!Protocol.Post && !Search.Limits.Infinite) return;
-  if (!Uci() && NoMove(from, to)) return;
-  const char* variation = BestLineText(from, to, promo, score);
+  if (!Uci() && NoMove(info)) return;
+  const char* variation = LineText(info);
   // A long iteration is announced once more, after an empty line, so that it stands out.
   if (!Uci() && Protocol.Post && Clock.ElapsedSeconds > 3) {
-    PrintThinkingLine(depth, score, variation);
+    PrintThinkingLine(info.Depth, info.Score, variation);
     printf("\n");
   }
-  PrintLine(depth, score, variation);
+  PrintLine(info.Depth, info.Score, variation);
   fflush(stdout);
 }
 
-void ReportLines(int depth) {
+void ReportLines(const SearchInfo* lines, int count) {
   if (!Uci() && !Protocol.Post && !Search.Limits.Infinite) return;
-  SearchRoutines& S = Search;
-  // The variation text is read from PV row 0: each line goes there in turn, then the best again.
-  // Only the lines asked for are shown (a weaker level searches more); one line, as usual.
-  const int shown = std::min(S.LineCount, S.MultiPV);
-  for (int k = 0; k < shown; k++) {
-    S.ShowLine(k);
-    const PVEntry move = S.LinePV[k][0];
-    const char* variation =
-        BestLineText(SquareMask(move.Code >> 6), SquareMask(move.Code & 63), move.Promotion, S.LineScore[k]);
-    PrintLine(depth, S.LineScore[k], variation, S.MultiPV > 1 ? k + 1 : 0);
-  }
-  if (S.LineCount > 0) S.ShowLine(0);
+  for (int k = 0; k < count; k++) PrintLine(lines[k].Depth, lines[k].Score, LineText(lines[k]), lines[k].MultiPV);
   fflush(stdout);
 }
 
-void ReportSearchEnd(int depth, int score, uint64_t from, uint64_t to, char promo) {
+void ReportSearchEnd(const SearchInfo& info) {
   const SearchRoutines& S = Search;
-  const char* variation = BestLineText(from, to, promo, score);
+  const char* variation = LineText(info);
   if (Uci()) {
-    PrintUciInfoLine(depth, score, variation, S.MultiPV > 1 ? 1 : 0);
-  } else if (!NoMove(from, to)) {
-    if (Protocol.Post && !S.Aborted) PrintThinkingLine(depth, score, variation);
+    PrintUciInfoLine(info.Depth, info.Score, variation, info.MultiPV);
+  } else if (!NoMove(info)) {
+    if (Protocol.Post && !S.Aborted) PrintThinkingLine(info.Depth, info.Score, variation);
     if (Protocol.Kibitz) {
       if (S.BookMovePlayed)
         printf("tellics kibitz Book Move\n");
       else
         printf("tellics kibitz ply=%d v=%d centipawns millisecs=%d Nodes=%lld nps=%d %s\n", Clock.CompletedDepth,
-               score / 10, std::max(Clock.ElapsedSeconds, 1) * 1000, static_cast<long long>(SearchNodesAllThreads()),
-               Clock.NodesPerSecond, variation);
+               info.Score / 10, std::max(Clock.ElapsedSeconds, 1) * 1000,
+               static_cast<long long>(SearchNodesAllThreads()), Clock.NodesPerSecond, variation);
     }
   }
   fflush(stdout);
@@ -184,11 +175,9 @@ void ReportBookLookup() {
 void ReportBookMove(uint64_t from, uint64_t to, char promo) {
   if (Uci()) {
     // A UCI GUI reads only UCI lines: the book move is named in an info string.
-    char move[MoveTextSize];
-    fillmovestring(move, 0, static_cast<uint8_t>(LowestSquare(from)), static_cast<uint8_t>(LowestSquare(to)), promo,
-                   0);
-    move[strcspn(move + 1, " \n") + 1] = '\0';
-    printf("info string book move %s\n", move + 1);
+    char move[8];
+    *PutMoveCoordinates(move, LowestSquare(from), LowestSquare(to), promo) = '\0';
+    printf("info string book move %s\n", move);
   } else {
     printf("tellics kibitz Opening Book Move\n");
   }

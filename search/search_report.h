@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "movegen/order_tables.h"
+
 // The protocol the engine speaks and its switches, set by the front end in use and read by
 // everything that writes to the GUI or the person.
 struct ProtocolSettings {
@@ -28,35 +30,42 @@ extern ProtocolSettings Protocol;
 // The UCI option "UCI_ShowCurrLine": the root move under search is shown in long searches.
 extern bool ShowCurrentMove;
 
-// The move text of a best move followed by the root variation (starts with a space, ends with
-// a newline). The text lives in a static buffer until the next call.
-const char* BestLineText(uint64_t from, uint64_t to, char promo, int score);
-
 // A score as the thinking lines show it. UCI: "cp X" or "mate N" (moves; negative when the
 // engine is being mated). xboard and console: centipawns, and 100000 + N for "mate in N moves",
 // -100000 - N for "mated in N moves".
 const char* UciScoreText(int score);
 int ThinkingScore(int score);
 
+// One line of thinking as the search hands it over: the depth, the score and the variation
+// that earns it (its first move the one to play). MultiPV numbers the line among several
+// ("multipv N" under UCI); 0 for a line on its own.
+struct SearchInfo {
+  int Depth = 0;
+  int Score = 0;
+  const PVEntry* Line = nullptr;
+  int Length = 0;
+  int MultiPV = 0;
+};
+
 // UCI: "info depth N" as an iteration begins.
 void ReportIterationStart(int depth);
 // UCI: "info currmove e2e4 currmovenumber N" for the number-th legal root move, once a search
 // is deep and long enough for a GUI to care.
-void ReportCurrentMove(int depth, uint64_t from, uint64_t to, int number);
+void ReportCurrentMove(int depth, uint64_t from, uint64_t to, char promo, int number);
 // A new best move at the root, or the best move so far when a stop cuts the iteration short:
 // the UCI info line, or the xboard thinking line when thinking output is on.
-void ReportBestLine(int depth, int score, uint64_t from, uint64_t to, char promo);
+void ReportBestLine(const SearchInfo& info);
 // A new best move at the root: UCI GUIs see every one, xboard only those of deep iterations.
-void ReportNewBestMove(int depth, int score, uint64_t from, uint64_t to, char promo);
+void ReportNewBestMove(const SearchInfo& info);
 // The best line at the end of an iteration, when thinking output (or analysis) is on. xboard and
 // the console see no line when the side to move has no move (mate or stalemate).
-void ReportIteration(int depth, int score, uint64_t from, uint64_t to, char promo);
+void ReportIteration(const SearchInfo& info);
 // The lines of a search for several best lines (MultiPV), best first, at the end of an iteration.
-void ReportLines(int depth);
+void ReportLines(const SearchInfo* lines, int count);
 // The last lines of a search: the best line once more (UCI always; xboard and console with
 // thinking output), and the kibitz line when kibitzing; xboard and the console get neither when
 // the side to move has no move.
-void ReportSearchEnd(int depth, int score, uint64_t from, uint64_t to, char promo);
+void ReportSearchEnd(const SearchInfo& info);
 // The book is about to be asked (the console sees it; under UCI the log).
 void ReportBookLookup();
 // The book chose the move.

@@ -36,6 +36,12 @@ struct SearchResult {
   bool Playable = false;
 };
 
+// A line of moves from the root, the move to play first: what the thinking lines show.
+struct RootVariation {
+  PVEntry Moves[MaxPly];
+  int Length;
+};
+
 class SearchRoutines {
 public:
   // The tables move ordering reads.
@@ -121,8 +127,12 @@ public:
   // One iteration of a MultiPV search: up to MultiPV root searches, one per line. Returns the
   // best line's score and move, as SearchTreeRoot does, with PV row 0 holding the best line.
   int SearchRootLines(const ChessBoard& board, int depth, uint64_t* bestFrom, uint64_t* bestTo, char* bestPromo);
-  // Puts line k of the last depth completed in PV row 0, where the variation text is read.
+  // Puts line k of the last depth completed in PV row 0, where the expected reply to the move
+  // played (the ponder move, the hint) is read.
   void ShowLine(int k);
+  // The line shown for the root's best move from-to: that move, then the rest of the variation
+  // in PV row 0 (none while the row is shorter than two moves).
+  RootVariation BestLine(uint64_t from, uint64_t to, char promo) const;
   // Iterative deepening under the limits set by SetSearchLimits: the move to play and its score.
   // The game board is left as it is.
   SearchResult ProgressiveDeepening(ChessBoard board);

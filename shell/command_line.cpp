@@ -160,15 +160,6 @@ bool Matches(const Option& option, const char* word) {
 
 }  // namespace
 
-void SetSecondsPerMove(double seconds) {
-  // Clock values stay below about 23 days, so that the time arithmetic keeps to 32 bits.
-  constexpr double MaxClockMs = 2000000000.0;
-  auto ms = [](double v) { return static_cast<int32_t>(v <= 0 ? 0 : (v > MaxClockMs ? MaxClockMs : v)); };
-  // The search reads ST in milliseconds.
-  MainStatus.ST = ms(seconds * 1000.0);
-  MainStatus.TimeLeft = ms(seconds * 60000.0);
-}
-
 void PrintHelp() {
   printf("xboard   used when interfacing with xboard\n");
   printf("-uci   used when interfacing with an UCI based GUI\n");

@@ -11,12 +11,3 @@ bool ScanCommandLine(int argc, char** argv, void (*beforeOutput)() = nullptr);
 // Prints the nine lines of the help text.
 void PrintHelp();
 
-// Fixed time per move of the given seconds, for the option -st and the xboard "st" command: ST
-// (milliseconds, as the search reads it) and TimeLeft (a minute per second of move time).
-// Negative times count as 0.
-void SetSecondsPerMove(double seconds);
-
-// The fixed search depths -fd and the xboard "sd" command accept, in plies.
-constexpr int MinFixedDepth = 1;
-constexpr int MaxFixedDepth = 100;
-

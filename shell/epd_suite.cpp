@@ -7,15 +7,14 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "board/bit_ops.h"
 #include "board/chess_board.h"
 #include "board/fen.h"
 #include "game/game_state.h"
-#include "game/move_text.h"
 #include "game/status.h"
 #include "eval/position_evaluate.h"
 #include "hash/move_history.h"
 #include "search/search_routines.h"
+#include "search/variation_text.h"
 
 namespace {
 
@@ -36,10 +35,8 @@ void SearchLine(const char* line) {
   if (best.From == 0 || best.To == 0 || score == -MateValue || score == StalemateScore) {
     printf("%d %d   (no legal move)\n", depth, score);
   } else {
-    char text[MoveTextSize];
-    fillmovestring(text, score, static_cast<uint8_t>(LowestSquare(best.From)),
-                   static_cast<uint8_t>(LowestSquare(best.To)), best.Promotion, depth);
-    printf("%d %d   %s", depth, score, text);
+    const RootVariation line = Search.BestLine(best.From, best.To, best.Promotion);
+    printf("%d %d   %s", depth, score, VariationText(line.Moves, line.Length));
   }
   fflush(stdout);
 }

@@ -14,7 +14,7 @@
 #include "game/input.h"
 #include "shell/match_loop.h"
 #include "game/status.h"
-#include "hash/keys.h"
+#include "board/keys.h"
 #include "search/search_report.h"
 
 namespace {

@@ -14,14 +14,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 #include "board/bit_ops.h"
 #include "board/fen.h"
 #include "board/log_file.h"
+#include "board/move_coordinates.h"
 #include "board/masks.h"
-#include "book/opening_book.h"
-#include "book/polyglot_book.h"
 #include "game/engine_options.h"
 #include "game/game_state.h"
 #include "game/input.h"
@@ -29,7 +27,7 @@
 #include "game/status.h"
 #include "game/strength.h"
 #include "eval/position_evaluate.h"
-#include "hash/keys.h"
+#include "board/keys.h"
 #include "hash/pawn_hash.h"
 #include "hash/transposition_table.h"
 #include "movegen/move_gen.h"
@@ -39,16 +37,13 @@
 #include "search/search_report.h"
 #include "search/search_routines.h"
 #include "search/threads.h"
-#include "search/time_budget.h"
 
 UCIProtocol UCI;
 
 namespace {
 
-constexpr char EngineVersion[17] = "0.9.1 (bitboard)";
-static_assert(sizeof EngineVersion == 17, "the version text has sixteen characters");
+static_assert(sizeof EngineVersion == sizeof UCI.VersionText, "the version text has sixteen characters");
 constexpr const char* AuthorText = "the Orvo developers";
-constexpr const char* AboutText = "Orvo, a bitboard chess engine with an alpha-beta search";
 
 // "go infinite" thinks for two weeks unless stopped.
 constexpr int32_t InfiniteThinkingMs = 1209600000;
@@ -62,7 +57,6 @@ constexpr int32_t DeepestPerft = 10;
 // The speed guesses the dispatcher sets for analysis and for a new game, before any search has
 // measured the real speed.
 constexpr int32_t AnalysisNodesPerSecond = 800000;
-constexpr int32_t AnalyseModeNodesPerSecond = 200005;
 constexpr int32_t NewGameNodesPerSecond = 800000;
 
 // ---- Words of a command line -------------------------------------------------------------
@@ -112,12 +106,6 @@ bool CopyWordsUntil(const char* p, const char* stop, char* out, size_t size) {
   }
   out[n] = '\0';
   return !*p || WordIs(p, stop);
-}
-
-bool EqualsIgnoringCase(const char* a, const char* b) {
-  for (; *a && *b; a++, b++)
-    if (tolower(static_cast<unsigned char>(*a)) != tolower(static_cast<unsigned char>(*b))) return false;
-  return *a == *b;
 }
 
 // Copies text into the command buffer with tabs and carriage returns turned into spaces and the
@@ -178,24 +166,26 @@ void RefuseWord(const char* p, const char* format, int count = 0) {
   SendInfoString(text);
 }
 
-char PromotionSuffix(char promotion) {
-  switch (promotion) {
-    case 'B': case 'b': return 'b';
-    case 'N': case 'n': return 'n';
-    case 'Q': case 'q': return 'q';
-    case 'R': case 'r': return 'r';
-    default: return 0;
+// One option as "uci" lists it: its type, the default (UCI's "<empty>" for an empty text) and
+// the range of a spin.
+void PrintOption(const EngineOption& option) {
+  const int32_t number = option.Default ? option.Default() : option.Number ? option.Number() : 0;
+  const char* text = option.Text ? option.Text() : "";
+  switch (option.Type) {
+    case OptionType::Check:
+      printf("option name %s type check default %s\n", option.Name, number ? "true" : "false");
+      break;
+    case OptionType::Spin:
+      printf("option name %s type spin default %d min %d max %d\n", option.Name, number, option.Min, option.Max);
+      break;
+    case OptionType::File:
+    case OptionType::String:
+      printf("option name %s type string default %s\n", option.Name, *text ? text : "<empty>");
+      break;
+    case OptionType::Button:
+      printf("option name %s type button\n", option.Name);
+      break;
   }
-}
-
-// Writes "e2e4" (plus a promotion letter) for the two squares; out holds at least 6 characters.
-void MoveText(char* out, int from, int to, char promotion) {
-  out[0] = static_cast<char>('a' + from % 8);
-  out[1] = static_cast<char>('1' + from / 8);
-  out[2] = static_cast<char>('a' + to % 8);
-  out[3] = static_cast<char>('1' + to / 8);
-  out[4] = PromotionSuffix(promotion);
-  out[5] = '\0';
 }
 
 // ---- Positions ---------------------------------------------------------------------------
@@ -207,7 +197,7 @@ bool FirstLegalMove(const ChessBoard& board, uint64_t* from, uint64_t* to, char*
     const int f = LowestSquare(pieces);
     for (int t = 0; t < 64; t++) {
       char text[6];
-      MoveText(text, f, t, 0);
+      *PutMoveCoordinates(text, f, t, 0) = '\0';
       if (ParseLegalMove(board, text, from, to, promotion)) return true;
     }
   }
@@ -224,7 +214,7 @@ bool ReplyText(const ChessBoard& root, uint64_t from, uint64_t to, char promotio
   uint64_t f, t;
   char p;
   if (!ExpectedReply(after, &f, &t, &p)) return false;
-  MoveText(text, LowestSquare(f), LowestSquare(t), p);
+  *PutMoveCoordinates(text, LowestSquare(f), LowestSquare(t), p) = '\0';
   return true;
 }
 
@@ -405,30 +395,14 @@ bool UCIProtocol::TakePending() {
 void UCIProtocol::Identify() {
   printf("id name Orvo %s\n", VersionText);
   printf("id author %s\n", AuthorText);
-  printf("option name UCI_AnalyseMode type check default false\n");
-  // A book given on the command line is in use from the start; otherwise the book is off.
-  const bool ownBook = FileBook.Loaded() && FileBook.Enabled;
-  printf("option name OwnBook type check default %s\n", ownBook ? "true" : "false");
-  printf("option name SecondaryBook type check default false\n");
-  printf("option name BookFile type string default %s\n", FileBook.Loaded() ? FileBook.Path.c_str() : "<empty>");
-  printf("option name BookDepth type spin default %d min 0 max %d\n", FileBook.LastPly, MaxBookDepth);
-  printf("option name BookVariety type check default %s\n", FileBook.Variety ? "true" : "false");
-  printf("option name UCI_ShowCurrLine type check default true\n");
-  printf("option name Ponder type check default false\n");
-  printf("option name Move Overhead type spin default %d min 0 max %d\n", DefaultMoveOverheadMs, MaxMoveOverheadMs);
-  printf("option name UCI_EngineAbout type string default %s\n", AboutText);
-  printf("option name Hash type spin default %d min %d max %d\n", TranspositionTables::DefaultSizeMb,
-         TranspositionTables::MinSizeMb, TranspositionTables::MaxSizeMb);
-  printf("option name Clear Hash type button\n");
-  printf("option name Threads type spin default 1 min 1 max %d\n", MaxSearchThreads);
-  printf("option name MultiPV type spin default 1 min 1 max %d\n", MaxMultiPV);
-  printf("option name UCI_LimitStrength type check default %s\n", Strength.Limited ? "true" : "false");
-  printf("option name UCI_Elo type spin default %d min %d max %d\n", Strength.Elo, MinStrengthElo, MaxStrengthElo);
+  for (int i = 0; i < EngineOptionCount; i++)
+    if (EngineOptions[i].OfferedTo & OfferedToUci) PrintOption(EngineOptions[i]);
   printf("uciok\n");
   fflush(stdout);
   WriteLogFile("Sent uciok\n");
   State = WAITING;
-  MainStatus.UseBook = ownBook ? 1 : 0;  // otherwise the book stays off until OwnBook is set
+  // The book is in use as OwnBook's default says, until the GUI sets OwnBook.
+  MainStatus.UseBook = FindEngineOption("OwnBook", OfferedToUci)->Default() ? 1 : 0;
 }
 
 void UCIProtocol::Quit() {
@@ -462,65 +436,14 @@ void UCIProtocol::SetOption() {
   }
   char name[128];
   CopyWordsUntil(p, "value", name, sizeof name);
-  const char* value = AfterWord(CommandBuffer, "value");
-  const bool on = value != nullptr && WordLength(value) == 4 && strncasecmp(value, "true", 4) == 0;
-
-  if (EqualsIgnoringCase(name, "OwnBook") || EqualsIgnoringCase(name, "SecondaryBook")) {
-    if (on) {
-      MainStatus.UseBook = 1;
-      FileBook.Enabled = true;
-      buildbook();
-    } else {
-      MainStatus.UseBook = 0;
-    }
-  } else if (const EngineOption* option = FindEngineOption(name)) {
-    // BookFile, BookDepth, BookVariety, Move Overhead, MultiPV, UCI_LimitStrength, UCI_Elo: the
-    // settings xboard offers too.
-    if (const char* reason = SetEngineOption(*option, value)) SendInfoString(reason);
-  } else if (EqualsIgnoringCase(name, "UCI_ShowCurrLine")) {
-    ShowCurrentMove = on;
-  } else if (EqualsIgnoringCase(name, "UCI_AnalyseMode")) {
-    // Every "go" says itself whether it is an endless analysis: the option only shows the
-    // thinking lines.
-    Protocol.Post = on ? 1 : 0;
-    if (on) SeedNodesPerSecond(AnalyseModeNodesPerSecond);
-  } else if (EqualsIgnoringCase(name, "Ponder")) {
-    PonderOption = on ? 1 : 0;
-  } else if (EqualsIgnoringCase(name, "UCI_EngineAbout")) {
-    // Read-only text for the GUI.
-  } else if (EqualsIgnoringCase(name, "Hash")) {
-    if (value == nullptr || !isdigit(static_cast<unsigned char>(*value))) {
-      SendInfoString("Hash needs a size in MB");
-      return;
-    }
-    const int32_t mb = LeadingNumber(value, TranspositionTables::MaxSizeMb);
-    const int size = mb < TranspositionTables::MinSizeMb ? TranspositionTables::MinSizeMb : mb;
-    if (!PositionCache.Resize(size)) {
-      char text[120];
-      snprintf(text, sizeof text, "Not enough memory for Hash %d; the table keeps %d MB", size, PositionCache.SizeMb());
-      SendInfoString(text);
-    }
-  } else if (EqualsIgnoringCase(name, "Clear Hash")) {
-    PositionCache.ClearTranspositionTables();
-    ClearPawnHash();
-    ClearHelperPawnHashes();
-  } else if (EqualsIgnoringCase(name, "Threads")) {
-    if (value == nullptr || !isdigit(static_cast<unsigned char>(*value))) {
-      SendInfoString("Threads needs a number of threads");
-      return;
-    }
-    const int32_t wanted = std::max<int32_t>(LeadingNumber(value, MaxSearchThreads), 1);
-    const int started = SetThreadCount(wanted);
-    if (started < wanted) {
-      char text[80];
-      snprintf(text, sizeof text, "Only %d threads could be started", started);
-      SendInfoString(text);
-    }
-  } else {
+  const EngineOption* option = FindEngineOption(name, OfferedToUci);
+  if (option == nullptr) {
     char text[200];
     snprintf(text, sizeof text, "No such option: %s", name);
     SendInfoString(text);
+    return;
   }
+  if (const char* reason = SetEngineOption(*option, AfterWord(CommandBuffer, "value"))) SendInfoString(reason);
 }
 
 // "position startpos|fen <fen> [moves <m1> <m2> ...]"
@@ -716,7 +639,7 @@ void UCIProtocol::GoPerft() {
   uint64_t total = 0;
   for (int i = 0; i < n; i++) {
     char text[6];
-    MoveText(text, LowestSquare(moves[i].From), LowestSquare(moves[i].To), moves[i].Promotion);
+    *PutMoveCoordinates(text, LowestSquare(moves[i].From), LowestSquare(moves[i].To), moves[i].Promotion) = '\0';
     printf("%s: %" PRIu64 "\n", text, moves[i].Leaves);
     total += moves[i].Leaves;
   }
@@ -766,12 +689,12 @@ void UCIProtocol::SendBestMove(const ChessBoard& root, bool canMove, const Searc
     FirstLegalMove(root, &from, &to, &promotion);
     score = 0;
   }
-  PromotionChar = static_cast<int8_t>(PromotionSuffix(promotion));
+  PromotionChar = static_cast<int8_t>(PromotionLetter(promotion));
   char move[6];
-  MoveText(move, LowestSquare(from), LowestSquare(to), promotion);
+  *PutMoveCoordinates(move, LowestSquare(from), LowestSquare(to), promotion) = '\0';
   char text[64];
   char reply[6];
-  if (PonderOption == 1 && ReplyText(root, from, to, promotion, reply))
+  if (PonderOption && ReplyText(root, from, to, promotion, reply))
     snprintf(text, sizeof text, " %s ponder %s", move, reply);
   else
     snprintf(text, sizeof text, " %s", move);

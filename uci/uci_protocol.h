@@ -24,7 +24,6 @@ public:
   uint8_t State;         // a UCIState
   char VersionText[17];
   int8_t KeepRunning;    // 1 until "quit"
-  int8_t PonderOption;   // the "Ponder" option
 
   // Lines deferred until the running search is over, oldest first.
   char Pending[UCIPendingSlots][UCICommandSize];

@@ -4,8 +4,8 @@
 
 #include "board/bit_ops.h"
 #include "board/chess_board.h"
+#include "board/keys.h"
 #include "board/masks.h"
-#include "hash/keys.h"
 #include "tests/movegen/movegen_test_util.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "board/fen.h"
+#include "board/keys.h"
 #include "board/log_file.h"
-#include "hash/keys.h"
 
 TEST(OpeningBook, BuiltEmptyItFindsNothing) {
   if (UPStable[0] == 0 && LPStable[0] == 0) initPStable();

@@ -9,9 +9,9 @@
 
 #include "board/bit_ops.h"
 #include "board/fen.h"
+#include "board/keys.h"
 #include "board/log_file.h"
 #include "book/opening_book.h"
-#include "hash/keys.h"
 #include "movegen/move_gen.h"
 #include "tests/board/board_test_util.h"
 

@@ -9,8 +9,8 @@
 
 #include "board/chess_board.h"
 #include "board/fen.h"
+#include "board/keys.h"
 #include "eval/position_evaluate.h"
-#include "hash/keys.h"
 #include "hash/pawn_hash.h"
 
 // The pawn keys need the code tables; fill them once per process.

@@ -8,7 +8,7 @@
 #include "xboard/game_loop.h"
 #include "game/input.h"
 #include "game/status.h"
-#include "hash/keys.h"
+#include "board/keys.h"
 #include "hash/move_history.h"
 #include "search/search_report.h"
 #include "search/search_routines.h"

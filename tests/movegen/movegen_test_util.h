@@ -12,8 +12,8 @@
 
 #include "board/chess_board.h"
 #include "board/fen.h"
+#include "board/keys.h"
 #include "board/masks.h"
-#include "hash/keys.h"
 #include "movegen/move_gen.h"
 
 // The key tables are drawn once per process, by whichever test needs them first.

@@ -9,10 +9,10 @@
 
 #include "board/bit_ops.h"
 #include "board/fen.h"
+#include "board/keys.h"
 #include "board/log_file.h"
 #include "board/masks.h"
 #include "game/status.h"
-#include "hash/keys.h"
 #include "hash/move_history.h"
 #include "hash/transposition_table.h"
 #include "movegen/move_gen.h"

@@ -6,10 +6,13 @@
 
 #include "board/chess_board.h"
 #include "board/masks.h"
+#include "book/polyglot_book.h"
+#include "game/engine_options.h"
 #include "game/input.h"
 #include "game/move_parse.h"
 #include "game/status.h"
-#include "hash/keys.h"
+#include "game/strength.h"
+#include "board/keys.h"
 #include "hash/move_history.h"
 #include "search/search_control.h"
 #include "search/search_report.h"
@@ -46,7 +49,7 @@ protected:
     MainStatus.AnalyzeMode = 0;
     Search.Limits = SearchLimits{};
     UCI.State = WAITING;
-    UCI.PonderOption = 0;
+    PonderOption = false;
     UCI.PendingCount = 0;
     Search.MoveNow = Search.StopNow = Search.TimeUp = Search.Aborted = false;
     SetInputForTesting(IdleInput().c_str());
@@ -56,7 +59,7 @@ protected:
     SetInputForTesting("");
     UCI.State = WAITING;
     UCI.PendingCount = 0;
-    UCI.PonderOption = 0;
+    PonderOption = false;
     MainBoard = savedBoard_;
     MainStatus = savedStatus_;
   }
@@ -89,17 +92,39 @@ private:
 
 TEST_F(UciTest, IdentifiesItselfWithItsOptions) {
   MainStatus.UseBook = 1;
+  // Where the GUI has changed a setting, "uci" still names the engine's own default.
+  MoveOverheadMs = 120;
+  Search.MultiPV = 3;
+  ShowCurrentMove = false;
+  PonderOption = true;
   const std::string out = Run("uci");
+  MoveOverheadMs = DefaultMoveOverheadMs;
+  Search.MultiPV = 1;
+  ShowCurrentMove = true;
+  PonderOption = false;
   EXPECT_EQ(out.rfind("id name Orvo ", 0), 0u) << out;
   EXPECT_NE(out.find("\nid author "), std::string::npos);
-  for (const char* option : {"option name UCI_AnalyseMode type check default false\n",
-                             "option name OwnBook type check default false\n",
-                             "option name SecondaryBook type check default false\n",
-                             "option name UCI_ShowCurrLine type check default true\n",
-                             "option name Ponder type check default false\n",
-                             "option name UCI_EngineAbout type string default "})
-    EXPECT_NE(out.find(option), std::string::npos) << option;
-  EXPECT_EQ(out.substr(out.size() - 6), "uciok\n");
+  const std::string book = FileBook.Loaded() ? FileBook.Path : "<empty>";
+  const std::string options =
+      "option name UCI_AnalyseMode type check default false\n"
+      "option name OwnBook type check default false\n"
+      "option name SecondaryBook type check default false\n"
+      "option name BookFile type string default " + book + "\n"
+      "option name BookDepth type spin default " + std::to_string(FileBook.LastPly) + " min 0 max 1000\n"
+      "option name BookVariety type check default " + (FileBook.Variety ? "true" : "false") + "\n"
+      "option name UCI_ShowCurrLine type check default true\n"
+      "option name Ponder type check default false\n"
+      "option name Move Overhead type spin default 30 min 0 max 5000\n"
+      "option name UCI_EngineAbout type string default Orvo, a bitboard chess engine with an alpha-beta search\n"
+      "option name Hash type spin default 163 min 1 max 32768\n"
+      "option name Clear Hash type button\n"
+      "option name Threads type spin default 1 min 1 max 256\n"
+      "option name MultiPV type spin default 1 min 1 max 256\n"
+      "option name UCI_LimitStrength type check default " + (Strength.Limited ? "true" : "false") + "\n"
+      "option name UCI_Elo type spin default " + std::to_string(Strength.Elo) + " min 800 max 3300\n"
+      "uciok\n";
+  ASSERT_NE(out.find("option name "), std::string::npos) << out;
+  EXPECT_EQ(out.substr(out.find("option name ")), options);
   EXPECT_EQ(MainStatus.UseBook, 0);
   EXPECT_EQ(UCI.State, WAITING);
 }
@@ -285,7 +310,7 @@ TEST_F(UciTest, BestMoveLineCarriesPromotionAndPonderMove) {
   // With the Ponder option the expected reply follows, with its own promotion letter.
   Run("position fen 8/4P2k/8/8/8/8/6p1/K7 w - - 0 1");
   root = MainBoard;
-  UCI.PonderOption = 1;
+  PonderOption = true;
   Search.PVLength = 2;
   Search.PV[0][1] = PVEntry{MoveCode(G2, G1), 'q'};
   testing::internal::CaptureStdout();
@@ -336,12 +361,12 @@ TEST_F(UciTest, CommandsDuringASearch) {
   Run("bogus words");
   EXPECT_EQ(UCI.PendingCount, 2);
   EXPECT_EQ(MainBoard.SideToMove, White);
-  EXPECT_EQ(UCI.PonderOption, 0);
+  EXPECT_FALSE(PonderOption);
   UCI.State = WAITING;
   Run("isready");
   EXPECT_EQ(UCI.PendingCount, 0);
   EXPECT_TRUE(MainBoard.WhitePawns & Bit(D4));
-  EXPECT_EQ(UCI.PonderOption, 1);
+  EXPECT_TRUE(PonderOption);
 }
 
 TEST_F(UciTest, GoInfiniteAndPonderSendBestMoveOnlyAfterStopOrPonderhit) {
@@ -367,7 +392,7 @@ TEST_F(UciTest, GoInfiniteAndPonderSendBestMoveOnlyAfterStopOrPonderhit) {
 
 TEST_F(UciTest, NewGameAndOptions) {
   Run("setoption name Ponder value true");
-  EXPECT_EQ(UCI.PonderOption, 1);
+  EXPECT_TRUE(PonderOption);
   Run("setoption name OwnBook value true");
   EXPECT_EQ(MainStatus.UseBook, 1);
   Run("setoption name ownbook value false");
@@ -390,7 +415,7 @@ TEST_F(UciTest, NewGameAndOptions) {
   SpeedMeasured = false;
   Run("ucinewgame");
   // GUIs set Ponder once and send ucinewgame before every game.
-  EXPECT_EQ(UCI.PonderOption, 1);
+  EXPECT_TRUE(PonderOption);
   EXPECT_EQ(MainBoard.AllPieces, 0xFFFF00000000FFFFull);
   EXPECT_EQ(MainBoard.SideToMove, White);
   EXPECT_EQ(Clock.NodesPerSecond, 800000);
@@ -411,6 +436,13 @@ TEST_F(UciTest, NewGameAndOptions) {
             "info string Move Overhead needs a number of milliseconds, 0 to 5000\n");
   EXPECT_EQ(MoveOverheadMs, MaxMoveOverheadMs);
   Run("setoption name Move Overhead value 30");
+
+  // Hash and Threads refuse a value that is no number with messages of their own; Clear Hash is
+  // a button and needs none.
+  EXPECT_EQ(Run("setoption name Hash value lots"), "info string Hash needs a size in MB\n");
+  EXPECT_EQ(Run("setoption name Threads"), "info string Threads needs a number of threads\n");
+  EXPECT_EQ(Run("setoption name Threads value 1"), "");
+  EXPECT_EQ(Run("setoption name Clear Hash"), "");
 }
 
 TEST_F(UciTest, LongGamesKeepRoomInTheHistory) {

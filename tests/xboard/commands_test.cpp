@@ -9,9 +9,13 @@
 
 #include "board/bit_ops.h"
 #include "board/masks.h"
+#include "game/engine_options.h"
+#include "hash/transposition_table.h"
 #include "search/search_control.h"
+#include "search/threads.h"
 #include "search/time_budget.h"
 #include "tests/game/front_end_test_util.h"
+#include "xboard/console.h"
 
 namespace {
 
@@ -335,6 +339,44 @@ TEST_F(CommandsTest, NewAndAbortStartOver) {
   EXPECT_EQ(MainBoard.WhitePawns, 0xFF00u);
   EXPECT_EQ(MainBoard.MaxDepth, 56);
   EXPECT_EQ(MoveList.NumMoves, 1);
+}
+
+TEST_F(CommandsTest, FeaturesOptionsCoresAndMemory) {
+  // protover 2 offers the options xboard has always been offered, in their order.
+  testing::internal::CaptureStdout();
+  Run("protover", "2\n");
+  const std::string features = testing::internal::GetCapturedStdout();
+  std::string offered;
+  for (size_t at = features.find("feature option=\""); at != std::string::npos;
+       at = features.find("feature option=\"", at + 1))
+    offered += features.substr(at + 16, features.find(" -", at) - at - 16) + ",";
+  EXPECT_EQ(offered, "BookFile,BookDepth,BookVariety,Move Overhead,MultiPV,UCI_LimitStrength,UCI_Elo,") << features;
+
+  // The table size and the threads are set by "memory" and "cores", not as options; the table
+  // is not resized while the engine thinks.
+  testing::internal::CaptureStdout();
+  Run("option", "Hash=64\n");
+  const int sizeMb = PositionCache.SizeMb();
+  SearchRunning = true;
+  Run("memory", "8\n");
+  SearchRunning = false;
+  Run("cores", "1\n");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "Error (unknown option): option Hash=64\nError (not while thinking): memory\n");
+  EXPECT_EQ(PositionCache.SizeMb(), sizeMb);
+  EXPECT_EQ(ThreadCount(), 1);
+
+  // The console's help names options that "option" takes.
+  testing::internal::CaptureStdout();
+  PrintConsoleHelp();
+  const std::string help = testing::internal::GetCapturedStdout();
+  const size_t open = help.find('(', help.find("option NAME=VALUE"));
+  const std::string named = help.substr(open + 1, help.find(", ...)", open) - open - 1);
+  for (size_t start = 0, comma = 0; comma != std::string::npos; start = comma + 2) {
+    comma = named.find(", ", start);
+    const std::string name = named.substr(start, comma == std::string::npos ? comma : comma - start);
+    EXPECT_NE(FindEngineOption(name.c_str(), OfferedToXboard), nullptr) << name;
+  }
 }
 
 TEST_F(CommandsTest, CommandsArrivingWhileTheEngineThinks) {

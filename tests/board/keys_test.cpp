@@ -1,4 +1,4 @@
-#include "hash/keys.h"
+#include "board/keys.h"
 
 #include <gtest/gtest.h>
 

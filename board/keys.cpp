@@ -1,7 +1,7 @@
 // Zobrist codes and position keys. Every code comes from one deterministic generator started
 // from a fixed seed table, so every run of the engine produces the same keys.
 
-#include "hash/keys.h"
+#include "board/keys.h"
 
 #include "board/chess_board.h"
 
