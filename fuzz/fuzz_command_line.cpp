@@ -1,8 +1,8 @@
 // The command line: any words (split at blanks) are scanned without undefined behaviour.
 // Options that read files are left out: a missing file ends the program by design.
 
-#include "shell/command_line.h"
 #include "fuzz/fuzz_common.h"
+#include "shell/command_line.h"
 
 #include <vector>
 

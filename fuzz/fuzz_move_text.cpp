@@ -4,9 +4,9 @@
 // accepted move reads back as that move.
 
 #include "board/fen.h"
+#include "fuzz/fuzz_common.h"
 #include "game/move_parse.h"
 #include "game/san.h"
-#include "fuzz/fuzz_common.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   QuietEngine();

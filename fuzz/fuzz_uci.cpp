@@ -7,8 +7,8 @@
 #include <cctype>
 
 #include "board/fen.h"
-#include "game/input.h"
 #include "fuzz/fuzz_common.h"
+#include "game/input.h"
 #include "search/search_routines.h"
 #include "uci/uci_protocol.h"
 

@@ -4,12 +4,12 @@
 
 #include <cstring>
 
-#include "xboard/commands.h"
-#include "xboard/game_loop.h"
+#include "fuzz/fuzz_common.h"
 #include "game/input.h"
 #include "game/move_parse.h"
-#include "fuzz/fuzz_common.h"
 #include "hash/move_history.h"
+#include "xboard/commands.h"
+#include "xboard/game_loop.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   QuietEngine();

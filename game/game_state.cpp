@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "board/keys.h"
+#include "eval/position_evaluate.h"
 #include "game/move_parse.h"
 #include "game/status.h"
-#include "eval/position_evaluate.h"
-#include "board/keys.h"
 #include "hash/move_history.h"
 #include "hash/transposition_table.h"
 #include "search/search_routines.h"

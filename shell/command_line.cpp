@@ -3,7 +3,6 @@
 // An option with an argument takes the next word; the rest of the pass is then tried on that
 // argument word, and the scan goes on after it.
 
-#include "search/search_report.h"
 #include "shell/command_line.h"
 
 #include <climits>
@@ -16,8 +15,9 @@
 #include "board/log_file.h"
 #include "book/polyglot_book.h"
 #include "game/input.h"
-#include "shell/match_loop.h"
 #include "game/status.h"
+#include "search/search_report.h"
+#include "shell/match_loop.h"
 
 namespace {
 

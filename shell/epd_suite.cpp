@@ -9,9 +9,9 @@
 
 #include "board/chess_board.h"
 #include "board/fen.h"
+#include "eval/position_evaluate.h"
 #include "game/game_state.h"
 #include "game/status.h"
-#include "eval/position_evaluate.h"
 #include "hash/move_history.h"
 #include "search/search_routines.h"
 #include "search/variation_text.h"

@@ -8,14 +8,14 @@
 #include <unistd.h>
 
 #include "board/chess_board.h"
+#include "board/keys.h"
 #include "board/log_file.h"
 #include "book/opening_book.h"
-#include "shell/command_line.h"
 #include "game/input.h"
-#include "shell/match_loop.h"
 #include "game/status.h"
-#include "board/keys.h"
 #include "search/search_report.h"
+#include "shell/command_line.h"
+#include "shell/match_loop.h"
 
 namespace {
 

@@ -1,6 +1,5 @@
 // The match loop: per-match resets, the one-shot modes (perft, test suites, benchmarks) and play.
 
-#include "search/search_report.h"
 #include "shell/match_loop.h"
 
 #include <cstdio>
@@ -8,17 +7,18 @@
 
 #include "board/chess_board.h"
 #include "board/log_file.h"
-#include "shell/bench.h"
-#include "xboard/commands.h"
-#include "shell/epd_suite.h"
-#include "xboard/game_loop.h"
 #include "game/game_state.h"
 #include "game/status.h"
 #include "hash/pawn_hash.h"
 #include "hash/transposition_table.h"
 #include "movegen/perft.h"
+#include "search/search_report.h"
 #include "search/search_routines.h"
+#include "shell/bench.h"
+#include "shell/epd_suite.h"
 #include "uci/uci_protocol.h"
+#include "xboard/commands.h"
+#include "xboard/game_loop.h"
 
 const char* SuiteFile = nullptr;
 char FirstWord[256];

@@ -1,23 +1,23 @@
 // The game loop of console and xboard play and the announcements that end a game.
 
-#include "search/search_report.h"
 #include "xboard/game_loop.h"
 
 #include <cstdio>
 
 #include "board/bit_ops.h"
 #include "board/chess_board.h"
+#include "board/keys.h"
 #include "board/log_file.h"
-#include "xboard/commands.h"
 #include "game/game_state.h"
 #include "game/move_parse.h"
 #include "game/status.h"
 #include "game/strength.h"
-#include "board/keys.h"
 #include "hash/move_history.h"
 #include "hash/transposition_table.h"
 #include "search/search_limits.h"
+#include "search/search_report.h"
 #include "search/search_routines.h"
+#include "xboard/commands.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 
 #include "board/chess_board.h"
 #include "board/fen.h"
-#include "xboard/game_loop.h"
+#include "board/keys.h"
 #include "game/input.h"
 #include "game/status.h"
-#include "board/keys.h"
 #include "hash/move_history.h"
 #include "search/search_report.h"
 #include "search/search_routines.h"
+#include "xboard/game_loop.h"
 
 // A new game in xboard mode, no search running; key tables drawn.
 // The search flags a search resets before it starts, cleared for a test that runs commands.

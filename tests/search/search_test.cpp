@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "board/clock.h"
-#include "xboard/commands.h"
 #include "game/input.h"
 #include "search/search_control.h"
 #include "search/search_report.h"
 #include "search_test_util.h"
+#include "xboard/commands.h"
 
 namespace {
 

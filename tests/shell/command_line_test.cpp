@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "board/chess_board.h"
-#include "shell/match_loop.h"
-#include "game/status.h"
 #include "board/log_file.h"
+#include "game/status.h"
 #include "search/search_report.h"
 #include "search/time_budget.h"
+#include "shell/match_loop.h"
 
 namespace {
 

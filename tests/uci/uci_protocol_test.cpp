@@ -5,6 +5,7 @@
 #include <string>
 
 #include "board/chess_board.h"
+#include "board/keys.h"
 #include "board/masks.h"
 #include "book/polyglot_book.h"
 #include "game/engine_options.h"
@@ -12,7 +13,6 @@
 #include "game/move_parse.h"
 #include "game/status.h"
 #include "game/strength.h"
-#include "board/keys.h"
 #include "hash/move_history.h"
 #include "search/search_control.h"
 #include "search/search_report.h"

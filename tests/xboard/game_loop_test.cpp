@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "xboard/commands.h"
 #include "tests/game/front_end_test_util.h"
+#include "xboard/commands.h"
 
 namespace {
 
