@@ -14,6 +14,7 @@
 #include "board/masks.h"
 #include "game/status.h"
 #include "movegen/move_gen.h"
+#include "search/search_report.h"
 
 #define FUZZ_CHECK(condition)                                                        \
   do {                                                                               \
