@@ -3,6 +3,7 @@
 
 #include "fuzz/fuzz_common.h"
 #include "shell/command_line.h"
+#include "xboard/xboard_settings.h"
 
 #include <vector>
 
@@ -21,10 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (std::string& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
   const Status savedStatus = MainStatus;
+  const XboardSettings savedXboard = Xboard;
   const ChessBoard savedBoard = MainBoard;
   ScanCommandLine(static_cast<int>(words.size()), argv.data());
-  FUZZ_CHECK(MainStatus.ST >= 0 && MainStatus.TimeLeft >= 0);
+  FUZZ_CHECK(Xboard.ST >= 0 && Xboard.TimeLeft >= 0);
   MainStatus = savedStatus;
+  Xboard = savedXboard;
   MainBoard = savedBoard;
   return 0;
 }

@@ -10,6 +10,7 @@
 #include "hash/move_history.h"
 #include "xboard/commands.h"
 #include "xboard/game_loop.h"
+#include "xboard/xboard_settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   QuietEngine();
@@ -17,8 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text = Text(data + 1, size - 1);
   Protocol.UCIMode = 0;
   Protocol.XboardMode = data[0] & 1;  // console or xboard
-  MainStatus.Force = 0;
-  MainStatus.AnalyzeMode = 0;
+  Xboard.Force = 0;
+  Xboard.AnalyzeMode = 0;
   QuitRequested = false;
   SearchRunning = false;
   MainBoard.InitRep();

@@ -15,6 +15,8 @@
 #include "hash/pawn_hash.h"
 #include "hash/transposition_table.h"
 #include "search/search_routines.h"
+#include "shell/command_line.h"
+#include "xboard/xboard_settings.h"
 
 namespace {
 
@@ -45,19 +47,19 @@ void SearchBenchPosition(int number, Driver driver, BenchTotals& totals) {
   // Each position is searched on its own, as if no game led to it.
   MoveList.Init();
   SearchLimits limits;
-  limits.Depth = limits.FD = MainStatus.FD;
-  limits.TimeLeft = MainStatus.TimeLeft;
-  limits.TimeIncMs = MainStatus.TimeIncMs;
-  limits.ST = MainStatus.ST;
-  limits.MovesPerSession = MainStatus.MovesPerSession;
-  limits.BenchMode = MainStatus.BenchMode != 0;
+  limits.Depth = limits.FD = Xboard.FD;
+  limits.TimeLeft = Xboard.TimeLeft;
+  limits.TimeIncMs = Xboard.TimeIncMs;
+  limits.ST = Xboard.ST;
+  limits.MovesPerSession = Xboard.MovesPerSession;
+  limits.BenchMode = Modes.BenchMode != 0;
   SetSearchLimits(limits);
   if (driver == Driver::Deepening) {
     Search.ProgressiveDeepening(MainBoard);
   } else {
     uint64_t from = 0, to = 0;
     char promo = NoPromotion;
-    Search.SearchExactDepth(MainBoard, MainStatus.FD, &from, &to, &promo);
+    Search.SearchExactDepth(MainBoard, Xboard.FD, &from, &to, &promo);
   }
   totals.Interior += Search.NodeCount;
   totals.Quiesce += Search.QuiesceNodeCount;
@@ -112,9 +114,9 @@ void Bench2() {
   constexpr int Position = 5;
   // Both passes search to the fixed depth; without -fd the exact-depth pass would never end.
   constexpr int DefaultDepth = 8;
-  if (MainStatus.FD <= 0) {
+  if (Xboard.FD <= 0) {
     printf("No depth given (-fd); searching %d plies\n", DefaultDepth);
-    MainStatus.setFD(DefaultDepth);
+    Xboard.setFD(DefaultDepth);
   }
   const Driver drivers[2] = {Driver::Deepening, Driver::ExactDepth};
   const char* titles[2] = {"Progressive Deepening\n", "Search Exact Depth\n"};

@@ -18,6 +18,9 @@
 #include "game/status.h"
 #include "search/search_report.h"
 #include "shell/match_loop.h"
+#include "xboard/xboard_settings.h"
+
+CommandLineModes Modes;
 
 namespace {
 
@@ -54,12 +57,12 @@ bool SetFlag(int8_t& flag, int8_t value) {
 }
 
 constexpr Option Options[] = {
-    {"-satrain", Match::Exact, false, [](const char*) { return SetFlag(MainStatus.SATrain, 1); }},
-    {"-bench", Match::Exact, false, [](const char*) { return SetFlag(MainStatus.BenchMode, 1); }},
-    {"-bench2", Match::Exact, false, [](const char*) { return SetFlag(MainStatus.BenchMode, 2); }},
-    {"-bench3", Match::Exact, false, [](const char*) { return SetFlag(MainStatus.BenchMode, 3); }},
-    {"-bench4", Match::Exact, false, [](const char*) { return SetFlag(MainStatus.BenchMode, 4); }},
-    {"-bench5", Match::Exact, false, [](const char*) { return SetFlag(MainStatus.BenchMode, 5); }},
+    {"-satrain", Match::Exact, false, [](const char*) { return SetFlag(Modes.SATrain, 1); }},
+    {"-bench", Match::Exact, false, [](const char*) { return SetFlag(Modes.BenchMode, 1); }},
+    {"-bench2", Match::Exact, false, [](const char*) { return SetFlag(Modes.BenchMode, 2); }},
+    {"-bench3", Match::Exact, false, [](const char*) { return SetFlag(Modes.BenchMode, 3); }},
+    {"-bench4", Match::Exact, false, [](const char*) { return SetFlag(Modes.BenchMode, 4); }},
+    {"-bench5", Match::Exact, false, [](const char*) { return SetFlag(Modes.BenchMode, 5); }},
     {"-fd", Match::Exact, true,
      [](const char* arg) {
        // A negative or missing number reads as 0, which is refused like any depth out of range.
@@ -69,7 +72,7 @@ constexpr Option Options[] = {
          printf("-fd %s refused: the search depth must be %d to %d plies\n", arg, MinFixedDepth, MaxFixedDepth);
          return false;
        }
-       MainStatus.setFD(static_cast<char>(n));  // the status record keeps the depth in 8 bits
+       Xboard.setFD(static_cast<char>(n));  // the status record keeps the depth in 8 bits
        MainBoard.MaxDepth = n;
        MainBoard.FixedDepth = n;
        return false;
@@ -106,7 +109,7 @@ constexpr Option Options[] = {
      }},
     {"-perft", Match::Exact, false,
      [](const char*) {
-       MainStatus.setPERFT(1);
+       Modes.setPERFT(1);
        return false;
      }},
     {"-mimicstudent", Match::Exact, true,
@@ -130,7 +133,7 @@ constexpr Option Options[] = {
        MainBoard.MaxDepth = LeadingNumber(arg);
        return false;
      }},
-    {"-sp", Match::Contains, false, [](const char*) { return SetFlag(MainStatus.SelfPlay, 1); }},
+    {"-sp", Match::Contains, false, [](const char*) { return SetFlag(Xboard.SelfPlay, 1); }},
     {"-trace", Match::Contains, false, [](const char*) { return SetFlag(TraceFlag, 1); }},
     {"-st", Match::Contains, true,
      [](const char* arg) {
@@ -140,7 +143,7 @@ constexpr Option Options[] = {
     {"-tc", Match::Contains, true, [](const char*) { return false; }},
     {"-ts", Match::Contains, true,
      [](const char* arg) {
-       MainStatus.setDoTestSuite(1);
+       Modes.setDoTestSuite(1);
        SuiteFile = arg;
        return false;
      }},

@@ -2,6 +2,22 @@
 // The command line: options that choose the mode (benchmarks, perft, test suites, protocols)
 // and settings (depth, time per move, book, thinking output).
 
+#include <cstdint>
+
+// The one-shot modes the command line chooses (each runs once and ends the program).
+struct CommandLineModes {
+  int8_t PERFT = 0;
+  int8_t BenchMode = 0;    // 1 the benchmark, 2 both search drivers on one position
+  int8_t SATrain = 0;
+  int8_t DoTestSuite = 0;
+
+  void setPERFT(char c) { PERFT = static_cast<int8_t>(c); }
+  char getPERFT() const { return static_cast<char>(PERFT); }
+  void setDoTestSuite(char c) { DoTestSuite = static_cast<int8_t>(c); }
+  char getDoTestSuite() const { return static_cast<char>(DoTestSuite); }
+};
+extern CommandLineModes Modes;
+
 // Visits the arguments first to last and applies every option found. Returns true when the
 // program should end at once with exit code 0 (after the help text). beforeOutput, when given,
 // runs before each message the scan prints (and before a position file is read, whose reader may

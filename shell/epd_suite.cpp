@@ -15,6 +15,8 @@
 #include "hash/move_history.h"
 #include "search/search_routines.h"
 #include "search/variation_text.h"
+#include "shell/command_line.h"
+#include "xboard/xboard_settings.h"
 
 namespace {
 
@@ -23,8 +25,8 @@ constexpr int DefaultSuiteDepth = 3;
 
 void SearchLine(const char* line) {
   printf("%s\n", line);
-  if (MainStatus.getFD() == 0) MainStatus.setFD(DefaultSuiteDepth);
-  const int depth = MainStatus.getFD();
+  if (Xboard.getFD() == 0) Xboard.setFD(DefaultSuiteDepth);
+  const int depth = Xboard.getFD();
   SearchLimits limits;
   limits.Depth = limits.FD = static_cast<int8_t>(depth);
   limits.GamePly = MainStatus.GamePly;
@@ -86,7 +88,7 @@ void ParseEPDSuite(const char* path) {
     MainBoard.InitPieceCounts();
     MoveList.Init();
     if (MainStatus.Mimic == 0) ShowBoard(MainBoard);
-    if (MainStatus.getDoTestSuite()) SearchLine(line);
+    if (Modes.getDoTestSuite()) SearchLine(line);
     if (MainStatus.Mimic == 1) Evaluate();
     if (MainStatus.PEV) PrintEvaluation(MainBoard);
   }

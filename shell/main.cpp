@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   signal(SIGINT, SIG_IGN);
 
   // The first word tells the protocol. Perft and the benchmarks run without any input.
-  if (!MainStatus.PERFT && !MainStatus.BenchMode && !MainStatus.SATrain) {
+  if (!Modes.PERFT && !Modes.BenchMode && !Modes.SATrain) {
     // A GUI talks over a pipe. Input from a terminal is a person, who is told how to begin and
     // may leave with Ctrl-C before typing anything.
     if (isatty(STDIN_FILENO)) {

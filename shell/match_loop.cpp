@@ -15,10 +15,12 @@
 #include "search/search_report.h"
 #include "search/search_routines.h"
 #include "shell/bench.h"
+#include "shell/command_line.h"
 #include "shell/epd_suite.h"
 #include "uci/uci_protocol.h"
 #include "xboard/commands.h"
 #include "xboard/game_loop.h"
+#include "xboard/xboard_settings.h"
 
 const char* SuiteFile = nullptr;
 char FirstWord[256];
@@ -37,12 +39,12 @@ void RunSuite() {
 
 // The modes that run once and end the program. Returns true when one of them ran.
 bool RunOneShotMode() {
-  if (MainStatus.PERFT == 1) {
-    PerfT p(MainStatus.getFD());
+  if (Modes.PERFT == 1) {
+    PerfT p(Xboard.getFD());
     (void)p;
     return true;
   }
-  if (MainStatus.DoTestSuite) {
+  if (Modes.DoTestSuite) {
     RunSuite();
     return true;
   }
@@ -57,23 +59,23 @@ bool RunOneShotMode() {
     return true;
   }
   // The benchmarks end the process themselves.
-  if (MainStatus.SATrain == 1) {
-    MainStatus.BenchMode = 1;
+  if (Modes.SATrain == 1) {
+    Modes.BenchMode = 1;
     Bench();
     exit(0);
   }
-  if (MainStatus.BenchMode == 1) {
+  if (Modes.BenchMode == 1) {
     Bench();
     exit(0);
   }
-  if (MainStatus.BenchMode == 2) {
+  if (Modes.BenchMode == 2) {
     Bench2();
     exit(0);
   }
   // -bench3, -bench4 and -bench5 name no benchmark of their own: run the standard one rather
   // than play a game with input polling switched off.
-  if (MainStatus.BenchMode >= 3) {
-    MainStatus.BenchMode = 1;
+  if (Modes.BenchMode >= 3) {
+    Modes.BenchMode = 1;
     Bench();
     exit(0);
   }
@@ -109,7 +111,7 @@ int MatchLoop() {
       TypeAheadWord(FirstWord);
       FirstWord[0] = '\0';
     }
-    MainStatus.HumanToMove = 1;
+    Xboard.HumanToMove = 1;
     GameLoop();
 
     if (Protocol.UCIMode == 1) {

@@ -20,6 +20,7 @@
 #include "xboard/game_commands.h"
 #include "xboard/option_commands.h"
 #include "xboard/position_commands.h"
+#include "xboard/xboard_settings.h"
 
 namespace xboard {
 namespace {
@@ -99,8 +100,8 @@ constexpr Command Commands[] = {
     {"fullrand", Handled},
     {"go",
      [](const char*) {
-       MainStatus.Force = 0;
-       MainStatus.HumanToMove = 0;
+       Xboard.Force = 0;
+       Xboard.HumanToMove = 0;
        return CmdStop;
      }},
     {"hard", [](const char*) { return SetPondering(true); }},
@@ -138,7 +139,7 @@ constexpr Command Commands[] = {
     {"result", [](const char*) { return ResultCommand(); }},
     {"selfplay",
      [](const char*) {
-       MainStatus.SelfPlay = 1;
+       Xboard.SelfPlay = 1;
        return CmdStop;
      }},
     {"setboard", [](const char*) { return SetBoardCommand(); }},
@@ -188,7 +189,7 @@ constexpr Command ConsoleCommands[] = {
 // interrupted while the engine thinks, but console analysis is: it runs until the user types
 // "exit" or "quit" (or the input ends).
 bool CommandWaiting() {
-  if (!Protocol.XboardMode && !MainStatus.AnalyzeMode) return false;
+  if (!Protocol.XboardMode && !Xboard.AnalyzeMode) return false;
   return InputWaiting();
 }
 

@@ -25,6 +25,7 @@
 #include "xboard/commands.h"
 #include "xboard/console.h"
 #include "xboard/game_loop.h"
+#include "xboard/xboard_settings.h"
 
 namespace xboard {
 namespace {
@@ -55,19 +56,19 @@ int32_t ClampMs(double ms) {
 
 void LeaveAnalysis() {
   Protocol.Post = 0;
-  MainStatus.AnalyzeMode = 0;
-  MainStatus.ST = TimeBeforeAnalysis;
+  Xboard.AnalyzeMode = 0;
+  Xboard.ST = TimeBeforeAnalysis;
 }
 
 // A move text arriving while the engine searches. In analysis the move is played and the
 // analysis starts again from the new position; otherwise it is not the opponent's turn.
 uint8_t MoveDuringSearch(const char* word) {
-  if (!MainStatus.AnalyzeMode) {
+  if (!Xboard.AnalyzeMode) {
     ReportError("not your turn", word);
     return CmdHandled;
   }
   PlayGameMove(PendingFrom, PendingTo, PendingPromotion);
-  MainStatus.HumanToMove = 0;
+  Xboard.HumanToMove = 0;
   PositionReplaced = true;
   return CmdStop;
 }
@@ -83,7 +84,7 @@ uint8_t MoveWhilePondering(const char* word) {
     LogPrintf("Ponder hit: %s", word);
     Pondering = false;
     // The GUI sends the clock ("time") before the move: the move is planned on that.
-    Search.Limits.TimeLeft = MainStatus.TimeLeft;
+    Search.Limits.TimeLeft = Xboard.TimeLeft;
     Search.PonderHit();
     return CmdHandled;
   }
@@ -202,7 +203,7 @@ uint8_t MoveNowCommand() {
     PrintConsoleHelp();
     return CmdHandled;
   }
-  if (MainStatus.AnalyzeMode) {
+  if (Xboard.AnalyzeMode) {
     Search.AbortSearch();
     LeaveAnalysis();
     return CmdStop;
@@ -215,6 +216,7 @@ uint8_t MoveNowCommand() {
 
 uint8_t AbortCommand() {
   ResetForNewGame();
+  Xboard.NewGame();
   if (SearchRunning) PositionReplaced = true;
   return CmdStop;
 }
@@ -223,8 +225,9 @@ uint8_t AbortCommand() {
 // rather than during the first search. It ends analysis, force mode and the depth limit of "sd".
 uint8_t NewCommand() {
   ResetForNewGame();
-  MainStatus.Force = 0;
-  MainStatus.AnalyzeMode = 0;
+  Xboard.NewGame();
+  Xboard.Force = 0;
+  Xboard.AnalyzeMode = 0;
   XboardDepthLimit = 0;
   if (SearchRunning) PositionReplaced = true;
   else if (AtConsole()) ShowBoard(MainBoard);
@@ -232,19 +235,19 @@ uint8_t NewCommand() {
 }
 
 uint8_t AnalyzeCommand() {
-  if (!MainStatus.AnalyzeMode) TimeBeforeAnalysis = MainStatus.ST;
-  MainStatus.AnalyzeMode = 1;
+  if (!Xboard.AnalyzeMode) TimeBeforeAnalysis = Xboard.ST;
+  Xboard.AnalyzeMode = 1;
   Protocol.Post = 1;
-  MainStatus.Force = 0;
-  MainStatus.HumanToMove = 0;
+  Xboard.Force = 0;
+  Xboard.HumanToMove = 0;
   SeedNodesPerSecond(200001);
   // The fixed time per move is already held in milliseconds; without one, think "forever".
-  if (MainStatus.ST == 0) MainStatus.ST = AnalysisTime;
+  if (Xboard.ST == 0) Xboard.ST = AnalysisTime;
   return CmdStop;
 }
 
 uint8_t ExitCommand() {
-  if (MainStatus.AnalyzeMode == 1) {
+  if (Xboard.AnalyzeMode == 1) {
     LeaveAnalysis();
     Search.AbortSearch();
   }
@@ -261,12 +264,12 @@ uint8_t LevelCommand() {
   if (const char* colon = strchr(base, ':')) baseMs += strtod(colon + 1, nullptr) * 1000.0;
   // The increment is kept in milliseconds (its fraction counts) and in whole seconds.
   const double incSeconds = strtod(inc, nullptr);
-  MainStatus.MovesPerSession = perSession < 0 ? 0 : (perSession > 10000 ? 10000 : static_cast<int32_t>(perSession));
-  MainStatus.TimeLeft = ClampMs(baseMs);
-  MainStatus.TimeIncMs = incSeconds > 0 && incSeconds < 100000 ? static_cast<int32_t>(incSeconds * 1000.0) : 0;
-  MainStatus.TimeInc = MainStatus.TimeIncMs / 1000;
-  LogPrintf("MovesPerSession %d TimeLeft %d TimeInc %d \n", MainStatus.MovesPerSession, MainStatus.TimeLeft,
-            MainStatus.TimeInc);
+  Xboard.MovesPerSession = perSession < 0 ? 0 : (perSession > 10000 ? 10000 : static_cast<int32_t>(perSession));
+  Xboard.TimeLeft = ClampMs(baseMs);
+  Xboard.TimeIncMs = incSeconds > 0 && incSeconds < 100000 ? static_cast<int32_t>(incSeconds * 1000.0) : 0;
+  Xboard.TimeInc = Xboard.TimeIncMs / 1000;
+  LogPrintf("MovesPerSession %d TimeLeft %d TimeInc %d \n", Xboard.MovesPerSession, Xboard.TimeLeft,
+            Xboard.TimeInc);
   return CmdHandled;
 }
 
@@ -281,7 +284,7 @@ uint8_t FixedTimeCommand() {
 // "time N": the engine's clock, in centiseconds.
 uint8_t TimeCommand() {
   double centiseconds = 0;
-  if (ReadNumber(&centiseconds)) MainStatus.TimeLeft = ClampMs(centiseconds * 10.0);
+  if (ReadNumber(&centiseconds)) Xboard.TimeLeft = ClampMs(centiseconds * 10.0);
   return CmdHandled;
 }
 
@@ -339,7 +342,7 @@ uint8_t QuitCommand() {
 uint8_t PingCommand() {
   char number[WordSize];
   if (!ReadArgument(number, sizeof number)) return CmdHandled;
-  if (SearchRunning && !MainStatus.AnalyzeMode && !Pondering) {
+  if (SearchRunning && !Xboard.AnalyzeMode && !Pondering) {
     QueuePong(number);
   } else {
     printf("pong %s\n", number);
@@ -350,8 +353,8 @@ uint8_t PingCommand() {
 
 // "force" while the engine thinks about its move: the search stops and nothing is played.
 uint8_t ForceCommand() {
-  MainStatus.Force = 1;
-  if (SearchRunning && !MainStatus.AnalyzeMode) {
+  Xboard.Force = 1;
+  if (SearchRunning && !Xboard.AnalyzeMode) {
     PositionReplaced = true;
     return CmdStop;
   }
@@ -360,8 +363,8 @@ uint8_t ForceCommand() {
 
 // "playother": leave force mode; the engine plays the side not on move and waits for its move.
 uint8_t PlayOtherCommand() {
-  MainStatus.Force = 0;
-  MainStatus.HumanToMove = 1;
+  Xboard.Force = 0;
+  Xboard.HumanToMove = 1;
   return CmdHandled;
 }
 
@@ -448,8 +451,8 @@ uint8_t HumanMove() {
     if (r != CmdMove) return r;
     // Force mode: the moves of both sides are entered one after the other, the half-move number
     // left as it is.
-    PlayGameMove(PendingFrom, PendingTo, PendingPromotion, !MainStatus.Force);
-    if (!MainStatus.Force) return MainBoard.FiftyMoveCount > 99 ? CmdFiftyMoves : CmdMove;
+    PlayGameMove(PendingFrom, PendingTo, PendingPromotion, !Xboard.Force);
+    if (!Xboard.Force) return MainBoard.FiftyMoveCount > 99 ? CmdFiftyMoves : CmdMove;
   }
 }
 

@@ -18,6 +18,7 @@
 #include "search/search_report.h"
 #include "search/search_routines.h"
 #include "xboard/commands.h"
+#include "xboard/xboard_settings.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ constexpr int32_t ConsoleMovesPerSession = 40;
 constexpr int32_t ConsoleSessionMs = 5 * 60000;
 
 void SetConsoleClock() {
-  Status& s = MainStatus;
+  XboardSettings& s = Xboard;
   if (Protocol.XboardMode || Protocol.UCIMode == 1 || s.FD != 0 || s.ST != 0) return;
   if (s.TimeLeft > 0) return;
   s.MovesPerSession = ConsoleMovesPerSession;
@@ -70,7 +71,7 @@ void SetConsoleClock() {
 // still applies): in xboard mode none until the GUI sends "sd", at the console that of "sd" or
 // -sd, 56 by default.
 char ConsoleDepthLimit() {
-  if (MainStatus.getFD() != 0) return MainStatus.getFD();
+  if (Xboard.getFD() != 0) return Xboard.getFD();
   if (Protocol.XboardMode) return static_cast<char>(XboardDepthLimit);
   const int32_t d = MainBoard.MaxDepth;
   return static_cast<char>(d >= 1 && d <= 100 ? d : 0);
@@ -85,18 +86,18 @@ void PrepareForOpponentMove() {
 // The opponent's turn. Returns false when the loop must end (quit).
 bool OpponentTurn(uint8_t* lastCode) {
   uint8_t r = HumanMove();
-  while (MainStatus.Force == 1 && !QuitRequested) r = HumanMove();
+  while (Xboard.Force == 1 && !QuitRequested) r = HumanMove();
   *lastCode = r;
   if (QuitRequested || r == CmdQuit) return false;
   if (r == CmdStop) return true;
-  MainStatus.HumanToMove = 0;
+  Xboard.HumanToMove = 0;
   if (MainStatus.GameInProgress) AnnounceGameEnd();
   return true;
 }
 
 // The limits of the engine's search: the game's clock and the settings of the commands.
 SearchLimits GameLimits() {
-  const Status& s = MainStatus;
+  const XboardSettings& s = Xboard;
   SearchLimits limits;
   limits.Depth = ConsoleDepthLimit();
   limits.FD = s.FD;
@@ -104,10 +105,10 @@ SearchLimits GameLimits() {
   limits.TimeLeft = s.TimeLeft;
   limits.TimeIncMs = s.TimeIncMs;
   limits.MovesPerSession = s.MovesPerSession;
-  limits.GamePly = s.GamePly;
+  limits.GamePly = MainStatus.GamePly;
   limits.Infinite = s.AnalyzeMode;
   limits.Ponder = Pondering;
-  limits.UseBook = s.UseBook == 1;
+  limits.UseBook = MainStatus.UseBook == 1;
   return limits;
 }
 
@@ -120,7 +121,7 @@ bool EngineTurn(int* lastScore) {
     MoveList.RetractMove();
   }
   // Unless a command during the search says otherwise, the opponent moves next.
-  MainStatus.HumanToMove = 1;
+  Xboard.HumanToMove = 1;
   PositionReplaced = false;
   SearchRunning = true;
   SetConsoleClock();
@@ -133,13 +134,13 @@ bool EngineTurn(int* lastScore) {
   // The position was replaced (new game, setboard, edit, a move while analysing): nothing of
   // this search is played; an analysis goes on with the new position.
   if (PositionReplaced) {
-    if (MainStatus.AnalyzeMode) MainStatus.HumanToMove = 0;
+    if (Xboard.AnalyzeMode) Xboard.HumanToMove = 0;
     return true;
   }
-  if (MainStatus.AnalyzeMode) {
+  if (Xboard.AnalyzeMode) {
     // Analysis shows its thinking and never plays. Stopped by a command it starts again; ended
     // by itself (a mate found, one legal move) it waits for the GUI.
-    if (Search.Aborted) MainStatus.HumanToMove = 0;
+    if (Search.Aborted) Xboard.HumanToMove = 0;
     return true;
   }
   if (Search.Aborted && !best.Playable) return true;  // stopped by a command before it had a move
@@ -159,8 +160,8 @@ bool EngineTurn(int* lastScore) {
 }
 
 bool PonderWanted() {
-  const Status& s = MainStatus;
-  return PonderEnabled && Protocol.XboardMode && !s.Force && !s.AnalyzeMode && !s.SelfPlay && s.GameInProgress &&
+  const XboardSettings& s = Xboard;
+  return PonderEnabled && Protocol.XboardMode && !s.Force && !s.AnalyzeMode && !s.SelfPlay && MainStatus.GameInProgress &&
          !QuitRequested;
 }
 
@@ -242,11 +243,11 @@ void GameLoop() {
   ResetGameHistory();
   if (!Protocol.XboardMode) {
     SetConsoleClock();
-    if (MainStatus.FD != 0)
-      printf("The engine searches %d plies a move.\n", MainStatus.FD);
-    else if (MainStatus.ST != 0)
-      printf("The engine thinks %g seconds a move.\n", MainStatus.ST / 1000.0);
-    else if (MainStatus.MovesPerSession == ConsoleMovesPerSession && MainStatus.TimeLeft == ConsoleSessionMs)
+    if (Xboard.FD != 0)
+      printf("The engine searches %d plies a move.\n", Xboard.FD);
+    else if (Xboard.ST != 0)
+      printf("The engine thinks %g seconds a move.\n", Xboard.ST / 1000.0);
+    else if (Xboard.MovesPerSession == ConsoleMovesPerSession && Xboard.TimeLeft == ConsoleSessionMs)
       printf("The engine plays 40 moves in 5 minutes (change it with level, st or sd).\n");
     fflush(stdout);
   }
@@ -254,11 +255,11 @@ void GameLoop() {
     if (QuitRequested || Protocol.UCIMode == 1) return;
     // After the end of a game the engine only listens: an xboard engine until the GUI's next
     // game begins, the console until the person saves the game, starts another or quits.
-    if (!MainStatus.GameInProgress) MainStatus.HumanToMove = 1;
+    if (!MainStatus.GameInProgress) Xboard.HumanToMove = 1;
     genpawnhashcode(MainBoard.SideToMove, MainBoard, &MainBoard.PawnKingKey);
-    if (MainStatus.SelfPlay && MainStatus.GameInProgress) MainStatus.HumanToMove = 0;
+    if (Xboard.SelfPlay && MainStatus.GameInProgress) Xboard.HumanToMove = 0;
 
-    if (MainStatus.HumanToMove == 1) {
+    if (Xboard.HumanToMove == 1) {
       PrepareForOpponentMove();
       const PonderResult pondered = PonderTurn(&lastScore);
       if (pondered == PonderResult::Quit) return;

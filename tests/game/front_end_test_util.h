@@ -12,6 +12,7 @@
 #include "search/search_report.h"
 #include "search/search_routines.h"
 #include "xboard/game_loop.h"
+#include "xboard/xboard_settings.h"
 
 // A new game in xboard mode, no search running; key tables drawn.
 // The search flags a search resets before it starts, cleared for a test that runs commands.
@@ -27,10 +28,11 @@ protected:
     savedBoard_ = MainBoard;
     savedStatus_ = MainStatus;
     savedProtocol_ = Protocol;
+    savedXboard_ = Xboard;
     Protocol.UCIMode = 0;
     Protocol.XboardMode = 1;  // no console prompts and echoes
-    MainStatus.AnalyzeMode = 0;
-    MainStatus.Force = 0;
+    Xboard.AnalyzeMode = 0;
+    Xboard.Force = 0;
     QuitRequested = false;
     ProtocolVersion = 1;
     SearchEnded();  // no search running, nothing left pending
@@ -45,6 +47,7 @@ protected:
     MainBoard = savedBoard_;
     MainStatus = savedStatus_;
     Protocol = savedProtocol_;
+    Xboard = savedXboard_;
   }
 
   // Sets the game position from FEN text, with counts and a fresh history.
@@ -58,4 +61,5 @@ private:
   ChessBoard savedBoard_;
   Status savedStatus_;
   ProtocolSettings savedProtocol_;
+  XboardSettings savedXboard_;
 };

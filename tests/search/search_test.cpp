@@ -133,7 +133,7 @@ TEST(Search, MoveNowEndsTheSearchWithALegalMove) {
   ForgetEverything();
   ChessBoard before = MainBoard;
   Protocol.XboardMode = 1;
-  MainStatus.TimeLeft = 3600000;
+  TestClock().TimeLeft = 3600000;
   Clock.NodesPerSecond = 20000;  // polls come early
   ListenForCommands();
   SetInputForTesting("\n?\n");
@@ -156,15 +156,15 @@ TEST(Search, WallClockLimitHoldsWhenTheSpeedEstimateIsWrong) {
   // alone would let the search run for minutes.
   LoadPosition("r1bqk2r/pp2bppp/2p5/3pP3/P2Q1P2/2N1B3/1PP3PP/R4RK1 b kq - 0 0");
   ForgetEverything();
-  MainStatus.ST = 300;
-  MainStatus.TimeLeft = 60 * 300;
+  TestClock().ST = 300;
+  TestClock().TimeLeft = 60 * 300;
   Clock.NodesPerSecond = 1000000000;
   const int32_t start = ProcessClockMs();
   const ThinkResult r = Think(0);
   const int32_t elapsed = ProcessClockMs() - start;
   EXPECT_LT(elapsed, 1000);
   EXPECT_NE(r.From, r.To);
-  MainStatus.ST = 0;
+  TestClock().ST = 0;
   Clock.NodesPerSecond = 1200000;
 }
 

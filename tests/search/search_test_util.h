@@ -12,7 +12,6 @@
 #include "board/keys.h"
 #include "board/log_file.h"
 #include "board/masks.h"
-#include "game/status.h"
 #include "hash/move_history.h"
 #include "hash/transposition_table.h"
 #include "movegen/move_gen.h"
@@ -29,17 +28,19 @@ struct ThinkResult {
   std::vector<PVEntry> Line;  // the root variation, root move first
 };
 
+// The clock of the searches a test starts with Think(depth): none unless the test sets one.
+inline SearchLimits& TestClock() {
+  static SearchLimits clock;
+  return clock;
+}
+
 // Settings of a plain console search with nothing printed but what the driver must print.
 inline void QuietEngine() {
   if (UPStable[0] == 0 && LPStable[0] == 0) initPStable();
-  Status& s = MainStatus;
   Protocol.XboardMode = Protocol.UCIMode = Protocol.Post = Protocol.Kibitz = 0;
   TraceFlag = 0;
-  s.UseBook = s.AnalyzeMode = s.BenchMode = 0;
-  s.ST = s.MovesPerSession = s.TimeInc = 0;
-  s.TimeLeft = 0;
-  s.FD = 0;
-  s.GamePly = 1;
+  TestClock() = SearchLimits{};
+  TestClock().GamePly = 1;
   Clock.NodesPerSecond = 1200000;
   Search.LastBookPly = 0;
 }
@@ -69,9 +70,9 @@ inline ThinkResult Think(const SearchLimits& limits) {
   return r;
 }
 
-// To a fixed depth, or (depth 0) on the clock the test set in the front ends' record.
+// To a fixed depth, or (depth 0) on the test's clock.
 inline ThinkResult Think(int depth) {
-  const Status& s = MainStatus;
+  const SearchLimits& s = TestClock();
   SearchLimits limits;
   limits.Depth = limits.FD = static_cast<int8_t>(depth);
   limits.ST = s.ST;

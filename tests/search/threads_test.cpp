@@ -201,5 +201,4 @@ TEST(Threads, SearchesRunSideBySideOnOneTable) {
   StopHelpers();
   EXPECT_FALSE(HasRootPawns[1] || HasRootPawns[2]);
   SetThreadCount(1);
-  MainStatus.FD = 0;
 }

@@ -11,6 +11,7 @@
 #include "search/search_report.h"
 #include "search/time_budget.h"
 #include "shell/match_loop.h"
+#include "xboard/xboard_settings.h"
 
 namespace {
 
@@ -20,11 +21,15 @@ protected:
   void Reset() {
     MainStatus.initVars();
     Protocol.XboardMode = Protocol.UCIMode = 0;
+    Xboard = XboardSettings{};
+    Modes = CommandLineModes{};
     MainBoard.InitRep();
     SuiteFile = nullptr;
   }
   void TearDown() override {
     MainStatus = savedStatus_;
+    Xboard = savedXboard_;
+    Modes = CommandLineModes{};
     MainBoard = savedBoard_;
     SuiteFile = savedSuite_;
   }
@@ -48,6 +53,7 @@ protected:
 
 private:
   Status savedStatus_ = MainStatus;
+  XboardSettings savedXboard_ = Xboard;
   ChessBoard savedBoard_ = MainBoard;
   const char* savedSuite_ = SuiteFile;
 };
@@ -56,44 +62,44 @@ private:
 
 TEST_F(CommandLineTest, DepthAndTimeOptions) {
   EXPECT_FALSE(Scan({"-fd", "5"}));
-  EXPECT_EQ(MainStatus.getFD(), 5);
+  EXPECT_EQ(Xboard.getFD(), 5);
   EXPECT_EQ(MainBoard.MaxDepth, 5);
   EXPECT_EQ(MainBoard.FixedDepth, 5);
 
   // Ten seconds per move; the search reads ST in milliseconds.
   Scan({"-st", "10"});
-  EXPECT_EQ(MainStatus.ST, 10000);
-  EXPECT_EQ(MainStatus.TimeLeft, 600000);
+  EXPECT_EQ(Xboard.ST, 10000);
+  EXPECT_EQ(Xboard.TimeLeft, 600000);
 
   // Any word containing -sd takes the next word as the maximum depth; the fixed depth stays.
   // Depths outside 1 to 100 are refused with a message and leave the depth as it was.
   Scan({"-fd", "200"});
-  EXPECT_EQ(MainStatus.getFD(), 0);
+  EXPECT_EQ(Xboard.getFD(), 0);
   EXPECT_NE(output_.find("-fd 200 refused"), std::string::npos) << output_;
   Scan({"-fd", "0"});
-  EXPECT_EQ(MainStatus.getFD(), 0);
+  EXPECT_EQ(Xboard.getFD(), 0);
   Scan({"-fd", "5", "-sdepth", "12"});
   EXPECT_EQ(MainBoard.MaxDepth, 12);
-  EXPECT_EQ(MainStatus.getFD(), 5);
+  EXPECT_EQ(Xboard.getFD(), 5);
 
   // Numbers are the leading digits; none gives 0, huge ones do not overflow.
   Scan({"-sd", "x7"});
   EXPECT_EQ(MainBoard.MaxDepth, 0);
   Scan({"-st", "99999999999"});
-  EXPECT_EQ(MainStatus.TimeLeft, 2000000000);
+  EXPECT_EQ(Xboard.TimeLeft, 2000000000);
 }
 
 TEST_F(CommandLineTest, ModeFlagsAndSuiteFile) {
   EXPECT_FALSE(Scan({"-perft", "-bench2", "-nobook", "-post", "-kibitz", "-trace", "-sp", "xboard", "-uci"}));
-  EXPECT_EQ(MainStatus.getPERFT(), 1);
-  EXPECT_EQ(MainStatus.BenchMode, 2);
+  EXPECT_EQ(Modes.getPERFT(), 1);
+  EXPECT_EQ(Modes.BenchMode, 2);
   EXPECT_EQ(MainStatus.UseBook, 0);
-  EXPECT_EQ(Protocol.Post + Protocol.Kibitz + TraceFlag + MainStatus.SelfPlay, 4);
+  EXPECT_EQ(Protocol.Post + Protocol.Kibitz + TraceFlag + Xboard.SelfPlay, 4);
   EXPECT_EQ(Protocol.XboardMode, 1);
   EXPECT_EQ(Protocol.UCIMode, 1);
 
   Scan({"-ts", "suite.epd"});
-  EXPECT_EQ(MainStatus.getDoTestSuite(), 1);
+  EXPECT_EQ(Modes.getDoTestSuite(), 1);
   EXPECT_STREQ(SuiteFile, "suite.epd");
   Scan({"-pev", "eval.epd"});
   EXPECT_EQ(MainStatus.PEV, 1);
@@ -107,32 +113,32 @@ TEST_F(CommandLineTest, ModeFlagsAndSuiteFile) {
 TEST_F(CommandLineTest, MatchingRules) {
   // Exact options ignore longer words; contains-options accept them.
   Scan({"-perftx", "-bench9", "x-postx", "--nobook"});
-  EXPECT_EQ(MainStatus.getPERFT(), 0);
-  EXPECT_EQ(MainStatus.BenchMode, 0);
+  EXPECT_EQ(Modes.getPERFT(), 0);
+  EXPECT_EQ(Modes.BenchMode, 0);
   EXPECT_EQ(Protocol.Post, 1);
   EXPECT_EQ(MainStatus.UseBook, 0);
   // -tc consumes its argument, so "-post" there is not an option word ...
   Scan({"-tc", "40/5", "unknown"});
-  EXPECT_EQ(MainStatus.getDoTestSuite(), 0);
+  EXPECT_EQ(Modes.getDoTestSuite(), 0);
   // ... but the rest of the pass is tried on an argument word: "-sd" takes "-st" as its depth,
   // then "-st" takes "3".
   Scan({"-sd", "-st", "3"});
   EXPECT_EQ(MainBoard.MaxDepth, 0);
-  EXPECT_EQ(MainStatus.ST, 3000);
+  EXPECT_EQ(Xboard.ST, 3000);
 }
 
 TEST_F(CommandLineTest, HelpAndMissingArguments) {
   EXPECT_TRUE(Scan({"-fd", "4", "-help", "-perft"}));
-  EXPECT_EQ(MainStatus.getPERFT(), 0);  // nothing after -help is looked at
+  EXPECT_EQ(Modes.getPERFT(), 0);  // nothing after -help is looked at
   EXPECT_EQ(output_.rfind("xboard   used when interfacing with xboard\n", 0), 0u);
   EXPECT_EQ(std::count(output_.begin(), output_.end(), '\n'), 9);
   EXPECT_TRUE(Scan({"-h"}));
 
   EXPECT_FALSE(Scan({"-perft", "-fd"}));
   EXPECT_EQ(output_, "Missing argument for -fd\n");
-  EXPECT_EQ(MainStatus.getPERFT(), 1);
-  EXPECT_EQ(MainStatus.getFD(), 0);
+  EXPECT_EQ(Modes.getPERFT(), 1);
+  EXPECT_EQ(Xboard.getFD(), 0);
   EXPECT_FALSE(Scan({"-ts"}));
-  EXPECT_EQ(MainStatus.getDoTestSuite(), 0);
+  EXPECT_EQ(Modes.getDoTestSuite(), 0);
   EXPECT_EQ(SuiteFile, nullptr);
 }

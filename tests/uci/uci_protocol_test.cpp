@@ -46,7 +46,6 @@ protected:
     Protocol.UCIMode = 1;
     Protocol.XboardMode = 0;
     MainStatus.initVars();
-    MainStatus.AnalyzeMode = 0;
     Search.Limits = SearchLimits{};
     UCI.State = WAITING;
     PonderOption = false;

@@ -16,6 +16,7 @@
 #include "search/time_budget.h"
 #include "tests/game/front_end_test_util.h"
 #include "xboard/console.h"
+#include "xboard/xboard_settings.h"
 
 namespace {
 
@@ -35,72 +36,72 @@ protected:
 
 TEST_F(CommandsTest, LevelInAllItsForms) {
   EXPECT_EQ(Run("level", "40 5 0\nnext"), CmdHandled);
-  EXPECT_EQ(MainStatus.MovesPerSession, 40);
-  EXPECT_EQ(MainStatus.TimeLeft, 300000);
-  EXPECT_EQ(MainStatus.TimeInc, 0);
+  EXPECT_EQ(Xboard.MovesPerSession, 40);
+  EXPECT_EQ(Xboard.TimeLeft, 300000);
+  EXPECT_EQ(Xboard.TimeInc, 0);
   EXPECT_EQ(NextWord(), "next");  // the three arguments and nothing more were read
 
   Run("level", "0 0:30 0\nnext");
-  EXPECT_EQ(MainStatus.MovesPerSession, 0);
-  EXPECT_EQ(MainStatus.TimeLeft, 30000);
+  EXPECT_EQ(Xboard.MovesPerSession, 0);
+  EXPECT_EQ(Xboard.TimeLeft, 30000);
   EXPECT_EQ(NextWord(), "next");
 
   Run("level", "0 2:05 12\n");
-  EXPECT_EQ(MainStatus.TimeLeft, 125000);
-  EXPECT_EQ(MainStatus.TimeInc, 12);
+  EXPECT_EQ(Xboard.TimeLeft, 125000);
+  EXPECT_EQ(Xboard.TimeInc, 12);
 
   // A fractional increment is rounded down: planning never counts on time the clock won't give.
   Run("level", "0 2 0.5\nnext");
-  EXPECT_EQ(MainStatus.TimeLeft, 120000);
-  EXPECT_EQ(MainStatus.TimeInc, 0);
+  EXPECT_EQ(Xboard.TimeLeft, 120000);
+  EXPECT_EQ(Xboard.TimeInc, 0);
   EXPECT_EQ(NextWord(), "next");
   Run("level", "0 1 2.9\n");
-  EXPECT_EQ(MainStatus.TimeInc, 2);
+  EXPECT_EQ(Xboard.TimeInc, 2);
 }
 
 TEST_F(CommandsTest, ClockCommands) {
   Run("time", "6000\n");
-  EXPECT_EQ(MainStatus.TimeLeft, 60000);
+  EXPECT_EQ(Xboard.TimeLeft, 60000);
   // st is seconds per move; the search reads milliseconds.
   Run("st", "10\n");
-  EXPECT_EQ(MainStatus.ST, 10000);
-  EXPECT_EQ(MainStatus.TimeLeft, 600000);
+  EXPECT_EQ(Xboard.ST, 10000);
+  EXPECT_EQ(Xboard.TimeLeft, 600000);
   // Absurd values are bounded, never overflowed.
   Run("time", "99999999999999\n");
-  EXPECT_GT(MainStatus.TimeLeft, 0);
+  EXPECT_GT(Xboard.TimeLeft, 0);
   Run("st", "-5\n");
-  EXPECT_EQ(MainStatus.ST, 0);
+  EXPECT_EQ(Xboard.ST, 0);
   Run("level", "40 nan 0\n");
-  EXPECT_EQ(MainStatus.TimeLeft, 0);
+  EXPECT_EQ(Xboard.TimeLeft, 0);
   EXPECT_EQ(Run("otim", "1e99\n"), CmdHandled);  // only logged, never cast to an int
   // An over-long argument refuses its command whole; the rest of its line goes with it.
   testing::internal::CaptureStdout();
   Run("st", (std::string(300, '9') + " 5\nnext\n").c_str());
   EXPECT_NE(testing::internal::GetCapturedStdout().find("Error (input longer than 255 characters)"),
             std::string::npos);
-  EXPECT_EQ(MainStatus.ST, 0);
+  EXPECT_EQ(Xboard.ST, 0);
   EXPECT_EQ(NextWord(), "next");
 }
 
 TEST_F(CommandsTest, AnalyzeAndExit) {
   SpeedMeasured = false;  // analysis seeds the speed only before the process has measured one
   EXPECT_EQ(Run("analyze"), CmdStop);
-  EXPECT_EQ(MainStatus.AnalyzeMode, 1);
+  EXPECT_EQ(Xboard.AnalyzeMode, 1);
   EXPECT_EQ(Protocol.Post, 1);
-  EXPECT_EQ(MainStatus.HumanToMove, 0);
+  EXPECT_EQ(Xboard.HumanToMove, 0);
   EXPECT_EQ(Clock.NodesPerSecond, 200001);
-  EXPECT_EQ(MainStatus.ST, 1209600000);
+  EXPECT_EQ(Xboard.ST, 1209600000);
   EXPECT_EQ(Run("exit"), CmdStop);
-  EXPECT_EQ(MainStatus.AnalyzeMode, 0);
+  EXPECT_EQ(Xboard.AnalyzeMode, 0);
   EXPECT_EQ(Protocol.Post, 0);
   EXPECT_TRUE(Search.Aborted);
-  EXPECT_EQ(MainStatus.ST, 0);  // the fixed time from before the analysis is back
+  EXPECT_EQ(Xboard.ST, 0);  // the fixed time from before the analysis is back
 
   Run("st", "5\n");
   Run("analyze");
-  EXPECT_EQ(MainStatus.ST, 5000);
+  EXPECT_EQ(Xboard.ST, 5000);
   Run("exit");
-  EXPECT_EQ(MainStatus.ST, 5000);
+  EXPECT_EQ(Xboard.ST, 5000);
 }
 
 TEST_F(CommandsTest, BookListUnknownWordsAndQuit) {
@@ -134,7 +135,7 @@ TEST_F(CommandsTest, MoveNowPlaysTheBestMoveFound) {
   Run("analyze");
   EXPECT_EQ(Run("?"), CmdStop);
   EXPECT_TRUE(Search.Aborted);
-  EXPECT_EQ(MainStatus.AnalyzeMode, 0);
+  EXPECT_EQ(Xboard.AnalyzeMode, 0);
 }
 
 TEST_F(CommandsTest, OnlyLegalMovesAreAccepted) {
@@ -162,7 +163,7 @@ TEST_F(CommandsTest, ForceModeTakesMovesOfBothSides) {
   EXPECT_TRUE(MainBoard.BlackPawns & SquareMask(E5));
   EXPECT_TRUE(MainBoard.WhiteKnights & SquareMask(F3));
   EXPECT_EQ(MainBoard.SideToMove, Black);
-  EXPECT_EQ(MainStatus.HumanToMove, 0);
+  EXPECT_EQ(Xboard.HumanToMove, 0);
   EXPECT_EQ(MoveList.NumMoves, 4);  // the start and the three positions after the moves
   Run("black");  // xboard names the side already on move: the game's record stays
   EXPECT_EQ(MoveList.NumMoves, 4);
@@ -328,10 +329,13 @@ TEST_F(CommandsTest, NewAndAbortStartOver) {
   SetInputForTesting("e2e4\n");
   HumanMove();
   MainStatus.GameInProgress = 0;
+  Run("st", "10\n");
+  Run("selfplay");
   EXPECT_EQ(Run("new"), CmdStop);
   EXPECT_EQ(MainBoard.WhitePawns, 0xFF00u);
   EXPECT_EQ(MainStatus.GameInProgress, 1);
-  EXPECT_EQ(MainStatus.HumanToMove, 1);
+  EXPECT_EQ(Xboard.HumanToMove, 1);
+  EXPECT_EQ(Xboard.ST + Xboard.SelfPlay, 0);  // a new game forgets the time per move and self-play
   EXPECT_EQ(MoveList.NumMoves, 1);
   SetInputForTesting("d2d4\n");
   HumanMove();
@@ -391,12 +395,12 @@ TEST_F(CommandsTest, CommandsArrivingWhileTheEngineThinks) {
   EXPECT_EQ(0, memcmp(&before, &MainBoard, sizeof before));
 
   // While analysing, the opponent's move is played and the analysis goes on from there.
-  MainStatus.AnalyzeMode = 1;
+  Xboard.AnalyzeMode = 1;
   EXPECT_EQ(Run("e2e4"), CmdStop);
   EXPECT_TRUE(PositionReplaced);
   EXPECT_TRUE(MainBoard.WhitePawns & SquareMask(E4));
   EXPECT_EQ(MainBoard.SideToMove, Black);
-  EXPECT_EQ(MainStatus.HumanToMove, 0);
+  EXPECT_EQ(Xboard.HumanToMove, 0);
   // The game's record changes only after the search has taken back its path.
   EXPECT_EQ(MoveList.NumMoves, 2);
   MoveList.RetractMove();
@@ -407,7 +411,7 @@ TEST_F(CommandsTest, CommandsArrivingWhileTheEngineThinks) {
   // A new position stops the search; the record starts again after it.
   SearchRunning = true;
   PositionReplaced = false;
-  MainStatus.AnalyzeMode = 0;
+  Xboard.AnalyzeMode = 0;
   EXPECT_EQ(Run("setboard", "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1\n"), CmdStop);
   EXPECT_TRUE(PositionReplaced);
   EXPECT_EQ(MoveList.NumMoves, 2);
