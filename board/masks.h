@@ -1,6 +1,6 @@
 #pragma once
-// Fixed board geometry. The settings record carries copies of these masks too; the board,
-// move generation and evaluation read the constants here, which the compiler can fold.
+// Fixed board geometry, in one place: the board, move generation and evaluation read the
+// constants here, which the compiler can fold.
 
 #include <cstdint>
 

@@ -72,7 +72,7 @@ constexpr Option Options[] = {
          printf("-fd %s refused: the search depth must be %d to %d plies\n", arg, MinFixedDepth, MaxFixedDepth);
          return false;
        }
-       Xboard.setFD(static_cast<char>(n));  // the status record keeps the depth in 8 bits
+       Xboard.setFD(static_cast<char>(n));  // the settings keep the depth in 8 bits
        MainBoard.MaxDepth = n;
        MainBoard.FixedDepth = n;
        return false;
