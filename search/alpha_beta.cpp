@@ -352,6 +352,11 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
       best = MateValue - ply;
     else
       best = -ply;
+    // That is the node's exact value, whatever the window: above alpha it is stored as such,
+    // never as "at most alpha" (a mate distance the table would then carry to other plies).
+    // There is no move to store with it.
+    alphaRaised = best > alpha;
+    PV[ply][ply] = PVEntry{0, NoPromotion};
   }
 
   // 14. Store the result, unless the best move was only a futility-reduced guess.

@@ -42,6 +42,23 @@ TEST(Search, MatesAreFoundAndScoredByDistance) {
   }
 }
 
+// A node whose side is mated scores the mate exactly, whatever its window: the table keeps it as
+// a distance from the node, which another thread or a later path reads at another ply. Kept as
+// "at most alpha" instead, an alpha of -MateValue came back elsewhere as a mate sooner than any
+// real one.
+TEST(Search, AMatedNodeIsStoredAsItsExactValue) {
+  LoadPosition("R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1");
+  ForgetEverything();
+  uint64_t upper = 0, lower = 0;
+  genhashcode(Black, 0, &upper, &lower, &MainBoard);
+  const int v = Search.Search(1, -MateValue, -1000, MainBoard, 1, 3, 0, 0, 1, upper, lower, AllNode, 0, 10, 0);
+  EXPECT_EQ(v, 3 - MateValue);
+  int stored = 0, move = 0;
+  EXPECT_EQ(PositionCache.SearchTranspositionTables(upper, lower, 5, 1, -MateValue, MateValue, &stored, &move),
+            TTExact);
+  EXPECT_EQ(stored, 5 - MateValue);
+}
+
 TEST(Search, RootWithoutMovesPlaysNothing) {
   // Checkmated: Qg7 protected by the king.
   LoadPosition("7k/6Q1/6K1/8/8/8/8/8 b - - 0 1");
