@@ -109,17 +109,26 @@ uint8_t OptionCommand() {
   return CmdHandled;
 }
 
+// The number of "cores N" or "memory N" for the option row called name, taken into the row's
+// range; false (with the reason told) when there is none or the row may not change now.
+bool NumberForRow(const char* command, const char* name, const EngineOption** row, int32_t* number) {
+  double value = 0;
+  if (!ReadNumber(&value)) return false;
+  *row = FindEngineOption(name);
+  if (SearchRunning && !(*row)->WhileThinking) {
+    ReportError("not while thinking", command);
+    return false;
+  }
+  *number = InRange(**row, value);
+  return true;
+}
+
 // "cores N": search with N threads (the engine's thread and N - 1 helpers), the option Threads.
 uint8_t CoresCommand() {
-  double cores = 0;
-  if (!ReadNumber(&cores)) return CmdHandled;
-  const EngineOption& threads = *FindEngineOption("Threads");
-  if (SearchRunning && !threads.WhileThinking) {
-    ReportError("not while thinking", "cores");
-    return CmdHandled;
-  }
-  if (threads.Apply(InRange(threads, cores), "") != nullptr) {
-    printf("telluser Only %d threads could be started\n", threads.Number());
+  const EngineOption* threads = nullptr;
+  int32_t count = 0;
+  if (NumberForRow("cores", "Threads", &threads, &count) && threads->Apply(count, "") != nullptr) {
+    printf("telluser Only %d threads could be started\n", threads->Number());
     Flush();
   }
   return CmdHandled;
@@ -127,16 +136,10 @@ uint8_t CoresCommand() {
 
 // "memory N": the transposition table takes N MiB (at most), the option Hash.
 uint8_t MemoryCommand() {
-  double mb = 0;
-  if (!ReadNumber(&mb)) return CmdHandled;
-  const EngineOption& hash = *FindEngineOption("Hash");
-  if (SearchRunning && !hash.WhileThinking) {
-    ReportError("not while thinking", "memory");
-    return CmdHandled;
-  }
-  const int32_t size = InRange(hash, mb);
-  if (hash.Apply(size, "") != nullptr) {
-    printf("telluser Not enough memory for a %d MB hash table; keeping %d MB\n", size, hash.Number());
+  const EngineOption* hash = nullptr;
+  int32_t size = 0;
+  if (NumberForRow("memory", "Hash", &hash, &size) && hash->Apply(size, "") != nullptr) {
+    printf("telluser Not enough memory for a %d MB hash table; keeping %d MB\n", size, hash->Number());
     Flush();
   }
   return CmdHandled;
