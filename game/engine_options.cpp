@@ -19,6 +19,7 @@
 #include "search/search_routines.h"
 #include "search/threads.h"
 #include "search/time_budget.h"
+#include "tablebase/syzygy.h"
 
 bool PonderOption = false;
 
@@ -94,6 +95,14 @@ const char* ReadThreadCount(const char* text, int32_t* threads) {
 }
 
 // ---- Applying a value ------------------------------------------------------------------------
+
+// The account of the last Syzygy path set, told to the GUI.
+char SyzygyNote[300];
+
+const char* ApplySyzygyPath(int32_t, const char* path) {
+  SetSyzygyPath(path, SyzygyNote, sizeof SyzygyNote);
+  return nullptr;
+}
 
 const char* BookFileText() { return FileBook.Loaded() ? FileBook.Path.c_str() : ""; }
 
@@ -237,6 +246,27 @@ const EngineOption EngineOptions[] = {
      .Max = MaxStrengthElo, .Unit = "rating points", .WhileThinking = true, .Number = [] { return Strength.Elo; },
      .Apply = [](int32_t elo, const char*) -> const char* {
        Strength.Elo = elo;
+       return nullptr;
+     }},
+    // Syzygy endgame tables: the folders (separated by ':'), and how the search uses them.
+    {.Name = "SyzygyPath", .Type = OptionType::String, .OfferedTo = OfferedToBoth, .Text = []() -> const char* { return Syzygy.Path; },
+     .Apply = ApplySyzygyPath, .Note = [] { return static_cast<const char*>(SyzygyNote); }},
+    {.Name = "SyzygyProbeDepth", .Type = OptionType::Spin, .OfferedTo = OfferedToBoth, .Min = 1, .Max = 100,
+     .Unit = "plies", .Number = [] { return Syzygy.ProbeDepth; },
+     .Apply = [](int32_t plies, const char*) -> const char* {
+       Syzygy.ProbeDepth = plies;
+       return nullptr;
+     }},
+    {.Name = "Syzygy50MoveRule", .Type = OptionType::Check, .OfferedTo = OfferedToBoth, .Max = 1,
+     .Number = [] { return static_cast<int32_t>(Syzygy.Rule50); },
+     .Apply = [](int32_t on, const char*) -> const char* {
+       Syzygy.Rule50 = on != 0;
+       return nullptr;
+     }},
+    {.Name = "SyzygyProbeLimit", .Type = OptionType::Spin, .OfferedTo = OfferedToBoth, .Max = 7, .Unit = "pieces",
+     .Number = [] { return Syzygy.ProbeLimit; },
+     .Apply = [](int32_t pieces, const char*) -> const char* {
+       Syzygy.ProbeLimit = pieces;
        return nullptr;
      }},
 };

@@ -47,6 +47,8 @@ struct EngineOption {
   // Applies a value already read: the number of a Spin or a Check, the text of a File or a
   // String (a Button gets the text as sent). Returns nullptr, or why the value was not taken.
   const char* (*Apply)(int32_t number, const char* text) = nullptr;
+  // What the GUI is told once a value has been taken (the tables a path holds), or nullptr.
+  const char* (*Note)() = nullptr;
 };
 
 extern const EngineOption EngineOptions[];

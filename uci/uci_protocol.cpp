@@ -443,7 +443,10 @@ void UCIProtocol::SetOption() {
     SendInfoString(text);
     return;
   }
-  if (const char* reason = SetEngineOption(*option, AfterWord(CommandBuffer, "value"))) SendInfoString(reason);
+  if (const char* reason = SetEngineOption(*option, AfterWord(CommandBuffer, "value")))
+    SendInfoString(reason);
+  else if (option->Note != nullptr)
+    SendInfoString(option->Note());
 }
 
 // "position startpos|fen <fen> [moves <m1> <m2> ...]"

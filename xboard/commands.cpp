@@ -94,6 +94,7 @@ constexpr Command Commands[] = {
     {"dumpsee", [](const char*) { return DumpSeeCommand(); }},
     {"easy", [](const char*) { return SetPondering(false); }},
     {"edit", [](const char*) { return EditCommand(); }},
+    {"egtpath", [](const char*) { return EgtPathCommand(); }},
     {"egtpath", IgnoreArguments},
     {"exit", [](const char*) { return ExitCommand(); }},
     {"force", [](const char*) { return ForceCommand(); }},

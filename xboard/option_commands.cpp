@@ -13,6 +13,7 @@
 #include "game/status.h"
 #include "game/strength.h"
 #include "search/search_report.h"
+#include "tablebase/syzygy.h"
 #include "xboard/command_input.h"
 #include "xboard/commands.h"
 
@@ -47,6 +48,12 @@ int32_t InRange(const EngineOption& option, double number) {
   return static_cast<int32_t>(number);
 }
 
+// What a setting tells once it is taken: a comment, which the GUI shows in its engine output.
+void TellNote(const char* note) {
+  if (const char* comment = Protocol.CommentPrefix()) printf("%s%s\n", comment, note);
+  Flush();
+}
+
 }  // namespace
 
 // "protover N": from version 2 on the GUI learns the engine's features. Their names go back as
@@ -60,6 +67,7 @@ uint8_t ProtoverCommand() {
   printf("feature ping=1 setboard=1 usermove=1 playother=1 san=0 time=1 draw=0 sigint=0 sigterm=1\n");
   printf("feature reuse=1 analyze=1 memory=1 colors=0 name=0 pause=0 nps=0 debug=1 smp=1\n");
   printf("feature myname=\"Orvo %s\" variants=\"normal\"\n", EngineVersion);
+  if (SyzygyAvailable()) printf("feature egt=\"syzygy\"\n");
   for (int i = 0; i < EngineOptionCount; i++)
     if (EngineOptions[i].OfferedTo & OfferedToXboard) PrintOptionFeature(EngineOptions[i]);
   printf("feature done=1\n");
@@ -105,7 +113,10 @@ uint8_t OptionCommand() {
     ReportError("not while thinking", shown);
     return CmdHandled;
   }
-  if (const char* reason = SetEngineOption(*option, value)) ReportError(reason, shown);
+  if (const char* reason = SetEngineOption(*option, value))
+    ReportError(reason, shown);
+  else if (option->Note != nullptr)
+    TellNote(option->Note());
   return CmdHandled;
 }
 
@@ -121,6 +132,27 @@ bool NumberForRow(const char* command, const char* name, const EngineOption** ro
   }
   *number = InRange(**row, value);
   return true;
+}
+
+// "egtpath syzygy PATH": the folders of the Syzygy tables, the option SyzygyPath. Tables of
+// another kind are not read.
+uint8_t EgtPathCommand() {
+  char line[LineSize];
+  const char* text = ReadArgumentLine(line, sizeof line, "the tables stay as they were");
+  if (text == nullptr) return CmdHandled;
+  const size_t kind = strcspn(text, " \t");
+  if (kind != 6 || strncmp(text, "syzygy", 6) != 0) {
+    ReportError("only syzygy tables are read", "egtpath");
+    return CmdHandled;
+  }
+  const EngineOption& path = *FindEngineOption("SyzygyPath");
+  if (SearchRunning && !path.WhileThinking) {
+    ReportError("not while thinking", "egtpath");
+    return CmdHandled;
+  }
+  SetEngineOption(path, text + kind);
+  TellNote(path.Note());
+  return CmdHandled;
 }
 
 // "cores N": search with N threads (the engine's thread and N - 1 helpers), the option Threads.

@@ -10,6 +10,7 @@ namespace xboard {
 uint8_t ProtoverCommand();
 uint8_t FeatureReplyCommand(bool accepted);
 uint8_t OptionCommand();
+uint8_t EgtPathCommand();
 uint8_t CoresCommand();
 uint8_t MemoryCommand();
 uint8_t StrengthCommand();

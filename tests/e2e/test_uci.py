@@ -45,13 +45,15 @@ def test_identification(path):
     check("the options", names == ["UCI_AnalyseMode", "OwnBook", "SecondaryBook", "BookFile", "BookDepth",
                                    "BookVariety", "UCI_ShowCurrLine", "Ponder", "Move Overhead",
                                    "UCI_EngineAbout", "Hash", "Clear Hash", "Threads", "MultiPV",
-                                   "UCI_LimitStrength", "UCI_Elo"], names)
+                                   "UCI_LimitStrength", "UCI_Elo", "SyzygyPath", "SyzygyProbeDepth",
+                                   "Syzygy50MoveRule", "SyzygyProbeLimit"], names)
     check("MultiPV is a spin from 1 to 256",
           "option name MultiPV type spin default 1 min 1 max 256" in options, options[-3:])
     check("UCI_LimitStrength is off", "option name UCI_LimitStrength type check default false" in options, options)
-    elo = re.match(r"option name UCI_Elo type spin default (\d+) min (\d+) max (\d+)$", options[-1])
+    elo_line = next((l for l in options if l.startswith("option name UCI_Elo ")), "")
+    elo = re.match(r"option name UCI_Elo type spin default (\d+) min (\d+) max (\d+)$", elo_line)
     check("UCI_Elo reaches down to 1200, full strength by default",
-          elo is not None and int(elo.group(2)) <= 1200 and elo.group(1) == elo.group(3), options[-1:])
+          elo is not None and int(elo.group(2)) <= 1200 and elo.group(1) == elo.group(3), elo_line)
     engine.send("isready")
     check("isready while waiting", engine.until("readyok") is not None)
     for option in ("UCI_AnalyseMode value true", "UCI_AnalyseMode value false", "OwnBook value true",

@@ -45,9 +45,12 @@ TEST(EngineOptions, EveryRowIsCompleteAndEachFrontEndListsItsOwn) {
   EXPECT_EQ(Offered(OfferedToUci),
             (std::vector<std::string>{"UCI_AnalyseMode", "OwnBook", "SecondaryBook", "BookFile", "BookDepth",
                                       "BookVariety", "UCI_ShowCurrLine", "Ponder", "Move Overhead", "UCI_EngineAbout",
-                                      "Hash", "Clear Hash", "Threads", "MultiPV", "UCI_LimitStrength", "UCI_Elo"}));
+                                      "Hash", "Clear Hash", "Threads", "MultiPV", "UCI_LimitStrength", "UCI_Elo",
+                                      "SyzygyPath", "SyzygyProbeDepth", "Syzygy50MoveRule", "SyzygyProbeLimit"}));
   EXPECT_EQ(Offered(OfferedToXboard), (std::vector<std::string>{"BookFile", "BookDepth", "BookVariety", "Move Overhead",
-                                                                "MultiPV", "UCI_LimitStrength", "UCI_Elo"}));
+                                                                "MultiPV", "UCI_LimitStrength", "UCI_Elo", "SyzygyPath",
+                                                                "SyzygyProbeDepth", "Syzygy50MoveRule",
+                                                                "SyzygyProbeLimit"}));
   // xboard sets the table size and the threads with commands of its own, not as options.
   EXPECT_EQ(FindEngineOption("hash", OfferedToXboard), nullptr);
   EXPECT_NE(FindEngineOption("hash", OfferedToUci), nullptr);

@@ -121,6 +121,10 @@ TEST_F(UciTest, IdentifiesItselfWithItsOptions) {
       "option name MultiPV type spin default 1 min 1 max 256\n"
       "option name UCI_LimitStrength type check default " + (Strength.Limited ? "true" : "false") + "\n"
       "option name UCI_Elo type spin default " + std::to_string(Strength.Elo) + " min 800 max 3300\n"
+      "option name SyzygyPath type string default <empty>\n"
+      "option name SyzygyProbeDepth type spin default 1 min 1 max 100\n"
+      "option name Syzygy50MoveRule type check default true\n"
+      "option name SyzygyProbeLimit type spin default 7 min 0 max 7\n"
       "uciok\n";
   ASSERT_NE(out.find("option name "), std::string::npos) << out;
   EXPECT_EQ(out.substr(out.find("option name ")), options);

@@ -354,7 +354,10 @@ TEST_F(CommandsTest, FeaturesOptionsCoresAndMemory) {
   for (size_t at = features.find("feature option=\""); at != std::string::npos;
        at = features.find("feature option=\"", at + 1))
     offered += features.substr(at + 16, features.find(" -", at) - at - 16) + ",";
-  EXPECT_EQ(offered, "BookFile,BookDepth,BookVariety,Move Overhead,MultiPV,UCI_LimitStrength,UCI_Elo,") << features;
+  EXPECT_EQ(offered,
+            "BookFile,BookDepth,BookVariety,Move Overhead,MultiPV,UCI_LimitStrength,UCI_Elo,SyzygyPath,SyzygyProbeDepth,"
+            "Syzygy50MoveRule,SyzygyProbeLimit,")
+      << features;
 
   // The table size and the threads are set by "memory" and "cores", not as options; the table
   // is not resized while the engine thinks.

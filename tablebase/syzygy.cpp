@@ -1,0 +1,132 @@
+// Loading the Syzygy tables. The probing library keeps its tables in globals of its own and has a
+// few faults this file stays clear of:
+//  - after a valid path, initialising it with an empty path frees the tables but goes on
+//    claiming their size, and the next probe crashes: an empty path never reaches the library,
+//    the engine's own Largest says 0 instead;
+//  - initialising, freeing and initialising again crashes: the tables are never freed, a new
+//    path simply replaces the old one;
+//  - every re-initialisation prints on standard error, and the library may print its own
+//    "info string" lines on standard output, which an xboard GUI must never see: both streams are
+//    closed while it runs.
+
+#include "tablebase/syzygy.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <string>
+
+#ifdef ORVO_HAVE_FATHOM
+#include <tbprobe.h>
+#endif
+
+SyzygySettings Syzygy;
+
+namespace {
+
+bool HasSuffix(const char* name, const char* suffix) {
+  const size_t n = strlen(name), m = strlen(suffix);
+  return n >= m && strcmp(name + n - m, suffix) == 0;
+}
+
+// Counts the table files (WDL and DTZ) of every folder of path, a table found in two folders
+// once. Returns nullptr, or why a folder cannot be read (its name in folder).
+const char* CountTables(const char* path, int* count, char* folder, size_t size) {
+  std::set<std::string> names;
+  const char* p = path;
+  while (*p) {
+    const char* end = strchr(p, ':');
+    const size_t length = end ? static_cast<size_t>(end - p) : strlen(p);
+    snprintf(folder, size, "%.*s", static_cast<int>(length), p);
+    if (*folder) {
+      DIR* dir = opendir(folder);
+      if (dir == nullptr) return strerror(errno);
+      while (const dirent* entry = readdir(dir))
+        if (HasSuffix(entry->d_name, ".rtbw") || HasSuffix(entry->d_name, ".rtbz")) names.insert(entry->d_name);
+      closedir(dir);
+    }
+    p = end ? end + 1 : p + length;
+  }
+  *count = static_cast<int>(names.size());
+  return nullptr;
+}
+
+#ifdef ORVO_HAVE_FATHOM
+// Runs the library's initialisation with standard output and error closed.
+unsigned InitQuietly(const char* path) {
+  fflush(stdout);
+  fflush(stderr);
+  const int out = dup(STDOUT_FILENO), err = dup(STDERR_FILENO);
+  const int null = open("/dev/null", O_WRONLY);
+  if (null >= 0) {
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    close(null);
+  }
+  const bool ok = tb_init(path);
+  fflush(stdout);
+  fflush(stderr);
+  if (out >= 0) {
+    dup2(out, STDOUT_FILENO);
+    close(out);
+  }
+  if (err >= 0) {
+    dup2(err, STDERR_FILENO);
+    close(err);
+  }
+  return ok ? TB_LARGEST : 0;
+}
+#endif
+
+}  // namespace
+
+bool SyzygyAvailable() {
+#ifdef ORVO_HAVE_FATHOM
+  return true;
+#else
+  return false;
+#endif
+}
+
+void SetSyzygyPath(const char* path, char* message, size_t size) {
+  Syzygy.Largest = 0;
+  Syzygy.Path[0] = '\0';
+  if (*path == '\0' || strcmp(path, "<empty>") == 0) {
+    snprintf(message, size, "No Syzygy tables in use");
+    return;
+  }
+  if (!SyzygyAvailable()) {
+    snprintf(message, size, "This build reads no Syzygy tables (built without the Fathom library)");
+    return;
+  }
+  if (strlen(path) >= sizeof Syzygy.Path) {
+    snprintf(message, size, "Syzygy path too long (at most %zu characters); playing without tables",
+             sizeof Syzygy.Path - 1);
+    return;
+  }
+  int count = 0;
+  char folder[sizeof Syzygy.Path];
+  if (const char* why = CountTables(path, &count, folder, sizeof folder)) {
+    snprintf(message, size, "Syzygy folder %s cannot be read (%s); playing without tables", folder, why);
+    return;
+  }
+  if (count == 0) {
+    snprintf(message, size, "No Syzygy tables in %s; playing without tables", path);
+    return;
+  }
+#ifdef ORVO_HAVE_FATHOM
+  const unsigned largest = InitQuietly(path);
+  if (largest == 0) {
+    snprintf(message, size, "The Syzygy tables in %s cannot be read; playing without tables", path);
+    return;
+  }
+  Syzygy.Largest = static_cast<int32_t>(largest);
+  snprintf(Syzygy.Path, sizeof Syzygy.Path, "%s", path);
+  snprintf(message, size, "Found %d tables, up to %u pieces", count, largest);
+#endif
+}
