@@ -34,8 +34,21 @@ bool HasSuffix(const char* name, const char* suffix) {
   return n >= m && strcmp(name + n - m, suffix) == 0;
 }
 
+// Whether the file starts as a table of its kind does: the four bytes every WDL (.rtbw) and
+// every DTZ (.rtbz) file begins with. A file that does not is damaged or no table at all.
+bool StartsAsATable(const std::string& file, bool wdl) {
+  static constexpr unsigned char WdlMagic[4] = {0x71, 0xE8, 0x23, 0x5D};
+  static constexpr unsigned char DtzMagic[4] = {0xD7, 0x66, 0x0C, 0xA5};
+  unsigned char head[4] = {0, 0, 0, 0};
+  FILE* f = fopen(file.c_str(), "rb");
+  if (f == nullptr) return false;
+  const size_t n = fread(head, 1, sizeof head, f);
+  fclose(f);
+  return n == sizeof head && memcmp(head, wdl ? WdlMagic : DtzMagic, sizeof head) == 0;
+}
+
 // Counts the table files (WDL and DTZ) of every folder of path, a table found in two folders
-// once. Returns nullptr, or why a folder cannot be read (its name in folder).
+// once. Returns nullptr, or why a folder or a table cannot be used (its name in folder).
 const char* CountTables(const char* path, int* count, char* folder, size_t size) {
   std::set<std::string> names;
   const char* p = path;
@@ -46,8 +59,17 @@ const char* CountTables(const char* path, int* count, char* folder, size_t size)
     if (*folder) {
       DIR* dir = opendir(folder);
       if (dir == nullptr) return strerror(errno);
-      while (const dirent* entry = readdir(dir))
-        if (HasSuffix(entry->d_name, ".rtbw") || HasSuffix(entry->d_name, ".rtbz")) names.insert(entry->d_name);
+      while (const dirent* entry = readdir(dir)) {
+        const bool wdl = HasSuffix(entry->d_name, ".rtbw");
+        if (!wdl && !HasSuffix(entry->d_name, ".rtbz")) continue;
+        const std::string file = std::string(folder) + "/" + entry->d_name;
+        if (!StartsAsATable(file, wdl)) {
+          closedir(dir);
+          snprintf(folder, size, "%s", file.c_str());
+          return "not a Syzygy table";
+        }
+        names.insert(entry->d_name);
+      }
       closedir(dir);
     }
     p = end ? end + 1 : p + length;
@@ -112,7 +134,7 @@ void SetSyzygyPath(const char* path, char* message, size_t size) {
   int count = 0;
   char folder[sizeof Syzygy.Path];
   if (const char* why = CountTables(path, &count, folder, sizeof folder)) {
-    snprintf(message, size, "Syzygy folder %s cannot be read (%s); playing without tables", folder, why);
+    snprintf(message, size, "Syzygy tables in %s cannot be used: %s (%s); playing without tables", path, folder, why);
     return;
   }
   if (count == 0) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -23,18 +27,29 @@ TEST(Syzygy, PathsWithoutTablesLeaveNothingToProbe) {
   EXPECT_EQ(SetPath("<empty>"), "No Syzygy tables in use");
   EXPECT_EQ(Syzygy.Largest, 0);
   if (!SyzygyAvailable()) GTEST_SKIP() << "built without the Fathom library";
-  EXPECT_NE(SetPath("/no/such/folder").find("cannot be read"), std::string::npos);
+  EXPECT_NE(SetPath("/no/such/folder").find("cannot be used"), std::string::npos);
   EXPECT_EQ(SetPath(ORVO_TEST_DATA_DIR), std::string("No Syzygy tables in ") + ORVO_TEST_DATA_DIR +
                                              "; playing without tables");
   EXPECT_EQ(Syzygy.Largest, 0);
   EXPECT_STREQ(Syzygy.Path, "");
+  // A file named as a table that does not start as one: the folder is not handed to the library.
+  const std::string damaged = testing::TempDir() + "/orvo_damaged_tables";
+  mkdir(damaged.c_str(), 0700);
+  FILE* f = fopen((damaged + "/KQvK.rtbw").c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  fputs("not a table at all", f);
+  fclose(f);
+  EXPECT_NE(SetPath(damaged).find("KQvK.rtbw (not a Syzygy table)"), std::string::npos) << SetPath(damaged);
+  EXPECT_EQ(Syzygy.Largest, 0);
+  remove((damaged + "/KQvK.rtbw").c_str());
+  rmdir(damaged.c_str());
 }
 
 // The tables load, go (an empty path after a valid one never reaches the library, whose tables
 // would then claim a size they no longer have) and load again; a folder named twice counts once.
 TEST(Syzygy, TablesLoadAndGoAgainSafely) {
   if (!SyzygyAvailable()) GTEST_SKIP() << "built without the Fathom library";
-  if (SetPath(Tables).find("cannot be read") != std::string::npos) GTEST_SKIP() << "no tables at " << Tables;
+  if (SetPath(Tables).find("cannot be used") != std::string::npos) GTEST_SKIP() << "no tables at " << Tables;
   EXPECT_EQ(SetPath(Tables), "Found 70 tables, up to 4 pieces");
   EXPECT_EQ(Syzygy.Largest, 4);
   EXPECT_EQ(SetPath("<empty>"), "No Syzygy tables in use");
