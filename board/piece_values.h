@@ -22,3 +22,7 @@ constexpr int32_t KindValues[6] = {PawnValue, KnightValue, BishopValue, RookValu
 // mates MateValue - p. Any score beyond MateBound (either way) is such a mate score.
 constexpr int32_t MateValue = 110000;
 constexpr int32_t MateBound = 109799;
+// A position the endgame tables call won scores TableWinScore - ply in the search (lost: its
+// negation): above every static score, which stays within 100000 either way, and below every
+// mate, so that a mate the search finds is still preferred.
+constexpr int32_t TableWinScore = 105000;

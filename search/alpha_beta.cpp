@@ -2,6 +2,8 @@
 // searching, the transposition table, null move, static pruning near the leaves, internal
 // iterative deepening, check / single-reply / mate-threat extensions and late-move reductions.
 
+#include <algorithm>
+
 #include "board/bit_ops.h"
 #include "board/keys.h"
 #include "board/log_file.h"
@@ -15,6 +17,7 @@
 #include "search/search_report.h"
 #include "search/search_routines.h"
 #include "search/time_budget.h"
+#include "tablebase/syzygy.h"
 
 namespace {
 
@@ -157,6 +160,27 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     PV[ply][ply] = PVEntry{static_cast<uint16_t>(hashMove & 0xFFF), NoPromotion};
     pvEnd = static_cast<uint16_t>(hashMove != 0 ? ply + 1 : ply);
     return leave(hashValue);
+  }
+
+  // 6b. The endgame tables, for a position with few enough pieces just after a capture or a pawn
+  // move (the tables know nothing of a fifty-move count or of castling): their result is final.
+  // At the last piece count they are asked only this deep, since their files are slow to read.
+  if (Syzygy.Largest > 0 && board.FiftyMoveCount == 0 && castleFlags == 0) {
+    const int pieces = PopCount(board.AllPieces);
+    const int limit = TablePieceLimit();
+    TableResult result;
+    if (pieces <= limit && (pieces < limit || depth >= Syzygy.ProbeDepth) && ProbeWdl(board, me, &result)) {
+      TableHits++;
+      int v = 0;
+      if (result == TableResult::Win || (result == TableResult::CursedWin && !Syzygy.Rule50))
+        v = TableWinScore - ply;
+      else if (result == TableResult::Loss || (result == TableResult::BlessedLoss && !Syzygy.Rule50))
+        v = ply - TableWinScore;
+      PositionCache.InsertTranspositionTables(upperKey, lowerKey, ply, std::min(depth + 6, 100), 0, v,
+                                              ExactBound, alpha, beta);
+      pvEnd = static_cast<uint16_t>(ply);
+      return leave(v);
+    }
   }
 
   bool mateThreat = false;

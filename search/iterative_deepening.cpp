@@ -28,7 +28,7 @@ void ResetForSearch(ChessBoard& board, bool pushRoot) {
   // Faulting in a fresh table takes a few hundred milliseconds on some machines: before the
   // clock starts, not during the search, where it would also spoil the speed measurement.
   PositionCache.MakeResident();
-  S.HashHitCount = S.NodeCount = S.QuiesceNodeCount = 0;
+  S.HashHitCount = S.NodeCount = S.QuiesceNodeCount = S.TableHits = 0;
   S.Aborted = S.BookMovePlayed = S.TimerExtended = S.StopNow = S.TimeUp = S.MoveNow = false;
   S.EasyMove = false;
   S.Budget = BudgetState::NotCalibrated;
@@ -46,6 +46,7 @@ void ResetForSearch(ChessBoard& board, bool pushRoot) {
   uint64_t upper = 0, lower = 0;
   genhashcode(side, board.CastleFlags, &upper, &lower, &board);
   if (pushRoot) MoveList.InsertMoveHistory(upper, lower);
+  S.RankRootByTables(board);
 }
 
 }  // namespace
@@ -172,9 +173,9 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
 
   // 9. The move, unless there is none or a command cancelled the search.
   const bool haveMove = *bestFrom != *bestTo && *bestFrom != 0;
-  best.Score = score;
   best.Playable = !Aborted && haveMove && score != -MateValue && score != MateValue && score != StalemateScore;
   const RootVariation line = BestLine(*bestFrom, *bestTo, *bestPromo);
+  best.Score = ShownScore(line.Moves[0], score);  // the endgame tables' result where they know it
   ReportSearchEnd({std::max(d, 1), score, line.Moves, line.Length, MultiPV > 1 ? 1 : 0});
   return best;
 }

@@ -115,7 +115,8 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     uint64_t from = 0, to = 0;
     char promo = NoPromotion;
     moves.NextMove(i, n, &from, &to, &promo);
-    if (filtered && !RootMoveAllowed(MoveCode(LowestSquare(from), LowestSquare(to)))) continue;
+    const uint16_t code = MoveCode(LowestSquare(from), LowestSquare(to));
+    if ((filtered && !RootMoveAllowed(code)) || !RootTableAllows(code, promo)) continue;
     const uint64_t enemyBefore = me == White ? board.BlackPieces : board.WhitePieces;
     uint8_t castleMask = 0;
     board.MakeMove(from, to, promo, castleMask);
@@ -207,7 +208,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
                    Limits.TimeLeft / 4 >= static_cast<int64_t>(Limits.TimeIncMs);
       if (v > alpha) {
         RootChange++;
-        PV[0][0] = PVEntry{MoveCode(LowestSquare(from), LowestSquare(to)), promo};
+        PV[0][0] = PVEntry{code, promo};
         const int childEnd = PV[1][0].Code;
         PVLength = childEnd > 1 ? childEnd : 1;
         for (int j = 1; j < PVLength; j++) PV[0][j] = PV[1][j];
@@ -312,10 +313,15 @@ int SearchRoutines::SearchRootLines(const ChessBoard& board, int depth, uint64_t
   FailingLow = failingLow;
   RootLegalMoves = legalMoves;
 
-  // Best first. A later line scores above an earlier one only when the searches disagree (the
-  // table holds different bounds by then); the higher score is taken at its word.
+  // Best first: by the endgame tables' result where they know the root, then by score. A later
+  // line scores above an earlier one only when the searches disagree (the table holds different
+  // bounds by then); the higher score is taken at its word.
+  auto ahead = [&](int a, int b) {
+    const int rankA = RootTableRank(LinePV[a][0]), rankB = RootTableRank(LinePV[b][0]);
+    return rankA != rankB ? rankA > rankB : LineScore[a] > LineScore[b];
+  };
   for (int k = 1; k < lines; k++) {
-    for (int j = k; j > 0 && LineScore[j] > LineScore[j - 1]; j--) {
+    for (int j = k; j > 0 && ahead(j, j - 1); j--) {
       std::swap(LinePV[j], LinePV[j - 1]);
       std::swap(LineLength[j], LineLength[j - 1]);
       std::swap(LineScore[j], LineScore[j - 1]);

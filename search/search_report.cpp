@@ -45,7 +45,7 @@ int MateInMoves(int score) {
 }
 
 // One UCI "info" line for the best line: depth, seldepth, score, nodes, nps (left out before the
-// first millisecond), hashfull, time and the variation, ending right after its last move.
+// first millisecond), hashfull, the endgame table hits, time and the variation, ending right after its last move.
 // multipv > 0 numbers the line among several ("multipv N").
 void PrintUciInfoLine(int depth, int score, const char* variation, int multipv = 0) {
   const int64_t nodes = SearchNodesAllThreads();
@@ -57,9 +57,9 @@ void PrintUciInfoLine(int depth, int score, const char* variation, int multipv =
   while (length > 0 && (variation[length - 1] == ' ' || variation[length - 1] == '\n')) length--;
   char line[32] = "";
   if (multipv > 0) snprintf(line, sizeof line, " multipv %d", multipv);
-  printf("info depth %d seldepth %d%s score %s nodes %lld%s hashfull %d time %d pv%.*s\n", depth,
+  printf("info depth %d seldepth %d%s score %s nodes %lld%s hashfull %d tbhits %lld time %d pv%.*s\n", depth,
          std::max(Clock.SearchDepthReached, depth), line, UciScoreText(score), static_cast<long long>(nodes),
-         nps, PositionCache.HashFull(), ms, length, variation);
+         nps, PositionCache.HashFull(), static_cast<long long>(SearchTableHitsAllThreads()), ms, length, variation);
 }
 
 // One xboard or console thinking line, "ply score time nodes pv": the time in centiseconds.
@@ -77,6 +77,11 @@ void PrintLine(int depth, int score, const char* variation, int multipv = 0) {
 }
 
 const char* LineText(const SearchInfo& info) { return VariationText(info.Line, info.Length); }
+
+// The score a line shows: where the endgame tables know the root, their result for its move.
+int Shown(const SearchInfo& info) {
+  return info.Length > 0 ? Search.ShownScore(info.Line[0], info.Score) : info.Score;
+}
 
 }  // namespace
 
@@ -118,9 +123,9 @@ void ReportBestLine(const SearchInfo& info) {
   if (Silent()) return;
   const char* variation = LineText(info);
   if (Uci())
-    PrintUciInfoLine(info.Depth, info.Score, variation);
+    PrintUciInfoLine(info.Depth, Shown(info), variation);
   else if (Protocol.XboardMode == 1 && Protocol.Post && !NoMove(info))
-    PrintThinkingLine(info.Depth, info.Score, variation);
+    PrintThinkingLine(info.Depth, Shown(info), variation);
   fflush(stdout);
 }
 
@@ -134,16 +139,16 @@ void ReportIteration(const SearchInfo& info) {
   const char* variation = LineText(info);
   // A long iteration is announced once more, after an empty line, so that it stands out.
   if (!Uci() && Protocol.Post && Clock.ElapsedSeconds > 3) {
-    PrintThinkingLine(info.Depth, info.Score, variation);
+    PrintThinkingLine(info.Depth, Shown(info), variation);
     printf("\n");
   }
-  PrintLine(info.Depth, info.Score, variation);
+  PrintLine(info.Depth, Shown(info), variation);
   fflush(stdout);
 }
 
 void ReportLines(const SearchInfo* lines, int count) {
   if (!Uci() && !Protocol.Post && !Search.Limits.Infinite) return;
-  for (int k = 0; k < count; k++) PrintLine(lines[k].Depth, lines[k].Score, LineText(lines[k]), lines[k].MultiPV);
+  for (int k = 0; k < count; k++) PrintLine(lines[k].Depth, Shown(lines[k]), LineText(lines[k]), lines[k].MultiPV);
   fflush(stdout);
 }
 
@@ -151,15 +156,15 @@ void ReportSearchEnd(const SearchInfo& info) {
   const SearchRoutines& S = Search;
   const char* variation = LineText(info);
   if (Uci()) {
-    PrintUciInfoLine(info.Depth, info.Score, variation, info.MultiPV);
+    PrintUciInfoLine(info.Depth, Shown(info), variation, info.MultiPV);
   } else if (!NoMove(info)) {
-    if (Protocol.Post && !S.Aborted) PrintThinkingLine(info.Depth, info.Score, variation);
+    if (Protocol.Post && !S.Aborted) PrintThinkingLine(info.Depth, Shown(info), variation);
     if (Protocol.Kibitz) {
       if (S.BookMovePlayed)
         printf("tellics kibitz Book Move\n");
       else
         printf("tellics kibitz ply=%d v=%d centipawns millisecs=%d Nodes=%lld nps=%d %s\n", Clock.CompletedDepth,
-               info.Score / 10, std::max(Clock.ElapsedSeconds, 1) * 1000,
+               Shown(info) / 10, std::max(Clock.ElapsedSeconds, 1) * 1000,
                static_cast<long long>(SearchNodesAllThreads()), Clock.NodesPerSecond, variation);
     }
   }

@@ -8,6 +8,7 @@
 #include "board/piece_values.h"
 #include "movegen/order_tables.h"
 #include "search/search_limits.h"
+#include "tablebase/syzygy.h"
 
 constexpr int NoScore = -110200;
 constexpr int StalemateScore = 110001;  // what the root reports for a stalemate
@@ -72,6 +73,7 @@ public:
   int64_t NodeCount{};
   int64_t HashHitCount{};
   int64_t QuiesceNodeCount{};
+  int64_t TableHits{};  // positions the endgame tables answered (root moves included)
   // Set by "?" (xboard) and "stop" (UCI): end the search as soon as possible and play the best
   // move found so far, also under a fixed depth. Cleared at the start of every search.
   bool MoveNow{};
@@ -98,6 +100,21 @@ public:
   // every move. Set by the caller before the search, kept until it changes them.
   uint16_t RootIncluded[MaxRootMoves]{};
   int32_t RootIncludedCount{};
+
+  // The endgame tables' verdict on the root moves, when the root position is in the tables
+  // (RankRootByTables, before each search; Count 0 otherwise). The root then searches only the
+  // moves RootTableKept marks: those that keep the best result, the fastest way for a win, and
+  // more where MultiPV asks for more lines; the lines show the tables' score.
+  TableRoot RootTable{};
+  bool RootTableKept[MaxTableRootMoves]{};
+  void RankRootByTables(const ChessBoard& board);
+  // Whether the root may search this move by the tables (always, when they do not know the root).
+  bool RootTableAllows(uint16_t code, char promo) const;
+  // The tables' order of a root move (higher is better); 0 when they do not know the root.
+  int RootTableRank(const PVEntry& move) const;
+  // The score a line starting with move shows: the tables' result of the move where the tables
+  // know the root and the search has found no mate, else the search's own score.
+  int ShownScore(const PVEntry& move, int score) const;
 
   // Set in the search state of a helper thread (search/threads.h), which searches the same root
   // beside the main thread and shares only the transposition table with it: its polls read no

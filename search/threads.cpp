@@ -24,7 +24,8 @@ constexpr size_t HelperStackBytes = size_t{32} << 20;
 // One helper. Its own cache line: the node count it publishes is written while the others are
 // read.
 struct alignas(64) HelperSlot {
-  std::atomic<int64_t> Nodes{0};  // published by the helper, read by the main thread
+  std::atomic<int64_t> Nodes{0};      // published by the helper, read by the main thread
+  std::atomic<int64_t> TableHits{0};  // the same for its endgame table hits
   pthread_t Thread{};
   int Index = 0;                  // the helper's thread number, 1 and up
   PawnHashEntry* PawnTable = nullptr;
@@ -53,6 +54,19 @@ alignas(64) std::atomic<bool> StopRequest{false};
 // The slot of the running helper thread; nullptr in the main thread.
 thread_local constinit HelperSlot* OwnSlot = nullptr;
 
+// A helper's counts, for the main thread to read.
+void Publish(HelperSlot& slot) {
+  slot.Nodes.store(Search.Nodes(), std::memory_order_relaxed);
+  slot.TableHits.store(Search.TableHits, std::memory_order_relaxed);
+}
+
+// The sum of one count over the helpers.
+int64_t HelperSum(std::atomic<int64_t> HelperSlot::*count) {
+  int64_t total = 0;
+  for (int i = 0; i < HelperCount; i++) total += (Slots[i].*count).load(std::memory_order_relaxed);
+  return total;
+}
+
 void* HelperMain(void* arg) {
   HelperSlot& slot = *static_cast<HelperSlot*>(arg);
   OwnSlot = &slot;
@@ -69,7 +83,7 @@ void* HelperMain(void* arg) {
     const HelperTask task = Task;
     lock.unlock();
     task(slot.Index);
-    slot.Nodes.store(Search.Nodes(), std::memory_order_relaxed);
+    Publish(slot);
     lock.lock();
     if (--Busy == 0) Idle.notify_all();
   }
@@ -98,6 +112,7 @@ bool AddHelper() {
   HelperSlot& slot = Slots[HelperCount];
   slot.Index = HelperCount + 1;
   slot.Nodes.store(0, std::memory_order_relaxed);
+  slot.TableHits.store(0, std::memory_order_relaxed);
   slot.PawnTable = NewPawnHash();
   if (slot.PawnTable == nullptr) return false;
   {
@@ -153,9 +168,10 @@ void StartHelpers(HelperTask task) {
     *slot.State = Search;
     slot.State->Helper = true;
     slot.State->PollCountdown = HelperPollInterval;
-    slot.State->NodeCount = slot.State->QuiesceNodeCount = slot.State->HashHitCount = 0;
+    slot.State->NodeCount = slot.State->QuiesceNodeCount = slot.State->HashHitCount = slot.State->TableHits = 0;
     *slot.Positions = MoveList;
     slot.Nodes.store(0, std::memory_order_relaxed);
+    slot.TableHits.store(0, std::memory_order_relaxed);
   }
   StopRequest.store(false, std::memory_order_relaxed);
   Task = task;
@@ -183,11 +199,7 @@ std::atomic<int64_t> MainThreadNodes{0};
 
 void PublishMainThreadNodes(int64_t nodes) { MainThreadNodes.store(nodes, std::memory_order_relaxed); }
 
-int64_t HelperNodes() {
-  int64_t total = 0;
-  for (int i = 0; i < HelperCount; i++) total += Slots[i].Nodes.load(std::memory_order_relaxed);
-  return total;
-}
+int64_t HelperNodes() { return HelperSum(&HelperSlot::Nodes); }
 
 namespace {
 
@@ -196,6 +208,7 @@ ChessBoard HelperRoot;
 // Whether the helpers search now, and the nodes of their tasks of this search already ended.
 bool HelpersSearching = false;
 int64_t EarlierHelperNodes = 0;
+int64_t EarlierHelperTableHits = 0;
 
 // A helper's iterative deepening on the root: full windows, one line, no book, until the pool asks
 // it to stop. Every second helper starts a ply deeper, so that the threads spread over depths.
@@ -219,7 +232,7 @@ void HelperSearch(int thread) {
 }  // namespace
 
 void StartHelperSearch(const ChessBoard& root) {
-  EarlierHelperNodes = 0;
+  EarlierHelperNodes = EarlierHelperTableHits = 0;
   MainThreadNodes.store(0, std::memory_order_relaxed);
   // A weaker level plays on one thread, whose nodes its node cap was measured in.
   if (HelperCount == 0 || Search.Limits.NodeCap > 0) return;
@@ -232,6 +245,7 @@ bool PauseHelperSearch() {
   if (!HelpersSearching) return false;
   StopHelpers();
   EarlierHelperNodes += HelperNodes();
+  EarlierHelperTableHits += HelperSum(&HelperSlot::TableHits);
   HelpersSearching = false;
   return true;
 }
@@ -248,9 +262,13 @@ int64_t SearchNodesAllThreads() {
   return Search.Nodes() + EarlierHelperNodes + (HelpersSearching ? HelperNodes() : 0);
 }
 
+int64_t SearchTableHitsAllThreads() {
+  return Search.TableHits + EarlierHelperTableHits + (HelpersSearching ? HelperSum(&HelperSlot::TableHits) : 0);
+}
+
 bool SearchRoutines::HelperPoll() {
   PollCountdown = Limits.Nodes > 0 ? NodeLimitHelperPollInterval : HelperPollInterval;
-  if (OwnSlot != nullptr) OwnSlot->Nodes.store(Nodes(), std::memory_order_relaxed);
+  if (OwnSlot != nullptr) Publish(*OwnSlot);
   // Under a node limit a helper stops once all threads together have searched it, whether or
   // not the main thread (which ends the search) has had the time to look: a thread that does not
   // get the processor for a while must not leave the others searching on.

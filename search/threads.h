@@ -73,3 +73,6 @@ void PublishMainThreadNodes(int64_t nodes);
 
 // The nodes of the present (or last) search, all threads together.
 int64_t SearchNodesAllThreads();
+
+// The endgame table hits of the present (or last) search, all threads together.
+int64_t SearchTableHitsAllThreads();

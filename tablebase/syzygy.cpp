@@ -15,11 +15,14 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <set>
 #include <string>
+
+#include "board/masks.h"
 
 #ifdef ORVO_HAVE_FATHOM
 #include <tbprobe.h>
@@ -152,3 +155,82 @@ void SetSyzygyPath(const char* path, char* message, size_t size) {
   snprintf(message, size, "Found %d tables, up to %u pieces", count, largest);
 #endif
 }
+
+#ifdef ORVO_HAVE_FATHOM
+namespace {
+
+// The en passant square for the side to move, as the tables want it: the square an enemy pawn
+// has just jumped over, when a pawn of ours stands beside it to take; 0 otherwise.
+unsigned EnPassantSquare(const ChessBoard& b, int8_t side) {
+  const uint64_t enemyPawns = side == White ? b.BlackPawns : b.WhitePawns;
+  const uint64_t ownPawns = side == White ? b.WhitePawns : b.BlackPawns;
+  const uint64_t jumpFrom = side == White ? Rank7 : Rank2;
+  const uint64_t jumpTo = side == White ? Rank5 : Rank4;
+  if (!(b.LastTo & enemyPawns & jumpTo) || !(b.LastFrom & jumpFrom)) return 0;
+  const uint64_t beside = ((b.LastTo << 1) & ~FileA) | ((b.LastTo >> 1) & ~FileH);
+  if (!(beside & ownPawns)) return 0;
+  return static_cast<unsigned>((LowestSquare(b.LastFrom) + LowestSquare(b.LastTo)) / 2);
+}
+
+char PromotionOf(unsigned promotes) {
+  switch (promotes) {
+    case TB_PROMOTES_QUEEN: return 'q';
+    case TB_PROMOTES_ROOK: return 'r';
+    case TB_PROMOTES_BISHOP: return 'b';
+    case TB_PROMOTES_KNIGHT: return 'n';
+    default: return 0;
+  }
+}
+
+// The library's move lists are as large as its longest variations: one copy, for the root.
+TbRootMoves WdlRootMoves;
+
+}  // namespace
+
+bool ProbeWdl(const ChessBoard& b, int8_t side, TableResult* result) {
+  const unsigned wdl = tb_probe_wdl(b.WhitePieces, b.BlackPieces, b.WhiteKing | b.BlackKing,
+                                    b.WhiteQueens | b.BlackQueens, b.WhiteRooks | b.BlackRooks,
+                                    b.WhiteBishops | b.BlackBishops, b.WhiteKnights | b.BlackKnights,
+                                    b.WhitePawns | b.BlackPawns, 0, 0, EnPassantSquare(b, side), side == White);
+  if (wdl == TB_RESULT_FAILED) return false;
+  *result = static_cast<TableResult>(wdl);
+  return true;
+}
+
+void ProbeRoot(const ChessBoard& b, int8_t side, int fiftyMoveCount, TableRoot* root) {
+  root->Count = 0;
+  const unsigned ep = EnPassantSquare(b, side);
+  const unsigned rule50 = static_cast<unsigned>(std::clamp(fiftyMoveCount, 0, 100));
+  const uint64_t kings = b.WhiteKing | b.BlackKing, queens = b.WhiteQueens | b.BlackQueens,
+                 rooks = b.WhiteRooks | b.BlackRooks, bishops = b.WhiteBishops | b.BlackBishops,
+                 knights = b.WhiteKnights | b.BlackKnights, pawns = b.WhitePawns | b.BlackPawns;
+  // The DTZ tables: each move's result with the game's fifty-move count, and its distance.
+  unsigned results[TB_MAX_MOVES];
+  const unsigned best = tb_probe_root(b.WhitePieces, b.BlackPieces, kings, queens, rooks, bishops, knights, pawns,
+                                      rule50, 0, ep, side == White, results);
+  if (best != TB_RESULT_FAILED) {
+    int n = 0;
+    for (; n < MaxTableRootMoves && results[n] != TB_RESULT_FAILED; n++) {
+      const unsigned r = results[n];
+      root->Moves[n] = {static_cast<uint16_t>(TB_GET_FROM(r) << 6 | TB_GET_TO(r)), PromotionOf(TB_GET_PROMOTES(r)),
+                        static_cast<TableResult>(TB_GET_WDL(r)), static_cast<int16_t>(TB_GET_DTZ(r))};
+    }
+    root->Count = n;
+    return;
+  }
+  // A DTZ table missing: the WDL tables rank the moves (a win, a draw, a loss), no distance.
+  if (!tb_probe_root_wdl(b.WhitePieces, b.BlackPieces, kings, queens, rooks, bishops, knights, pawns, rule50, 0, ep,
+                         side == White, Syzygy.Rule50, &WdlRootMoves))
+    return;
+  const int n = std::min<int>(static_cast<int>(WdlRootMoves.size), MaxTableRootMoves);
+  for (int i = 0; i < n; i++) {
+    const TbRootMove& m = WdlRootMoves.moves[i];
+    const TableResult result = m.tbRank > 0 ? TableResult::Win : m.tbRank < 0 ? TableResult::Loss : TableResult::Draw;
+    root->Moves[i] = {static_cast<uint16_t>(m.move & 0xFFF), PromotionOf(TB_MOVE_PROMOTES(m.move)), result, 0};
+  }
+  root->Count = n;
+}
+#else
+bool ProbeWdl(const ChessBoard&, int8_t, TableResult*) { return false; }
+void ProbeRoot(const ChessBoard&, int8_t, int, TableRoot* root) { root->Count = 0; }
+#endif
