@@ -14,6 +14,7 @@
 #include "board/fen.h"
 #include "board/log_file.h"
 #include "book/polyglot_book.h"
+#include "game/engine_options.h"
 #include "game/input.h"
 #include "game/status.h"
 #include "search/search_report.h"
@@ -133,6 +134,12 @@ constexpr Option Options[] = {
        MainBoard.MaxDepth = LeadingNumber(arg);
        return false;
      }},
+    {"-syzygy", Match::Exact, true,
+     [](const char* arg) {
+       SetEngineOption(*FindEngineOption("SyzygyPath"), arg);
+       Modes.TablesNamed = true;
+       return false;
+     }},
     {"-sp", Match::Contains, false, [](const char*) { return SetFlag(Xboard.SelfPlay, 1); }},
     {"-trace", Match::Contains, false, [](const char*) { return SetFlag(TraceFlag, 1); }},
     {"-st", Match::Contains, true,
@@ -172,6 +179,7 @@ void PrintHelp() {
   printf("-pev  filename - run through a testsuite (EPD Format) & output full evaluation detail per position\n");
   printf("-sd  n   sets max search depth to n ply (min n = 3)\n");
   printf("-sp  self play\n");
+  printf("-syzygy  path  use the Syzygy endgame tables in path (folders separated by :)\n");
   printf("-ts  filename run through a testsuite (EPD Format)\n");
 }
 

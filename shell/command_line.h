@@ -10,6 +10,7 @@ struct CommandLineModes {
   int8_t BenchMode = 0;    // 1 the benchmark, 2 both search drivers on one position
   int8_t SATrain = 0;
   int8_t DoTestSuite = 0;
+  bool TablesNamed = false;  // "-syzygy PATH" was given: what the tables hold is told at the start
 
   void setPERFT(char c) { PERFT = static_cast<int8_t>(c); }
   char getPERFT() const { return static_cast<char>(PERFT); }

@@ -11,6 +11,7 @@
 #include "board/keys.h"
 #include "board/log_file.h"
 #include "book/opening_book.h"
+#include "game/engine_options.h"
 #include "game/input.h"
 #include "game/status.h"
 #include "search/search_report.h"
@@ -74,6 +75,12 @@ int main(int argc, char** argv) {
     signal(SIGINT, Protocol.UCIMode || Protocol.XboardMode ? SIG_IGN : SIG_DFL);
   }
   Greet();
+  // What the tables named on the command line hold, in the protocol's form.
+  if (Modes.TablesNamed) {
+    const char* note = FindEngineOption("SyzygyPath")->Note();
+    if (Protocol.UCIMode) printf("info string %s\n", note);
+    else if (const char* comment = Protocol.CommentPrefix()) printf("%s%s\n", comment, note);
+  }
 
   return MatchLoop();
 }

@@ -150,6 +150,7 @@ constexpr Command Commands[] = {
     {"sfd", [](const char* word) { return DepthCommand(word, false, true); }},
     {"st", [](const char*) { return FixedTimeCommand(); }},
     {"strength", [](const char*) { return StrengthCommand(); }},
+    {"tb", [](const char*) { return TablesCommand(); }},
     {"time", [](const char*) { return TimeCommand(); }},
     {"traceflag",
      [](const char*) {

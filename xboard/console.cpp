@@ -41,6 +41,7 @@ constexpr HelpLine Help[] = {
     {"bk", "the opening book's moves for the position"},
     {"edit", "set up pieces one by one: Ke1, Pe4, xe4 removes, c other colour, # clears, . ends"},
     {"memory N", "hash table size in MB"},
+    {"tb PATH", "use the Syzygy endgame tables in PATH (folders separated by :; <empty>: none)"},
     {"option NAME=VALUE", "change an engine option (MultiPV, BookFile, Move Overhead, ...)"},
     {"quit", "leave the program"},
     {"help", "this list (the xboard protocol's commands are understood too)"},

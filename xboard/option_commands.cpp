@@ -134,8 +134,23 @@ bool NumberForRow(const char* command, const char* name, const EngineOption** ro
   return true;
 }
 
-// "egtpath syzygy PATH": the folders of the Syzygy tables, the option SyzygyPath. Tables of
-// another kind are not read.
+namespace {
+
+// The option SyzygyPath becomes path (unless a search that may not change it runs), and the
+// tables found are told.
+void SetTablesPath(const char* path, const char* command) {
+  const EngineOption& row = *FindEngineOption("SyzygyPath");
+  if (SearchRunning && !row.WhileThinking) {
+    ReportError("not while thinking", command);
+    return;
+  }
+  SetEngineOption(row, path);
+  TellNote(row.Note());
+}
+
+}  // namespace
+
+// "egtpath syzygy PATH": the folders of the Syzygy tables. Tables of another kind are not read.
 uint8_t EgtPathCommand() {
   char line[LineSize];
   const char* text = ReadArgumentLine(line, sizeof line, "the tables stay as they were");
@@ -145,13 +160,15 @@ uint8_t EgtPathCommand() {
     ReportError("only syzygy tables are read", "egtpath");
     return CmdHandled;
   }
-  const EngineOption& path = *FindEngineOption("SyzygyPath");
-  if (SearchRunning && !path.WhileThinking) {
-    ReportError("not while thinking", "egtpath");
-    return CmdHandled;
-  }
-  SetEngineOption(path, text + kind);
-  TellNote(path.Note());
+  SetTablesPath(text + kind, "egtpath");
+  return CmdHandled;
+}
+
+// "tb PATH": the same at the console, where the kind of table goes without saying.
+uint8_t TablesCommand() {
+  char line[LineSize];
+  if (const char* text = ReadArgumentLine(line, sizeof line, "the tables stay as they were"))
+    SetTablesPath(text, "tb");
   return CmdHandled;
 }
 
