@@ -179,7 +179,6 @@ void PrintHelp() {
   printf("-pev  filename - run through a testsuite (EPD Format) & output full evaluation detail per position\n");
   printf("-sd  n   sets max search depth to n ply (min n = 3)\n");
   printf("-sp  self play\n");
-  printf("-syzygy  path  use the Syzygy endgame tables in path (folders separated by :)\n");
   printf("-ts  filename run through a testsuite (EPD Format)\n");
 }
 
