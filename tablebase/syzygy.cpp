@@ -37,17 +37,21 @@ bool HasSuffix(const char* name, const char* suffix) {
   return n >= m && strcmp(name + n - m, suffix) == 0;
 }
 
-// Whether the file starts as a table of its kind does: the four bytes every WDL (.rtbw) and
-// every DTZ (.rtbz) file begins with. A file that does not is damaged or no table at all.
-bool StartsAsATable(const std::string& file, bool wdl) {
+// Why the file cannot be a table of its kind, or nullptr when it may be one. Every WDL (.rtbw)
+// and every DTZ (.rtbz) file starts with four bytes of its own, and is 16 bytes longer than a
+// multiple of 64: a file cut short in a copy or a download mostly is not.
+const char* TableFault(const std::string& file, bool wdl) {
   static constexpr unsigned char WdlMagic[4] = {0x71, 0xE8, 0x23, 0x5D};
   static constexpr unsigned char DtzMagic[4] = {0xD7, 0x66, 0x0C, 0xA5};
   unsigned char head[4] = {0, 0, 0, 0};
   FILE* f = fopen(file.c_str(), "rb");
-  if (f == nullptr) return false;
+  if (f == nullptr) return strerror(errno);
   const size_t n = fread(head, 1, sizeof head, f);
+  const long size = fseek(f, 0, SEEK_END) == 0 ? ftell(f) : -1;
   fclose(f);
-  return n == sizeof head && memcmp(head, wdl ? WdlMagic : DtzMagic, sizeof head) == 0;
+  if (n != sizeof head || memcmp(head, wdl ? WdlMagic : DtzMagic, sizeof head) != 0) return "not a Syzygy table";
+  if (size < 0 || size % 64 != 16) return "truncated or damaged";
+  return nullptr;
 }
 
 // Counts the table files (WDL and DTZ) of every folder of path, a table found in two folders
@@ -66,10 +70,10 @@ const char* CountTables(const char* path, int* count, char* folder, size_t size)
         const bool wdl = HasSuffix(entry->d_name, ".rtbw");
         if (!wdl && !HasSuffix(entry->d_name, ".rtbz")) continue;
         const std::string file = std::string(folder) + "/" + entry->d_name;
-        if (!StartsAsATable(file, wdl)) {
+        if (const char* fault = TableFault(file, wdl)) {
           closedir(dir);
           snprintf(folder, size, "%s", file.c_str());
-          return "not a Syzygy table";
+          return fault;
         }
         names.insert(entry->d_name);
       }

@@ -41,6 +41,14 @@ TEST(Syzygy, PathsWithoutTablesLeaveNothingToProbe) {
   fclose(f);
   EXPECT_NE(SetPath(damaged).find("KQvK.rtbw (not a Syzygy table)"), std::string::npos) << SetPath(damaged);
   EXPECT_EQ(Syzygy.Largest, 0);
+  // One that starts as a table but was cut short.
+  f = fopen((damaged + "/KQvK.rtbw").c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  const unsigned char wdlStart[100] = {0x71, 0xE8, 0x23, 0x5D};
+  fwrite(wdlStart, 1, sizeof wdlStart, f);
+  fclose(f);
+  EXPECT_NE(SetPath(damaged).find("KQvK.rtbw (truncated or damaged)"), std::string::npos) << SetPath(damaged);
+  EXPECT_EQ(Syzygy.Largest, 0);
   remove((damaged + "/KQvK.rtbw").c_str());
   rmdir(damaged.c_str());
 }
