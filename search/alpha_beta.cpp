@@ -164,7 +164,8 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
 
   // 6b. The endgame tables, for a position with few enough pieces just after a capture or a pawn
   // move (the tables know nothing of a fifty-move count or of castling): their result is final.
-  // At the last piece count they are asked only this deep, since their files are slow to read.
+  // A position with as many pieces as the largest tables is asked only at a remaining depth of
+  // SyzygyProbeDepth or more: those files are the largest and the slowest to read.
   if (Syzygy.Largest > 0 && board.FiftyMoveCount == 0 && castleFlags == 0) {
     const int pieces = PopCount(board.AllPieces);
     const int limit = TablePieceLimit();

@@ -45,7 +45,8 @@ int MateInMoves(int score) {
 }
 
 // One UCI "info" line for the best line: depth, seldepth, score, nodes, nps (left out before the
-// first millisecond), hashfull, the endgame table hits, time and the variation, ending right after its last move.
+// first millisecond), hashfull, tbhits (the endgame tables' answers), time and the variation,
+// ending right after its last move.
 // multipv > 0 numbers the line among several ("multipv N").
 void PrintUciInfoLine(int depth, int score, const char* variation, int multipv = 0) {
   const int64_t nodes = SearchNodesAllThreads();

@@ -22,7 +22,7 @@
 #include <set>
 #include <string>
 
-#include "board/masks.h"
+#include "movegen/move_gen.h"
 
 #ifdef ORVO_HAVE_FATHOM
 #include <tbprobe.h>
@@ -164,16 +164,10 @@ void SetSyzygyPath(const char* path, char* message, size_t size) {
 namespace {
 
 // The en passant square for the side to move, as the tables want it: the square an enemy pawn
-// has just jumped over, when a pawn of ours stands beside it to take; 0 otherwise.
+// has just jumped over, when a pawn of ours may take it there; 0 otherwise.
 unsigned EnPassantSquare(const ChessBoard& b, int8_t side) {
-  const uint64_t enemyPawns = side == White ? b.BlackPawns : b.WhitePawns;
-  const uint64_t ownPawns = side == White ? b.WhitePawns : b.BlackPawns;
-  const uint64_t jumpFrom = side == White ? Rank7 : Rank2;
-  const uint64_t jumpTo = side == White ? Rank5 : Rank4;
-  if (!(b.LastTo & enemyPawns & jumpTo) || !(b.LastFrom & jumpFrom)) return 0;
-  const uint64_t beside = ((b.LastTo << 1) & ~FileA) | ((b.LastTo >> 1) & ~FileH);
-  if (!(beside & ownPawns)) return 0;
-  return static_cast<unsigned>((LowestSquare(b.LastFrom) + LowestSquare(b.LastTo)) / 2);
+  const PawnTargets pawns = side == White ? PawnTargetsOf<false>(b) : PawnTargetsOf<true>(b);
+  return pawns.EnPassantFrom ? static_cast<unsigned>(LowestSquare(pawns.EnPassantTo)) : 0;
 }
 
 char PromotionOf(unsigned promotes) {
