@@ -3,7 +3,9 @@
 UndefinedBehaviorSanitizer, or ThreadSanitizer), at a fast clock: one engine plays both sides over
 UCI, another over xboard. Every move is checked against an independent implementation of the
 rules, and a sanitizer report (or any crash) fails the test. "--threads N" makes the games with
-pondering and over xboard search with N threads; "--all-threads" every game."""
+pondering and over xboard search with N threads; "--all-threads" every game. With the Syzygy
+tables beside the project, a UCI game from a five-piece ending reads them at the root and in the
+tree."""
 
 import os
 import sys
@@ -26,18 +28,21 @@ def sanitizer_report(line):
     return "Sanitizer" in line or "runtime error" in line
 
 
-def uci_game(binary, ponder, threads=1):
+def uci_game(binary, ponder, threads=1, fen=None, tables=None):
     engine = Engine([binary])
     engine.send("uci")
     engine.until("uciok")
     if ponder:
         engine.send("setoption name Ponder value true")
     engine.send(f"setoption name Threads value {threads}")
+    if tables:
+        engine.send(f"setoption name SyzygyPath value {tables}")
     engine.send("ucinewgame")
-    board, moves = Board(), []
+    board, moves = (Board(fen) if fen else Board()), []
+    start = f"position fen {fen}" if fen else "position startpos"
     clock = [1000, 1000]
     while len(moves) < MAX_PLIES and not game_over(board):
-        engine.send("position startpos moves " + " ".join(moves) if moves else "position startpos")
+        engine.send(start + " moves " + " ".join(moves) if moves else start)
         move = engine.bestmove(f"go wtime {clock[0]} btime {clock[1]} winc 10 binc 10", timeout=30)
         if move not in board.legal_moves():
             check(f"UCI game{' with ponder' if ponder else ''}: move {len(moves) + 1} is legal", False,
@@ -97,6 +102,12 @@ def main():
     uci_game(binary, ponder=False, threads=threads if "--all-threads" in sys.argv else 1)
     uci_game(binary, ponder=True, threads=threads)
     xboard_game(binary, threads)
+    tables = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "shared",
+                                           "syzygy"))
+    if os.path.exists(os.path.join(tables, "KQvKR.rtbw")):
+        uci_game(binary, ponder=False, threads=threads, fen="8/8/2k5/8/2n5/2r5/8/K2Q4 w - - 0 1", tables=tables)
+    else:
+        print(f"skipped: the game with endgame tables (none in {tables})")
     sys.exit(CHECKS.report())
 
 
