@@ -6,7 +6,15 @@ JOBS ?= $(shell nproc)
 
 .PHONY: all build engine run test test-release test-asan test-tsan test-tsan-units fuzz bench clean
 
+# "make EXE=NAME", as test frameworks such as OpenBench build an engine, makes the engine alone
+# (profile-guided, as below) and copies it to NAME, a path taken from this folder
+# (../engines/orvo-dev works too). Without EXE, everything is built.
+ifdef EXE
+all: engine
+	cp -f build/orvo "$(EXE)"
+else
 all: build
+endif
 
 # The Release build is profile-guided: an instrumented engine (build-train/) first searches the
 # benchmark positions, and the compiler then lays the engine out for the branches that searching

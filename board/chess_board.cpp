@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "board/bit_ops.h"
+#include "board/castling.h"
 #include "board/fen.h"
 #include "board/masks.h"
 
@@ -72,6 +73,7 @@ void ChessBoard::InitRep() {
   BlackPieces = 0xFFFF000000000000ULL;
   AllPieces = WhitePieces | BlackPieces;
   CastleFlags = 15;
+  SetStandardCastleRooks(*this);
   SideToMove = White;
   LastFrom = 0;
   LastTo = 0;
@@ -83,6 +85,7 @@ void ChessBoard::ClearField() {
   WhitePawns = WhiteBishops = WhiteKnights = WhiteRooks = WhiteQueens = WhiteKing = 0;
   BlackPawns = BlackBishops = BlackKnights = BlackRooks = BlackQueens = BlackKing = 0;
   CastleFlags = 0;
+  SetStandardCastleRooks(*this);
   LastFrom = LastTo = 0;
   WhitePieceTotal = BlackPieceTotal = 0;
   WhiteQueenCount = WhiteRookCount = WhiteBishopCount = WhiteKnightCount = WhitePawnCount = 0;

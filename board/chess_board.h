@@ -81,6 +81,13 @@ public:
   int32_t BlackQueenCount, BlackRookCount, BlackBishopCount, BlackKnightCount, BlackPawnCount;
   int32_t PrevBlackQueenCount, PrevBlackRookCount, PrevBlackBishopCount, PrevBlackKnightCount,
       PrevBlackPawnCount;
+  // Castling as in Chess960 (king and rooks on any files; a castling move is the king taking
+  // its own rook), or as in standard chess (the king steps two squares towards the rook). The
+  // front end sets it for the game, and reading a position keeps it.
+  bool Chess960 = false;
+  // The square of the rook each castling right belongs to, by the right's bit (board/castling.h):
+  // White's short and long castling, then Black's. Fixed for a game: h1, a1, h8, a8 in standard chess.
+  uint8_t CastleRookSquare[4] = {7, 0, 63, 56};
 
   // Set-up and queries (chess_board.cpp).
   void InitRep();

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 
 #include "board/bit_ops.h"
+#include "board/castling.h"
 #include "board/masks.h"
 
 namespace {
@@ -177,7 +178,7 @@ int32_t LeadingDigits(const char* field, int32_t cap) {
 const char* CheckFields(const FenFields& f, bool counters) {
   if (*f.Side && !FieldIs(f.Side, "w") && !FieldIs(f.Side, "b")) return Reject("the side to move is not w or b");
   const size_t castling = FieldLength(f.Castling);
-  if (castling > 0 && !FieldIs(f.Castling, "-") && strspn(f.Castling, "KQkq") != castling)
+  if (castling > 0 && !FieldIs(f.Castling, "-") && strspn(f.Castling, "KQkqABCDEFGHabcdefgh") != castling)
     return Reject("the castling field is not - or letters of KQkq");
   // The square passed over by a double pawn step lies on the third or the sixth rank.
   const bool square = FieldLength(f.EnPassant) == 2 && f.EnPassant[0] >= 'a' && f.EnPassant[0] <= 'h' &&
@@ -190,16 +191,43 @@ const char* CheckFields(const FenFields& f, bool counters) {
   return nullptr;
 }
 
-// The castling rights the field names (checked beforehand); none for "-" or a missing field.
-uint8_t CastlingFlags(const char* field) {
-  uint8_t flags = 0;
+// The castling field (its letters checked beforehand) into the rights and their rooks, the
+// placement already read; none for "-" or a missing field. Standard chess reads KQkq, and the
+// files of its a- and h-rooks for them (HAha). Chess960 reads the files of the castling rooks
+// (Shredder-FEN: HFhf), or K and Q for the outermost rook on that side of the king (X-FEN); a
+// letter that names no rook there, or a king off its back rank, refuses the position. Returns
+// nullptr or the reason.
+const char* ReadCastling(ChessBoard& b, const char* field) {
+  b.CastleFlags = 0;
+  SetStandardCastleRooks(b);
+  if (FieldIs(field, "-")) return nullptr;
   for (const char* c = field; *c && *c != ' '; c++) {
-    if (*c == 'K') flags |= 1;
-    if (*c == 'Q') flags |= 2;
-    if (*c == 'k') flags |= 4;
-    if (*c == 'q') flags |= 8;
+    const int colour = (*c >= 'A' && *c <= 'Z') ? White : Black;
+    const char letter = static_cast<char>(colour == White ? *c - 'A' + 'a' : *c);
+    if (!b.Chess960) {
+      if (letter != 'k' && letter != 'q' && letter != 'h' && letter != 'a')
+        return Reject("castling with a rook on the %c-file is Chess960, which is off", letter);
+      b.CastleFlags |= static_cast<uint8_t>(1 << CastleRight(colour, letter == 'k' || letter == 'h' ? CastleShort : CastleLong));
+      continue;
+    }
+    const uint64_t backRank = colour == White ? Rank1 : Rank8;
+    const uint64_t king = colour == White ? b.WhiteKing : b.BlackKing;
+    if (!IsOneSquare(king) || !(king & backRank)) return Reject("a castling right names a king off its back rank");
+    const int kingSquare = LowestSquare(king);
+    const uint64_t rooks = (colour == White ? b.WhiteRooks : b.BlackRooks) & backRank;
+    int rook = -1;
+    if (letter == 'k' || letter == 'q') {
+      const uint64_t side = rooks & (letter == 'k' ? ~uint64_t{0} << kingSquare : ~(~uint64_t{0} << kingSquare));
+      if (side) rook = letter == 'k' ? 63 - __builtin_clzll(side) : LowestSquare(side);
+    } else if (rooks & SquareMask(56 * colour + (letter - 'a'))) {
+      rook = 56 * colour + (letter - 'a');
+    }
+    if (rook < 0) return Reject("a castling right names no rook on its file");
+    const int right = CastleRight(colour, rook > kingSquare ? CastleShort : CastleLong);
+    b.CastleFlags |= static_cast<uint8_t>(1 << right);
+    b.CastleRookSquare[right] = static_cast<uint8_t>(rook);
   }
-  return flags;
+  return nullptr;
 }
 
 // The counters of the fields: the clock capped at 100, the move number at MaxFenMoveNumber; a
@@ -230,7 +258,7 @@ const char* ReadPosition(const char* text, FenCounters* counters) {
   b.LastTo = 0;
   // A text that stops after the placement means White to move without castling rights.
   b.SideToMove = *f.Side == 'b' ? Black : White;
-  b.CastleFlags = CastlingFlags(f.Castling);
+  if ((reason = ReadCastling(b, f.Castling))) return reason;
   DropImpossibleCastling(b);
   SetEnPassantFromFen(b, f.EnPassant);
   if ((reason = CheckPlayable(b))) return reason;
@@ -266,7 +294,7 @@ char* WritePlacement(const ChessBoard& board, char* out) {
 char* WriteLeadingFields(const ChessBoard& board, char* out) {
   out = WritePlacement(board, out);
   char castle[5];
-  CastleRights(castle, static_cast<char>(board.CastleFlags));
+  CastlingField(board, castle);
   return out + snprintf(out, 8, " %c %s", board.SideToMove ? 'b' : 'w', castle);
 }
 
@@ -279,15 +307,6 @@ const char* SetupBoard(const char* text) { return ReadPosition(text, nullptr); }
 const char* ReadFen(const char* text, FenCounters* counters) { return ReadPosition(text, counters); }
 
 FenCounters ReadFenCounters(const char* text) { return text ? CountersOf(SplitFields(text)) : FenCounters{0, 1}; }
-
-void DropImpossibleCastling(ChessBoard& b) {
-  if (!(b.WhiteKing & Bit(E1))) b.CastleFlags &= 12;
-  if (!(b.WhiteRooks & Bit(H1))) b.CastleFlags &= 14;
-  if (!(b.WhiteRooks & Bit(A1))) b.CastleFlags &= 13;
-  if (!(b.BlackKing & Bit(E8))) b.CastleFlags &= 3;
-  if (!(b.BlackRooks & Bit(H8))) b.CastleFlags &= 11;
-  if (!(b.BlackRooks & Bit(A8))) b.CastleFlags &= 7;
-}
 
 void SetEnPassantFromFen(ChessBoard& b, const char* field) {
   if (field == nullptr || field[0] < 'a' || field[0] > 'h' || field[1] == '\0') return;
@@ -332,6 +351,16 @@ void CastleRights(char* out, char flags) {
     if (f & 8) *out++ = 'q';
   }
   *out = '\0';
+}
+
+void CastlingField(const ChessBoard& board, char* out) {
+  if (!board.Chess960) return CastleRights(out, static_cast<char>(board.CastleFlags));
+  char* p = out;
+  for (int right = 0; right < 4; right++)
+    if (board.CastleFlags & (1 << right))
+      *p++ = static_cast<char>((right < 2 ? 'A' : 'a') + board.CastleRookSquare[right] % 8);
+  if (p == out) *p++ = '-';
+  *p = '\0';
 }
 
 void pos2fen(ChessBoard board, int number) {

@@ -10,10 +10,11 @@
 // Reads the placement, side to move, castling and en passant fields of text into MainBoard;
 // whatever follows them (the counters of a FEN, the operations of an EPD line) is not read.
 // The text may stop after any of the four: White to move, no castling rights, no en passant
-// square. A side other than "w" or "b", a castling field other than "-" or letters of "KQkq",
-// or an en passant field other than "-" or a square on the third or sixth rank is refused.
-// Castling rights whose king or rook is not in place are dropped; the en passant square is kept
-// only when a pawn of the side to move stands ready to take there.
+// square. A side other than "w" or "b", a castling field other than "-" or letters of "KQkq"
+// (or, in Chess960, rook files: Shredder-FEN and X-FEN, board/castling.h), or an en passant
+// field other than "-" or a square on the third or sixth rank is refused. Standard castling
+// rights whose king or rook is not in place are dropped; the en passant square is kept only when
+// a pawn of the side to move stands ready to take there. MainBoard.Chess960 stays as it is.
 // Returns nullptr on success; otherwise a one-line reason, and MainBoard is unchanged.
 const char* SetupBoard(const char* text);
 // The two counters that end a FEN text: the half-move clock (plies since the last capture or
@@ -31,8 +32,6 @@ constexpr int32_t MaxFenMoveNumber = 10000;
 const char* ReadFen(const char* text, FenCounters* counters);
 // The counters of text without checking it: a missing or malformed field counts as 0 and 1.
 FenCounters ReadFenCounters(const char* text);
-// Keeps only the castling rights whose king and rook stand on their squares.
-void DropImpossibleCastling(ChessBoard& b);
 // The board knows an en passant chance as the last move, a double pawn step. field is a FEN en
 // passant field (the square passed over); it becomes that last move when the pawn stands there,
 // the two squares behind it are empty and a pawn of the side to move can take it.
@@ -40,6 +39,9 @@ void SetEnPassantFromFen(ChessBoard& b, const char* field);
 void AddPiece(char letter, int square);
 char DecodePiece(uint64_t mask, ChessBoard board);
 void CastleRights(char* out, char flags);
+// The castling field of board: KQkq in standard chess, the castling rooks' files in Chess960
+// (Shredder-FEN, "HAha"); "-" without rights. out must hold 5 characters.
+void CastlingField(const ChessBoard& board, char* out);
 void pos2fen(ChessBoard board, int number);
 void pos2fenString(ChessBoard board, char* out);
 // The whole six-field FEN of board: the en passant square (0..63, or -1 for "-") and the two

@@ -3,6 +3,7 @@
 // of the board instead.
 
 #include "board/bit_ops.h"
+#include "board/castling.h"
 #include "board/chess_board.h"
 #include "board/keys.h"
 #include "board/masks.h"
@@ -179,6 +180,20 @@ inline void MovePiece(ChessBoard& b, uint64_t from, uint64_t to, uint8_t& castle
       MoveIfOn(us.Queens, ownPawn + WQueen, from, to, keys))
     return;
   if (us.King & from) {
+    if (b.Chess960 && (us.Rooks & to)) {
+      // Chess960 castling, the king taking its own rook: both go to their castled squares (one of
+      // them, or both, may already stand there).
+      const int wing = to > from ? CastleShort : CastleLong;
+      const uint64_t kingTo = Bit(CastleKingTarget(Us, wing)), rookTo = Bit(CastleRookTarget(Us, wing));
+      constexpr int OwnRook = Us == White ? WRook : BRook;
+      b.PawnKingKey ^= PawnKingCode(ownKing, from) ^ PawnKingCode(ownKing, kingTo);
+      Shift(us.King, from, kingTo);
+      keys.Move(ownKing, from, kingTo);
+      Shift(us.Rooks, to, rookTo);
+      keys.Move(OwnRook, to, rookTo);
+      castleMask = KingMovedRights[Us];
+      return;
+    }
     b.PawnKingKey ^= PawnKingCode(ownKing, from) ^ PawnKingCode(ownKing, to);
     Shift(us.King, from, to);
     keys.Move(ownKing, from, to);
@@ -259,9 +274,13 @@ void ChessBoard::MakeMoveKeyed(uint64_t from, uint64_t to, char promotion, uint8
   ++FiftyMoveCount;
   CapturedValue = 0;
 
-  // A captured piece leaves the board.
-  if (to & WhitePieces) RemoveCaptured(*this, SideOf<White>(*this), WPawn, to, keys);
-  else if (to & BlackPieces) RemoveCaptured(*this, SideOf<Black>(*this), BPawn, to, keys);
+  // A captured piece leaves the board; in Chess960 castling the king "takes" its own rook, which
+  // stays.
+  if (to & WhitePieces) {
+    if (!(Chess960 && (from & WhitePieces))) RemoveCaptured(*this, SideOf<White>(*this), WPawn, to, keys);
+  } else if (to & BlackPieces) {
+    if (!(Chess960 && (from & BlackPieces))) RemoveCaptured(*this, SideOf<Black>(*this), BPawn, to, keys);
+  }
 
   // The piece moves.
   if (from & WhitePieces) MovePiece<White>(*this, from, to, castleMask, keys);
@@ -271,7 +290,7 @@ void ChessBoard::MakeMoveKeyed(uint64_t from, uint64_t to, char promotion, uint8
   if (WhitePawns & Rank8 & to) PromoteOn(*this, SideOf<White>(*this), White, to, promotion, keys);
   else if (BlackPawns & Rank1 & to) PromoteOn(*this, SideOf<Black>(*this), Black, to, promotion, keys);
 
-  castleMask &= CornerRightsKept(from | to);
+  castleMask &= Chess960 ? RookRightsKept(*this, from | to) : CornerRightsKept(from | to);
 
   // Totals and unions from scratch.
   WhitePieceTotal = WhiteQueenCount + WhiteRookCount + WhiteBishopCount + WhiteKnightCount + WhitePawnCount;

@@ -87,6 +87,8 @@ int BookTreeSearch(const treenode* root, uint64_t upper, uint64_t lower) {
 }
 
 int InBook(char side, char castle, ChessBoard board, int ply) {
+  // The books hold standard chess: a Chess960 game plays from its first move.
+  if (board.Chess960) return -1;
   const int8_t me = side ? Black : White;
   MoveGen moves;
   const int n = moves.GenerateAllMoves(me, &board, static_cast<uint8_t>(castle));

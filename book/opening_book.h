@@ -27,5 +27,6 @@ void buildbook();
 treenode* buildbooktree(int count);
 int BookTreeSearch(const treenode* root, uint64_t upper, uint64_t lower);
 // The book's move for the side to move of board, as an index into the list of its legal moves
-// (GenerateAllMoves order), or -1. ply is the game's half-move to be played, 1 for White's first.
+// (GenerateAllMoves order), or -1 (always in Chess960). ply is the game's half-move to be
+// played, 1 for White's first.
 int InBook(char side, char castle, ChessBoard board, int ply);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "board/castling.h"
 #include "book/opening_book.h"
 #include "book/polyglot_book.h"
 #include "game/input.h"
@@ -267,6 +268,14 @@ const EngineOption EngineOptions[] = {
      .Number = [] { return Syzygy.ProbeLimit; },
      .Apply = [](int32_t pieces, const char*) -> const char* {
        Syzygy.ProbeLimit = pieces;
+       return nullptr;
+     }},
+    // Chess960: castling from any start, written as the king taking its own rook (e1h1). The
+    // GUI sends the position afterwards; rights the position cannot have in the new mode go.
+    {.Name = "UCI_Chess960", .Type = OptionType::Check, .OfferedTo = OfferedToUci, .Max = 1,
+     .Number = [] { return static_cast<int32_t>(MainBoard.Chess960); }, .Default = Off, .Read = ReadUciSwitch,
+     .Apply = [](int32_t on, const char*) -> const char* {
+       SetChess960(MainBoard, on != 0);
        return nullptr;
      }},
 };

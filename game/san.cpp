@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "board/bit_ops.h"
+#include "board/castling.h"
 #include "board/masks.h"
 #include "board/move_coordinates.h"
 #include "game/move_parse.h"
@@ -57,11 +58,6 @@ void ForEachLegalMove(const ChessBoard& board, Visit visit) {
 int FileOf(uint64_t mask) { return LowestSquare(mask) % 8; }
 int RankOf(uint64_t mask) { return LowestSquare(mask) / 8; }
 
-// A king move of two files is castling (the generator moves the king from its home square only).
-bool IsCastling(int kind, uint64_t from, uint64_t to) {
-  const int files = FileOf(to) - FileOf(from);
-  return kind == WKingCode && (files == 2 || files == -2);
-}
 
 bool IsCapture(const ChessBoard& board, int kind, uint64_t from, uint64_t to) {
   const uint64_t enemy = board.SideToMove ? board.WhitePieces : board.BlackPieces;
@@ -71,7 +67,7 @@ bool IsCapture(const ChessBoard& board, int kind, uint64_t from, uint64_t to) {
 
 // What a text asks for, once its form is read.
 struct SanPattern {
-  int Castle = 0;   // +2 king side, -2 queen side, 0 an ordinary move
+  int Castle = -1;  // CastleShort (O-O), CastleLong (O-O-O), -1 an ordinary move
   int Kind = WPawn;
   int To = -1;
   int FromFile = -1, FromRank = -1;
@@ -82,11 +78,11 @@ struct SanPattern {
 // Reads the form of a move text (without its +, #, ! and ? marks). False when it is not one.
 bool ReadPattern(const char* word, size_t len, SanPattern* pattern) {
   if (!strcmp(word, "O-O") || !strcmp(word, "0-0")) {
-    pattern->Castle = 2;
+    pattern->Castle = CastleShort;
     return true;
   }
   if (!strcmp(word, "O-O-O") || !strcmp(word, "0-0-0")) {
-    pattern->Castle = -2;
+    pattern->Castle = CastleLong;
     return true;
   }
   const char* p = word;
@@ -116,8 +112,9 @@ bool ReadPattern(const char* word, size_t len, SanPattern* pattern) {
 
 bool Matches(const ChessBoard& board, const SanPattern& pattern, uint64_t from, uint64_t to, char promo) {
   const int kind = board.KindOn(board.SideToMove ? Black : White, from);
-  if (pattern.Castle) return IsCastling(kind, from, to) && FileOf(to) - FileOf(from) == pattern.Castle;
-  if (kind != pattern.Kind || LowestSquare(to) != pattern.To || IsCastling(kind, from, to)) return false;
+  const int wing = CastlingWing(board, from, to);
+  if (pattern.Castle >= 0) return wing == pattern.Castle;
+  if (kind != pattern.Kind || LowestSquare(to) != pattern.To || wing >= 0) return false;
   if (pattern.FromFile >= 0 && FileOf(from) != pattern.FromFile) return false;
   if (pattern.FromRank >= 0 && RankOf(from) != pattern.FromRank) return false;
   if (pattern.Capture && !IsCapture(board, kind, from, to)) return false;
@@ -186,8 +183,8 @@ int WriteSanMove(const ChessBoard& board, uint64_t from, uint64_t to, char promo
   if (!legal) return 0;
 
   char* p = out;
-  if (IsCastling(kind, from, to)) {
-    strcpy(p, FileOf(to) > FileOf(from) ? "O-O" : "O-O-O");
+  if (const int wing = CastlingWing(board, from, to); wing >= 0) {
+    strcpy(p, wing == CastleShort ? "O-O" : "O-O-O");
     p += strlen(p);
   } else {
     const bool capture = IsCapture(board, kind, from, to);

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "board/bit_ops.h"
+#include "board/castling.h"
 #include "board/masks.h"
 #include "movegen/move_gen.h"
 #include "movegen/move_list_fill.h"
@@ -135,8 +136,37 @@ constexpr int CastleOrderValue = 800;
 
 }  // namespace
 
+// Chess960 castling, written as the king taking its own rook: the king and the rook go to the
+// squares of standard castling from wherever they stand. Every square either crosses or lands on
+// must be empty but for the two of them, and the squares of the king's way, both ends included,
+// must not be attacked.
+int MoveGen::GenCastle960(int8_t colour, int i, uint8_t castleFlags) {
+  const ChessBoard& b = *Board;
+  const uint64_t king = colour ? b.BlackKing : b.WhiteKing;
+  const uint64_t rooks = colour ? b.BlackRooks : b.WhiteRooks;
+  if (!IsOneSquare(king)) return i;
+  const int kingFrom = LowestSquare(king);
+  for (int wing = CastleShort; wing <= CastleLong; ++wing) {
+    const int right = CastleRight(colour, wing);
+    if (!(castleFlags & (1 << right))) continue;
+    const int rookFrom = b.CastleRookSquare[right];
+    if (!(rooks & SquareMask(rookFrom))) continue;
+    const uint64_t kingWay = RankSpan(kingFrom, CastleKingTarget(colour, wing));
+    const uint64_t rookWay = RankSpan(rookFrom, CastleRookTarget(colour, wing));
+    if ((kingWay | rookWay) & b.AllPieces & ~(king | SquareMask(rookFrom))) continue;
+    bool safe = true;
+    for (uint64_t sq = kingWay; sq && safe; sq &= sq - 1) safe = !b.IsAttacked(sq & (~sq + 1), colour);
+    if (!safe) continue;
+    const int before = i;
+    i = Emit(*this, i, king, SquareMask(rookFrom), NoPromotion);
+    if (i > before) OrderValue[before] = CastleOrderValue;
+  }
+  return i;
+}
+
 int MoveGen::GenCastle(int8_t colour, int i, uint8_t castleFlags) {
   const ChessBoard& b = *Board;
+  if (b.Chess960) return GenCastle960(colour, i, castleFlags);
   const bool black = colour != 0;
   const CastleRule* rules = black ? BlackCastles : WhiteCastles;
   const uint64_t king = black ? b.BlackKing : b.WhiteKing;

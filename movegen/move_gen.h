@@ -84,6 +84,7 @@ public:
   int GenKingCaptures(int8_t colour, int i);
   int GenPawns(int8_t colour, int i);
   int GenCastle(int8_t colour, int i, uint8_t castleFlags);
+  int GenCastle960(int8_t colour, int i, uint8_t castleFlags);
 
   // Check evasions (check_evasions.cpp).
   int GenKingEvasions(int8_t colour, uint64_t target, int i);

@@ -107,7 +107,16 @@ void Bench() {
     SearchBenchPosition(k, Driver::Deepening, totals);
     if (k < BenchPositionCount) PositionCache.ClearTranspositionTables();
   }
-  PrintReport(ProcessClockMs() - start, totals);
+  const int32_t elapsed = ProcessClockMs() - start;
+  PrintReport(elapsed, totals);
+  // Test frameworks read the node count (the build's signature) and the speed from the last
+  // two lines.
+  if (Modes.BenchSummary) {
+    const int64_t nodes = totals.Interior + totals.Quiesce;
+    printf("Nodes searched: %lld\n", static_cast<long long>(nodes));
+    printf("Nodes/second: %lld\n", static_cast<long long>(nodes * 1000 / (elapsed > 0 ? elapsed : 1)));
+    fflush(stdout);
+  }
 }
 
 void Bench2() {

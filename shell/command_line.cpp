@@ -18,6 +18,7 @@
 #include "game/input.h"
 #include "game/status.h"
 #include "search/search_report.h"
+#include "shell/bench.h"
 #include "shell/match_loop.h"
 #include "xboard/xboard_settings.h"
 
@@ -57,6 +58,13 @@ bool SetFlag(int8_t& flag, int8_t value) {
   return false;
 }
 
+// Every search to exactly n plies (n within MinFixedDepth .. MaxFixedDepth).
+void SetFixedDepth(int n) {
+  Xboard.setFD(static_cast<char>(n));  // the settings keep the depth in 8 bits
+  MainBoard.MaxDepth = n;
+  MainBoard.FixedDepth = n;
+}
+
 constexpr Option Options[] = {
     {"-satrain", Match::Exact, false, [](const char*) { return SetFlag(Modes.SATrain, 1); }},
     {"-bench", Match::Exact, false, [](const char*) { return SetFlag(Modes.BenchMode, 1); }},
@@ -73,9 +81,7 @@ constexpr Option Options[] = {
          printf("-fd %s refused: the search depth must be %d to %d plies\n", arg, MinFixedDepth, MaxFixedDepth);
          return false;
        }
-       Xboard.setFD(static_cast<char>(n));  // the settings keep the depth in 8 bits
-       MainBoard.MaxDepth = n;
-       MainBoard.FixedDepth = n;
+       SetFixedDepth(n);
        return false;
      }},
     {"-help", Match::Exact, false, [](const char*) { return true; }},
@@ -168,6 +174,32 @@ bool Matches(const Option& option, const char* word) {
 }
 
 
+// "orvo bench [depth]": the benchmark, closed by the two summary lines. Frameworks run it with no
+// input and read the exit code, so a refused argument is a failure (Modes.Refused), never a
+// benchmark at some other depth.
+void ApplyFrameworkBench(int argc, char** argv) {
+  if (argc > 3) {
+    fprintf(stderr, "bench: \"%s\" refused; bench takes one argument at most, the depth\n", argv[3]);
+    Modes.Refused = true;
+    return;
+  }
+  int depth = BenchSignatureDepth;
+  if (argc == 3) {
+    const char* text = argv[2];
+    const bool digits = *text != '\0' && text[strspn(text, "0123456789")] == '\0';
+    depth = digits ? LeadingNumber(text) : 0;  // a huge number is capped, and refused below
+    if (depth < MinFixedDepth || depth > MaxFixedDepth) {
+      fprintf(stderr, "bench: depth \"%s\" refused; the depth must be a whole number of %d to %d plies\n",
+              text, MinFixedDepth, MaxFixedDepth);
+      Modes.Refused = true;
+      return;
+    }
+  }
+  SetFixedDepth(depth);
+  Modes.BenchMode = 1;
+  Modes.BenchSummary = true;
+}
+
 }  // namespace
 
 void PrintHelp() {
@@ -184,6 +216,10 @@ void PrintHelp() {
 
 bool ScanCommandLine(int argc, char** argv, void (*beforeOutput)()) {
   OutputHook = beforeOutput;
+  if (argc > 1 && strcmp(argv[1], "bench") == 0) {
+    ApplyFrameworkBench(argc, argv);
+    return false;
+  }
   for (int i = 1; i < argc; i++) {
     const char* word = argv[i];
     for (const Option& option : Options) {

@@ -8,6 +8,8 @@
 struct CommandLineModes {
   int8_t PERFT = 0;
   int8_t BenchMode = 0;    // 1 the benchmark, 2 both search drivers on one position
+  bool BenchSummary = false;  // "orvo bench": the benchmark's report ends with the node count and speed
+  bool Refused = false;       // an argument was refused that leaves nothing to run: exit code 1
   int8_t SATrain = 0;
   int8_t DoTestSuite = 0;
   bool TablesNamed = false;  // "-syzygy PATH" was given: what the tables hold is told at the start
@@ -19,7 +21,12 @@ struct CommandLineModes {
 };
 extern CommandLineModes Modes;
 
-// Visits the arguments first to last and applies every option found. Returns true when the
+// "orvo bench [depth]", as test frameworks (OpenBench and the like) run it, is a form of its own:
+// the benchmark of -bench at the given depth, by default BenchSignatureDepth. A depth that is not
+// a whole number of MinFixedDepth to MaxFixedDepth plies, or any further argument, is refused with
+// one line on standard error and Modes.Refused, for exit code 1.
+//
+// Otherwise visits the arguments first to last and applies every option found. Returns true when the
 // program should end at once with exit code 0 (after the help text). beforeOutput, when given,
 // runs before each message the scan prints (and before a position file is read, whose reader may
 // report): the program's greeting goes out there, ahead of them.

@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
   if (!OpenLogFile()) fprintf(stderr, "Cannot open match.log for writing; running without a log\n");
 
   if (argc > 1 && ScanCommandLine(argc, argv, Greet)) return 0;
+  if (Modes.Refused) return 1;
 
   // A GUI ends the engine with its protocol's quit command, never with an interrupt.
   signal(SIGINT, SIG_IGN);

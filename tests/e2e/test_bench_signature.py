@@ -1,7 +1,9 @@
 """The bench signature: `orvo -bench -fd D` must search exactly the node count recorded in
 bench/signature.txt ("D nodes"). A change that alters the search tree changes the count; update
-the file on purpose when that is intended."""
+the file on purpose when that is intended. `orvo bench`, as test frameworks run it, searches the
+same depth and ends with the node count and the speed."""
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -14,6 +16,8 @@ def main():
     with tempfile.TemporaryDirectory() as work:
         run = subprocess.run([binary, "-bench", "-fd", depth], stdin=subprocess.DEVNULL,
                              capture_output=True, text=True, timeout=300, cwd=work)
+        framework = subprocess.run([binary, "bench"], stdin=subprocess.DEVNULL,
+                                   capture_output=True, text=True, timeout=300, cwd=work)
     if run.returncode != 0:
         sys.exit(f"bench exited with {run.returncode}:\n{run.stdout}\n{run.stderr}")
     lines = run.stdout.splitlines()
@@ -30,7 +34,11 @@ def main():
                    "Transposition Table Hits ", "Pawn misses "):
         if needed not in run.stdout:
             sys.exit(f"missing report line {needed!r}:\n{run.stdout}")
-    print(f"signature ok: depth {depth}, {total} nodes, {nps} nodes per second")
+    last = framework.stdout.splitlines()[-2:]
+    if (framework.returncode != 0 or len(last) != 2 or last[0] != f"Nodes searched: {expected}"
+            or not re.fullmatch(r"Nodes/second: [1-9][0-9]*", last[1])):
+        sys.exit(f"`orvo bench` exited with {framework.returncode}, ending {last}:\n{framework.stderr}")
+    print(f"signature ok: depth {depth}, {total} nodes, {nps} nodes per second; `orvo bench` agrees")
 
 
 if __name__ == "__main__":

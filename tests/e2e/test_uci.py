@@ -46,7 +46,7 @@ def test_identification(path):
                                    "BookVariety", "UCI_ShowCurrLine", "Ponder", "Move Overhead",
                                    "UCI_EngineAbout", "Hash", "Clear Hash", "Threads", "MultiPV",
                                    "UCI_LimitStrength", "UCI_Elo", "SyzygyPath", "SyzygyProbeDepth",
-                                   "Syzygy50MoveRule", "SyzygyProbeLimit"], names)
+                                   "Syzygy50MoveRule", "SyzygyProbeLimit", "UCI_Chess960"], names)
     check("MultiPV is a spin from 1 to 256",
           "option name MultiPV type spin default 1 min 1 max 256" in options, options[-3:])
     check("UCI_LimitStrength is off", "option name UCI_LimitStrength type check default false" in options, options)

@@ -65,8 +65,7 @@ TEST(EvalTables, OrientationAndSharedCopies) {
 // The set-wise attack maps of the evaluator must give exactly the union of the single-square masks.
 TEST(EvalGeometry, FillsMatchSingleSquareMasks) {
   std::mt19937_64 rng(7);
-  ChessBoard b;
-  std::memset(&b, 0, sizeof b);
+  ChessBoard b{};
   for (int round = 0; round < 200; ++round) {
     b.AllPieces = rng() & rng();   // about a quarter of the squares occupied
     uint64_t rookUnion = 0, bishopUnion = 0, knightUnion = 0;

@@ -44,8 +44,7 @@ inline ChessBoard FromFen(const std::string& fen) {
 
 // Ranks reversed, colours exchanged, side to move and castling rights exchanged.
 inline ChessBoard Mirror(const ChessBoard& b) {
-  ChessBoard m;
-  std::memset(&m, 0, sizeof m);
+  ChessBoard m{};
   auto flip = [](uint64_t x) { return __builtin_bswap64(x); };
   m.WhitePawns = flip(b.BlackPawns);
   m.WhiteKnights = flip(b.BlackKnights);

@@ -46,7 +46,8 @@ TEST(EngineOptions, EveryRowIsCompleteAndEachFrontEndListsItsOwn) {
             (std::vector<std::string>{"UCI_AnalyseMode", "OwnBook", "SecondaryBook", "BookFile", "BookDepth",
                                       "BookVariety", "UCI_ShowCurrLine", "Ponder", "Move Overhead", "UCI_EngineAbout",
                                       "Hash", "Clear Hash", "Threads", "MultiPV", "UCI_LimitStrength", "UCI_Elo",
-                                      "SyzygyPath", "SyzygyProbeDepth", "Syzygy50MoveRule", "SyzygyProbeLimit"}));
+                                      "SyzygyPath", "SyzygyProbeDepth", "Syzygy50MoveRule", "SyzygyProbeLimit",
+                                      "UCI_Chess960"}));
   EXPECT_EQ(Offered(OfferedToXboard), (std::vector<std::string>{"BookFile", "BookDepth", "BookVariety", "Move Overhead",
                                                                 "MultiPV", "UCI_LimitStrength", "UCI_Elo", "SyzygyPath",
                                                                 "SyzygyProbeDepth", "Syzygy50MoveRule",

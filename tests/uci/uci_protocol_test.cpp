@@ -125,6 +125,7 @@ TEST_F(UciTest, IdentifiesItselfWithItsOptions) {
       "option name SyzygyProbeDepth type spin default 1 min 1 max 100\n"
       "option name Syzygy50MoveRule type check default true\n"
       "option name SyzygyProbeLimit type spin default 7 min 0 max 7\n"
+      "option name UCI_Chess960 type check default false\n"
       "uciok\n";
   ASSERT_NE(out.find("option name "), std::string::npos) << out;
   EXPECT_EQ(out.substr(out.find("option name ")), options);
