@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "board/fen.h"
 #include "board/keys.h"
 #include "eval/position_evaluate.h"
 #include "game/move_parse.h"
@@ -194,6 +195,11 @@ void ShowBoard(const ChessBoard& board) {
   // actually on the board, and the board itself is left alone.
   ChessBoard copy = board;
   copy.DisplayBoard();
+  if (board.Chess960) {
+    char castling[5];
+    CastlingField(board, castling);
+    std::printf(" Chess960, castling %s\n", castling);
+  }
   if (MainStatus.PEV == 1) return;
   copy.InitPieceCounts();
   std::printf("\n PosEval from White view %d\n", PE.PosEval(White, -110000, 110000, &copy, 0));

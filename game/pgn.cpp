@@ -109,7 +109,9 @@ bool EmitGame(const PgnGame& game, Sink& sink) {
   PutTag(sink, "White", game.White);
   PutTag(sink, "Black", game.Black);
   PutTag(sink, "Result", result);
-  if (strcmp(fen, InitialFen) != 0) {
+  // A Chess960 game always names its start, in Shredder-FEN.
+  if (game.Start.Chess960) PutTag(sink, "Variant", "Chess960");
+  if (game.Start.Chess960 || strcmp(fen, InitialFen) != 0) {
     PutTag(sink, "SetUp", "1");
     PutTag(sink, "FEN", fen);
   }

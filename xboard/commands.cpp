@@ -118,6 +118,7 @@ constexpr Command Commands[] = {
        return CmdHandled;
      }},
     {"new", [](const char*) { return NewCommand(); }},
+    {"new960", [](const char*) { return New960Command(); }},
     {"nopost", [](const char*) { return SetFlagCommand(Protocol.Post, 0); }},
     {"option", [](const char*) { return OptionCommand(); }},
     {"otim",
@@ -159,7 +160,7 @@ constexpr Command Commands[] = {
      }},
     {"undo", [](const char* word) { return TakeBackCommand(word, 1); }},
     {"usermove", [](const char*) { return UserMoveCommand(); }},
-    {"variant", IgnoreArguments},
+    {"variant", [](const char*) { return VariantCommand(); }},
     {"white", [](const char*) { return SideCommand(White); }},
     {"xboard",
      [](const char*) {

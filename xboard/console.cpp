@@ -22,6 +22,7 @@ constexpr HelpLine Help[] = {
     {"e2e4, Nf3, exd5, O-O", "play your move (coordinates, or algebraic notation; e7e8q or e8=Q promotes)"},
     {"go", "the engine plays the side to move (type it first to play Black)"},
     {"new", "start a new game; you play White"},
+    {"new960 [N]", "start a Chess960 game from start position N (0 to 959; 518 is the usual start), or a random one"},
     {"undo", "take back your last move and the engine's reply (also: remove)"},
     {"hint", "suggest a move for you"},
     {"resign", "give up the game"},

@@ -7,9 +7,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 
 #include "board/bit_ops.h"
+#include "board/castling.h"
+#include "board/chess960.h"
 #include "board/chess_board.h"
+#include "board/fen.h"
 #include "board/log_file.h"
 #include "board/move_coordinates.h"
 #include "game/game_state.h"
@@ -60,6 +64,15 @@ void LeaveAnalysis() {
   Xboard.ST = TimeBeforeAnalysis;
 }
 
+// A move as a GUI writes it: in coordinates (Chess960 castling as the king taking its rook), or
+// castling as O-O and O-O-O, xboard's way in Chess960.
+bool ParseGuiMove(const ChessBoard& board, const char* word, uint64_t* from, uint64_t* to, char* promotion) {
+  if (ParseLegalMove(board, word, from, to, promotion)) return true;
+  const char* reason = nullptr;
+  return (strncmp(word, "O-O", 3) == 0 || strncmp(word, "0-0", 3) == 0) &&
+         ParseSanMove(board, word, from, to, promotion, &reason);
+}
+
 // A move text arriving while the engine searches. In analysis the move is played and the
 // analysis starts again from the new position; otherwise it is not the opponent's turn.
 uint8_t MoveDuringSearch(const char* word) {
@@ -78,7 +91,7 @@ uint8_t MoveDuringSearch(const char* word) {
 uint8_t MoveWhilePondering(const char* word) {
   uint64_t from, to, predictedFrom, predictedTo;
   char promotion, predictedPromotion;
-  if (ParseLegalMove(PonderBase, word, &from, &to, &promotion) &&
+  if (ParseGuiMove(PonderBase, word, &from, &to, &promotion) &&
       PredictedMove(&predictedFrom, &predictedTo, &predictedPromotion) && from == predictedFrom &&
       to == predictedTo && promotion == predictedPromotion) {
     LogPrintf("Ponder hit: %s", word);
@@ -141,7 +154,7 @@ uint8_t StopPondering(const char* word) {
 
 uint8_t MoveCommand(const char* word) {
   if (Pondering) return MoveWhilePondering(word);
-  if (!ParseLegalMove(MainBoard, word, &PendingFrom, &PendingTo, &PendingPromotion)) {
+  if (!ParseGuiMove(MainBoard, word, &PendingFrom, &PendingTo, &PendingPromotion)) {
     char shown[64];
     PrintableExcerpt(shown, sizeof shown, word);
     return RefuseMove(shown);
@@ -223,8 +236,20 @@ uint8_t AbortCommand() {
 
 // A new game is the xboard GUI's first word after the handshake: the table is faulted in now
 // rather than during the first search. It ends analysis, force mode and the depth limit of "sd".
-uint8_t NewCommand() {
+namespace {
+
+// A new game with the engine playing Black: standard chess, or Chess960 from start number960
+// (0 to 959; -1 for standard chess).
+uint8_t BeginNewGame(int number960) {
   ResetForNewGame();
+  SetChess960(MainBoard, number960 >= 0);
+  if (number960 >= 0) {
+    char fen[64];
+    Chess960StartFen(number960, fen);
+    FenCounters counters{0, 1};
+    ReadFen(fen, &counters);
+    ResetForPosition(counters);
+  }
   Xboard.NewGame();
   Xboard.Force = 0;
   Xboard.AnalyzeMode = 0;
@@ -232,6 +257,39 @@ uint8_t NewCommand() {
   if (SearchRunning) PositionReplaced = true;
   else if (AtConsole()) ShowBoard(MainBoard);
   return CmdStop;
+}
+
+}  // namespace
+
+uint8_t NewCommand() { return BeginNewGame(-1); }
+
+uint8_t New960Command() {
+  char line[LineSize];
+  const char* text = ReadArgumentLine(line, sizeof line, "the game goes on");
+  if (text == nullptr) return CmdHandled;
+  char* end = nullptr;
+  const long number = *text ? strtol(text, &end, 10) : -1;
+  if (*text && (*end != '\0' || number < 0 || number >= Chess960Starts)) {
+    ReportError("the Chess960 starts are numbered 0 to 959", text);
+    return CmdHandled;
+  }
+  static std::mt19937 pick(std::random_device{}());
+  const int start = number >= 0 ? static_cast<int>(number) : static_cast<int>(pick() % Chess960Starts);
+  if (AtConsole() && !SearchRunning) {
+    printf("Chess960 start position %d\n", start);
+    Flush();
+  }
+  return BeginNewGame(start);
+}
+
+uint8_t VariantCommand() {
+  char name[WordSize];
+  if (!ReadArgument(name, sizeof name)) return CmdHandled;
+  if (SearchRunning) ReportError("not while thinking", "variant");
+  else if (strcmp(name, "fischerandom") == 0) SetChess960(MainBoard, true);
+  else if (strcmp(name, "normal") == 0) SetChess960(MainBoard, false);
+  else ReportError("variant not supported", name);
+  return CmdHandled;
 }
 
 uint8_t AnalyzeCommand() {
@@ -462,6 +520,9 @@ void MakeGUIMove(uint64_t from, uint64_t to, char promotion, int score) {
   const uint8_t toIndex = static_cast<uint8_t>(RightMostBit(to) - 1);
   char move[8];
   *PutMoveCoordinates(move, fromIndex, toIndex, promotion) = '\0';
+  // Chess960 castling goes as O-O or O-O-O, as xboard writes it there.
+  if (const int wing = MainBoard.Chess960 ? CastlingWing(MainBoard, from, to) : -1; wing >= 0)
+    snprintf(move, sizeof move, "%s", wing == CastleShort ? "O-O" : "O-O-O");
   // Protocol 2 GUIs read "move e2e4"; older ones the text after the move number.
   if (ProtocolVersion >= 2)
     printf("move %s\n", move);

@@ -23,6 +23,11 @@ uint8_t StatusLine();
 uint8_t MoveNowCommand();
 uint8_t AbortCommand();
 uint8_t NewCommand();
+// "new960 [N]" (the console): a new game from Chess960 start N (0 to 959), or a random start.
+uint8_t New960Command();
+// "variant fischerandom" plays Chess960 from the next position on (the GUI sends its start with
+// setboard), "variant normal" standard chess; "new" also returns to standard chess.
+uint8_t VariantCommand();
 uint8_t AnalyzeCommand();
 uint8_t ExitCommand();
 

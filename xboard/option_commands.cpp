@@ -66,7 +66,7 @@ uint8_t ProtoverCommand() {
   printf("feature done=0\n");
   printf("feature ping=1 setboard=1 usermove=1 playother=1 san=0 time=1 draw=0 sigint=0 sigterm=1\n");
   printf("feature reuse=1 analyze=1 memory=1 colors=0 name=0 pause=0 nps=0 debug=1 smp=1\n");
-  printf("feature myname=\"Orvo %s\" variants=\"normal\"\n", EngineVersion);
+  printf("feature myname=\"Orvo %s\" variants=\"normal,fischerandom\"\n", EngineVersion);
   if (SyzygyAvailable()) printf("feature egt=\"syzygy\"\n");
   for (int i = 0; i < EngineOptionCount; i++)
     if (EngineOptions[i].OfferedTo & OfferedToXboard) PrintOptionFeature(EngineOptions[i]);

@@ -196,6 +196,42 @@ TEST(Fen, InvalidTextLeavesBoardUnchanged) {
   EXPECT_EQ(SetupBoard("4k3/8/8/8/8/8/8/4K2r w - - 0 1"), nullptr);
 }
 
+// Chess960 castling fields: the rooks' files (Shredder-FEN) and KQkq for the outermost rooks
+// (X-FEN, with a file letter for an inner rook) give the same position, written back in
+// Shredder-FEN. A field that names no rook, or a king off its back rank, is refused; so is a
+// rook file that standard chess cannot castle with.
+TEST(Fen, Chess960CastlingFields) {
+  GlobalsGuard guard;
+  MainBoard.Chess960 = true;
+  const struct { const char* shredder; const char* xfen; } same[] = {
+      {"1r2k1r1/8/8/8/8/8/8/R3K1R1 w GAgb - 0 1", "1r2k1r1/8/8/8/8/8/8/R3K1R1 w KQkq - 0 1"},
+      {"rr2k2r/8/8/8/8/8/8/RR2K2R w HBhb - 0 1", "rr2k2r/8/8/8/8/8/8/RR2K2R w KBkb - 0 1"},
+      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w HAha - 0 1", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"},
+  };
+  for (const auto& pair : same) {
+    ASSERT_EQ(SetupBoard(pair.shredder), nullptr) << pair.shredder;
+    const ChessBoard shredder = MainBoard;
+    ASSERT_EQ(SetupBoard(pair.xfen), nullptr) << pair.xfen;
+    EXPECT_TRUE(SamePosition(shredder, MainBoard)) << pair.xfen;
+    EXPECT_EQ(std::memcmp(shredder.CastleRookSquare, MainBoard.CastleRookSquare, 4), 0) << pair.xfen;
+    EXPECT_EQ(Fields(Written(MainBoard)), Fields(pair.shredder));
+  }
+  const ChessBoard before = MainBoard;
+  for (const char* fen : {"1r2k1r1/8/8/8/8/8/8/R3K1R1 w HAgb - 0 1",   // no rook on h1
+                          "1r4r1/4k3/8/8/8/8/8/R3K1R1 w GAgb - 0 1"}) {  // the black king off its rank
+    EXPECT_NE(SetupBoard(fen), nullptr) << fen;
+    EXPECT_EQ(std::memcmp(&MainBoard, &before, sizeof before), 0) << fen;
+  }
+  MainBoard.Chess960 = false;
+  const ChessBoard standard = MainBoard;
+  EXPECT_NE(SetupBoard("1r2k1r1/8/8/8/8/8/8/R3K1R1 w GAgb - 0 1"), nullptr);
+  EXPECT_EQ(std::memcmp(&MainBoard, &standard, sizeof standard), 0);
+  // The Shredder letters of the corner rooks are standard castling.
+  ASSERT_EQ(SetupBoard("r3k2r/8/8/8/8/8/8/R3K2R w HAha - 0 1"), nullptr);
+  EXPECT_EQ(MainBoard.CastleFlags, 15);
+  EXPECT_EQ(Fields(Written(MainBoard)), "r3k2r/8/8/8/8/8/8/R3K2R w KQkq");
+}
+
 TEST(Fen, MalformedFieldsAreRefusedMissingOnesDefault) {
   GlobalsGuard guard;
   ASSERT_EQ(SetupBoard("r3k2r/8/8/3pP3/8/8/8/R3K2R w KQkq d6 0 1"), nullptr);

@@ -6,6 +6,7 @@
 #include "board/chess_board.h"
 #include "board/keys.h"
 #include "board/masks.h"
+#include "tests/board/board_test_util.h"
 #include "tests/movegen/movegen_test_util.h"
 
 namespace {
@@ -75,6 +76,49 @@ TEST(MakeMove, CapturingARookOnItsCornerEndsThatRight) {
   b = BoardFromFen("r3k2r/8/8/8/8/8/6B1/4K3 w kq - 0 1");
   b.MakeMove(Bit(G2), Bit(A8), NoPromotion, mask);
   EXPECT_EQ(mask, 7);
+}
+
+// Chess960 castling is the king taking its own rook; both land on the squares of standard
+// castling, also when one of them, or both, already stand there or they swap squares. A rook
+// that leaves its square or is taken there takes its right along.
+TEST(MakeMove, Chess960CastlingAndRights) {
+  GlobalsGuard guard;
+  MainBoard.Chess960 = true;
+  const struct { const char* fen; int king, rook; uint64_t kings, rooks; } castles[] = {
+      {"1r4kr/8/8/8/8/8/8/1R4KR w HBhb - 0 1", G1, H1, Bit(G1), Bit(F1) | Bit(B1)},      // the king stays
+      {"1r4kr/8/8/8/8/8/8/1R4KR w HBhb - 0 1", G1, B1, Bit(C1), Bit(D1) | Bit(H1)},      // over five squares
+      {"r4kr1/8/8/8/8/8/8/R4KR1 w GAga - 0 1", F1, G1, Bit(G1), Bit(F1) | Bit(A1)},      // swapping squares
+      {"rk5r/8/8/8/8/8/8/RK5R w HAha - 0 1", B1, A1, Bit(C1), Bit(D1) | Bit(H1)},        // king b1, rook a1
+  };
+  for (const auto& c : castles) {
+    ChessBoard b = BoardFromFen(c.fen);
+    ASSERT_TRUE(b.Chess960) << c.fen;
+    uint64_t upper = 0, lower = 0;
+    genhashcode(White, 0, &upper, &lower, &b);
+    uint8_t mask = 0;
+    ChessBoard after = b;
+    after.MakeMove(Bit(c.king), Bit(c.rook), NoPromotion, mask, &upper, &lower);
+    EXPECT_EQ(after.WhiteKing, c.kings) << c.fen;
+    EXPECT_EQ(after.WhiteRooks, c.rooks) << c.fen;
+    EXPECT_EQ(after.WhiteRookCount, 2) << c.fen;
+    EXPECT_EQ(mask & 3, 0) << c.fen;
+    // The keys kept move by move are those of the new position.
+    uint64_t freshUpper = 0, freshLower = 0;
+    genhashcode(White, 0, &freshUpper, &freshLower, &after);
+    EXPECT_EQ(upper, freshUpper) << c.fen;
+    EXPECT_EQ(lower, freshLower) << c.fen;
+    after.UndoMove(0);
+    EXPECT_EQ(after.WhiteRooks, b.WhiteRooks);
+  }
+  // A rook that moves, or is taken on its square, ends its right only.
+  ChessBoard b = BoardFromFen("1r4kr/8/8/8/8/8/6b1/1R4KR b HBhb - 0 1");
+  uint8_t mask = 0;
+  ChessBoard x = b;
+  x.MakeMove(Bit(G2), Bit(H1), NoPromotion, mask);
+  EXPECT_EQ(mask, 15 & ~1);
+  x = b;
+  x.MakeMove(Bit(B8), Bit(B1), NoPromotion, mask);
+  EXPECT_EQ(mask, 15 & ~2 & ~8);
 }
 
 TEST(MakeMove, EnPassantRemovesThePassedPawn) {

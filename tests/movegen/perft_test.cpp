@@ -124,6 +124,30 @@ TEST(Perft, RookReachingACornerWhereOneWasTakenNeverCastles) {
   EXPECT_EQ(leaves, 98958u);
 }
 
+// Chess960: castling where the king or the rook stays put, where they swap squares, with the
+// king on b1 beside its rook on a1, through attacked squares and after rook captures. The counts
+// are an independent engine's (there is no promotion within reach, so they compare).
+TEST(Perft, Chess960Positions) {
+  const struct { const char* fen; uint64_t leaves; } rows[] = {
+      {"bqnb1rkr/pp3ppp/3ppn2/2p5/5P2/P2P4/NPP1P1PP/BQ1BNRKR w HFhf - 2 9", 326672},
+      {"2nnrbkr/p1qppppp/8/1ppb4/6PP/3PP3/PPP2P2/BQNNRBKR w HEhe - 1 9", 667366},
+      {"rk5r/pppppppp/8/8/8/8/PPPPPPPP/RK5R w HAha - 0 1", 317199},
+      {"r5kr/pppppppp/8/8/8/8/PPPPPPPP/R5KR w HAha - 0 1", 318326},
+      {"r4kr1/pppppppp/8/8/8/8/PPPPPPPP/R4KR1 w GAga - 0 1", 319462},
+      {"2rk3r/pppppppp/8/8/8/8/PPPPPPPP/2RK3R w HChc - 0 1", 319462},
+      {"1r2k1r1/p1pp1ppp/1p6/4p3/2b5/8/PPPPPPPP/1R2K1R1 w GBgb - 0 1", 580623},
+      {"r3k2r/p1pp1pp1/1pn2n1p/4p3/2b1P3/3B1N2/PPPP1PPP/RN2K2R w HAha - 0 1", 887955},
+  };
+  const bool saved = MainBoard.Chess960;
+  MainBoard.Chess960 = true;
+  for (const auto& row : rows) {
+    uint64_t leaves = 0, total = 0;
+    RunPerft(row.fen, 4, &leaves, &total);
+    EXPECT_EQ(leaves, row.leaves) << row.fen;
+  }
+  MainBoard.Chess960 = saved;
+}
+
 TEST(Perft, ReportLines) {
   uint64_t leaves = 0, total = 0;
   std::string out = RunPerft("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 2, &leaves, &total);
