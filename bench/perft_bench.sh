@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Perft speed of the Release engine: perft 6 from the start position and one middle-game
-# position of the reference perft table, as total nodes per second, with the peak memory of the
-# process. Each count is checked against the known one.
+# Perft speed of the Release engine: perft 6 from the start position, one middle-game position
+# of the reference perft table and one Chess960 position, as total nodes per second, with the
+# peak memory of the process. Each count is checked against the known one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 engine=${ORVO_BENCH_ENGINE:-build/orvo}  # another build may be named for a trial run
@@ -46,3 +46,7 @@ fen=$(printf '%s\n' "$row" | cut -f2)
 leaves=$(printf '%s\n' "$row" | cut -f4)
 printf '%s\n' "$fen" >"$workdir/position.fen"
 run_perft "cpw-pos6 depth 4" "$leaves" -lpf "$workdir/position.fen" -perft -fd 4
+
+# Chess960: castling with the king on b1 beside its rook (count checked against Stockfish).
+printf '%s\n' "rk5r/pppppppp/8/8/8/8/PPPPPPPP/RK5R w HAha - 0 1" >"$workdir/chess960.fen"
+run_perft "chess960 depth 6" 169760753 -chess960 -lpf "$workdir/chess960.fen" -perft -fd 6

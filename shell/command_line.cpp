@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "board/castling.h"
 #include "board/chess_board.h"
 #include "board/fen.h"
 #include "board/log_file.h"
@@ -112,6 +113,12 @@ constexpr Option Options[] = {
     {"-bookvariety", Match::Exact, false,
      [](const char*) {
        FileBook.Variety = true;
+       return false;
+     }},
+    // Chess960 castling for the positions that follow (-lpf), as UCI_Chess960 does.
+    {"-chess960", Match::Exact, false,
+     [](const char*) {
+       SetChess960(MainBoard, true);
        return false;
      }},
     {"-perft", Match::Exact, false,
