@@ -187,7 +187,7 @@ def protocol2(binary, checks):
     rss = eng.resident_mb()
     checks.check(f"the table is not touched before done=1 ({rss} MB in use)", rss is None or rss < 100)
     wanted = dict(ping="1", setboard="1", usermove="1", playother="1", san="0", time="1", draw="0", sigint="0",
-                  sigterm="1", debug="1", reuse="1", analyze="1", memory="1", colors="0", variants='"normal"')
+                  sigterm="1", debug="1", reuse="1", analyze="1", memory="1", colors="0", variants='"normal,fischerandom"')
     checks.check(f"features {features}", all(features.get(k) == v for k, v in wanted.items()) and
                  features.get("myname", "").startswith('"Orvo'))
     options = [line[len('feature option="'):-1] for line in got if line.startswith('feature option="')]

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 
 #include "board/bit_ops.h"
@@ -246,6 +247,42 @@ TEST_F(CommandsTest, CastlingRightsFollowKingsAndRooks) {
   HumanMove();
   EXPECT_EQ(MainBoard.CastleFlags, 12);
   EXPECT_TRUE(MainBoard.WhiteRooks & SquareMask(D1));
+}
+
+// Chess960 under xboard: "variant fischerandom", a Shredder-FEN setboard, castling read as O-O
+// and as the king taking its rook and written as O-O; "new" returns to standard chess. At the
+// console, new960 518 is the standard start with Chess960 castling.
+TEST_F(CommandsTest, Chess960VariantAndStarts) {
+  Run("variant", "fischerandom\n");
+  ASSERT_TRUE(MainBoard.Chess960);
+  Run("setboard", "1r2k1r1/pppppppp/8/8/8/8/PPPPPPPP/1R2K1R1 w GBgb - 0 1\n");
+  SetInputForTesting("force usermove O-O usermove e8b8\n");
+  HumanMove();
+  EXPECT_EQ(MainBoard.WhiteKing, SquareMask(G1));
+  EXPECT_EQ(MainBoard.WhiteRooks, SquareMask(F1) | SquareMask(B1));
+  EXPECT_EQ(MainBoard.BlackKing, SquareMask(C8));
+  EXPECT_EQ(MainBoard.BlackRooks, SquareMask(D8) | SquareMask(G8));
+  EXPECT_EQ(MainBoard.CastleFlags, 0);
+
+  Run("setboard", "1r2k1r1/pppppppp/8/8/8/8/PPPPPPPP/1R2K1R1 w GBgb - 0 1\n");
+  ProtocolVersion = 2;
+  testing::internal::CaptureStdout();
+  MakeGUIMove(SquareMask(E1), SquareMask(B1), NoPromotion, 0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "move O-O-O\n");
+  Run("setboard", "r3k2r/8/8/8/8/8/8/R3K2R w HAha - 0 1\n");
+  EXPECT_EQ(Run("usermove", "e1g1\n"), CmdHandled);  // the standard way is no Chess960 move
+  EXPECT_EQ(Run("usermove", "e1h1\n"), CmdMove);
+
+  Run("new");
+  EXPECT_FALSE(MainBoard.Chess960);
+  const ChessBoard standard = MainBoard;
+  Run("new960", "518\n");
+  EXPECT_TRUE(MainBoard.Chess960);
+  EXPECT_EQ(memcmp(&MainBoard, &standard, offsetof(ChessBoard, PrevWhitePawns)), 0);
+  EXPECT_EQ(MainBoard.CastleFlags, 15);
+  Run("new960", "960\n");  // refused: the game stays
+  EXPECT_TRUE(MainBoard.Chess960);
+  EXPECT_EQ(memcmp(&MainBoard, &standard, offsetof(ChessBoard, PrevWhitePawns)), 0);
 }
 
 TEST_F(CommandsTest, FiftyMoveLimitReportedOnTheHundredthQuietHalfMove) {
