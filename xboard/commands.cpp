@@ -232,6 +232,7 @@ uint8_t DoCommand(const char* word) {
     return command.Run(word);
   }
   if (AtConsole()) return ConsoleMove(word);
-  if (word[0] >= 'a' && word[0] <= 'h' && word[1] >= '0' && word[1] <= '8') return MoveCommand(word);
+  if ((word[0] >= 'a' && word[0] <= 'h' && word[1] >= '0' && word[1] <= '8') || IsCastlingWord(word))
+    return MoveCommand(word);
   return UnknownCommand(word);
 }

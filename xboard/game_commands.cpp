@@ -69,8 +69,7 @@ void LeaveAnalysis() {
 bool ParseGuiMove(const ChessBoard& board, const char* word, uint64_t* from, uint64_t* to, char* promotion) {
   if (ParseLegalMove(board, word, from, to, promotion)) return true;
   const char* reason = nullptr;
-  return (strncmp(word, "O-O", 3) == 0 || strncmp(word, "0-0", 3) == 0) &&
-         ParseSanMove(board, word, from, to, promotion, &reason);
+  return IsCastlingWord(word) && ParseSanMove(board, word, from, to, promotion, &reason);
 }
 
 // A move text arriving while the engine searches. In analysis the move is played and the
@@ -151,6 +150,8 @@ uint8_t StopPondering(const char* word) {
   PositionReplaced = true;
   return CmdStop;
 }
+
+bool IsCastlingWord(const char* word) { return strncmp(word, "O-O", 3) == 0 || strncmp(word, "0-0", 3) == 0; }
 
 uint8_t MoveCommand(const char* word) {
   if (Pondering) return MoveWhilePondering(word);

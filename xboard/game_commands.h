@@ -13,6 +13,8 @@ uint8_t PositionChanged();
 // The opponent's move: a bare move word, "usermove MOVE", or at the console a move in
 // coordinates or algebraic notation.
 uint8_t MoveCommand(const char* word);
+// Castling as xboard writes it in Chess960: O-O, O-O-O (or with zeros).
+bool IsCastlingWord(const char* word);
 uint8_t UserMoveCommand();
 uint8_t ConsoleMove(const char* word);
 // Ends a ponder search; the word that ended it is carried out once the game position is back.

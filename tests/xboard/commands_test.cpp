@@ -272,6 +272,7 @@ TEST_F(CommandsTest, Chess960VariantAndStarts) {
   Run("setboard", "r3k2r/8/8/8/8/8/8/R3K2R w HAha - 0 1\n");
   EXPECT_EQ(Run("usermove", "e1g1\n"), CmdHandled);  // the standard way is no Chess960 move
   EXPECT_EQ(Run("usermove", "e1h1\n"), CmdMove);
+  EXPECT_EQ(Run("O-O-O"), CmdMove);  // a move word without usermove, as a ponder miss replays it
 
   Run("new");
   EXPECT_FALSE(MainBoard.Chess960);
