@@ -6,7 +6,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
 shift || true
-targets=${*:-fen move_text uci xboard epd command_line}
+targets=${*:-fen move_text uci xboard epd command_line pgn}
 
 probe=$(mktemp -d)
 trap 'rm -rf "$probe"' EXIT

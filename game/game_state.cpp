@@ -10,9 +10,11 @@
 #include "board/keys.h"
 #include "eval/position_evaluate.h"
 #include "game/move_parse.h"
+#include "game/san.h"
 #include "game/status.h"
 #include "hash/move_history.h"
 #include "hash/transposition_table.h"
+#include "search/search_report.h"
 #include "search/search_routines.h"
 
 bool QuitRequested = false;
@@ -77,7 +79,8 @@ void ApplyTakeBack(int plies) {
   GameResult = "*";
 }
 
-// The move number of the current position: one more after every move of Black's.
+}  // namespace
+
 int32_t CurrentMoveNumber() {
   int32_t number = RecordStartMoveNumber;
   for (int i = 0; i < RecordCount; i++)
@@ -85,7 +88,27 @@ int32_t CurrentMoveNumber() {
   return number;
 }
 
-}  // namespace
+int RecordedMoveCount() { return RecordCount; }
+
+void RecordedMovesText(int first, char* out, size_t size) {
+  size_t used = 0;
+  out[0] = '\0';
+  int32_t number = RecordStartMoveNumber;
+  for (int i = 0; i < RecordCount; i++) {
+    const ChessBoard& before = Record[i].Board;
+    const bool white = before.SideToMove == White;
+    if (i >= first) {
+      char san[SanTextSize];
+      WriteSanMove(before, Record[i].Move.From, Record[i].Move.To, Record[i].Move.Promotion, san);
+      const int n = white || i == first ? snprintf(out + used, size - used, "%s%d%s %s", used ? " " : "", number,
+                                                   white ? "." : "...", san)
+                                        : snprintf(out + used, size - used, " %s", san);
+      if (n < 0 || used + static_cast<size_t>(n) >= size) return;  // the text stops at the last whole move
+      used += static_cast<size_t>(n);
+    }
+    if (!white) number++;
+  }
+}
 
 void SearchEnded() {
   SearchRunning = false;
@@ -199,6 +222,15 @@ void ShowBoard(const ChessBoard& board) {
     char castling[5];
     CastlingField(board, castling);
     std::printf(" Chess960, castling %s\n", castling);
+  }
+  // A person sees whose move it is, and the move that led here, rather than the evaluation.
+  if (Protocol.Person) {
+    char last[64] = "";
+    if (RecordCount > 0) RecordedMovesText(RecordCount - 1, last, sizeof last);
+    std::printf("\n %s to move, move %d%s%s%s\n", board.SideToMove == White ? "White" : "Black", CurrentMoveNumber(),
+                *last ? " (last move " : "", last, *last ? ")" : "");
+    std::fflush(stdout);
+    return;
   }
   if (MainStatus.PEV == 1) return;
   copy.InitPieceCounts();

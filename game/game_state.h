@@ -3,6 +3,7 @@
 // tie commands to a running search, the record of the game's positions (for repetitions and for
 // taking moves back) and the xboard protocol version the GUI announced.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "board/chess_board.h"
@@ -82,9 +83,16 @@ extern const char* GameResult;
 constexpr int MaxRecordedMoves = 1024;
 void RecordedGame(PgnGame* game, PgnMove* moves);
 bool RecordedByEngine(int i);
+int RecordedMoveCount();
+// The moves of the record from index first on, in algebraic notation with their numbers
+// ("11... Nf6 12. Bd3"), into out (size bytes; the text stops at the last whole move that fits).
+void RecordedMovesText(int first, char* out, size_t size);
+// The move number of the current position: 1 at the start, one more after every move of Black's.
+int32_t CurrentMoveNumber();
 
 // The board diagram, with the static evaluation from White's side below it (left out in the
-// -pev run, which prints its own evaluations).
+// -pev run, which prints its own evaluations); for a person (Protocol.Person), whose move it is,
+// the move number and the last move instead.
 void ShowBoard(const ChessBoard& board);
 
 // Takeback. NoteMoveAbout (before a move is made on MainBoard, or with the position before it)

@@ -189,6 +189,18 @@ bool WordFollowsOnLine() {
   }
 }
 
+int WordsLeftOnLine() {
+  if (LastConsumed == '\n') return 0;
+  int words = 0;
+  bool inWord = false;
+  for (size_t i = Head; i < Tail && Buffer[i] != '\n'; i++) {
+    const bool blank = IsBlank(static_cast<unsigned char>(Buffer[i]));
+    if (!blank && !inWord) words++;
+    inWord = !blank;
+  }
+  return words;
+}
+
 void DiscardRestOfLine() {
   // Only what is already there: never wait for more, and never look past the first newline.
   if (LastConsumed == '\n') return;

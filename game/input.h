@@ -42,6 +42,9 @@ int32_t LeadingNumber(const char* text, int32_t cap = INT32_MAX);
 bool WordFollowsOnLine();
 // Drops whatever is left of the current line.
 void DiscardRestOfLine();
+// The words left on the current line among the bytes already read in (a terminal hands over
+// whole lines), without consuming them; 0 at the start of a line.
+int WordsLeftOnLine();
 // Non-blocking: true when at least one byte is waiting (buffered, or readable on fd 0),
 // or when the input has ended (the next read returns "quit").
 bool InputWaiting();

@@ -3,6 +3,7 @@
 
 #include "game/pgn.h"
 
+#include <cctype>
 #include <cstring>
 #include <ctime>
 
@@ -63,43 +64,96 @@ const char* ResultToken(const char* result) {
   return "*";
 }
 
-void TodaysDate(char* out, size_t size) {
+void WriteTodaysDate(char* out, size_t size) {
   const time_t now = time(nullptr);
   struct tm local;
   if (now == static_cast<time_t>(-1) || !localtime_r(&now, &local) || !strftime(out, size, "%Y.%m.%d", &local))
     snprintf(out, size, "????.??.??");
 }
 
-// Collects the movetext into lines: a unit (a move with its number, or the result) starts a new
-// line when it would not fit on the current one.
+// Collects the movetext into lines: a unit (a move with its number, a word of a comment, the
+// result) starts a new line when it would not fit on the current one.
 struct LineFiller {
   Sink& Target;
   char Line[MaxLine + 1];
   size_t Length = 0;
 
-  void Add(const char* unit) {
-    const size_t n = strlen(unit);
+  void Add(const char* unit) { Add(unit, strlen(unit)); }
+  void Add(const char* unit, size_t n) {
+    if (n == 0) return;
     if (Length > 0 && Length + 1 + n > MaxLine) Flush();
-    if (Length > 0) Line[Length++] = ' ';
-    // A unit is at most a move number, dots and a move: far shorter than a line.
+    // A line that starts with '%' is an escape that readers skip: such a word is indented.
+    const bool indent = Length == 0 && unit[0] == '%';
+    if (n + (indent ? 1 : 0) > MaxLine) {
+      // A word longer than a line (a long address in a comment) gets a line of its own.
+      if (Length > 0) Flush();
+      if (indent) Target.Put(" ");
+      Target.Put(unit, n);
+      Target.Put("\n");
+      return;
+    }
+    if (Length > 0 || indent) Line[Length++] = ' ';
     memcpy(Line + Length, unit, n);
     Length += n;
+  }
+  // Every word of text, the first and the last with the given marks around them.
+  void AddWords(const std::string& text, const char* open, const char* close) {
+    std::string unit = open;
+    size_t i = 0;
+    bool any = false;
+    for (;;) {
+      while (i < text.size() && IsBlank(text[i])) i++;
+      size_t j = i;
+      while (j < text.size() && !IsBlank(text[j])) j++;
+      size_t next = j;
+      while (next < text.size() && IsBlank(text[next])) next++;
+      const bool last = next >= text.size();
+      if (j > i || (last && !any)) {
+        unit.append(text, i, j - i);
+        if (last) unit += close;
+        Add(unit.data(), unit.size());
+        unit.clear();
+        any = true;
+      }
+      if (last) return;
+      i = next;
+    }
   }
   void Flush() {
     Target.Put(Line, Length);
     Target.Put("\n");
     Length = 0;
   }
+  static bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 };
+
+// A comment in braces. A closing brace inside would end it early: it becomes a parenthesis.
+void AddComment(LineFiller& lines, std::string text) {
+  for (char& c : text)
+    if (c == '}') c = ')';
+  lines.AddWords(text, "{", "}");
+}
+
+// The tags the writer makes itself, and names a reader would not take for a tag name.
+bool WrittenTag(const PgnTag& tag) {
+  for (const char* name : {"Event", "Site", "Date", "Round", "White", "Black", "Result", "SetUp", "FEN", "Variant"})
+    if (tag.Name == name) return false;
+  if (tag.Name.empty()) return false;
+  for (const char c : tag.Name)
+    if (!isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+  return true;
+}
+
+constexpr const char* Glyphs[] = {"", "!", "?", "!!", "??", "!?", "?!"};
 
 // Writes the whole game; false when a move is not legal in the position it is played from.
 bool EmitGame(const PgnGame& game, Sink& sink) {
   int number = game.MoveNumber > 0 ? game.MoveNumber : 1;
   char fen[128];
   WriteFen(game.Start, LegalEnPassantSquare(game.Start), game.HalfMoveClock > 0 ? game.HalfMoveClock : 0, number, fen);
-  char date[16];
-  if (game.Date) snprintf(date, sizeof date, "%s", game.Date);
-  else TodaysDate(date, sizeof date);
+  char today[16];
+  if (!game.Date) WriteTodaysDate(today, sizeof today);
+  const char* date = game.Date ? game.Date : today;
   const char* result = ResultToken(game.Result);
 
   PutTag(sink, "Event", game.Event);
@@ -109,6 +163,8 @@ bool EmitGame(const PgnGame& game, Sink& sink) {
   PutTag(sink, "White", game.White);
   PutTag(sink, "Black", game.Black);
   PutTag(sink, "Result", result);
+  for (int i = 0; i < game.TagCount && game.Tags; i++)
+    if (WrittenTag(game.Tags[i])) PutTag(sink, game.Tags[i].Name.c_str(), game.Tags[i].Value.c_str());
   // A Chess960 game always names its start, in Shredder-FEN.
   if (game.Start.Chess960) PutTag(sink, "Variant", "Chess960");
   if (game.Start.Chess960 || strcmp(fen, InitialFen) != 0) {
@@ -119,18 +175,50 @@ bool EmitGame(const PgnGame& game, Sink& sink) {
 
   LineFiller lines{sink, {}, 0};
   ChessBoard board = game.Start;
+  // A Black move is numbered again after a comment or a variation ("12... Nf6").
+  bool interrupted = false;
   for (int i = 0; i < game.MoveCount; i++) {
     const PgnMove& move = game.Moves[i];
+    const PgnNotes* notes = game.Notes ? &game.Notes[i] : nullptr;
     char san[SanTextSize];
     if (WriteSanMove(board, move.From, move.To, move.Promotion, san) == 0) return false;
-    char unit[SanTextSize + 24];
-    if (board.SideToMove == White) snprintf(unit, sizeof unit, "%d. %s", number, san);
-    else if (i == 0) snprintf(unit, sizeof unit, "%d... %s", number, san);
-    else snprintf(unit, sizeof unit, "%s", san);
+    if (notes)
+      for (const std::string& comment : notes->Before) AddComment(lines, comment);
+    interrupted = interrupted || (notes && !notes->Before.empty());
+    // The first of the glyphs 1 to 6 goes with the move, the others follow by number.
+    int glyph = 0;
+    if (notes)
+      for (const int nag : notes->Nags)
+        if (nag >= 1 && nag <= 6) {
+          glyph = nag;
+          break;
+        }
+    char unit[SanTextSize + 32];
+    if (board.SideToMove == White) snprintf(unit, sizeof unit, "%d. %s%s", number, san, Glyphs[glyph]);
+    else if (i == 0 || interrupted) snprintf(unit, sizeof unit, "%d... %s%s", number, san, Glyphs[glyph]);
+    else snprintf(unit, sizeof unit, "%s%s", san, Glyphs[glyph]);
     lines.Add(unit);
+    interrupted = false;
+    if (notes) {
+      bool glyphWritten = false;
+      for (const int nag : notes->Nags) {
+        if (nag == glyph && !glyphWritten) {
+          glyphWritten = true;
+          continue;
+        }
+        if (nag < 0 || nag > 255) continue;
+        snprintf(unit, sizeof unit, "$%d", nag);
+        lines.Add(unit);
+      }
+      for (const std::string& comment : notes->After) AddComment(lines, comment);
+      for (const std::string& variation : notes->Variations) lines.AddWords(variation, "", "");
+      interrupted = !notes->After.empty() || !notes->Variations.empty();
+    }
     if (board.SideToMove != White) number++;
     PlayMoveOnBoard(board, move.From, move.To, move.Promotion);
   }
+  if (game.Closing)
+    for (const std::string& comment : *game.Closing) AddComment(lines, comment);
   lines.Add(result);
   lines.Flush();
   return true;
@@ -143,6 +231,12 @@ bool MovesAreLegal(const PgnGame& game) {
 }
 
 }  // namespace
+
+std::string TodaysPgnDate() {
+  char date[16];
+  WriteTodaysDate(date, sizeof date);
+  return date;
+}
 
 bool WritePgn(const PgnGame& game, FILE* file) {
   if (!file || !MovesAreLegal(game)) return false;

@@ -184,6 +184,8 @@ void SeedNodesPerSecond(int32_t guess) {
 
 void InstallCommandSource(CommandSource source) { Source = source; }
 
+CommandSource InstalledCommandSource() { return Source; }
+
 bool HandleWaitingCommand() {
   if (Source.Handle == nullptr) return false;
   // A command may change what the helper threads read (the position, the settings, the table):

@@ -36,6 +36,8 @@ struct CommandSource {
   const char* (*Handle)();
 };
 void InstallCommandSource(CommandSource source);
+// The source installed now, so that a caller that searches without one can put it back.
+CommandSource InstalledCommandSource();
 
 // Reads one waiting command (blocks until it has one) and hands it to the front end. Returns true
 // when the command ended the search (the abort flags are then set and the message printed).

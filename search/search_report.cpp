@@ -32,8 +32,9 @@ bool NoMove(const SearchInfo& info) {
   return (code >> 6 & 63) == (code & 63);
 }
 
-// Only the main thread reports; a helper thread searching beside it at the root is silent.
-bool Silent() { return Search.Helper; }
+// Only the main thread reports; a helper thread searching beside it at the root is silent, and
+// so is every thread of a search told to be (Protocol.Silent).
+bool Silent() { return Search.Helper || Protocol.Silent; }
 
 int32_t SearchMs() { return std::max<int32_t>(ProcessClockMs() - Clock.StartTime, 0); }
 
@@ -135,6 +136,7 @@ void ReportNewBestMove(const SearchInfo& info) {
 }
 
 void ReportIteration(const SearchInfo& info) {
+  if (Protocol.Silent) return;
   if (!Protocol.Post && !Search.Limits.Infinite) return;
   if (!Uci() && NoMove(info)) return;
   const char* variation = LineText(info);
@@ -148,12 +150,14 @@ void ReportIteration(const SearchInfo& info) {
 }
 
 void ReportLines(const SearchInfo* lines, int count) {
+  if (Protocol.Silent) return;
   if (!Uci() && !Protocol.Post && !Search.Limits.Infinite) return;
   for (int k = 0; k < count; k++) PrintLine(lines[k].Depth, Shown(lines[k]), LineText(lines[k]), lines[k].MultiPV);
   fflush(stdout);
 }
 
 void ReportSearchEnd(const SearchInfo& info) {
+  if (Protocol.Silent) return;
   const SearchRoutines& S = Search;
   const char* variation = LineText(info);
   if (Uci()) {
@@ -173,40 +177,45 @@ void ReportSearchEnd(const SearchInfo& info) {
 }
 
 void ReportBookLookup() {
+  if (Protocol.Silent) return;
   // A UCI GUI reads only UCI lines: there the header goes to the log.
   if (Uci()) WriteLogFile("Look through the Opening Book");
-  else if (Protocol.XboardMode != 1) printf("Look through the Opening Book\n");
+  else if (Protocol.XboardMode != 1 && !Protocol.Person) printf("Look through the Opening Book\n");
 }
 
 void ReportBookMove(uint64_t from, uint64_t to, char promo) {
+  if (Protocol.Silent) return;
   if (Uci()) {
     // A UCI GUI reads only UCI lines: the book move is named in an info string.
     char move[8];
     *PutMoveCoordinates(move, LowestSquare(from), LowestSquare(to), promo) = '\0';
     printf("info string book move %s\n", move);
-  } else {
+  } else if (!Protocol.Person) {
     printf("tellics kibitz Opening Book Move\n");
   }
   fflush(stdout);
 }
 
 void ReportAnalysisSpeed(int32_t ms, int64_t nodes) {
+  if (Protocol.Silent) return;
   // The speed shown is this search's own, once a millisecond has passed; never a guess.
   const char* comment = Protocol.CommentPrefix();
-  if (comment == nullptr) return;
+  if (comment == nullptr || Protocol.Person) return;
   if (ms > 0) printf("%sinfo nps %lld\n", comment, static_cast<long long>(nodes * 1000 / ms));
   printf("%sinfo time %d\n", comment, std::max(ms, 0));
   fflush(stdout);
 }
 
 void ReportMeasuredSpeed(int32_t nodesPerSecond, int32_t ms) {
+  if (Protocol.Silent) return;
   const char* comment = Protocol.CommentPrefix();
-  if (comment == nullptr) return;
+  if (comment == nullptr || Protocol.Person) return;
   printf("%sinfo nps %d time %d\n", comment, nodesPerSecond, ms);
   fflush(stdout);
 }
 
 void ReportStatus() {
+  if (Protocol.Silent) return;
   const SearchRoutines& S = Search;
   printf("stat01: %d %lld %d %d %d\n", (ProcessClockMs() - Clock.StartTime) / 10,
          static_cast<long long>(SearchNodesAllThreads()), S.IterationDepth, S.RootMoveTotal - S.RootMovesDone, S.RootMoveTotal);
@@ -214,6 +223,7 @@ void ReportStatus() {
 }
 
 void ReportAbort(const char* word) {
+  if (Protocol.Silent) return;
   // The console's line starts with a blank, the comment with its "# " instead.
   const char* comment = Protocol.CommentPrefix();
   if (comment == nullptr) return;
@@ -222,9 +232,10 @@ void ReportAbort(const char* word) {
 }
 
 void ReportTimeBudget(int32_t timePerMove, int32_t timeLeft) {
+  if (Protocol.Silent) return;
   // The moves per session the console's clock assumes.
   constexpr int32_t DefaultMovesPerSession = 50;
-  if (Protocol.XboardMode == 1 || Uci()) return;
+  if (Protocol.XboardMode == 1 || Uci() || Protocol.Person) return;
   printf("Time Per Move = %d\n", timePerMove);
   printf("Time Left = %d\n", timeLeft);
   printf("DefaultMovesPerSession = %d\n", DefaultMovesPerSession);
@@ -232,6 +243,7 @@ void ReportTimeBudget(int32_t timePerMove, int32_t timeLeft) {
 }
 
 void ReportTableTrace(const char* event, int score, int alpha, int beta, uint64_t upper, uint64_t lower) {
+  if (Protocol.Silent) return;
   printf("%s: v=%d alpha=%d beta=%d\n", event, score, alpha, beta);
   printf("Upper HC %llu Lower HC %llu\n", static_cast<unsigned long long>(upper),
          static_cast<unsigned long long>(lower));

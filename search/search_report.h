@@ -16,6 +16,12 @@ struct ProtocolSettings {
   int8_t Post = 0;              // thinking lines on (xboard "post", the console, UCI_AnalyseMode)
   int8_t Kibitz = 0;            // the end of each search told to the chess server
   int8_t CommentsRejected = 0;  // the xboard GUI answered "rejected debug"
+  // Nothing of the search is shown: every Report function returns at once. For a search the
+  // engine makes for itself while a front end waits (a game review, game/review.h).
+  bool Silent = false;
+  // The console speaks to a person (at a terminal, or "quiet"): none of the diagnostic lines it
+  // writes for scripts (the book lookup, speeds, the time budget).
+  int8_t Person = 0;
 
   // The start of a line that is no protocol message (a greeting, a speed measured, a farewell):
   // "" at the console and under UCI; under xboard "# ", a comment the GUI ignores, or nullptr

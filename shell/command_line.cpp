@@ -19,6 +19,7 @@
 #include "game/input.h"
 #include "game/status.h"
 #include "search/search_report.h"
+#include "search/threads.h"
 #include "shell/bench.h"
 #include "shell/match_loop.h"
 #include "xboard/xboard_settings.h"
@@ -80,6 +81,7 @@ constexpr Option Options[] = {
        if (n < MinFixedDepth || n > MaxFixedDepth) {
          BeforeOutput();
          printf("-fd %s refused: the search depth must be %d to %d plies\n", arg, MinFixedDepth, MaxFixedDepth);
+         Modes.DepthRefused = true;
          return false;
        }
        SetFixedDepth(n);
@@ -141,6 +143,8 @@ constexpr Option Options[] = {
        SuiteFile = arg;
        return false;
      }},
+    // The console speaks to a person, also through a pipe.
+    {"-quiet", Match::Exact, false, [](const char*) { return SetFlag(Protocol.Person, 1); }},
     {"-post", Match::Contains, false, [](const char*) { return SetFlag(Protocol.Post, 1); }},
     {"-sd", Match::Contains, true,
      [](const char* arg) {
@@ -173,6 +177,37 @@ constexpr Option Options[] = {
        return false;
      }},
     {"-uci", Match::Contains, false, [](const char*) { return SetFlag(Protocol.UCIMode, 1); }},
+    // The review of a PGN file. These come last, matched whole, so that no other option is tried
+    // on a file name they take.
+    {"-annotate", Match::Exact, true,
+     [](const char* arg) {
+       Modes.Annotate = true;
+       Modes.AnnotateFile = arg;
+       return false;
+     }},
+    {"-o", Match::Exact, true,
+     [](const char* arg) {
+       Modes.AnnotateOutput = arg;
+       return false;
+     }},
+    {"-force", Match::Exact, false,
+     [](const char*) {
+       Modes.AnnotateForce = true;
+       return false;
+     }},
+    {"-threads", Match::Exact, true,
+     [](const char* arg) {
+       const bool digits = *arg != '\0' && arg[strspn(arg, "0123456789")] == '\0';
+       const int n = digits ? LeadingNumber(arg, MaxSearchThreads + 1) : 0;
+       if (n < 1 || n > MaxSearchThreads) {
+         BeforeOutput();
+         fprintf(stderr, "-threads %s refused: the search runs 1 to %d threads\n", arg, MaxSearchThreads);
+         Modes.Refused = true;
+         return false;
+       }
+       Modes.Threads = n;
+       return false;
+     }},
 };
 
 bool Matches(const Option& option, const char* word) {

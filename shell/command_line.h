@@ -13,6 +13,13 @@ struct CommandLineModes {
   int8_t SATrain = 0;
   int8_t DoTestSuite = 0;
   bool TablesNamed = false;  // "-syzygy PATH" was given: what the tables hold is told at the start
+  bool DepthRefused = false; // "-fd N" was refused (the review then does not run at another depth)
+  // The review of a PGN file (shell/annotate.h): -annotate FILE, -o OUT, -force, -threads N.
+  bool Annotate = false;
+  const char* AnnotateFile = nullptr;
+  const char* AnnotateOutput = nullptr;
+  bool AnnotateForce = false;
+  int Threads = 0;  // search threads of the review, 0 for the engine's
 
   void setPERFT(char c) { PERFT = static_cast<int8_t>(c); }
   char getPERFT() const { return static_cast<char>(PERFT); }

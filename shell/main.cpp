@@ -16,7 +16,9 @@
 #include "game/status.h"
 #include "search/search_report.h"
 #include "shell/command_line.h"
+#include "shell/annotate.h"
 #include "shell/match_loop.h"
+#include "xboard/console.h"
 
 namespace {
 
@@ -41,7 +43,10 @@ int main(int argc, char** argv) {
   // The greeting. A person at a terminal sees it at once. A GUI talks over a pipe, and one that
   // speaks xboard gets it as a comment, so it waits for the first input word, which tells the
   // protocol (the command line's own messages bring it out earlier, ahead of them).
-  if (isatty(STDIN_FILENO)) Greet();
+  // A review of saved games (-annotate) keeps standard output for its PGN alone, greets no one
+  // and reads no protocol word: standard input may hold the games.
+  const bool reviewing = PrepareReviewOutput(argc, argv);
+  if (isatty(STDIN_FILENO) && !reviewing) Greet();
   MainStatus.initVars();
   Protocol.XboardMode = 0;
   Protocol.UCIMode = 0;
@@ -53,29 +58,34 @@ int main(int argc, char** argv) {
 
   if (!OpenLogFile()) fprintf(stderr, "Cannot open match.log for writing; running without a log\n");
 
-  if (argc > 1 && ScanCommandLine(argc, argv, Greet)) return 0;
+  if (argc > 1 && ScanCommandLine(argc, argv, reviewing ? nullptr : Greet)) return 0;
   if (Modes.Refused) return 1;
 
   // A GUI ends the engine with its protocol's quit command, never with an interrupt.
   signal(SIGINT, SIG_IGN);
 
   // The first word tells the protocol. Perft and the benchmarks run without any input.
-  if (!Modes.PERFT && !Modes.BenchMode && !Modes.SATrain) {
+  if (!Modes.PERFT && !Modes.BenchMode && !Modes.SATrain && !reviewing) {
     // A GUI talks over a pipe. Input from a terminal is a person, who is told how to begin and
     // may leave with Ctrl-C before typing anything.
+    // A person at a terminal (both ways) is spoken to as a person, unless told "verbose": the
+    // first screen shows the board and the prompt at once.
+    if (isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) Protocol.Person = 1;
     if (isatty(STDIN_FILENO)) {
       signal(SIGINT, SIG_DFL);
-      printf("Type a move (e2e4 or Nf3) to play White, or help; a GUI starts with xboard or uci.\n");
+      if (Protocol.Person) ShowFirstScreen();
+      else printf("Type a move (e2e4 or Nf3) to play White, or help; a GUI starts with xboard or uci.\n");
     }
     // An over-long first word names no protocol (its line is dropped with it).
     if (ReadWord(FirstWord, sizeof FirstWord) == InputResult::TooLong) FirstWord[0] = '\0';
     else ConsumeOneChar();
     if (strstr(FirstWord, "uci")) Protocol.UCIMode = 1;
     if (strstr(FirstWord, "xboard")) Protocol.XboardMode = 1;
+    if (Protocol.UCIMode || Protocol.XboardMode) Protocol.Person = 0;
     // A person at the console may end the program with Ctrl-C, in analysis too.
     signal(SIGINT, Protocol.UCIMode || Protocol.XboardMode ? SIG_IGN : SIG_DFL);
   }
-  Greet();
+  if (!reviewing) Greet();
   // What the tables named on the command line hold, in the protocol's form.
   if (Modes.TablesNamed) {
     const char* note = FindEngineOption("SyzygyPath")->Note();

@@ -12,8 +12,10 @@
 #include "hash/pawn_hash.h"
 #include "hash/transposition_table.h"
 #include "movegen/perft.h"
+#include "xboard/console.h"
 #include "search/search_report.h"
 #include "search/search_routines.h"
+#include "shell/annotate.h"
 #include "shell/bench.h"
 #include "shell/command_line.h"
 #include "shell/epd_suite.h"
@@ -39,6 +41,8 @@ void RunSuite() {
 
 // The modes that run once and end the program. Returns true when one of them ran.
 bool RunOneShotMode() {
+  // The review of a PGN file ends the process with its own exit status.
+  if (Modes.Annotate) exit(RunAnnotate());
   if (Modes.PERFT == 1) {
     PerfT p(Xboard.getFD());
     (void)p;
@@ -101,12 +105,14 @@ int MatchLoop() {
 
     if (!Protocol.XboardMode && !Protocol.UCIMode) {
       MainBoard.InitPieceCounts();
-      printf("\nHello! I am Orvo\n");
-      printf("You play White: type moves such as e2e4 or Nf3 (go lets the engine move first); "
-             "help lists the commands.\n");
-      printf("MAXDEPTH = %d\n", MainBoard.MaxDepth);
-      fflush(stdout);
-      ShowBoard(MainBoard);
+      if (!FirstScreenShown) {
+        printf("\nHello! I am Orvo\n");
+        printf("You play White: type moves such as e2e4 or Nf3 (go lets the engine move first); "
+               "help lists the commands.\n");
+        if (!Protocol.Person) printf("MAXDEPTH = %d\n", MainBoard.MaxDepth);
+        fflush(stdout);
+        ShowBoard(MainBoard);
+      }
       // The word that told the protocol is the person's first command or move.
       TypeAheadWord(FirstWord);
       FirstWord[0] = '\0';

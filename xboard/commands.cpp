@@ -6,12 +6,15 @@
 
 #include "xboard/commands.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "board/chess_board.h"
+#include "board/fen.h"
 #include "board/log_file.h"
 #include "game/game_state.h"
 #include "game/input.h"
+#include "game/move_parse.h"
 #include "game/status.h"
 #include "search/search_control.h"
 #include "search/search_report.h"
@@ -119,7 +122,11 @@ constexpr Command Commands[] = {
      }},
     {"new", [](const char*) { return NewCommand(); }},
     {"new960", [](const char*) { return New960Command(); }},
-    {"nopost", [](const char*) { return SetFlagCommand(Protocol.Post, 0); }},
+    {"nopost",
+     [](const char*) {
+       Confirm("The engine's thinking is hidden.");
+       return SetFlagCommand(Protocol.Post, 0);
+     }},
     {"option", [](const char*) { return OptionCommand(); }},
     {"otim",
      [](const char*) {
@@ -131,7 +138,11 @@ constexpr Command Commands[] = {
     {"ping", [](const char*) { return PingCommand(); }},
     {"playother", [](const char*) { return PlayOtherCommand(); }},
     {"ponder", Handled},
-    {"post", [](const char*) { return SetFlagCommand(Protocol.Post, 1); }},
+    {"post",
+     [](const char*) {
+       Confirm("The engine shows its thinking.");
+       return SetFlagCommand(Protocol.Post, 1);
+     }},
     {"protover", [](const char*) { return ProtoverCommand(); }},
     {"quit", [](const char*) { return QuitCommand(); }},
     {"random", Handled},
@@ -176,15 +187,68 @@ uint8_t ShowBoardCommand(const char*) {
   return CmdHandled;
 }
 
+// "help" lists the commands; "help sd" shows the one.
+uint8_t HelpCommand(const char*) {
+  char topic[WordSize];
+  if (!WordFollowsOnLine()) {
+    PrintConsoleHelp();
+  } else if (ReadArgument(topic, sizeof topic) && !PrintConsoleHelp(topic)) {
+    char shown[64];
+    PrintableExcerpt(shown, sizeof shown, topic);
+    printf("No command %s; help lists them all\n", shown);
+    Flush();
+  }
+  return CmdHandled;
+}
+
+// "show moves": the game so far in algebraic notation.
+uint8_t ShowCommand(const char*) {
+  char what[WordSize];
+  if (!ReadArgument(what, sizeof what)) return CmdHandled;
+  if (strcmp(what, "moves") != 0) {
+    ReportError("usage: show moves", what);
+    return CmdHandled;
+  }
+  static char text[MaxRecordedMoves * 12];
+  RecordedMovesText(0, text, sizeof text);
+  printf("%s\n", *text ? text : "No moves yet");
+  Flush();
+  return CmdHandled;
+}
+
+// "fen": the position in Forsyth-Edwards Notation.
+uint8_t FenCommand(const char*) {
+  char fen[128];
+  WriteFen(MainBoard, LegalEnPassantSquare(MainBoard), MainBoard.FiftyMoveCount, CurrentMoveNumber(), fen);
+  printf("%s\n", fen);
+  Flush();
+  return CmdHandled;
+}
+
+// "quiet": the console speaks to a person; "verbose": it writes its diagnostic lines again.
+uint8_t QuietCommand(bool quiet) {
+  Protocol.Person = quiet ? 1 : 0;
+  printf("%s\n", quiet ? "Quiet: the board, your prompt and the engine's moves (verbose shows the engine's workings)"
+                      : "Verbose: every diagnostic line of the engine (quiet hides them)");
+  Flush();
+  return CmdHandled;
+}
+
 constexpr Command ConsoleCommands[] = {
     {"board", ShowBoardCommand},
     {"d", ShowBoardCommand},
-    {"help",
+    {"fen", FenCommand},
+    {"help", HelpCommand},
+    {"quiet", [](const char*) { return QuietCommand(true); }},
+    {"show", ShowCommand},
+    {"verbose", [](const char*) { return QuietCommand(false); }},
+    {"resign", [](const char*) { return ResignCommand(); }},
+    {"review",
      [](const char*) {
-       PrintConsoleHelp();
+       if (SearchRunning) ReportError("not while thinking", "review");
+       else ReviewConsoleGame();
        return CmdHandled;
      }},
-    {"resign", [](const char*) { return ResignCommand(); }},
     {"save", [](const char*) { return SaveCommand(); }},
 };
 

@@ -329,14 +329,33 @@ uint8_t LevelCommand() {
   Xboard.TimeInc = Xboard.TimeIncMs / 1000;
   LogPrintf("MovesPerSession %d TimeLeft %d TimeInc %d \n", Xboard.MovesPerSession, Xboard.TimeLeft,
             Xboard.TimeInc);
+  if (Xboard.MovesPerSession > 0)
+    Confirm("The engine plays %d moves in %g minutes, %g seconds more a move.", Xboard.MovesPerSession,
+            Xboard.TimeLeft / 60000.0, Xboard.TimeIncMs / 1000.0);
+  else
+    Confirm("The engine plays the game in %g minutes, %g seconds more a move.", Xboard.TimeLeft / 60000.0,
+            Xboard.TimeIncMs / 1000.0);
   return CmdHandled;
 }
 
 // "st N": N seconds per move. The search reads the fixed time per move in milliseconds.
 uint8_t FixedTimeCommand() {
   double seconds = 0;
-  if (!ReadNumber(&seconds)) return CmdHandled;
+  char word[WordSize];
+  if (Protocol.Person && !Protocol.XboardMode) {
+    // A person is told what a time that is no time does: nothing.
+    if (!ReadArgument(word, sizeof word)) return CmdHandled;
+    char* end = nullptr;
+    seconds = strtod(word, &end);
+    if (end == word || *end != '\0' || !(seconds > 0) || seconds > 86400) {
+      ReportError("the time must be a number of seconds above 0; ignored", word);
+      return CmdHandled;
+    }
+  } else if (!ReadNumber(&seconds)) {
+    return CmdHandled;
+  }
   SetSecondsPerMove(seconds);
+  Confirm("The engine thinks %g second%s a move.", seconds, seconds == 1 ? "" : "s");
   return CmdHandled;
 }
 
@@ -350,7 +369,7 @@ uint8_t TimeCommand() {
 uint8_t DepthCommand(const char* command, bool readsInXboard, bool setsFixedDepth) {
   const bool console = !Protocol.XboardMode;
   char word[WordSize];
-  if (console) {
+  if (console && !Protocol.Person) {
     printf("setting MAXDEPTH\n");
     printf("scanstring %s\n", command);
   }
@@ -366,7 +385,8 @@ uint8_t DepthCommand(const char* command, bool readsInXboard, bool setsFixedDept
     MainBoard.MaxDepth = static_cast<int32_t>(n);
     if (!console) XboardDepthLimit = static_cast<int>(n);
   }
-  if (console) printf("MAXDEPTH %d\n", MainBoard.MaxDepth);
+  if (console && !Protocol.Person) printf("MAXDEPTH %d\n", MainBoard.MaxDepth);
+  Confirm("The engine searches at most %d plies a move.", MainBoard.MaxDepth);
   if (setsFixedDepth) MainBoard.FixedDepth = MainBoard.MaxDepth;
   MainBoard.BestFrom = 0;
   MainBoard.BestTo = 0;
@@ -486,11 +506,9 @@ uint8_t HumanMove() {
   char word[WordSize];
   for (;;) {
     const bool console = !Protocol.XboardMode;
-    if (console) {
-      if (MainStatus.GameInProgress) printf("Enter Move: ");
-      else printf("Game over (%s); save FILE, new, undo or quit: ", GameResult);
-      Flush();
-    }
+    // The first screen has prompted for the word typed first.
+    if (console && !(FirstScreenShown && ReplayWord[0])) PrintPrompt();
+    FirstScreenShown = false;
     if (ReplayWord[0]) {
       // The word that ended a ponder search, now for the real game position.
       snprintf(word, sizeof word, "%s", ReplayWord);
@@ -499,12 +517,13 @@ uint8_t HumanMove() {
       ReportTooLong(word, sizeof word, "ignored");
       continue;
     }
-    if (console) {
+    if (console && !Protocol.Person) {
       char shown[64];
       PrintableExcerpt(shown, sizeof shown, word);
       printf("%s\n", shown);
       Flush();
     }
+    if (console && !LineFitsCommand(word)) continue;
     const uint8_t r = DoCommand(word);
     if (r == CmdHandled) continue;
     if (r != CmdMove) return r;

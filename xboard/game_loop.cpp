@@ -18,6 +18,7 @@
 #include "search/search_report.h"
 #include "search/search_routines.h"
 #include "xboard/commands.h"
+#include "xboard/console.h"
 #include "xboard/xboard_settings.h"
 
 namespace {
@@ -151,8 +152,12 @@ bool EngineTurn(int* lastScore) {
   }
   if (!best.Playable) return true;
   *lastScore = score;
-  if (ProtocolVersion < 2) printf("%d. ...", MoveNumber());
-  MakeGUIMove(best.From, best.To, best.Promotion, score);
+  if (Protocol.Person && !Protocol.XboardMode) {
+    ShowEngineMove(best.From, best.To, best.Promotion, score);
+  } else {
+    if (ProtocolVersion < 2) printf("%d. ...", MoveNumber());
+    MakeGUIMove(best.From, best.To, best.Promotion, score);
+  }
   PlayEngineMove(best.From, best.To, best.Promotion);
   if (MainStatus.GameInProgress) AnnounceGameEnd();
   NotePrediction();
@@ -234,6 +239,17 @@ bool AnnounceGameEnd() {
   return false;
 }
 
+void ShowConsoleClock() {
+  SetConsoleClock();
+  if (Xboard.FD != 0)
+    printf("The engine searches %d plies a move.\n", Xboard.FD);
+  else if (Xboard.ST != 0)
+    printf("The engine thinks %g seconds a move.\n", Xboard.ST / 1000.0);
+  else if (Xboard.MovesPerSession == ConsoleMovesPerSession && Xboard.TimeLeft == ConsoleSessionMs)
+    printf("The engine plays 40 moves in 5 minutes (change it with level, st or sd).\n");
+  fflush(stdout);
+}
+
 void GameLoop() {
   uint8_t lastCode = 0;
   int lastScore = 0;
@@ -241,16 +257,7 @@ void GameLoop() {
   ListenForCommands();
   MainBoard.InitPieceCounts();
   ResetGameHistory();
-  if (!Protocol.XboardMode) {
-    SetConsoleClock();
-    if (Xboard.FD != 0)
-      printf("The engine searches %d plies a move.\n", Xboard.FD);
-    else if (Xboard.ST != 0)
-      printf("The engine thinks %g seconds a move.\n", Xboard.ST / 1000.0);
-    else if (Xboard.MovesPerSession == ConsoleMovesPerSession && Xboard.TimeLeft == ConsoleSessionMs)
-      printf("The engine plays 40 moves in 5 minutes (change it with level, st or sd).\n");
-    fflush(stdout);
-  }
+  if (!Protocol.XboardMode && !FirstScreenShown) ShowConsoleClock();
   for (;;) {
     if (QuitRequested || Protocol.UCIMode == 1) return;
     // After the end of a game the engine only listens: an xboard engine until the GUI's next
@@ -276,7 +283,7 @@ void GameLoop() {
       if (!goOn) return;
     }
     if (!Protocol.XboardMode) {
-      printf("Game Score %d\n", lastScore);
+      if (!Protocol.Person) printf("Game Score %d\n", lastScore);
       ShowBoard(MainBoard);
     }
   }

@@ -9,6 +9,9 @@
 // Plays until the game ends, "quit" arrives or the engine talks UCI. In xboard mode a finished
 // game leaves the engine waiting for the GUI's next game ("new", "setboard", "edit") or "quit".
 void GameLoop();
+// The console's time control, as the person is told it at the start ("The engine plays 40 moves
+// in 5 minutes"); a console without a clock gets that one.
+void ShowConsoleClock();
 
 // No mate is possible for either side: bare kings, or one knight or bishop against a bare king.
 bool DeadDrawMaterial();

@@ -15,6 +15,7 @@
 #include "search/search_report.h"
 #include "tablebase/syzygy.h"
 #include "xboard/command_input.h"
+#include "xboard/console.h"
 #include "xboard/commands.h"
 
 namespace xboard {
@@ -117,6 +118,8 @@ uint8_t OptionCommand() {
     ReportError(reason, shown);
   else if (option->Note != nullptr)
     TellNote(option->Note());
+  else
+    Confirm("%s is now %s.", option->Name, value);
   return CmdHandled;
 }
 
@@ -176,9 +179,12 @@ uint8_t TablesCommand() {
 uint8_t CoresCommand() {
   const EngineOption* threads = nullptr;
   int32_t count = 0;
-  if (NumberForRow("cores", "Threads", &threads, &count) && threads->Apply(count, "") != nullptr) {
+  if (!NumberForRow("cores", "Threads", &threads, &count)) return CmdHandled;
+  if (threads->Apply(count, "") != nullptr) {
     printf("telluser Only %d threads could be started\n", threads->Number());
     Flush();
+  } else {
+    Confirm("The engine searches with %d thread%s.", count, count == 1 ? "" : "s");
   }
   return CmdHandled;
 }
@@ -187,9 +193,12 @@ uint8_t CoresCommand() {
 uint8_t MemoryCommand() {
   const EngineOption* hash = nullptr;
   int32_t size = 0;
-  if (NumberForRow("memory", "Hash", &hash, &size) && hash->Apply(size, "") != nullptr) {
+  if (!NumberForRow("memory", "Hash", &hash, &size)) return CmdHandled;
+  if (hash->Apply(size, "") != nullptr) {
     printf("telluser Not enough memory for a %d MB hash table; keeping %d MB\n", size, hash->Number());
     Flush();
+  } else {
+    Confirm("The hash table takes %d MB.", hash->Number());
   }
   return CmdHandled;
 }

@@ -8,6 +8,7 @@ ending that waits after its announcement."""
 import os
 import pty
 import re
+import select
 import signal
 import sys
 import tempfile
@@ -172,37 +173,76 @@ def game(binary, checks):
     checks.check("quit ends the program with status 0", eng.wait(10) == 0)
 
 
-def interrupt_at_first_prompt(binary, checks):
-    """At a terminal Ctrl-C ends the program before the first word is typed."""
-    path = os.path.abspath(binary)
-    workdir = tempfile.mkdtemp(prefix="orvo_e2e_")
-    pid, fd = pty.fork()
-    if pid == 0:
-        try:
-            os.chdir(workdir)
-            os.execv(path, [path])
-        finally:
-            os._exit(127)
+def read_until(fd, marker, seconds):
+    """What the terminal shows until marker (bytes) appears, or seconds pass."""
     seen = b""
-    deadline = time.time() + 20
-    while b"Type a move" not in seen and time.time() < deadline:
+    deadline = time.time() + seconds
+    while marker not in seen and time.time() < deadline:
+        ready, _, _ = select.select([fd], [], [], max(0.0, deadline - time.time()))
+        if not ready:
+            break
         try:
             seen += os.read(fd, 4096)
         except OSError:
             break
+    return seen.decode(errors="replace")
+
+
+def at_a_terminal(binary, checks):
+    """At a terminal the console speaks to a person: the first screen shows the board and a
+    prompt naming the side and the move; the engine's move comes in algebraic notation with its
+    number and an evaluation, with no diagnostic line; a setting is confirmed. Ctrl-C at the
+    first prompt ends the program."""
+    path = os.path.abspath(binary)
+
+    def start():
+        pid, fd = pty.fork()
+        if pid == 0:
+            try:
+                os.chdir(tempfile.mkdtemp(prefix="orvo_e2e_"))
+                os.execv(path, [path, "-fd", "4"])
+            finally:
+                os._exit(127)
+        return pid, fd
+
+    def wait(pid, fd):
+        status = None
+        for _ in range(100):
+            done, status = os.waitpid(pid, os.WNOHANG)
+            if done:
+                break
+            time.sleep(0.1)
+        else:
+            os.kill(pid, signal.SIGKILL)
+            os.waitpid(pid, 0)
+            status = None
+        os.close(fd)
+        return status
+
+    pid, fd = start()
+    first = read_until(fd, b"White, move 1: ", 20)
+    checks.check("a terminal's first screen shows the board and the prompt",
+                 "R N B Q K B N R" in first and first.endswith("White, move 1: "), [first])
+    os.write(fd, b"e4\n")
+    screen = read_until(fd, b"White, move 2: ", 60)
+    checks.check("the engine's move in algebraic notation with its number and evaluation",
+                 re.search(r"^1\.\.\. [NBRQK]?[a-h]?x?[a-h][1-8]  \([+-]\d+\.\d\d\)", screen, re.M) is not None, [screen])
+    checks.check("the board says whose move it is", "White to move, move 2 (last move 1... " in screen, [screen])
+    checks.check("no diagnostic line at a terminal",
+                 not re.search(r"Game Score|PosEval|info nps|Opening Book|Time Per Move|MAXDEPTH", first + screen),
+                 [first + screen])
+    os.write(fd, b"st 2\n")
+    said = read_until(fd, b"a move.", 10)
+    checks.check("a setting is confirmed", "The engine thinks 2 seconds a move." in said, [said])
+    os.write(fd, b"quit\n")
+    wait(pid, fd)
+
+    pid, fd = start()
+    first = read_until(fd, b"White, move 1: ", 20)
     os.write(fd, b"\x03")
-    status = None
-    for _ in range(100):
-        done, status = os.waitpid(pid, os.WNOHANG)
-        if done:
-            break
-        time.sleep(0.1)
-    else:
-        os.kill(pid, signal.SIGKILL)
-        os.waitpid(pid, 0)
-    os.close(fd)
-    checks.check("a terminal gets a first prompt", b"Type a move" in seen, [seen.decode(errors="replace")])
-    checks.check("Ctrl-C at the first prompt ends the program", status is not None and os.WIFSIGNALED(status) and os.WTERMSIG(status) == signal.SIGINT)
+    status = wait(pid, fd)
+    checks.check("Ctrl-C at the first prompt ends the program",
+                 status is not None and os.WIFSIGNALED(status) and os.WTERMSIG(status) == signal.SIGINT)
 
 
 def end_of_input(binary, checks):
@@ -261,14 +301,37 @@ def self_play_ending(binary, checks):
     checks.check(f"self-play moves are legal ({len(moves)} moves)", len(moves) > 0 and line_is_legal(moves, "8/8/8/4k3/8/8/3QK3/8 w - - 0 1"))
 
 
+def console_review(binary, checks):
+    """A person's game reviewed at the console: the blunder that allows the mate is marked with a
+    better line, and save then writes the reviewed game; a line is one command."""
+    workdir = tempfile.mkdtemp(prefix="orvo_e2e_")
+    eng = Engine([binary, "-quiet"], cwd=workdir, stderr_to_stdout=True, prompts=True)
+    eng.send("force")
+    for move in ("e4", "e5", "Qh5", "Nc6", "Bc4", "Nf6", "Qxf7#"):
+        eng.send(move)
+    eng.send("sd 3 4")
+    m, got = eng.expect(r"Error \(one command a line: sd N\): sd 3 4$", 10)
+    checks.check("extra words are refused with the usage", m is not None, got)
+    eng.send("review")
+    m, got = eng.expect(r"^3\.\.\. Nf6\?\? .*blunder; better 3\.\.\. ", 60)
+    checks.check("review marks the blunder and gives a better line", m is not None, got)
+    path = os.path.join(workdir, "reviewed.pgn")
+    eng.send(f"save {path}")
+    m, got = eng.expect(r"with the review$", 10)
+    text = open(path).read() if os.path.exists(path) else ""
+    checks.check("save writes the reviewed game", m is not None and "[Annotator " in text and "Nf6??" in text, [text])
+    eng.quit()
+
+
 def main():
     binary = sys.argv[1]
     checks = Checks("test_console")
     game(binary, checks)
-    interrupt_at_first_prompt(binary, checks)
+    at_a_terminal(binary, checks)
     end_of_input(binary, checks)
     clock_and_analysis(binary, checks)
     self_play_ending(binary, checks)
+    console_review(binary, checks)
     return checks.report()
 
 

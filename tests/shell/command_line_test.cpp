@@ -127,6 +127,28 @@ TEST_F(CommandLineTest, MatchingRules) {
   EXPECT_EQ(Xboard.ST, 3000);
 }
 
+TEST_F(CommandLineTest, ReviewOptions) {
+  // The file names are taken whole: "my-st.pgn" sets no time per move, "xboard.pgn" no protocol.
+  EXPECT_FALSE(Scan({"-fd", "9", "-annotate", "my-st.pgn", "-o", "xboard.pgn", "-force", "-threads", "2"}));
+  EXPECT_TRUE(Modes.Annotate);
+  EXPECT_STREQ(Modes.AnnotateFile, "my-st.pgn");
+  EXPECT_STREQ(Modes.AnnotateOutput, "xboard.pgn");
+  EXPECT_TRUE(Modes.AnnotateForce);
+  EXPECT_EQ(Modes.Threads, 2);
+  EXPECT_EQ(Xboard.getFD(), 9);
+  EXPECT_EQ(Xboard.ST, 0);
+  EXPECT_EQ(Protocol.XboardMode, 0);
+  EXPECT_FALSE(Modes.Refused);
+  // A thread count that is no whole number of 1 to MaxSearchThreads, or a refused depth, leaves
+  // nothing to review.
+  testing::internal::CaptureStderr();
+  Scan({"-annotate", "games.pgn", "-threads", "0x"});
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("-threads 0x refused"), std::string::npos);
+  EXPECT_TRUE(Modes.Refused);
+  Scan({"-annotate", "games.pgn", "-fd", "0"});
+  EXPECT_TRUE(Modes.DepthRefused);
+}
+
 TEST_F(CommandLineTest, HelpAndMissingArguments) {
   EXPECT_TRUE(Scan({"-fd", "4", "-help", "-perft"}));
   EXPECT_EQ(Modes.getPERFT(), 0);  // nothing after -help is looked at
