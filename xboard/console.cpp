@@ -87,9 +87,10 @@ const HelpLine* FindHelp(const char* command) {
 }
 
 // The most arguments a command of the list takes: the words of its usage after the command
-// words ("sd N": one; "new960 [N]": at most one); -1 for the rest of the line (a FEN).
+// words ("sd N": one; "new960 [N]": at most one); -1 for a command that takes the rest of its
+// line (a FEN, a file name, an option whose name has blanks).
 int MostArguments(const HelpLine& line) {
-  if (strstr(line.Usage, " FEN")) return -1;
+  if (strstr(line.Usage, " FEN") || strstr(line.Usage, " FILE") || strstr(line.Usage, "NAME=VALUE")) return -1;
   const char* p = line.Usage;
   while (const char* comma = strstr(p, ", ")) p = comma + 2;
   int words = 0;
@@ -98,7 +99,8 @@ int MostArguments(const HelpLine& line) {
 }
 
 bool LooksLikeMove(const char* word) {
-  return (word[0] >= 'a' && word[0] <= 'h' && word[1] >= '1' && word[1] <= '8') || strchr("KQRBNO0", word[0]);
+  return (word[0] >= 'a' && word[0] <= 'h' && word[1] >= '1' && word[1] <= '8') ||
+         (word[0] != '\0' && strchr("KQRBNO0", word[0]) != nullptr);
 }
 
 }  // namespace
