@@ -225,13 +225,13 @@ void SaveGameAsPgn(const char* path) {
   PgnGame game;
   ConsoleGame(&game, moves);
   // After "review", the reviewed game with its evaluations and marks, while it is the same game.
+  const bool annotated = ReviewIsCurrent(game);
   PgnRecord reviewed;
-  if (ReviewIsCurrent(game)) {
+  if (annotated) {
     reviewed = LastReview.Annotated;
     reviewed.SetTag("Result", game.Result);
     reviewed.Result = game.Result;
   }
-  const bool annotated = ReviewIsCurrent(game);
   FILE* existing = fopen(path, "rb");
   const bool adding = existing && fseek(existing, 0, SEEK_END) == 0 && ftell(existing) > 0;
   if (existing) fclose(existing);
