@@ -16,6 +16,7 @@
 #include "search/search_control.h"
 #include "search/search_report.h"
 #include "search/search_routines.h"
+#include "search/busy_positions.h"
 #include "search/time_budget.h"
 #include "tablebase/syzygy.h"
 
@@ -108,8 +109,10 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   // 2. This node's keys, which the caller worked out and prefetched the table for, go on the
   // game history for the repetition test of its descendants.
   const bool pushed = MoveList.InsertHashCodeMoveHistory(upperKey, lowerKey);
+  std::atomic<uint64_t>* busy = nullptr;  // this node's mark in the shared table, while it stands
   auto leave = [&](int value) {
     if (pushed) MoveList.RetractMove();
+    if (busy != nullptr) LeaveBusy(*busy, lowerKey);
     return value;
   };
 
@@ -250,18 +253,25 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   const int historyIncrement = depth;
 
   if (n > 0 && beta >= BetaFloor) {
-    // 11. The move loop.
+    // 11. The move loop. Moves put off because another thread searches their position come
+    // after the list, in the order they were put off.
+    const bool spread = SharedSearch && depth >= BusyNodeDepth;
+    if (spread) busy = &EnterBusy(lowerKey);
+    int putOff[MaxMoves];
+    int putOffCount = 0;
     int picked = -1;  // the move already put in its place by the look-ahead below
-    for (int i = 0; i < n && best < beta; i++) {
+    for (int k = 0; k < n + putOffCount && best < beta; k++) {
+      const bool later = k >= n;  // a move put off, searched now
+      const int i = later ? putOff[k - n] : k;
       uint64_t from = 0, to = 0;
       char promo = NoPromotion;
-      if (i == picked)
+      if (i == picked || later)
         moves.GetMove(i, &from, &to, &promo);
       else
         moves.NextMove(i, n, &from, &to, &promo);
       // The next move's table bucket is fetched while this move is searched. NextMove only
       // reads the order values, so picking the next move early picks the same one.
-      if (depth > 1 && i + 1 < n) {
+      if (depth > 1 && i + 1 < n && !later) {
         uint64_t nextFrom = 0, nextTo = 0;
         char nextPromo = NoPromotion;
         moves.NextMove(i + 1, n, &nextFrom, &nextTo, &nextPromo);
@@ -283,6 +293,11 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
       const uint64_t ownKing = me == White ? board.WhiteKing : board.BlackKing;
       if (board.InCheck(ownKing, me)) {
         board.UndoMove(i);
+        continue;
+      }
+      if (spread && legal > 0 && !later && IsBusy(childLower)) {
+        board.UndoMove(i);
+        putOff[putOffCount++] = i;
         continue;
       }
       NodeCount++;

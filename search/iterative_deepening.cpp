@@ -82,6 +82,7 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
 
   int score = 0;
   int previousScore = -MateValue;
+  int completed = 0;  // the deepest iteration this thread finished
   int d = 1;
   for (;; d++) {
     // 4.2 Analysis reports its speed before every iteration.
@@ -95,6 +96,7 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
       ReportAnalysisSpeed(ms, SearchNodesAllThreads());
     }
     // 4.3
+    AnnounceIteration(d);
     Clock.SearchDepthReached = 0;
     RootChange = -1;
     FailingLow = false;
@@ -128,6 +130,8 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
     if ((StopNow && !(severalLines && LineCount > 0)) || score == NoScore) {
       LogPrintf("New v from PreviousBestValue %d\n", previousScore);
       score = previousScore;
+    } else {
+      completed = d;
     }
     RootScore = score;
     previousScore = score;
@@ -169,6 +173,8 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
   }
 
   EndHelperSearch();
+  if (!Aborted && !BookMovePlayed && LinesSearched() <= 1)
+    TakeHelperIteration(completed, &d, &score, bestFrom, bestTo, bestPromo);
   if (!WaitsForStop() && Limits.FD == 0 && !Limits.NoClock() && !Aborted) KeepWholeSearchSpeed();
 
   // 9. The move, unless there is none or a command cancelled the search.
@@ -178,6 +184,21 @@ SearchResult SearchRoutines::ProgressiveDeepening(ChessBoard board) {
   best.Score = ShownScore(line.Moves[0], score);  // the endgame tables' result where they know it
   ReportSearchEnd({std::max(d, 1), score, line.Moves, line.Length, MultiPV > 1 ? 1 : 0});
   return best;
+}
+
+void SearchRoutines::TakeHelperIteration(int completed, int* depth, int* score, uint64_t* bestFrom, uint64_t* bestTo,
+                                         char* bestPromo) {
+  FinishedIteration deeper;
+  if (!TakeDeepestHelperIteration(&deeper) || deeper.Depth <= completed) return;
+  // A deeper look is taken when it keeps this thread's move or finds a better score, and always
+  // when it has the depth that was asked for, which this thread did not finish.
+  const bool agrees = deeper.Line[0].Code == PV[0][0].Code;
+  const int depthLimit = Limits.FD > 0 ? Limits.FD : Limits.Depth;
+  const bool reachedLimit = depthLimit > 0 && deeper.Depth >= depthLimit;
+  if (completed > 0 && !agrees && deeper.Score <= *score && !reachedLimit) return;
+  TakeRootLine(deeper.Line, deeper.Length, bestFrom, bestTo, bestPromo);
+  *depth = deeper.Depth;
+  *score = RootScore = deeper.Score;
 }
 
 void SearchRoutines::PonderHit() {

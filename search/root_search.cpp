@@ -90,6 +90,12 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   RootMoveTotal = n;
   const uint64_t enemyKingSquare = me == White ? board.BlackKing : board.WhiteKing;
   moves.AssignMoveOrderValues(Learnt(), n, 0, enemyKingSquare, 0, PVNode);
+  // A helper thread takes the moves after the first in an order of its own, so that the threads
+  // begin on different moves: the list sorted once, entered at the helper's share of it and
+  // wrapped around. The main thread picks its moves one by one as they are needed.
+  const int helperStart = Helper && n > 2 ? ThreadIndex * (n - 1) / ThreadTotal : 0;
+  if (helperStart > 0)
+    for (int k = 0; k < n; k++) moves.SelectBest(k, n);
   int best = NoScore;
   int legal = 0;
   const int plyCap = board.PlyLimit;
@@ -114,7 +120,11 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     RootMovesDone = i + 1;
     uint64_t from = 0, to = 0;
     char promo = NoPromotion;
-    moves.NextMove(i, n, &from, &to, &promo);
+    const int slot = helperStart > 0 && i > 0 ? 1 + (i - 1 + helperStart) % (n - 1) : i;
+    if (helperStart > 0)
+      moves.GetMove(slot, &from, &to, &promo);
+    else
+      moves.NextMove(i, n, &from, &to, &promo);
     const uint16_t code = MoveCode(LowestSquare(from), LowestSquare(to));
     if ((filtered && !RootMoveAllowed(code)) || !RootTableAllows(code, promo)) continue;
     const uint64_t enemyBefore = me == White ? board.BlackPieces : board.WhitePieces;
@@ -170,7 +180,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
       if (MustUnwind()) return interrupted("Tree Search #1", v);
       done = true;
     } else if (legal > 2 && depth > 2 && promo == NoPromotion && !givesCheck && !capture &&
-               moves.OrderValue[i] <= 950 && minorsAndMajors > 2) {
+               moves.OrderValue[slot] <= 950 && minorsAndMajors > 2) {
       // A late quiet move: a reduced zero-window look first.
       v = -Search(side ^ 1, -alpha - 1, -alpha, board, depth - 2, 1, 1, childCastle, 0, upper, lower, AllNode,
                   MoveReduced, plyCap, 1);
@@ -330,12 +340,17 @@ int SearchRoutines::SearchRootLines(const ChessBoard& board, int depth, uint64_t
 
   // The best line is the search's answer: its move, and its variation in PV row 0 for the
   // ponder move and the next iteration's move ordering.
-  CopyLine(PV[0], LinePV[0], LineLength[0]);
-  PVLength = LineLength[0];
+  TakeRootLine(LinePV[0], LineLength[0], bestFrom, bestTo, bestPromo);
+  return LineScore[0];
+}
+
+void SearchRoutines::TakeRootLine(const PVEntry* line, int length, uint64_t* bestFrom, uint64_t* bestTo,
+                                  char* bestPromo) {
+  CopyLine(PV[0], line, length);
+  PVLength = length;
   *bestFrom = SquareMask(PV[0][0].Code >> 6);
   *bestTo = SquareMask(PV[0][0].Code & 63);
   *bestPromo = PV[0][0].Promotion;
-  return LineScore[0];
 }
 
 void SearchRoutines::ShowLine(int k) {

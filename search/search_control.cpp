@@ -124,6 +124,13 @@ bool ClockCheck() {
     S.StopNow = S.TimeUp = true;
     return true;
   }
+  // A helper that has finished the depth asked for has the answer, which the search takes when
+  // it ends; a search that waits for "stop" goes on all the same.
+  const int depthLimit = S.Limits.FD > 0 ? S.Limits.FD : S.Limits.Depth;
+  if (depthLimit > 0 && !WaitsForStop() && DeepestHelperIteration() >= depthLimit) {
+    S.MoveNow = S.StopNow = S.TimeUp = true;
+    return true;
+  }
   if (S.Limits.NoClock() && Search.Limits.FD == 0) return LimitCheck();
   // Untimed searches only look at their input.
   if (Search.Limits.Infinite || S.Limits.Ponder || Search.Limits.FD != 0) {

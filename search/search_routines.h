@@ -120,6 +120,10 @@ public:
   // beside the main thread and shares only the transposition table with it: its polls read no
   // input and look only for the pool's stop request, and it writes nothing shared but the table.
   bool Helper{};
+  // A helper's number among the threads searching (1 .. ThreadTotal - 1), which sets where it
+  // enters its root's move list.
+  int32_t ThreadIndex{};
+  int32_t ThreadTotal{1};
 
   void AbortSearch();
   int ValueCapturedPiece(char colour, uint64_t square, const ChessBoard* board) const;
@@ -144,6 +148,9 @@ public:
   // One iteration of a MultiPV search: up to MultiPV root searches, one per line. Returns the
   // best line's score and move, as SearchTreeRoot does, with PV row 0 holding the best line.
   int SearchRootLines(const ChessBoard& board, int depth, uint64_t* bestFrom, uint64_t* bestTo, char* bestPromo);
+  // Makes line (length moves from the root) the search's answer: its variation in PV row 0 and
+  // its first move in *bestFrom, *bestTo, *bestPromo.
+  void TakeRootLine(const PVEntry* line, int length, uint64_t* bestFrom, uint64_t* bestTo, char* bestPromo);
   // Puts line k of the last depth completed in PV row 0, where the expected reply to the move
   // played (the ponder move, the hint) is read.
   void ShowLine(int k);
@@ -153,6 +160,11 @@ public:
   // Iterative deepening under the limits set by SetSearchLimits: the move to play and its score.
   // The game board is left as it is.
   SearchResult ProgressiveDeepening(ChessBoard board);
+  // Once the helpers have stopped: the deepest iteration a helper finished becomes the answer
+  // when it is deeper than this thread's last (completed), and keeps its move, scores better or
+  // has the depth asked for. Then *depth and *score are that iteration's.
+  void TakeHelperIteration(int completed, int* depth, int* score, uint64_t* bestFrom, uint64_t* bestTo,
+                           char* bestPromo);
   // A ponder search becomes the search for the engine's own move: its clock budget starts.
   void PonderHit();
   int SearchExactDepth(ChessBoard board, char depth, uint64_t* bestFrom, uint64_t* bestTo, char* bestPromo);

@@ -12,6 +12,7 @@
 
 #include "hash/move_history.h"
 #include "hash/pawn_hash.h"
+#include "search/busy_positions.h"
 #include "search/search_routines.h"
 
 namespace {
@@ -26,6 +27,12 @@ constexpr size_t HelperStackBytes = size_t{32} << 20;
 struct alignas(64) HelperSlot {
   std::atomic<int64_t> Nodes{0};      // published by the helper, read by the main thread
   std::atomic<int64_t> TableHits{0};  // the same for its endgame table hits
+  // The deepest iteration the helper has finished in this search (0: none yet), written by the
+  // helper under ResultLock; the main thread reads the depth at its polls, the rest once the
+  // helpers are stopped.
+  std::atomic<int> DepthDone{0};
+  std::mutex ResultLock;
+  FinishedIteration Result;
   pthread_t Thread{};
   int Index = 0;                  // the helper's thread number, 1 and up
   PawnHashEntry* PawnTable = nullptr;
@@ -203,6 +210,9 @@ int64_t HelperNodes() { return HelperSum(&HelperSlot::Nodes); }
 
 namespace {
 
+// The iteration the main thread searches now.
+std::atomic<int> MainIteration{0};
+
 // The root the helpers search, set by the main thread before it wakes them.
 ChessBoard HelperRoot;
 // Whether the helpers search now, and the nodes of their tasks of this search already ended.
@@ -210,22 +220,41 @@ bool HelpersSearching = false;
 int64_t EarlierHelperNodes = 0;
 int64_t EarlierHelperTableHits = 0;
 
+// A finished iteration deeper than the helper's last one becomes its result.
+void KeepIteration(HelperSlot& slot, int depth, int score) {
+  if (depth <= slot.DepthDone.load(std::memory_order_relaxed)) return;
+  const SearchRoutines& S = Search;
+  std::lock_guard<std::mutex> lock(slot.ResultLock);
+  FinishedIteration& r = slot.Result;
+  r.Depth = depth;
+  r.Score = score;
+  r.Length = std::clamp<int>(S.PVLength, 1, MaxPly);
+  std::copy_n(S.PV[0], r.Length, r.Line);
+  slot.DepthDone.store(depth, std::memory_order_release);
+}
+
 // A helper's iterative deepening on the root: full windows, one line, no book, until the pool asks
-// it to stop. Every second helper starts a ply deeper, so that the threads spread over depths.
+// it to stop. Every second helper starts a ply deeper; a helper that falls behind the main
+// thread goes on at the main thread's iteration. Its own root order sends it to other moves
+// first (SearchTreeRoot).
 void HelperSearch(int thread) {
   SearchRoutines& S = Search;
   ChessBoard board = HelperRoot;
   S.RootLine = S.RootExcludedCount = 0;
   S.MoveNow = S.StopNow = S.TimeUp = S.Aborted = false;
+  S.ThreadIndex = thread;
+  S.ThreadTotal = HelperCount + 1;
   uint64_t from = 0, to = 0;
   char promotion = NoPromotion;
   for (int depth = 1 + (thread & 1); depth < MaxPly / 4 && !HelperStopRequested(); depth++) {
+    depth = std::max(depth, MainIteration.load(std::memory_order_relaxed));
     S.RootChange = -1;
     S.FailingLow = false;
     board.PlyLimit = depth <= 6 ? 2 * depth : 4 * depth;
-    S.SearchTreeRoot(board.SideToMove, board, -MateValue, MateValue, depth, &from, &to, &promotion,
-                     static_cast<char>(board.CastleFlags));
+    const int score = S.SearchTreeRoot(board.SideToMove, board, -MateValue, MateValue, depth, &from, &to,
+                                       &promotion, static_cast<char>(board.CastleFlags));
     if (S.MoveNow) break;
+    if (score != NoScore && S.RootLegalMoves > 0) KeepIteration(*OwnSlot, depth, score);
   }
 }
 
@@ -233,10 +262,12 @@ void HelperSearch(int thread) {
 
 void StartHelperSearch(const ChessBoard& root) {
   EarlierHelperNodes = EarlierHelperTableHits = 0;
+  for (int i = 0; i < HelperCount; i++) Slots[i].DepthDone.store(0, std::memory_order_relaxed);
   MainThreadNodes.store(0, std::memory_order_relaxed);
   // A weaker level plays on one thread, whose nodes its node cap was measured in.
   if (HelperCount == 0 || Search.Limits.NodeCap > 0) return;
   HelperRoot = root;
+  SharedSearch = true;
   StartHelpers(HelperSearch);
   HelpersSearching = true;
 }
@@ -256,7 +287,35 @@ void ResumeHelperSearch() {
   HelpersSearching = true;
 }
 
-void EndHelperSearch() { PauseHelperSearch(); }
+void EndHelperSearch() {
+  PauseHelperSearch();
+  SharedSearch = false;
+}
+
+void AnnounceIteration(int depth) { MainIteration.store(depth, std::memory_order_relaxed); }
+
+int DeepestHelperIteration() {
+  int deepest = 0;
+  for (int i = 0; i < HelperCount; i++)
+    deepest = std::max(deepest, Slots[i].DepthDone.load(std::memory_order_relaxed));
+  return deepest;
+}
+
+bool TakeDeepestHelperIteration(FinishedIteration* out) {
+  HelperSlot* deepest = nullptr;
+  int depth = 0;
+  for (int i = 0; i < HelperCount; i++) {
+    const int done = Slots[i].DepthDone.load(std::memory_order_acquire);
+    if (done > depth) {
+      depth = done;
+      deepest = &Slots[i];
+    }
+  }
+  if (deepest == nullptr) return false;
+  std::lock_guard<std::mutex> lock(deepest->ResultLock);
+  *out = deepest->Result;
+  return true;
+}
 
 int64_t SearchNodesAllThreads() {
   return Search.Nodes() + EarlierHelperNodes + (HelpersSearching ? HelperNodes() : 0);

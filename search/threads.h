@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "board/chess_board.h"
+#include "movegen/order_tables.h"
 
 // The most search threads the engine runs: the main thread and its helpers.
 constexpr int MaxSearchThreads = 256;
@@ -66,6 +67,24 @@ void StartHelperSearch(const ChessBoard& root);
 bool PauseHelperSearch();
 void ResumeHelperSearch();
 void EndHelperSearch();
+
+// An iteration a helper finished: its depth, its score and its variation from the root.
+struct FinishedIteration {
+  int Depth = 0;
+  int Score = 0;
+  int Length = 0;
+  PVEntry Line[MaxPly];
+};
+
+// The main thread tells the helpers which iteration it starts: a helper never searches a
+// shallower one, whose results would no longer help it.
+void AnnounceIteration(int depth);
+
+// The depth of the deepest iteration any helper has finished in this search (0: none yet).
+int DeepestHelperIteration();
+// Copies that iteration; false when no helper has finished one. The main thread calls it once
+// the helpers have stopped.
+bool TakeDeepestHelperIteration(FinishedIteration* out);
 
 // Under a node limit the main thread publishes its node count at every poll, so that the helpers
 // can tell when all threads together have reached the limit.

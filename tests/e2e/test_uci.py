@@ -497,6 +497,19 @@ def test_threads(path):
     move = engine.bestmove("go movetime 300", 10)
     used = time.monotonic() - began
     check(f"a two-thread search keeps to its time ({used:.2f}s)", move in start_moves and used < 2.5, engine.got)
+    # The answer may be a helper's iteration: the last line shows the depth asked for, and its
+    # pv, all legal, starts with the move played.
+    kiwipete = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1"
+    for fen, depth in ((kiwipete, 9), ("8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", 13)):
+        engine.send("ucinewgame")
+        engine.send("position fen " + fen)
+        engine.send(f"go depth {depth}")
+        lines = engine.until("bestmove", 60) or [""]
+        last = ([l for l in lines if " pv " in l] or [""])[-1]
+        pv = last.split(" pv ")[-1].split()
+        check(f"go depth {depth}: the last line has that depth and the move played",
+              last.startswith(f"info depth {depth} ") and pv[:1] == lines[-1].split()[1:2] and line_is_legal(pv, fen),
+              lines[-3:])
     engine.send("position startpos")
     engine.send("go nodes 50000")
     lines = engine.until("bestmove", 20) or []
