@@ -104,6 +104,13 @@ public:
   void NextMove(int i, int n, uint64_t* from, uint64_t* to, char* promotion);
   // One selection-sort step: the first of entries i .. n - 1 with the largest value into slot i.
   void SelectBest(int i, int n);
+  // Copies entry i into slot at (past the n moves of the list, where NextMove only reads it).
+  void CopyEntry(int i, int at) {
+    From[at] = From[i];
+    To[at] = To[i];
+    Promotion[at] = Promotion[i];
+    OrderValue[at] = OrderValue[i];
+  }
 };
 
 // Brings the best remaining move to slot i and returns it. Strictly greater wins, so equal

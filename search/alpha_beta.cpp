@@ -15,8 +15,8 @@
 #include "movegen/move_gen.h"
 #include "search/search_control.h"
 #include "search/search_report.h"
-#include "search/search_routines.h"
 #include "search/busy_positions.h"
+#include "search/search_routines.h"
 #include "search/time_budget.h"
 #include "tablebase/syzygy.h"
 
@@ -109,10 +109,8 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   // 2. This node's keys, which the caller worked out and prefetched the table for, go on the
   // game history for the repetition test of its descendants.
   const bool pushed = MoveList.InsertHashCodeMoveHistory(upperKey, lowerKey);
-  std::atomic<uint64_t>* busy = nullptr;  // this node's mark in the shared table, while it stands
   auto leave = [&](int value) {
     if (pushed) MoveList.RetractMove();
-    if (busy != nullptr) LeaveBusy(*busy, lowerKey);
     return value;
   };
 
@@ -251,27 +249,25 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   bool bestWasFutile = false;
   char childType = nodeType;
   const int historyIncrement = depth;
+  std::atomic<uint64_t>* busy = nullptr;  // this node's mark among the busy positions, while it stands
 
   if (n > 0 && beta >= BetaFloor) {
-    // 11. The move loop. Moves put off because another thread searches their position come
-    // after the list, in the order they were put off.
+    // 11. The move loop. While other threads search, a move whose position one of them is in
+    // just then is put off: copied past the list, where the loop comes to it at the end.
     const bool spread = SharedSearch && depth >= BusyNodeDepth;
     if (spread) busy = &EnterBusy(lowerKey);
-    int putOff[MaxMoves];
-    int putOffCount = 0;
+    int end = n;  // the list and the moves put off
     int picked = -1;  // the move already put in its place by the look-ahead below
-    for (int k = 0; k < n + putOffCount && best < beta; k++) {
-      const bool later = k >= n;  // a move put off, searched now
-      const int i = later ? putOff[k - n] : k;
+    for (int i = 0; i < end && best < beta; i++) {
       uint64_t from = 0, to = 0;
       char promo = NoPromotion;
-      if (i == picked || later)
+      if (i == picked)
         moves.GetMove(i, &from, &to, &promo);
       else
         moves.NextMove(i, n, &from, &to, &promo);
       // The next move's table bucket is fetched while this move is searched. NextMove only
       // reads the order values, so picking the next move early picks the same one.
-      if (depth > 1 && i + 1 < n && !later) {
+      if (depth > 1 && i + 1 < n) {
         uint64_t nextFrom = 0, nextTo = 0;
         char nextPromo = NoPromotion;
         moves.NextMove(i + 1, n, &nextFrom, &nextTo, &nextPromo);
@@ -295,9 +291,9 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
         board.UndoMove(i);
         continue;
       }
-      if (spread && legal > 0 && !later && IsBusy(childLower)) {
+      if (spread && legal > 0 && i < n && end < MaxMoves && IsBusy(childLower)) {
         board.UndoMove(i);
-        putOff[putOffCount++] = i;
+        moves.CopyEntry(i, end++);
         continue;
       }
       NodeCount++;
@@ -355,7 +351,10 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
                     childLower, PVNode, childFlags, plyCap, rootFlag);
 
       board.UndoMove(i);
-      if (MustUnwind() || Aborted) return leave(0);
+      if (MustUnwind() || Aborted) {
+        if (busy != nullptr) LeaveBusy(*busy, lowerKey);
+        return leave(0);
+      }
 
       if (v > best) {
         best = v;
@@ -409,5 +408,6 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     else
       PositionCache.InsertTranspositionTables(upperKey, lowerKey, ply, depth, move, alpha, UpperBound, alpha, beta);
   }
+  if (busy != nullptr) LeaveBusy(*busy, lowerKey);
   return leave(best);
 }
