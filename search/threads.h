@@ -58,7 +58,8 @@ int64_t HelperNodes();
 // With more than one thread, the main thread's iterative deepening starts the helpers on its root
 // (StartHelperSearch) and stops them when it ends (EndHelperSearch). Each helper deepens the
 // same root on its own, every second one a ply ahead, prints nothing and plays nothing: what it
-// finds reaches the main thread through the shared table. While the main thread carries out a
+// finds reaches the main thread through the shared table, and the iterations it finishes may
+// become the main thread's answer (SearchRoutines::TakeHelperIteration). While the main thread carries out a
 // command that arrived during the search, the helpers wait (PauseHelperSearch), since the
 // command may change what they read; they go on afterwards (ResumeHelperSearch) unless the
 // search is over. All of it does nothing with one thread. PauseHelperSearch tells whether the
