@@ -193,8 +193,7 @@ void SearchRoutines::TakeHelperIteration(int completed, int* depth, int* score, 
   // A deeper look is taken when it keeps this thread's move or finds a better score, and always
   // when it has the depth that was asked for, which this thread did not finish.
   const bool agrees = deeper.Line[0].Code == PV[0][0].Code;
-  const int depthLimit = Limits.FD > 0 ? Limits.FD : Limits.Depth;
-  const bool reachedLimit = depthLimit > 0 && deeper.Depth >= depthLimit;
+  const bool reachedLimit = Limits.DepthLimit() > 0 && deeper.Depth >= Limits.DepthLimit();
   if (completed > 0 && !agrees && deeper.Score <= *score && !reachedLimit) return;
   TakeRootLine(deeper.Line, deeper.Length, bestFrom, bestTo, bestPromo);
   *depth = deeper.Depth;

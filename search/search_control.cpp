@@ -126,7 +126,7 @@ bool ClockCheck() {
   }
   // A helper that has finished the depth asked for has the answer, which the search takes when
   // it ends; a search that waits for "stop" goes on all the same.
-  const int depthLimit = S.Limits.FD > 0 ? S.Limits.FD : S.Limits.Depth;
+  const int depthLimit = S.Limits.DepthLimit();
   if (depthLimit > 0 && !WaitsForStop() && DeepestHelperIteration() >= depthLimit) {
     S.MoveNow = S.StopNow = S.TimeUp = true;
     return true;

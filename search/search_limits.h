@@ -28,6 +28,8 @@ struct SearchLimits {
   int64_t NodeCap = 0;
   int32_t Lines = 1;
 
+  // The depth the search is asked to reach, as an exact depth or as a limit; 0 for none.
+  int DepthLimit() const { return FD > 0 ? FD : Depth; }
   // A node or mate limit and nothing else: the search ends by itself, without a clock.
   bool NoClock() const { return (Nodes > 0 || Mate > 0) && !Infinite; }
 };
